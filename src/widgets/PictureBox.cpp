@@ -1,0 +1,169 @@
+#include "PictureBox.h"
+
+#include "ImageBlit.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace morvane {
+
+QColor ToQColor(PackedColor color)
+{
+    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+}
+
+PackedColor ToPacked(const QColor& color)
+{
+    return PackRgb(color.red(), color.green(), color.blue());
+}
+
+PictureBox::PictureBox(QWidget* parent)
+    : QWidget(parent), backColor_(palette().color(QPalette::Button))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    image_ = QImage(1, 1, QImage::Format_RGB32);
+    image_.fill(backColor_);
+}
+
+void PictureBox::SetBackColor(const QColor& color)
+{
+    backColor_ = color;
+}
+
+void PictureBox::Refresh()
+{
+    update();
+}
+
+int PictureBox::AddLine(QRect pixels, const QColor& color)
+{
+    overlays_.push_back({false, pixels, color, true});
+    update();
+    return static_cast<int>(overlays_.size()) - 1;
+}
+
+int PictureBox::AddOutline(QRect rect, const QColor& color)
+{
+    overlays_.push_back({true, rect, color, true});
+    update();
+    return static_cast<int>(overlays_.size()) - 1;
+}
+
+void PictureBox::SetOverlayVisible(int overlay, bool visible)
+{
+    overlays_.at(static_cast<std::size_t>(overlay)).visible = visible;
+    update();
+}
+
+bool PictureBox::OverlayVisible(int overlay) const
+{
+    return overlays_.at(static_cast<std::size_t>(overlay)).visible;
+}
+
+void PictureBox::SetOverlayColor(int overlay, const QColor& color)
+{
+    overlays_.at(static_cast<std::size_t>(overlay)).color = color;
+    update();
+}
+
+QColor PictureBox::OverlayColor(int overlay) const
+{
+    return overlays_.at(static_cast<std::size_t>(overlay)).color;
+}
+
+void PictureBox::SetOverlayTop(int overlay, int top)
+{
+    overlays_.at(static_cast<std::size_t>(overlay)).rect.moveTop(top);
+    update();
+}
+
+int PictureBox::OverlayTop(int overlay) const
+{
+    return overlays_.at(static_cast<std::size_t>(overlay)).rect.top();
+}
+
+void PictureBox::PaintOverlays(QPainter& painter) const
+{
+    for (const Overlay& overlay : overlays_) {
+        if (!overlay.visible)
+            continue;
+        const QRect& r = overlay.rect;
+        if (!overlay.outline) {
+            painter.fillRect(r, overlay.color);
+            continue;
+        }
+        // A one-pixel border on the rectangle's outermost pixels, drawn edge by edge so the
+        // result does not depend on how the painter rounds pen positions.
+        painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), overlay.color);
+        painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), overlay.color);
+        painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), overlay.color);
+        painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), overlay.color);
+    }
+}
+
+QImage PictureBox::Rendered() const
+{
+    QImage screen = image_.copy();
+    QPainter painter(&screen);
+    PaintOverlays(painter);
+    return screen;
+}
+
+void PictureBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+    PaintOverlays(painter);
+}
+
+void PictureBox::resizeEvent(QResizeEvent*)
+{
+    if (image_.size() == size())
+        return;
+    // The image keeps what was drawn; newly exposed area takes the background colour.
+    QImage grown(size(), QImage::Format_RGB32);
+    grown.fill(backColor_);
+    BitBlt(grown, 0, 0, image_.width(), image_.height(), image_, 0, 0);
+    image_ = grown;
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressedInside_ = true;
+    emit MousePressed(event->button(), event->modifiers(), event->position());
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event)
+{
+    emit MouseMoved(event->buttons(), event->modifiers(), event->position());
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    emit MouseReleased(event->button());
+    if (event->button() == Qt::LeftButton && pressedInside_) {
+        pressedInside_ = false;
+        if (rect().contains(event->position().toPoint()))
+            emit Clicked();
+    }
+}
+
+void PictureBox::ClearToBackground()
+{
+    image_.fill(backColor_);
+}
+
+void PictureBox::SetPixel(int x, int y, PackedColor color)
+{
+    if (image_.valid(x, y))
+        image_.setPixel(x, y, ToQColor(color).rgb());
+}
+
+void PictureBox::StretchTileToView()
+{
+    const QImage tile = image_.copy(0, 0, 8, 8);
+    StretchBlt(image_, 0, 0, 32, 32, tile, 0, 0, 8, 8);
+}
+
+} // namespace morvane

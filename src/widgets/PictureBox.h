@@ -1,0 +1,82 @@
+#pragma once
+
+#include "sprite/TileSurface.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+#include <vector>
+
+namespace morvane {
+
+// A borderless drawing area with a persistent off-screen image in pixel coordinates. Drawing goes
+// into the image and shows when the box is refreshed. Overlays (grid lines, selection markers)
+// are painted over the image on screen and are never part of it, so copying the image never
+// copies them.
+class PictureBox : public QWidget, public TileSurface {
+    Q_OBJECT
+
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // The image has the size the box had when it was last resized.
+    QImage& Image() { return image_; }
+    const QImage& Image() const { return image_; }
+    QColor BackColor() const { return backColor_; }
+    void SetBackColor(const QColor& color);
+    // Shows the image as it is now.
+    void Refresh();
+
+    // Overlays, addressed by the index their Add function returns.
+    int AddLine(QRect pixels, const QColor& color);
+    int AddOutline(QRect rect, const QColor& color);
+    void SetOverlayVisible(int overlay, bool visible);
+    bool OverlayVisible(int overlay) const;
+    void SetOverlayColor(int overlay, const QColor& color);
+    QColor OverlayColor(int overlay) const;
+    void SetOverlayTop(int overlay, int top);
+    int OverlayTop(int overlay) const;
+    // The screen as the user sees it: the image with the visible overlays over it.
+    QImage Rendered() const;
+
+    // TileSurface
+    void ClearToBackground() override;
+    void SetPixel(int x, int y, PackedColor color) override;
+    void StretchTileToView() override;
+
+signals:
+    // A press and release of the left button over the box.
+    void Clicked();
+    void MousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+    void MouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF position);
+    void MouseReleased(Qt::MouseButton button);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    struct Overlay {
+        bool outline = false; // a rectangle outline; otherwise a filled line of pixels
+        QRect rect;
+        QColor color;
+        bool visible = true;
+    };
+    void PaintOverlays(QPainter& painter) const;
+
+    QImage image_;
+    QColor backColor_;
+    std::vector<Overlay> overlays_;
+    bool pressedInside_ = false;
+};
+
+// Converts between the editor's packed colours and Qt's.
+QColor ToQColor(PackedColor color);
+PackedColor ToPacked(const QColor& color);
+
+} // namespace morvane

@@ -1,0 +1,57 @@
+#include "RomFixture.h"
+
+#include <QFile>
+
+namespace morvane::test {
+
+std::uint8_t RomFixture::PatternByte(qint64 offset)
+{
+    // Varies within every tile and between neighbouring blocks, and never repeats with a period
+    // of 16 or 384, so a block read one tile or one block off is caught.
+    return static_cast<std::uint8_t>((offset * 7 + offset / 251) & 0xFF);
+}
+
+QByteArray RomFixture::Pattern(qint64 size)
+{
+    QByteArray bytes(static_cast<qsizetype>(size), '\0');
+    for (qint64 i = 0; i < size; ++i)
+        bytes[static_cast<qsizetype>(i)] = static_cast<char>(PatternByte(i));
+    return bytes;
+}
+
+RomFixture::RomFixture(qint64 size, const QString& name) : path_(dir_.filePath(name))
+{
+    WriteWholeFile(path_, Pattern(size));
+}
+
+QByteArray RomFixture::Contents() const
+{
+    return ReadWholeFile(path_);
+}
+
+void RomFixture::Poke(qint64 offset, const QByteArray& bytes) const
+{
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    file.seek(offset);
+    file.write(bytes);
+}
+
+QByteArray ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+} // namespace morvane::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+
+namespace morvane::test {
+
+// A ROM image made by the test itself in a temporary folder: byte i holds PatternByte(i), so any
+// stray write or misplaced read shows up as a wrong byte.
+class RomFixture {
+public:
+    explicit RomFixture(qint64 size = 1045104, const QString& name = QStringLiteral("rom.gb"));
+
+    QString Path() const { return path_; }
+    std::string PathUtf8() const { return path_.toStdString(); }
+    QString Folder() const { return dir_.path(); }
+    QByteArray Contents() const;
+    // Overwrites bytes of the file directly, bypassing the editor.
+    void Poke(qint64 offset, const QByteArray& bytes) const;
+
+    static std::uint8_t PatternByte(qint64 offset);
+    static QByteArray Pattern(qint64 size);
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+// Reads a whole file, or an empty array if it cannot be read.
+QByteArray ReadWholeFile(const QString& path);
+// Writes a whole file, replacing it; returns false on failure.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes);
+
+} // namespace morvane::test
