@@ -60,6 +60,9 @@ public:
     // The pending error number after ShowOpen: 1 when the user cancelled with CancelError set,
     // otherwise 0. Every Show call clears it first.
     int ErrorNumber() const { return errorNumber_; }
+    // Whether the user confirmed the last dialog shown (false after a cancel). The callers use it
+    // to leave everything as it was on Cancel.
+    bool Confirmed() const { return confirmed_; }
 
     // The record the last file dialog was prepared with.
     const OpenFileRecord& Record() const { return record_; }
@@ -85,6 +88,7 @@ private:
     QString initDir_;
     PackedColor rgbResult_ = 0;
     int errorNumber_ = 0;
+    bool confirmed_ = false;
 };
 
 } // namespace morvane

@@ -2,6 +2,7 @@
 
 #include "ImageBlit.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -103,7 +104,7 @@ void PictureBox::PaintOverlays(QPainter& painter) const
 
 QImage PictureBox::Rendered() const
 {
-    QImage screen = image_.copy();
+    QImage screen = Image().copy();
     QPainter painter(&screen);
     PaintOverlays(painter);
     return screen;
@@ -112,19 +113,36 @@ QImage PictureBox::Rendered() const
 void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(0, 0, Image());
     PaintOverlays(painter);
 }
 
-void PictureBox::resizeEvent(QResizeEvent*)
+void PictureBox::FitImage() const
 {
-    if (image_.size() == size())
+    if (image_.size() == size() || size().isEmpty())
         return;
     // The image keeps what was drawn; newly exposed area takes the background colour.
     QImage grown(size(), QImage::Format_RGB32);
     grown.fill(backColor_);
     BitBlt(grown, 0, 0, image_.width(), image_.height(), image_, 0, 0);
     image_ = grown;
+}
+
+QImage& PictureBox::Image()
+{
+    FitImage();
+    return image_;
+}
+
+const QImage& PictureBox::Image() const
+{
+    FitImage();
+    return image_;
+}
+
+void PictureBox::resizeEvent(QResizeEvent*)
+{
+    FitImage();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
@@ -149,21 +167,32 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+void PictureBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        emit Clicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void PictureBox::ClearToBackground()
 {
-    image_.fill(backColor_);
+    Image().fill(backColor_);
 }
 
 void PictureBox::SetPixel(int x, int y, PackedColor color)
 {
-    if (image_.valid(x, y))
-        image_.setPixel(x, y, ToQColor(color).rgb());
+    QImage& image = Image();
+    if (image.valid(x, y))
+        image.setPixel(x, y, ToQColor(color).rgb());
 }
 
 void PictureBox::StretchTileToView()
 {
-    const QImage tile = image_.copy(0, 0, 8, 8);
-    StretchBlt(image_, 0, 0, 32, 32, tile, 0, 0, 8, 8);
+    QImage& image = Image();
+    const QImage tile = image.copy(0, 0, 8, 8);
+    StretchBlt(image, 0, 0, 32, 32, tile, 0, 0, 8, 8);
 }
 
 } // namespace morvane

@@ -21,9 +21,10 @@ class PictureBox : public QWidget, public TileSurface {
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
-    // The image has the size the box had when it was last resized.
-    QImage& Image() { return image_; }
-    const QImage& Image() const { return image_; }
+    // The image always has the box's size, even before the box is first shown: Qt delivers a
+    // hidden widget's resize event only when it is shown, but tiles are drawn before that.
+    QImage& Image();
+    const QImage& Image() const;
     QColor BackColor() const { return backColor_; }
     void SetBackColor(const QColor& color);
     // Shows the image as it is now.
@@ -47,7 +48,7 @@ public:
     void StretchTileToView() override;
 
 signals:
-    // A press and release of the left button over the box.
+    // A press and release of the left button over the box, or Space while it has the focus.
     void Clicked();
     void MousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
     void MouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF position);
@@ -59,6 +60,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Overlay {
@@ -68,8 +70,10 @@ private:
         bool visible = true;
     };
     void PaintOverlays(QPainter& painter) const;
+    // Grows or shrinks the image to the box's size, keeping what was drawn.
+    void FitImage() const;
 
-    QImage image_;
+    mutable QImage image_;
     QColor backColor_;
     std::vector<Overlay> overlays_;
     bool pressedInside_ = false;

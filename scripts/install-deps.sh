@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the editor needs to build and run, and only those that are
+# missing, so running it again installs nothing. Works as root or through sudo.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xdg-utils)
+if [ "${1:-}" = "--sanitizers" ]; then
+  packages+=(libasan8 libubsan1)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,205 @@
+#include "MainWindowLayout.h"
+
+#include "AboutText.h"
+#include "AppIcon.h"
+#include "frmMain.h"
+#include "sprite/SpriteCatalogue.h"
+#include "widgets/ColorSwatch.h"
+#include "widgets/CrosshairCursor.h"
+#include "widgets/PictureBox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+
+namespace morvane {
+
+namespace {
+
+constexpr int kClientWidth = 417;
+constexpr int kClientHeight = 346;
+
+QGroupBox* MakeFrame(QWidget* parent, const QString& caption, QRect geometry)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setGeometry(geometry);
+    return frame;
+}
+
+template <typename Control> Control* Place(Control* control, QRect geometry)
+{
+    control->setGeometry(geometry);
+    return control;
+}
+
+// Where tile view t sits inside the viewer frame: frames 0..2 of the sprite left to right in the
+// upper half, 3..5 in the lower half, each as a 2 x 2 block of views.
+QPoint TileViewPosition(int t)
+{
+    const int frame = t / 4;
+    const int quarter = t % 4;
+    return {16 + 64 * (frame % 3) + 32 * (quarter % 2), 24 + 64 * (frame / 3) + 32 * (quarter / 2)};
+}
+
+void BuildViewer(frmMain& w)
+{
+    for (int t = 0; t < 24; ++t) {
+        auto* view = new PictureBox(w.Frame1);
+        view->setGeometry(QRect(TileViewPosition(t), QSize(32, 32)));
+        view->setFocusPolicy(Qt::StrongFocus);
+        w.picSprites[static_cast<std::size_t>(t)] = view;
+        // The marker starts below the 32-pixel view, out of sight.
+        w.shpPoint[static_cast<std::size_t>(t)] = view->AddOutline(QRect(0, 100, 32, 32), Qt::red);
+    }
+}
+
+void BuildEditor(frmMain& w)
+{
+    w.picEdit = Place(new PictureBox(w.Frame2), QRect(16, 24, 128, 128));
+    w.picEdit->setFocusPolicy(Qt::StrongFocus);
+    w.picEdit->setCursor(CrosshairCursor());
+    for (int i = 0; i < 7; ++i) {
+        const int at = 16 * (i + 1);
+        w.vGRID[static_cast<std::size_t>(i)] = w.picEdit->AddLine(QRect(at, 0, 1, 128), Qt::white);
+        w.hGRID[static_cast<std::size_t>(i)] = w.picEdit->AddLine(QRect(0, at, 128, 1), Qt::white);
+    }
+}
+
+void BuildLoader(frmMain& w)
+{
+    w.Label1[0] = Place(new QLabel(QStringLiteral("Sprite:"), w.Frame3), QRect(8, 24, 33, 17));
+    w.cboSprite = Place(new QComboBox(w.Frame3), QRect(48, 24, 97, 22));
+    w.cboSprite->setEditable(false);
+    for (int i = 0; i < kSpriteCount; ++i)
+        w.cboSprite->addItem(QString::fromUtf8(
+            SpriteLabel(i).data(), static_cast<qsizetype>(SpriteLabel(i).size())));
+    // The list offers the entries but loads nothing by itself: only Load Sprite reads a block.
+    w.cboSprite->setCurrentIndex(-1);
+    w.cmdLoad
+        = Place(new QPushButton(QStringLiteral("Load Sprite"), w.Frame3), QRect(8, 64, 65, 25));
+    w.cmdSave = Place(new QPushButton(QStringLiteral("Save"), w.Frame3), QRect(88, 64, 65, 25));
+    w.cmdTest
+        = Place(new QPushButton(QStringLiteral("Test Sprite"), w.Frame3), QRect(8, 104, 65, 25));
+    w.chkGRID = Place(new QCheckBox(QStringLiteral("Gridlines"), w.Frame3), QRect(88, 104, 65, 25));
+    w.chkGRID->setChecked(true);
+    for (QWidget* control :
+        std::initializer_list<QWidget*> {w.cboSprite, w.cmdLoad, w.cmdSave, w.cmdTest})
+        control->setEnabled(false);
+}
+
+void BuildPalette(frmMain& w)
+{
+    const std::array<QRect, 5> swatches = {QRect(80, 24, 33, 27), QRect(112, 24, 33, 27),
+        QRect(144, 24, 33, 27), QRect(176, 24, 33, 27), QRect(24, 24, 33, 27)};
+    for (std::size_t i = 0; i < swatches.size(); ++i)
+        w.Color[i] = Place(new ColorSwatch(w.Frame4), swatches[i]);
+    w.Label1[1] = Place(new QLabel(QStringLiteral("R:"), w.Frame4), QRect(8, 64, 10, 14));
+    w.Label1[2] = Place(new QLabel(QStringLiteral("G:"), w.Frame4), QRect(8, 88, 11, 14));
+    w.Label1[3] = Place(new QLabel(QStringLiteral("B:"), w.Frame4), QRect(8, 112, 10, 14));
+    const auto slider = [&w](int top) {
+        auto* bar = Place(new QScrollBar(Qt::Horizontal, w.Frame4), QRect(24, top, 185, 17));
+        bar->setRange(0, 255);
+        bar->setSingleStep(1);
+        bar->setPageStep(50);
+        bar->setValue(0);
+        bar->setFocusPolicy(Qt::StrongFocus);
+        return bar;
+    };
+    w.hRED = slider(64);
+    w.hGREEN = slider(88);
+    w.hBLUE = slider(112);
+}
+
+QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {})
+{
+    QAction* item = menu->addAction(caption);
+    item->setShortcut(shortcut);
+    item->setShortcutContext(Qt::WindowShortcut);
+    return item;
+}
+
+void BuildMenus(frmMain& w)
+{
+    QMenu* file = w.menuBar()->addMenu(QStringLiteral("&File"));
+    w.mnuFileLoad = AddItem(file, QStringLiteral("&Load Rom"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    w.mnuFileSave
+        = AddItem(file, QStringLiteral("&Save Changes"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
+    w.mnuFileQuit = AddItem(file, QStringLiteral("&Quit"));
+
+    QMenu* options = w.menuBar()->addMenu(QStringLiteral("&Options"));
+    w.mnuOptionsTest = AddItem(options, QStringLiteral("&Test Sprite "), QKeySequence(Qt::Key_F5));
+    options->addSeparator();
+    w.mnuOptionsGrid
+        = AddItem(options, QStringLiteral("&Gridlines color"), QKeySequence(Qt::Key_F6));
+    w.mnuOptionsSprites
+        = AddItem(options, QStringLiteral("&Sprites p. color"), QKeySequence(Qt::Key_F7));
+
+    QMenu* help = w.menuBar()->addMenu(QStringLiteral("&Help"));
+    w.mnuHelpHelp = AddItem(help, QStringLiteral("&Help"), QKeySequence(Qt::Key_F1));
+    help->addSeparator();
+    w.mnuHelpAbout = AddItem(help, QStringLiteral("&About"));
+
+    w.mnuFileSave->setEnabled(false);
+    w.mnuOptionsTest->setEnabled(false);
+}
+
+void SetTabOrder(frmMain& w)
+{
+    std::vector<QWidget*> order;
+    for (int t = 23; t >= 0; --t)
+        order.push_back(w.picSprites[static_cast<std::size_t>(t)]);
+    for (QWidget* control : std::initializer_list<QWidget*> {w.cboSprite, w.cmdLoad, w.cmdSave,
+             w.Color[0], w.Color[1], w.Color[2], w.Color[3], w.Color[4], w.hRED, w.hGREEN, w.hBLUE,
+             w.picEdit, w.chkGRID, w.cmdTest})
+        order.push_back(control);
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+} // namespace
+
+void BuildMainWindowLayout(frmMain& w)
+{
+    w.setWindowTitle(kProgramTitle);
+    w.setWindowIcon(AppIcon());
+    w.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+        | Qt::MSWindowsFixedSizeDialogHint);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8.25);
+    w.setFont(font);
+
+    auto* client = new QWidget(&w);
+    client->setFixedSize(kClientWidth, kClientHeight);
+    w.setCentralWidget(client);
+
+    w.Frame1 = MakeFrame(client, QStringLiteral("Sprite Viewer"), QRect(8, 8, 225, 169));
+    w.Frame2 = MakeFrame(client, QStringLiteral("Sprite Editor"), QRect(248, 8, 161, 169));
+    w.Frame3 = MakeFrame(client, QStringLiteral("Sprite Loader"), QRect(248, 192, 161, 145));
+    w.Frame4 = MakeFrame(client, QStringLiteral("Pallette"), QRect(8, 192, 225, 145));
+    BuildViewer(w);
+    BuildEditor(w);
+    BuildLoader(w);
+    BuildPalette(w);
+    BuildMenus(w);
+    SetTabOrder(w);
+    w.Frame1->setEnabled(false);
+    w.Frame2->setEnabled(false);
+    w.Frame4->setEnabled(false);
+
+    // The window cannot be resized: its size is the menu bar plus the fixed client area.
+    w.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    w.adjustSize();
+    if (const QScreen* screen = w.screen())
+        w.move(screen->availableGeometry().center() - w.rect().center());
+}
+
+} // namespace morvane

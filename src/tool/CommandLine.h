@@ -1,0 +1,35 @@
+#pragma once
+
+#include "spritepng/SpritePng.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace morvane {
+
+// A mistake on the command line, its message saying where to look for the right use; the tool
+// answers it with exit status 2.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const std::string& message) : std::runtime_error(message) { }
+};
+
+// The command line taken apart: which command, its plain arguments in order, and its options.
+struct CommandLine {
+    std::string command; // empty when only the tool's own --help was asked for
+    std::vector<std::string> operands;
+    bool help = false;
+    bool all = false;
+    bool dryRun = false;
+    PngPalette colours = PngPalette::HardwareGreys;
+};
+
+// Takes apart the arguments after the program name. Options may stand anywhere after the
+// command; "--" ends them, so a file name may start with "-"; "-5" is an argument (a sprite
+// index to be refused later), not an option. Throws UsageError for an unknown command or option,
+// an option the command does not take, or the wrong number of arguments (not checked when
+// --help is given).
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+} // namespace morvane

@@ -1,0 +1,62 @@
+#include "EditorHarness.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace morvane::test {
+
+EditorHarness::EditorHarness()
+    : window(
+        std::make_unique<frmMain>(PlatformServices {dialogs, messages, help, programFolder.path()}))
+{
+}
+
+void EditorHarness::LoadRom(const QString& path)
+{
+    dialogs.AnswerOpen(path);
+    window->mnuFileLoad_Click();
+}
+
+void EditorHarness::LoadSprite(int index)
+{
+    window->cboSprite->setCurrentIndex(index);
+    window->cmdLoad_Click();
+}
+
+QByteArray EditorHarness::SpriteBuf() const
+{
+    return QByteArray(reinterpret_cast<const char*>(window->State.SpriteBuf.data()),
+        static_cast<qsizetype>(window->State.SpriteBuf.size()));
+}
+
+QColor DefaultColour(int value)
+{
+    static const QColor kColours[4]
+        = {QColor(223, 0, 200), QColor(0, 0, 0), QColor(255, 255, 255), QColor(0, 0, 255)};
+    return kColours[value & 3];
+}
+
+int PixelValue(const QByteArray& tile, int column, int row)
+{
+    const auto low = static_cast<std::uint8_t>(tile.at(2 * row));
+    const auto high = static_cast<std::uint8_t>(tile.at(2 * row + 1));
+    return ((low >> (7 - column)) & 1) | (((high >> (7 - column)) & 1) << 1);
+}
+
+QString CompareTileView(const QImage& view, const QByteArray& tile)
+{
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const QColor expected = DefaultColour(PixelValue(tile, x / 4, y / 4));
+            const QColor actual = view.pixelColor(x, y);
+            if (actual.rgb() != expected.rgb())
+                return QStringLiteral("pixel (%1, %2) is %3, expected %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(actual.name(), expected.name());
+        }
+    }
+    return {};
+}
+
+} // namespace morvane::test

@@ -1,0 +1,209 @@
+// Test Sprite, the grid-line and marker colours, Help, About and Quit.
+#include "EditorHarness.h"
+#include "dialogs/clsMSDLG.h"
+#include "preview/frmTest.h"
+#include "widgets/PictureBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+QColor GridColour(const frmMain& w, int i, bool vertical)
+{
+    return w.picEdit->OverlayColor(
+        vertical ? w.vGRID[static_cast<std::size_t>(i)] : w.hGRID[static_cast<std::size_t>(i)]);
+}
+
+bool AllGridLines(const frmMain& w, const QColor& colour)
+{
+    for (int i = 0; i < 7; ++i)
+        if (GridColour(w, i, true) != colour || GridColour(w, i, false) != colour)
+            return false;
+    return true;
+}
+
+bool AllMarkers(const frmMain& w, const QColor& colour)
+{
+    for (std::size_t t = 0; t < 24; ++t)
+        if (w.picSprites[t]->OverlayColor(w.shpPoint[t]) != colour)
+            return false;
+    return true;
+}
+
+} // namespace
+
+class OptionsCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void colourCommandsWorkBeforeAnyRom();
+    void cancelledColourLeavesLinesAndMarkersAsTheyWere();
+    void previewShowsUnsavedPaintAndReturnsWhenClosed();
+    void testSpriteIsDisabledUntilARomIsOpen();
+    void aboutShowsEightLines();
+    void helpOpensTheTextBesideTheProgram();
+    void helpWithoutFileOrViewerSaysSo();
+    void quitClosesWithoutAsking();
+};
+
+void OptionsCommandsTest::colourCommandsWorkBeforeAnyRom()
+{
+    EditorHarness h;
+    frmMain& w = *h.window;
+    h.dialogs.AnswerColor(PackRgb(0, 255, 0));
+    w.mnuOptionsGrid->trigger();
+    QVERIFY(AllGridLines(w, QColor(0, 255, 0)));
+    QVERIFY(AllMarkers(w, Qt::red));
+
+    h.dialogs.AnswerColor(PackRgb(0, 0, 255));
+    w.mnuOptionsSprites->trigger();
+    QVERIFY(AllMarkers(w, QColor(0, 0, 255)));
+    QVERIFY(AllGridLines(w, QColor(0, 255, 0)));
+    // Both commands share one dialog object, owned by the main window, asking with flags 0.
+    QCOMPARE(h.dialogs.ColorRequests().size(), 2);
+    QCOMPARE(h.dialogs.ColorRequests().at(1).owner, &w);
+    QCOMPARE(h.dialogs.ColorRequests().at(1).flags, 0u);
+    QCOMPARE(w.SharedDialog().RGBResult(), PackRgb(0, 0, 255));
+
+    // Hidden lines are recoloured too and show the new colour when shown again.
+    w.chkGRID->setChecked(false);
+    h.dialogs.AnswerColor(PackRgb(10, 20, 30));
+    w.mnuOptionsGrid_Click();
+    QVERIFY(AllGridLines(w, QColor(10, 20, 30)));
+}
+
+void OptionsCommandsTest::cancelledColourLeavesLinesAndMarkersAsTheyWere()
+{
+    EditorHarness h;
+    frmMain& w = *h.window;
+    h.dialogs.CancelColor();
+    w.mnuOptionsGrid_Click();
+    QVERIFY(AllGridLines(w, Qt::white));
+    h.dialogs.AnswerColor(PackRgb(0, 0, 255));
+    w.mnuOptionsSprites_Click();
+    h.dialogs.CancelColor();
+    w.mnuOptionsGrid_Click();
+    QVERIFY(AllGridLines(w, Qt::white));
+    h.dialogs.CancelColor();
+    w.mnuOptionsSprites_Click();
+    QVERIFY(AllMarkers(w, QColor(0, 0, 255)));
+    // Black confirmed is a real choice, not a cancel.
+    h.dialogs.AnswerColor(0);
+    w.mnuOptionsGrid_Click();
+    QVERIFY(AllGridLines(w, Qt::black));
+}
+
+void OptionsCommandsTest::previewShowsUnsavedPaintAndReturnsWhenClosed()
+{
+    RomFixture rom;
+    EditorHarness h;
+    h.LoadRom(rom.Path());
+    frmMain& w = *h.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.picSprites_Click(12);
+    w.Color_Click(3);
+    w.picEdit_MouseDown(1, 0, 1, 1);
+
+    QImage topLeftOfFrameOne;
+    bool sawPreview = false;
+    QTimer::singleShot(0, &w, [&] {
+        auto* preview = qobject_cast<frmTest*>(QApplication::activeModalWidget());
+        QVERIFY(preview != nullptr);
+        sawPreview = true;
+        topLeftOfFrameOne = preview->picSprite[1]->Image().copy(0, 0, 32, 32);
+        preview->Command1->click();
+    });
+    w.mnuOptionsTest->trigger();
+    QVERIFY(sawPreview);
+    QCOMPARE(topLeftOfFrameOne, w.picSprites[12]->Image());
+    QCOMPARE(topLeftOfFrameOne.pixelColor(0, 0), QColor(0, 0, 255));
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+void OptionsCommandsTest::testSpriteIsDisabledUntilARomIsOpen()
+{
+    EditorHarness h;
+    QVERIFY(!h.window->mnuOptionsTest->isEnabled());
+    QVERIFY(!h.window->cmdTest->isEnabled());
+    h.window->mnuOptionsTest->trigger(); // a disabled action triggers nothing
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+void OptionsCommandsTest::aboutShowsEightLines()
+{
+    EditorHarness h;
+    h.window->mnuHelpAbout->trigger();
+    QCOMPARE(h.messages.shown.size(), std::size_t(1));
+    const auto& shown = h.messages.shown[0];
+    QCOMPARE(shown.title, QStringLiteral("Morvane Sarnet Sprite Editor"));
+    QCOMPARE(shown.icon, MessageService::Icon::Information);
+    const QStringList lines = shown.text.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 8);
+    QCOMPARE(lines[0], QStringLiteral("Morvane Sarnet Sprite Editor"));
+    QVERIFY(lines[2].isEmpty());
+    QVERIFY(lines[5].isEmpty());
+    for (int i : {1, 3, 4, 6, 7})
+        QVERIFY(!lines[i].isEmpty());
+    QVERIFY(lines[6].contains('@'));
+    QVERIFY(!shown.text.endsWith('\n'));
+}
+
+void OptionsCommandsTest::helpOpensTheTextBesideTheProgram()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("Program Files; rm -rf ~ & 'x'"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString help = folder + QStringLiteral("/Morvane Sarnet Sprite Editor.txt");
+    QVERIFY(WriteWholeFile(help, "help"));
+    ScriptedDialogBackend dialogs;
+    RecordingMessages messages;
+    RecordingHelpViewer viewer;
+    frmMain w(PlatformServices {dialogs, messages, viewer, folder});
+    w.mnuHelpHelp->trigger();
+    QCOMPARE(viewer.opened, QStringList {help});
+    QVERIFY(messages.shown.empty());
+}
+
+void OptionsCommandsTest::helpWithoutFileOrViewerSaysSo()
+{
+    EditorHarness h;
+    h.window->mnuHelpHelp_Click();
+    QCOMPARE(h.messages.shown.size(), std::size_t(1));
+    QVERIFY(h.messages.LastText().contains("Morvane Sarnet Sprite Editor.txt"));
+    QVERIFY(h.help.opened.isEmpty());
+
+    QVERIFY(WriteWholeFile(h.programFolder.filePath("Morvane Sarnet Sprite Editor.txt"), "x"));
+    h.help.succeed = false;
+    h.window->mnuHelpHelp_Click();
+    QCOMPARE(h.messages.shown.size(), std::size_t(2));
+    QVERIFY(h.messages.LastText().contains(h.help.failure));
+    QCOMPARE(h.messages.shown[1].title, QStringLiteral("Morvane Sarnet Sprite Editor"));
+}
+
+void OptionsCommandsTest::quitClosesWithoutAsking()
+{
+    RomFixture rom;
+    EditorHarness h;
+    h.LoadRom(rom.Path());
+    frmMain& w = *h.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.picEdit_MouseDown(1, 0, 5, 5);
+    w.mnuFileQuit->trigger();
+    QVERIFY(!w.isVisible());
+    QVERIFY(h.messages.shown.empty());
+    QCOMPARE(rom.Contents(), RomFixture::Pattern(1045104));
+}
+
+QTEST_MAIN(OptionsCommandsTest)
+#include "OptionsCommandsTest.moc"

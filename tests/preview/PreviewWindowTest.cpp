@@ -1,0 +1,326 @@
+#include "TileViews.h"
+
+#include "preview/RunPreview.h"
+#include "preview/frmTest.h"
+#include "widgets/PictureBox.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+using namespace morvane;
+
+namespace {
+
+// A distinct solid colour per frame image, so every display box names the image it copied.
+QColor FrameColor(int image)
+{
+    return QColor(40 * image + 20, 200 - 30 * image, 90);
+}
+
+void FillFrames(frmTest& preview)
+{
+    for (int n = 0; n < 6; ++n)
+        preview.picSprite[static_cast<std::size_t>(n)]->Image().fill(FrameColor(n));
+}
+
+// The frame images the three display boxes show now; -1 where a box matches none.
+std::array<int, 3> Shown(const frmTest& preview)
+{
+    std::array<int, 3> shown {-1, -1, -1};
+    for (std::size_t box = 0; box < 3; ++box) {
+        for (int n = 0; n < 6; ++n) {
+            if (preview.picSpriteM[box]->Image()
+                == preview.picSprite[static_cast<std::size_t>(n)]->Image())
+                shown[box] = n;
+        }
+    }
+    return shown;
+}
+
+void Press(frmTest& preview, const QString& keys)
+{
+    for (QChar key : keys)
+        QTest::mouseClick(preview.cmdSpeed[key == u'-' ? 0 : 1], Qt::LeftButton);
+}
+
+} // namespace
+
+class PreviewWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layout_data();
+    void layout();
+    void windowIsFixedToolWindow();
+    void ticksAlternateFrames();
+    void phaseCarriesToNextOpening();
+    void runningTimerAnimates();
+    void speedStaysInBounds_data();
+    void speedStaysInBounds();
+    void newWindowStartsAt250();
+    void testSpriteRunsModally();
+    void closingUnloads_data();
+    void closingUnloads();
+    void keysDoNotClose();
+};
+
+void PreviewWindowTest::layout_data()
+{
+    QTest::addColumn<std::function<QWidget*(frmTest&)>>("control");
+    QTest::addColumn<QRect>("geometry");
+
+    using Control = std::function<QWidget*(frmTest&)>;
+    const int poseLeft[3] = {8, 88, 168};
+    for (std::size_t pose = 0; pose < 3; ++pose) {
+        const int x = poseLeft[pose];
+        QTest::addRow("picSpriteM(%zu)", pose)
+            << Control([pose](frmTest& f) { return f.picSpriteM[pose]; }) << QRect(x, 8, 64, 64);
+        for (std::size_t frame = 2 * pose; frame < 2 * pose + 2; ++frame) {
+            QTest::addRow("picSprite(%zu)", frame)
+                << Control([frame](frmTest& f) { return f.picSprite[frame]; })
+                << QRect(x, 1000, 64, 64);
+        }
+    }
+    QTest::newRow("Label1") << Control([](frmTest& f) { return f.Label1; })
+                            << QRect(8, 104, 34, 14);
+    QTest::newRow("cmdSpeed(0)") << Control([](frmTest& f) { return f.cmdSpeed[0]; })
+                                 << QRect(48, 104, 17, 17);
+    QTest::newRow("cmdSpeed(1)") << Control([](frmTest& f) { return f.cmdSpeed[1]; })
+                                 << QRect(72, 104, 17, 17);
+    QTest::newRow("Command1") << Control([](frmTest& f) { return f.Command1; })
+                              << QRect(184, 104, 49, 17);
+    QTest::newRow("Line1") << Control([](frmTest& f) { return f.Line1; }) << QRect(8, 88, 225, 1);
+}
+
+void PreviewWindowTest::layout()
+{
+    QFETCH(std::function<QWidget*(frmTest&)>, control);
+    QFETCH(QRect, geometry);
+
+    std::uint8_t phase = 0;
+    frmTest preview(nullptr, phase);
+    QWidget* widget = control(preview);
+    QCOMPARE(widget->parentWidget(), &preview);
+    QCOMPARE(widget->geometry(), geometry);
+    // The picture boxes are drawn into before the window is ever shown.
+    if (auto* box = qobject_cast<PictureBox*>(widget))
+        QCOMPARE(box->Image().size(), QSize(64, 64));
+}
+
+void PreviewWindowTest::windowIsFixedToolWindow()
+{
+    std::uint8_t phase = 0;
+    frmTest preview(nullptr, phase);
+
+    QCOMPARE(preview.windowTitle(), QStringLiteral("Test Sprite"));
+    QCOMPARE(preview.minimumSize(), QSize(242, 129));
+    QCOMPARE(preview.maximumSize(), QSize(242, 129));
+    const Qt::WindowFlags flags = preview.windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(preview.palette().color(QPalette::Window), QColor(Qt::black));
+    QCOMPARE(preview.font().pointSizeF(), 8.25);
+
+    QCOMPARE(preview.Label1->text(), QStringLiteral("Speed:"));
+    QCOMPARE(preview.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QCOMPARE(preview.Line1->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(preview.cmdSpeed[0]->text(), QStringLiteral("-"));
+    QCOMPARE(preview.cmdSpeed[1]->text(), QStringLiteral("+"));
+    QCOMPARE(preview.Command1->text(), QStringLiteral("Ok"));
+    for (QPushButton* button : {preview.cmdSpeed[0], preview.cmdSpeed[1], preview.Command1}) {
+        QVERIFY(!button->isDefault());
+        QVERIFY(!button->autoDefault());
+    }
+    QVERIFY(preview.tmrSprite->isActive());
+    QCOMPARE(preview.tmrSprite->interval(), 250);
+}
+
+void PreviewWindowTest::ticksAlternateFrames()
+{
+    std::uint8_t phase = 0;
+    frmTest preview(nullptr, phase);
+    FillFrames(preview);
+    const QImage blank = preview.picSpriteM[0]->Image();
+
+    preview.tmrSprite_Timer();
+    QCOMPARE(Shown(preview), (std::array<int, 3> {1, 3, 5}));
+    QCOMPARE(phase, 1);
+    preview.tmrSprite_Timer();
+    QCOMPARE(Shown(preview), (std::array<int, 3> {0, 2, 4}));
+    QCOMPARE(phase, 0);
+    preview.tmrSprite_Timer();
+    QCOMPARE(Shown(preview), (std::array<int, 3> {1, 3, 5}));
+    // The frame images are only read.
+    QCOMPARE(preview.picSprite[0]->Image().pixelColor(10, 10), FrameColor(0));
+    QVERIFY(blank != preview.picSpriteM[0]->Image());
+}
+
+void PreviewWindowTest::phaseCarriesToNextOpening()
+{
+    std::uint8_t phase = 0;
+    {
+        frmTest first(nullptr, phase);
+        FillFrames(first);
+        first.tmrSprite_Timer();
+        QCOMPARE(Shown(first), (std::array<int, 3> {1, 3, 5}));
+    }
+    frmTest second(nullptr, phase);
+    FillFrames(second);
+    second.tmrSprite_Timer();
+    QCOMPARE(Shown(second), (std::array<int, 3> {0, 2, 4}));
+}
+
+void PreviewWindowTest::runningTimerAnimates()
+{
+    std::uint8_t phase = 0;
+    frmTest preview(nullptr, phase);
+    FillFrames(preview);
+    preview.show();
+    QCOMPARE(Shown(preview), (std::array<int, 3> {-1, -1, -1}));
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (std::array<int, 3> {1, 3, 5}), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (std::array<int, 3> {0, 2, 4}), 2000);
+}
+
+void PreviewWindowTest::speedStaysInBounds_data()
+{
+    QTest::addColumn<QString>("presses");
+    QTest::addColumn<int>("interval");
+
+    QTest::newRow("one slower") << "-" << 300;
+    QTest::newRow("one faster") << "+" << 200;
+    QTest::newRow("four faster reach the minimum") << "++++" << 50;
+    QTest::newRow("five faster stop at the minimum") << "+++++" << 50;
+    QTest::newRow("back up from the minimum") << "++++++-" << 100;
+    QTest::newRow("35 slower reach the maximum") << QString(35, u'-') << 2000;
+    QTest::newRow("slower at the maximum stays") << QString(40, u'-') << 2000;
+    QTest::newRow("faster from the maximum") << QString(40, u'-') + "+" << 1950;
+}
+
+void PreviewWindowTest::speedStaysInBounds()
+{
+    QFETCH(QString, presses);
+    QFETCH(int, interval);
+
+    std::uint8_t phase = 0;
+    frmTest preview(nullptr, phase);
+    preview.show();
+    Press(preview, presses);
+
+    QCOMPARE(preview.tmrSprite->interval(), interval);
+    // The change reaches the running timer at once, not at its next start: the time left is the
+    // new interval, within the 5% a coarse timer may stray, whichever way the speed went.
+    QVERIFY(preview.tmrSprite->isActive());
+    const int left = preview.tmrSprite->remainingTime();
+    QVERIFY2(qAbs(left - interval) <= interval / 20 + 10, qPrintable(QString::number(left)));
+}
+
+void PreviewWindowTest::newWindowStartsAt250()
+{
+    std::uint8_t phase = 0;
+    {
+        frmTest first(nullptr, phase);
+        first.show();
+        Press(first, "+++");
+        QCOMPARE(first.tmrSprite->interval(), 100);
+        first.Command1_Click();
+    }
+    frmTest second(nullptr, phase);
+    QCOMPARE(second.tmrSprite->interval(), 250);
+}
+
+void PreviewWindowTest::testSpriteRunsModally()
+{
+    QWidget owner;
+    owner.setGeometry(100, 100, 417, 346);
+    owner.show();
+    test::TileViews sheet;
+    std::uint8_t phase = 0;
+
+    bool visible = false;
+    bool modal = false;
+    bool owned = false;
+    bool composed = false;
+    QPoint offCentre;
+    QTimer::singleShot(0, &owner, [&] {
+        auto* preview = qobject_cast<frmTest*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        visible = preview->isVisible();
+        modal = preview->isModal();
+        owned = preview->parentWidget() == &owner;
+        offCentre = preview->geometry().center() - owner.geometry().center();
+        // Tile 12 opens the second frame of pose 0.
+        composed = preview->picSprite[1]->Image().copy(0, 0, 32, 32) == sheet.Image(12);
+        QTest::mouseClick(preview->Command1, Qt::LeftButton);
+        if (preview->isVisible())
+            preview->reject();
+    });
+
+    RunPreview(&owner, phase, sheet.views);
+
+    QVERIFY(visible);
+    QVERIFY(modal);
+    QVERIFY(owned);
+    QVERIFY(composed);
+    QVERIFY2(offCentre.manhattanLength() <= 2,
+        qPrintable(QStringLiteral("off centre by %1,%2").arg(offCentre.x()).arg(offCentre.y())));
+    QVERIFY(owner.findChildren<frmTest*>().isEmpty());
+}
+
+void PreviewWindowTest::closingUnloads_data()
+{
+    QTest::addColumn<bool>("byOk");
+    QTest::addColumn<int>("result");
+
+    QTest::newRow("Ok") << true << int(QDialog::Accepted);
+    QTest::newRow("close box") << false << int(QDialog::Rejected);
+}
+
+void PreviewWindowTest::closingUnloads()
+{
+    QFETCH(bool, byOk);
+    QFETCH(int, result);
+
+    std::uint8_t phase = 0;
+    frmTest preview(nullptr, phase);
+    QTimer::singleShot(0, &preview, [&] {
+        if (byOk)
+            QTest::mouseClick(preview.Command1, Qt::LeftButton);
+        else
+            preview.close();
+        if (preview.isVisible())
+            preview.done(-1);
+    });
+
+    QCOMPARE(preview.exec(), result);
+    QVERIFY(!preview.isVisible());
+    // No tick may move the phase once the user has closed the window.
+    QVERIFY(!preview.tmrSprite->isActive());
+}
+
+void PreviewWindowTest::keysDoNotClose()
+{
+    std::uint8_t phase = 0;
+    frmTest preview(nullptr, phase);
+    preview.show();
+
+    for (QWidget* target : {static_cast<QWidget*>(&preview),
+             static_cast<QWidget*>(preview.cmdSpeed[1]), static_cast<QWidget*>(preview.Command1)}) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QTest::keyClick(target, key);
+            QVERIFY(preview.isVisible());
+        }
+    }
+    QCOMPARE(preview.tmrSprite->interval(), 250);
+    QVERIFY(preview.tmrSprite->isActive());
+}
+
+QTEST_MAIN(PreviewWindowTest)
+#include "PreviewWindowTest.moc"
