@@ -1,6 +1,7 @@
 #include "AboutText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace morvane {
@@ -22,7 +23,14 @@ QString AboutText()
 
 QString HelpFilePath(const QString& programFolder)
 {
-    return QDir(programFolder).filePath(QStringLiteral("Morvane Sarnet Sprite Editor.txt"));
+    const QString name = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
+    const QString beside = QDir(programFolder).filePath(name);
+    // Beside the program in a build folder; an installed program finds it under share/.
+    const QString installed =
+        QDir(programFolder).filePath(QStringLiteral("../share/morvane-sprite-editor/") + name);
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    return beside;
 }
 
 } // namespace morvane

@@ -10,7 +10,7 @@ inline const QString kProgramTitle = QStringLiteral("Morvane Sarnet Sprite Edito
 // The About box's message: eight lines separated by "\r\n", lines 3 and 6 empty.
 QString AboutText();
 
-// The help text file beside the program.
+// The help text file: beside the program, or where an installed program keeps its shared files.
 QString HelpFilePath(const QString& programFolder);
 
 } // namespace morvane

@@ -3,6 +3,7 @@
 #include "BlockDifference.h"
 #include "CommandLine.h"
 #include "SpriteFileName.h"
+#include "StderrMute.h"
 #include "ToolHelp.h"
 #include "sprite/DemoRom.h"
 #include "sprite/RomFile.h"
@@ -79,7 +80,9 @@ void RunExport(const CommandLine& line, std::ostream& out)
     if (!line.all) {
         const int index = ParseSpriteIndex(line.operands[1]);
         const std::string& target = line.operands[2];
-        WriteSpritePng(QFile::decodeName(target.c_str()), ReadBlock(rom, index), line.colours);
+        const SpriteBlock block = ReadBlock(rom, index);
+        const StderrMute mute;
+        WriteSpritePng(QFile::decodeName(target.c_str()), block, line.colours);
         out << "Wrote " << Describe(index) << " to " << target << ".\n";
         return;
     }
@@ -93,6 +96,7 @@ void RunExport(const CommandLine& line, std::ostream& out)
     if (!QDir().mkpath(folderPath))
         throw ToolError("Cannot create the folder " + Quoted(folder) + ".");
     const QDir dir(folderPath);
+    const StderrMute mute;
     for (int index = 0; index < kSpriteCount; ++index) {
         const QString name = QString::fromStdString(SpriteFileName(index));
         WriteSpritePng(dir.filePath(name), blocks[static_cast<std::size_t>(index)], line.colours);
@@ -105,7 +109,10 @@ void RunImport(const CommandLine& line, std::ostream& out)
     const std::string& rom = line.operands[0];
     const int index = ParseSpriteIndex(line.operands[1]);
     const std::string& source = line.operands[2];
-    const SpriteBlock incoming = ReadSpritePng(QFile::decodeName(source.c_str()));
+    const SpriteBlock incoming = [&] {
+        const StderrMute mute;
+        return ReadSpritePng(QFile::decodeName(source.c_str()));
+    }();
     const SpriteBlock current = ReadBlock(rom, index);
     const BlockDifference difference = CompareBlocks(current, incoming);
     const std::string counts = std::to_string(difference.pixels) + " pixels and "

@@ -5,6 +5,9 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +66,7 @@ QString FailureOfBlockTransfer(
     });
 }
 
+// Adds one case twice, as a read and as a write: a fault must stop both in the same way.
 void AddForReadAndWrite(const char* name, const std::function<void(QTestData&)>& columns)
 {
     for (const bool write : {false, true})

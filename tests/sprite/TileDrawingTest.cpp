@@ -89,9 +89,11 @@ void VerifyDrawn(const MemorySurface& view, const TileValues& values, const Pale
 {
     for (int y = 0; y < MemorySurface::kSide; ++y) {
         for (int x = 0; x < MemorySurface::kSide; ++x) {
-            const PackedColor expected = (x < 32 && y < 32) ? palette[static_cast<std::size_t>(
-                                             values[static_cast<std::size_t>(y / 4)][x / 4] - '0')]
-                                                            : kBackground;
+            PackedColor expected = kBackground;
+            if (x < 32 && y < 32) {
+                const char digit = values[static_cast<std::size_t>(y / 4)][x / 4];
+                expected = palette[static_cast<std::size_t>(digit - '0')];
+            }
             if (view.Pixel(x, y) != expected)
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
                                      .arg(x)
