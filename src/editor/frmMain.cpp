@@ -470,31 +470,35 @@ void frmMain::mnuOptionsTest_Click()
     cmdTest_Click();
 }
 
-void frmMain::mnuOptionsGrid_Click()
+std::optional<QColor> frmMain::AskColour()
 {
     clsMSDLG& dialog = SharedDialog();
     dialog.SethOwner(this);
     dialog.ShowColor();
-    // Cancel leaves the lines as they were.
+    // Cancel leaves the lines and markers as they were.
     if (!dialog.Confirmed())
+        return std::nullopt;
+    return ToQColor(dialog.RGBResult());
+}
+
+void frmMain::mnuOptionsGrid_Click()
+{
+    const auto colour = AskColour();
+    if (!colour)
         return;
-    const QColor colour = ToQColor(dialog.RGBResult());
     for (std::size_t i = 0; i < 7; ++i)
-        picEdit->SetOverlayColor(hGRID[i], colour);
+        picEdit->SetOverlayColor(hGRID[i], *colour);
     for (std::size_t i = 0; i < 7; ++i)
-        picEdit->SetOverlayColor(vGRID[i], colour);
+        picEdit->SetOverlayColor(vGRID[i], *colour);
 }
 
 void frmMain::mnuOptionsSprites_Click()
 {
-    clsMSDLG& dialog = SharedDialog();
-    dialog.SethOwner(this);
-    dialog.ShowColor();
-    if (!dialog.Confirmed())
+    const auto colour = AskColour();
+    if (!colour)
         return;
-    const QColor colour = ToQColor(dialog.RGBResult());
     for (std::size_t i = 0; i < picSprites.size(); ++i)
-        picSprites[i]->SetOverlayColor(shpPoint[i], colour);
+        picSprites[i]->SetOverlayColor(shpPoint[i], *colour);
 }
 
 void frmMain::mnuHelpHelp_Click()

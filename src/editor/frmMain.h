@@ -123,6 +123,8 @@ private:
     void ReselectCurrentTile();
     bool RomIsOpen() const { return !State.RomPath.empty(); }
     void ShowError(const QString& text);
+    // The colour confirmed in the shared colour dialog, or nothing after Cancel.
+    std::optional<QColor> AskColour();
     std::optional<Palette> DisplayColours() const;
 
     PlatformServices services_;

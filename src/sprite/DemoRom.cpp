@@ -452,7 +452,9 @@ SpriteBlock DemoSprite(int index)
     if (index < 0 || index >= kSpriteCount)
         return block;
     const Look look = LookOf(index);
-    const bool creature = SpriteLabel(index) == "Morvane";
+    // Labels may carry trailing spaces; "Morvane" marks the generic creature entries.
+    const std::string_view label = SpriteLabel(index);
+    const bool creature = label.substr(0, label.find_last_not_of(' ') + 1) == "Morvane";
     constexpr std::array<Facing, 3> kPoses = {Facing::Down, Facing::Up, Facing::Side};
     for (int step = 0; step < 2; ++step) {
         for (int pose = 0; pose < 3; ++pose) {

@@ -48,11 +48,13 @@ private:
 };
 
 // Opens an existing file; O_CREAT is never passed, so a missing path is never created.
+// O_NONBLOCK keeps a named pipe from hanging the open until some other program attaches to it;
+// it changes nothing for a regular file.
 Descriptor OpenExisting(const std::string& path, int flags, const char* purpose, struct stat& info)
 {
     if (path.empty())
         throw RomFileError("No ROM image has been chosen.");
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         throw RomFileError(
@@ -65,6 +67,9 @@ Descriptor OpenExisting(const std::string& path, int flags, const char* purpose,
     }
     if (S_ISDIR(info.st_mode))
         throw RomFileError("Cannot open " + Quoted(path) + ": it is a folder, not a ROM image.");
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))
+        throw RomFileError("Cannot open " + Quoted(path)
+            + ": it is a pipe, not a ROM image; its bytes cannot be read at a sprite's offset.");
     return file;
 }
 

@@ -3,6 +3,7 @@
 #include "sprite/TileCodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -351,6 +352,12 @@ void WriteSpritePng(const QString& path, const SpriteBlock& block, PngPalette pa
 SpriteBlock ReadSpritePng(const QString& path, const std::optional<Palette>& extra)
 {
     const QString subject = Quoted(path);
+    // Opening a named pipe waits until some other program writes to it, and a device may never
+    // end; neither can hold a sprite image, so they are refused before the open.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        Refuse(QStringLiteral("%1 cannot be read: it is a pipe or a device, not an image file.")
+                   .arg(subject));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         Refuse(QStringLiteral("%1 cannot be read: %2.").arg(subject, file.errorString()));

@@ -50,9 +50,16 @@ std::string Offset(int index)
     return SpriteOffset(static_cast<std::int16_t>(index));
 }
 
+// The label without the trailing spaces a catalogue label may be stored with.
+std::string Label(int index)
+{
+    const std::string_view label = SpriteLabel(index);
+    return std::string(label.substr(0, label.find_last_not_of(' ') + 1));
+}
+
 std::string Describe(int index)
 {
-    return "sprite " + std::to_string(index) + " (" + std::string(SpriteLabel(index)) + ")";
+    return "sprite " + std::to_string(index) + " (" + Label(index) + ")";
 }
 
 SpriteBlock ReadBlock(const std::string& rom, int index)
@@ -67,9 +74,8 @@ void RunList(std::ostream& out)
     for (int index = 0; index < kSpriteCount; ++index) {
         const std::int32_t offset = *SpriteOffsetValue(static_cast<std::int16_t>(index));
         char line[80];
-        std::snprintf(line, sizeof line, "%2d  %-14s  %7ld  0x%05lX\n", index,
-            std::string(SpriteLabel(index)).c_str(), static_cast<long>(offset),
-            static_cast<unsigned long>(offset));
+        std::snprintf(line, sizeof line, "%2d  %-14s  %7ld  0x%05lX\n", index, Label(index).c_str(),
+            static_cast<long>(offset), static_cast<unsigned long>(offset));
         out << line;
     }
 }

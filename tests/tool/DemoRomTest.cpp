@@ -86,7 +86,7 @@ void DemoRomTest::everyPoseWalks_data()
 {
     QTest::addColumn<int>("index");
     for (int index = 0; index < kSpriteCount; ++index)
-        QTest::addRow("%d %s", index, SpriteLabel(index).data()) << index;
+        QTest::addRow("%d %s", index, std::string(SpriteLabel(index)).c_str()) << index;
 }
 
 void DemoRomTest::everyPoseWalks()

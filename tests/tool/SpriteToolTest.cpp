@@ -159,7 +159,9 @@ void SpriteToolTest::listShowsTheCatalogue()
         const QRegularExpressionMatch match = shape.match(lines[index]);
         QVERIFY2(match.hasMatch(), qPrintable(lines[index]));
         QCOMPARE(match.captured(1).toInt(), index);
-        QCOMPARE(match.captured(2), QString::fromUtf8(SpriteLabel(index).data()));
+        const std::string_view label = SpriteLabel(index);
+        QCOMPARE(
+            match.captured(2), QString::fromUtf8(label.data(), qsizetype(label.size())).trimmed());
         QCOMPARE(match.captured(3).toLongLong(), OffsetOf(index));
         QCOMPARE(match.captured(4).toLongLong(nullptr, 16), OffsetOf(index));
     }
