@@ -264,30 +264,23 @@ void frmMain::cmdLoad_Click()
         return;
     }
     BusyPointer busy;
-    // Read into a temporary and keep the views' old images: a failure part-way leaves SpriteBuf,
-    // the views and the selection exactly as they were.
+    // Every read comes before any drawing, each tile still read from the file on its own: a
+    // failure part-way leaves SpriteBuf, the views and the selection exactly as they were, with
+    // no copies of the old views to keep and put back.
     SpriteBlock incoming {};
-    std::array<QImage, kTilesPerSprite> previousViews;
-    for (std::size_t k = 0; k < previousViews.size(); ++k)
-        previousViews[k] = picSprites[k]->Image();
-    const Palette previousPalette = State.PalColor;
-    const SwatchColours swatches(Color);
+    std::array<TileBytes, kTilesPerSprite> tiles {};
     try {
         ReadSpriteBlock(State.RomPath, SpriteOffset(static_cast<std::int16_t>(index)), incoming);
-        for (int k = 0; k < kTilesPerSprite; ++k) {
-            PictureBox* view = picSprites[static_cast<std::size_t>(k)];
-            DrawTileFromRom(
-                State.RomPath, *offset + kTileBytes * k, *view, swatches, State.PalColor);
-            view->Refresh();
-        }
+        for (int k = 0; k < kTilesPerSprite; ++k)
+            tiles[static_cast<std::size_t>(k)] = ReadTile(State.RomPath, *offset + kTileBytes * k);
     } catch (const RomFileError& error) {
-        for (std::size_t k = 0; k < previousViews.size(); ++k) {
-            picSprites[k]->Image() = previousViews[k];
-            picSprites[k]->Refresh();
-        }
-        State.PalColor = previousPalette;
         ShowError(QString::fromStdString(error.what()));
         return;
+    }
+    const SwatchColours swatches(Color);
+    for (std::size_t k = 0; k < tiles.size(); ++k) {
+        DrawTile(tiles[k], *picSprites[k], swatches, State.PalColor);
+        picSprites[k]->Refresh();
     }
     State.SpriteBuf = incoming;
     State.LoadedIndex = index;

@@ -15,8 +15,10 @@ void DrawTile(
     for (int row = 0; row < kTileSide; ++row) {
         const auto values = DecodeRow(
             tile[static_cast<std::size_t>(2 * row)], tile[static_cast<std::size_t>(2 * row + 1)]);
-        for (int column = 0; column < kTileSide; ++column)
-            view.SetPixel(column, row, palColor[values[static_cast<std::size_t>(column)]]);
+        std::array<PackedColor, kTileSide> colors {};
+        for (std::size_t column = 0; column < colors.size(); ++column)
+            colors[column] = palColor[values[column]];
+        view.SetTileRow(row, colors);
     }
     view.StretchTileToView();
 }

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <array>
 #include <vector>
 
 namespace morvane {
@@ -45,6 +46,7 @@ public:
     // TileSurface
     void ClearToBackground() override;
     void SetPixel(int x, int y, PackedColor color) override;
+    void SetTileRow(int y, const std::array<PackedColor, kTileSide>& colors) override;
     void StretchTileToView() override;
 
 signals:

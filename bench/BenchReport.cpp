@@ -1,0 +1,149 @@
+#include "BenchReport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace morvane::bench {
+
+namespace {
+
+std::string Printf(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Quantity(double value, const std::string& unit)
+{
+    return Printf(value >= 100 ? "%.0f" : "%.1f", value) + " " + unit;
+}
+
+std::string Ratio(double value)
+{
+    return Printf("%.2f", value) + "x";
+}
+
+std::string TargetText(const Measurement& m)
+{
+    if (!m.limit)
+        return "-";
+    if (m.ratio)
+        return "<= " + Ratio(*m.limit);
+    return "< " + Quantity(*m.limit, m.unit);
+}
+
+std::string VerdictText(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Met:
+        return "ok";
+    case Verdict::Missed:
+        return "MISSED";
+    case Verdict::NoTarget:
+        break;
+    }
+    return "-";
+}
+
+std::string PadRight(std::string text, std::size_t width)
+{
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text + "  ";
+}
+
+// JSON has no NaN or infinity; a figure that could not be measured is null.
+std::string JsonNumber(double value)
+{
+    if (!std::isfinite(value))
+        return "null";
+    return Printf("%.3f", value);
+}
+
+} // namespace
+
+Verdict VerdictOf(const Measurement& m)
+{
+    if (!m.limit)
+        return Verdict::NoTarget;
+    const double value = m.ratio ? *m.ratio : m.median;
+    return value <= *m.limit ? Verdict::Met : Verdict::Missed;
+}
+
+std::vector<std::string> MissedNames(const std::vector<Measurement>& measurements)
+{
+    std::vector<std::string> names;
+    for (const Measurement& m : measurements) {
+        if (VerdictOf(m) == Verdict::Missed)
+            names.push_back(m.name);
+    }
+    return names;
+}
+
+std::string FormatTable(const std::vector<Measurement>& measurements)
+{
+    const std::vector<std::vector<std::string>> header
+        = {{"benchmark", "median", "runs", "compared with", "ratio", "target", "result", ""}};
+    std::vector<std::vector<std::string>> rows = header;
+    for (const Measurement& m : measurements) {
+        const std::string reference
+            = m.referenceName.empty() ? "-" : m.referenceName + " " + Quantity(m.reference, m.unit);
+        rows.push_back({m.name, Quantity(m.median, m.unit), std::to_string(m.samples), reference,
+            m.ratio ? Ratio(*m.ratio) : "-", TargetText(m), VerdictText(VerdictOf(m)), m.note});
+    }
+    std::vector<std::size_t> widths(header.front().size(), 0);
+    for (const auto& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], row[c].size());
+    }
+    std::ostringstream out;
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += PadRight(row[c], widths[c]);
+        line.erase(line.find_last_not_of(' ') + 1);
+        out << line << '\n';
+    }
+    const std::vector<std::string> missed = MissedNames(measurements);
+    if (missed.empty()) {
+        out << "All targets met.\n";
+    } else {
+        out << "MISSED:";
+        for (const std::string& name : missed)
+            out << ' ' << name;
+        out << '\n';
+    }
+    return out.str();
+}
+
+std::string FormatJson(const std::vector<Measurement>& measurements, bool quick)
+{
+    std::ostringstream out;
+    out << "{\"platform\":\"offscreen\",\"quick\":" << (quick ? "true" : "false")
+        << ",\"results\":{";
+    for (std::size_t i = 0; i < measurements.size(); ++i) {
+        const Measurement& m = measurements[i];
+        out << (i == 0 ? "" : ",") << '"' << m.name << "\":{\"median_" << m.unit
+            << "\":" << JsonNumber(m.median) << ",\"runs\":" << m.samples;
+        if (!m.referenceName.empty())
+            out << ",\"" << m.referenceName << '_' << m.unit << "\":" << JsonNumber(m.reference);
+        if (m.ratio)
+            out << ",\"ratio\":" << JsonNumber(*m.ratio);
+        if (m.limit) {
+            out << (m.ratio ? ",\"target_ratio\":" : ",\"target_" + m.unit + "\":")
+                << JsonNumber(*m.limit)
+                << ",\"pass\":" << (VerdictOf(m) == Verdict::Met ? "true" : "false");
+        }
+        out << '}';
+    }
+    out << "},\"missed\":[";
+    const std::vector<std::string> missed = MissedNames(measurements);
+    for (std::size_t i = 0; i < missed.size(); ++i)
+        out << (i == 0 ? "" : ",") << '"' << missed[i] << '"';
+    out << "]}";
+    return out.str();
+}
+
+} // namespace morvane::bench

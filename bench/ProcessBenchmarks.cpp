@@ -1,0 +1,107 @@
+#include "ProcessBenchmarks.h"
+
+#include "ChildProcess.h"
+#include "Statistics.h"
+#include "sprite/SpriteCatalogue.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace morvane::bench {
+
+namespace {
+
+// The first start of each program pays for loading the libraries from disk; it is not measured.
+constexpr int kStartupWarmUps = 1;
+constexpr int kExportWarmUps = 1;
+
+std::size_t CountPngFiles(const std::filesystem::path& folder)
+{
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".png")
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+std::vector<Measurement> MeasureStartup(int pairs)
+{
+    const std::string launcher = MORVANE_BENCH_LAUNCH;
+    const std::string editor = MORVANE_STARTUP_EDITOR;
+    const std::string bare = MORVANE_STARTUP_BARE;
+    std::vector<ChildRun> editorRuns;
+    std::vector<ChildRun> bareRuns;
+    for (int i = -kStartupWarmUps; i < pairs; ++i) {
+        // Which program starts first alternates, so neither always finds the caches the other
+        // has just warmed.
+        const ChildRun first = RunChildThroughLauncher(launcher, i % 2 == 0 ? editor : bare, {});
+        const ChildRun second = RunChildThroughLauncher(launcher, i % 2 == 0 ? bare : editor, {});
+        if (i < 0)
+            continue;
+        editorRuns.push_back(i % 2 == 0 ? first : second);
+        bareRuns.push_back(i % 2 == 0 ? second : first);
+    }
+
+    std::vector<double> editorMs, bareMs, editorKiB, bareKiB;
+    for (std::size_t i = 0; i < editorRuns.size(); ++i) {
+        editorMs.push_back(editorRuns[i].wallMs);
+        bareMs.push_back(bareRuns[i].wallMs);
+        editorKiB.push_back(editorRuns[i].peakKiB);
+        bareKiB.push_back(bareRuns[i].peakKiB);
+    }
+
+    Measurement time;
+    time.name = "startup_time";
+    time.unit = "ms";
+    time.median = Median(editorMs);
+    time.samples = pairs;
+    time.referenceName = "bare";
+    time.reference = Median(bareMs);
+    time.ratio = MedianRatio(editorMs, bareMs);
+    time.limit = 1.5;
+    time.note = "start, show, paint, quit; ratio = median of pairs";
+
+    Measurement memory;
+    memory.name = "startup_memory";
+    memory.unit = "KiB";
+    memory.median = Median(editorKiB);
+    memory.samples = pairs;
+    memory.referenceName = "bare";
+    memory.reference = Median(bareKiB);
+    memory.ratio = MedianRatio(editorKiB, bareKiB);
+    memory.limit = 1.3;
+    memory.note = "peak resident (ru_maxrss)";
+    return {time, memory};
+}
+
+Measurement MeasureExportAll(const std::string& romPath, const std::string& scratchFolder, int runs)
+{
+    const std::string tool = MORVANE_SPRITE_TOOL;
+    std::vector<double> samples;
+    for (int i = -kExportWarmUps; i < runs; ++i) {
+        const std::filesystem::path folder = std::filesystem::path(scratchFolder)
+            / ("export-" + std::to_string(i + kExportWarmUps));
+        const ChildRun run = RunChild(tool, {"export", romPath, "--all", folder.string()});
+        const std::size_t written = CountPngFiles(folder);
+        if (written != static_cast<std::size_t>(kSpriteCount))
+            throw std::runtime_error("the tool wrote " + std::to_string(written) + " images into "
+                + folder.string() + " instead of " + std::to_string(kSpriteCount));
+        std::filesystem::remove_all(folder);
+        if (i >= 0)
+            samples.push_back(run.wallMs);
+    }
+
+    Measurement m;
+    m.name = "export_all";
+    m.unit = "ms";
+    m.median = Median(samples);
+    m.samples = runs;
+    m.limit = 100.0;
+    m.note = "morvane-sprite-tool export --all, 45 PNG images";
+    return m;
+}
+
+} // namespace morvane::bench

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "BenchReport.h"
+
+#include <string>
+#include <vector>
+
+namespace morvane::bench {
+
+// Starts the real editor window and a bare Qt main window of the same size alternately, `pairs`
+// times each, every start a fresh process that quits once its window has been painted. Gives the
+// wall time and the peak resident memory of the editor, each with the median of its per-pair
+// ratios to the bare window.
+std::vector<Measurement> MeasureStartup(int pairs);
+
+// Runs "morvane-sprite-tool export ROM --all DIR" as a process, into a DIR under `scratchFolder`
+// that does not exist yet, `runs` times; checks that every run wrote all 45 images.
+Measurement MeasureExportAll(
+    const std::string& romPath, const std::string& scratchFolder, int runs);
+
+} // namespace morvane::bench

@@ -1,0 +1,115 @@
+// The block copies between picture images and the picture box's image and overlays.
+#include "widgets/ImageBlit.h"
+#include "widgets/PictureBox.h"
+
+#include <QtTest>
+
+using namespace morvane;
+
+namespace {
+
+// Every pixel a different colour, so a copy from the wrong place shows.
+QImage Numbered(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x, y, (x * 7 + y * 13) & 0xFF));
+    return image;
+}
+
+} // namespace
+
+class ImageBlitTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stretchReplicatesOrSamplesExactly_data();
+    void stretchReplicatesOrSamplesExactly();
+    void stretchWithinOneImageReadsTheSourceFirst();
+    void bitBltCopiesAndClips();
+    void pictureBoxImageFitsBeforeShowAndOverlaysStayOut();
+};
+
+void ImageBlitTest::stretchReplicatesOrSamplesExactly_data()
+{
+    QTest::addColumn<int>("sourceSide");
+    QTest::addColumn<int>("targetSide");
+    QTest::newRow("tile to view, 4x") << 8 << 32;
+    QTest::newRow("view to grid, 4x") << 32 << 128;
+    QTest::newRow("grid to view, 1/4") << 128 << 32;
+    QTest::newRow("same size") << 16 << 16;
+}
+
+void ImageBlitTest::stretchReplicatesOrSamplesExactly()
+{
+    QFETCH(int, sourceSide);
+    QFETCH(int, targetSide);
+    const QImage source = Numbered(sourceSide, sourceSide);
+    QImage target(targetSide + 4, targetSide + 4, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    StretchBlt(target, 2, 2, targetSide, targetSide, source, 0, 0, sourceSide, sourceSide);
+    for (int y = 0; y < target.height(); ++y) {
+        for (int x = 0; x < target.width(); ++x) {
+            const bool inside = x >= 2 && y >= 2 && x < targetSide + 2 && y < targetSide + 2;
+            const QRgb expected = inside
+                ? source.pixel((x - 2) * sourceSide / targetSide, (y - 2) * sourceSide / targetSide)
+                : qRgb(0, 0, 0);
+            QVERIFY2(target.pixel(x, y) == expected,
+                qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+        }
+    }
+}
+
+void ImageBlitTest::stretchWithinOneImageReadsTheSourceFirst()
+{
+    // The tile drawing enlarges the 8 x 8 corner of a view onto the whole view, in place.
+    QImage view = Numbered(32, 32);
+    const QImage corner = view.copy(0, 0, 8, 8);
+    StretchBlt(view, 0, 0, 32, 32, view, 0, 0, 8, 8);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            QCOMPARE(view.pixel(x, y), corner.pixel(x / 4, y / 4));
+}
+
+void ImageBlitTest::bitBltCopiesAndClips()
+{
+    const QImage source = Numbered(64, 64);
+    QImage frame(64, 64, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    BitBlt(frame, 32, 32, 32, 32, source, 0, 0);
+    QCOMPARE(frame.copy(32, 32, 32, 32), source.copy(0, 0, 32, 32));
+    QCOMPARE(frame.pixel(31, 31), qRgb(0, 0, 0));
+    // Parts outside either image are skipped, not wrapped or read out of bounds.
+    BitBlt(frame, -10, 60, 32, 32, source, 0, 0);
+    QCOMPARE(frame.pixel(0, 60), source.pixel(10, 0));
+    QCOMPARE(frame.pixel(21, 63), source.pixel(31, 3));
+    BitBlt(frame, 0, 0, 32, 32, source, 50, 50);
+    QCOMPARE(frame.pixel(13, 13), source.pixel(63, 63));
+    QCOMPARE(frame.pixel(14, 0), qRgb(0, 0, 0));
+}
+
+void ImageBlitTest::pictureBoxImageFitsBeforeShowAndOverlaysStayOut()
+{
+    PictureBox box;
+    box.setGeometry(0, 0, 32, 32);
+    QCOMPARE(box.Image().size(), QSize(32, 32)); // drawn into before it is ever shown
+    box.Image().fill(Qt::green);
+    const int marker = box.AddOutline(QRect(0, 100, 32, 32), Qt::red);
+    QCOMPARE(box.Rendered(), box.Image()); // below the view: not seen
+    box.SetOverlayTop(marker, 0);
+    const QImage screen = box.Rendered();
+    for (int i = 0; i < 32; ++i) {
+        QCOMPARE(screen.pixelColor(i, 0), QColor(Qt::red));
+        QCOMPARE(screen.pixelColor(0, i), QColor(Qt::red));
+        QCOMPARE(screen.pixelColor(i, 31), QColor(Qt::red));
+        QCOMPARE(screen.pixelColor(31, i), QColor(Qt::red));
+    }
+    QCOMPARE(screen.pixelColor(1, 1), QColor(Qt::green));
+    QCOMPARE(box.Image().pixelColor(0, 0), QColor(Qt::green));
+    box.SetOverlayVisible(marker, false);
+    QCOMPARE(box.Rendered(), box.Image());
+}
+
+QTEST_MAIN(ImageBlitTest)
+#include "ImageBlitTest.moc"
