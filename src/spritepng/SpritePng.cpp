@@ -337,6 +337,13 @@ SpriteBlock ImageToSprite(const QImage& image, const std::optional<Palette>& ext
 
 void WriteSpritePng(const QString& path, const SpriteBlock& block, PngPalette palette)
 {
+    // The image is written beside the target and then put in its place. Over a device or a pipe
+    // that would replace the device node itself (as root, /dev/full or /dev/null would become a
+    // PNG file), and a write that fails on it would go unnoticed, so such targets are refused.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile() && !existing.isDir())
+        Refuse(QStringLiteral("%1 cannot be written: it is a pipe or a device, not an image file.")
+                   .arg(Quoted(path)));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         Refuse(QStringLiteral("%1 cannot be written: %2.").arg(Quoted(path), file.errorString()));

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "sprite/SpriteBlock.h"
+#include "spritepng/SpritePng.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace morvane::test {
+
+// The bytes of a sprite image PNG as the editor's own export writes it.
+QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette);
+
+// The CRC-32 of PNG chunks (ISO 3309, as zlib computes it), over the chunk type and data.
+std::uint32_t PngCrc(const QByteArray& bytes);
+
+// A copy of `png` whose IHDR claims `width` x `height`, with the chunk's CRC made right again so
+// only the size is wrong: a decoder that trusts it would ask for width x height x 4 bytes.
+QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height);
+
+// `png` with the CRC of every chunk that lies wholly inside it made right, so a damaged chunk is
+// judged by its contents rather than thrown out for its checksum.
+QByteArray WithChunkCrcsFixed(const QByteArray& png);
+
+// A 16 x 96 palette PNG whose pixels use five palette entries: the four greys and a red, the red
+// at pixel (3, 40).
+QByteArray FiveColourPng();
+
+// A 16 x 96 sprite PNG whose IDAT data has some bytes flipped and its CRC made right again, so
+// the damage shows only when the compressed pixels are unpacked.
+QByteArray DamagedPixelDataPng();
+
+// Makes a named pipe; nothing ever writes to it.
+bool MakePipe(const QString& path);
+
+// Whether this process runs as root, which no file permission stops.
+bool RunningAsRoot();
+
+// The user id an ordinary user gets in tests that must be refused by permissions even when the
+// suite runs as root ("nobody").
+inline constexpr unsigned kOrdinaryUser = 65534;
+
+// While one lives, this process opens files with the rights of an ordinary user (when it runs as
+// root; otherwise it already does), so a read-only or unreadable file refuses it as it refuses a
+// user. The real user id stays root, which is what lets the destructor switch back.
+class OrdinaryUserRights {
+public:
+    OrdinaryUserRights();
+    ~OrdinaryUserRights();
+    OrdinaryUserRights(const OrdinaryUserRights&) = delete;
+    OrdinaryUserRights& operator=(const OrdinaryUserRights&) = delete;
+
+    bool Switched() const { return switched_; }
+
+private:
+    bool switched_ = false;
+};
+
+// For QProcess::setChildProcessModifier: a child started from root runs as the ordinary user.
+std::function<void()> AsOrdinaryUserInChild();
+
+// Lets an ordinary user reach the files of a test folder (a temporary folder is private to its
+// owner), so only a file's own permissions decide.
+bool OpenFolderToEveryone(const QString& folder);
+
+// A ROM image that is also a running program: a copy of the system's sleep program, lengthened
+// with pattern bytes past the last sprite block, and started. While it runs, Linux refuses to
+// open it for writing ("Text file busy") to anyone, root included.
+class RunningProgramRom {
+public:
+    explicit RunningProgramRom(const QString& path);
+    ~RunningProgramRom();
+    RunningProgramRom(const RunningProgramRom&) = delete;
+    RunningProgramRom& operator=(const RunningProgramRom&) = delete;
+
+    // Empty when the program runs and its file refuses writing; otherwise why the case cannot be
+    // set up on this system.
+    QString Problem() const { return problem_; }
+    QString Path() const { return path_; }
+    // Stops the program, after which the file can be written again.
+    void Stop();
+
+private:
+    QString path_;
+    QProcess process_;
+    QString problem_;
+};
+
+} // namespace morvane::test
