@@ -212,6 +212,8 @@ bool frmMain::OpenRom(const QString& path)
         ShowError(QString::fromStdString(error.what()));
         return false;
     }
+    // A ROM opened by argument or by a drop is offered by the next Open dialog, as if chosen there.
+    SharedDialog().SetFileName(path);
     LoadRomSteps(path);
     return true;
 }

@@ -253,6 +253,9 @@ void EditingExtrasTest::romOpensByArgumentAndByDrop()
     QVERIFY(DropFile(h.window.get(), second.Path()));
     QCOMPARE(h.window->State.RomPath, second.PathUtf8());
     QCOMPARE(h.SpriteBuf(), QByteArray(384, '\x5A'));
+    h.dialogs.CancelOpen();
+    h.window->mnuFileLoad_Click();
+    QCOMPARE(h.dialogs.OpenRequests().constLast().fileName, second.Path());
 
     // A path that cannot be opened gives the usual message and changes nothing.
     EditorHarness fresh;
