@@ -26,8 +26,8 @@ QString HelpFilePath(const QString& programFolder)
     const QString name = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
     const QString beside = QDir(programFolder).filePath(name);
     // Beside the program in a build folder; an installed program finds it under share/.
-    const QString installed =
-        QDir(programFolder).filePath(QStringLiteral("../share/morvane-sprite-editor/") + name);
+    const QString installed
+        = QDir(programFolder).filePath(QStringLiteral("../share/morvane-sprite-editor/") + name);
     if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
         return QDir::cleanPath(installed);
     return beside;

@@ -1,5 +1,6 @@
 // Undo and redo, sprite images dropped or pasted, and ROM images opened by argument or drop.
 #include "EditorHarness.h"
+#include "TestData.h"
 #include "spritepng/SpritePng.h"
 #include "widgets/PictureBox.h"
 
@@ -16,21 +17,6 @@ using namespace morvane::test;
 namespace {
 
 constexpr qint64 kEntry0 = 82928;
-
-SpriteBlock RandomBlock(quint32 seed)
-{
-    QRandomGenerator random(seed);
-    SpriteBlock block {};
-    for (auto& byte : block)
-        byte = static_cast<std::uint8_t>(random.bounded(256));
-    return block;
-}
-
-QByteArray Bytes(const SpriteBlock& block)
-{
-    return QByteArray(
-        reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
-}
 
 // Delivers a drop of one local file on the window, as the desktop would.
 bool DropFile(QWidget* window, const QString& path)

@@ -1,11 +1,10 @@
 #include "HostileFiles.h"
 
 #include "RomFixture.h"
+#include "TestData.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImage>
-#include <QImageWriter>
 #include <QStandardPaths>
 
 #include <array>
@@ -56,15 +55,6 @@ void RecomputeCrc(QByteArray& png, qsizetype chunk)
 {
     const auto length = static_cast<qsizetype>(GetBigEndian(png, chunk));
     PutBigEndian(png, chunk + kChunkHeadBytes + length, PngCrc(png.mid(chunk + 4, 4 + length)));
-}
-
-QByteArray PngBytes(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "png").write(image);
-    return bytes;
 }
 
 } // namespace

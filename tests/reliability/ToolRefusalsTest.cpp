@@ -3,6 +3,7 @@
 // every file in the folder exactly as it was.
 #include "HostileFiles.h"
 #include "RomFixture.h"
+#include "TestData.h"
 #include "sprite/DemoRom.h"
 
 #include <QDir>
@@ -22,12 +23,6 @@ using namespace morvane::test;
 namespace {
 
 constexpr qint64 kRomBytes = 1045104;
-
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
 
 // What a folder holds: each entry's kind and, for a regular file, its bytes. Pipes are never
 // read, since reading one would wait for a writer.
@@ -66,27 +61,15 @@ private slots:
     void refusals();
 
 private:
-    ToolRun Run(const QStringList& args, bool asOrdinaryUser) const;
+    ToolRun Run(const QStringList& args, bool asOrdinaryUser) const
+    {
+        return RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), args, dir_.path(),
+            asOrdinaryUser ? AsOrdinaryUserInChild() : std::function<void()>());
+    }
 
     QTemporaryDir dir_;
     std::unique_ptr<RunningProgramRom> running_;
 };
-
-ToolRun ToolRefusalsTest::Run(const QStringList& args, bool asOrdinaryUser) const
-{
-    QProcess process;
-    process.setWorkingDirectory(dir_.path());
-    if (asOrdinaryUser)
-        process.setChildProcessModifier(AsOrdinaryUserInChild());
-    process.start(QStringLiteral(MORVANE_SPRITE_TOOL), args);
-    ToolRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 void ToolRefusalsTest::initTestCase()
 {

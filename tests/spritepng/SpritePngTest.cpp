@@ -1,4 +1,5 @@
 #include "spritepng/SpritePng.h"
+#include "TestData.h"
 
 #include "CraftedPng.h"
 
@@ -14,17 +15,9 @@
 using namespace morvane;
 using morvane::test::CraftedPng;
 using morvane::test::PackSamples;
+using namespace morvane::test;
 
 namespace {
-
-SpriteBlock RandomBlock(quint32 seed)
-{
-    QRandomGenerator random(seed);
-    SpriteBlock block {};
-    for (auto& byte : block)
-        byte = static_cast<std::uint8_t>(random.bounded(256));
-    return block;
-}
 
 // A random block whose pixels take only the values `low` and `high`, chosen per pixel: the two
 // bit planes of each row are derived from one random byte.
@@ -44,23 +37,9 @@ SpriteBlock TwoValueBlock(quint32 seed, int low, int high)
     return block;
 }
 
-QByteArray Bytes(const SpriteBlock& block)
-{
-    return QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
-}
-
 QImage Argb(const SpriteBlock& block, PngPalette palette)
 {
     return SpriteToImage(block, PaletteColours(palette)).convertToFormat(QImage::Format_ARGB32);
-}
-
-QByteArray PngBytes(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "png").write(image);
-    return bytes;
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes)

@@ -1,4 +1,5 @@
 #include "RomFixture.h"
+#include "TestData.h"
 #include "sprite/DemoRom.h"
 #include "sprite/SpriteCatalogue.h"
 #include "spritepng/SpritePng.h"
@@ -13,19 +14,9 @@
 using namespace morvane;
 using morvane::test::ReadWholeFile;
 using morvane::test::WriteWholeFile;
+using namespace morvane::test;
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QByteArray Bytes(const SpriteBlock& block)
-{
-    return QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
-}
 
 QByteArray DemoBytes()
 {
@@ -77,7 +68,10 @@ private slots:
     void refusals();
 
 private:
-    ToolRun Run(const QStringList& args) const;
+    ToolRun Run(const QStringList& args) const
+    {
+        return RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), args, dir_.path());
+    }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // A ROM image of its own for a test that writes into it.
     QString FreshRom(const QString& name) const;
@@ -85,20 +79,6 @@ private:
     QTemporaryDir dir_;
     QByteArray demo_;
 };
-
-ToolRun SpriteToolTest::Run(const QStringList& args) const
-{
-    QProcess process;
-    process.setWorkingDirectory(dir_.path());
-    process.start(QStringLiteral(MORVANE_SPRITE_TOOL), args);
-    ToolRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 QString SpriteToolTest::FreshRom(const QString& name) const
 {

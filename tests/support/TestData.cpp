@@ -1,0 +1,51 @@
+#include "TestData.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QProcess>
+#include <QRandomGenerator>
+
+namespace morvane::test {
+
+SpriteBlock RandomBlock(quint32 seed)
+{
+    QRandomGenerator random(seed);
+    SpriteBlock block {};
+    for (auto& byte : block)
+        byte = static_cast<std::uint8_t>(random.bounded(256));
+    return block;
+}
+
+QByteArray Bytes(const SpriteBlock& block)
+{
+    return QByteArray(
+        reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
+}
+
+QByteArray PngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "png").write(image);
+    return bytes;
+}
+
+ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder,
+    const std::function<void()>& inChild)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
+    process.start(program, args);
+    ToolRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace morvane::test
