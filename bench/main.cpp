@@ -4,7 +4,7 @@
 #include "BenchReport.h"
 #include "EditorBenchmarks.h"
 #include "ProcessBenchmarks.h"
-#include "sprite/DemoRom.h"
+#include "demo/DemoRom.h"
 #include "sprite/RomFile.h"
 
 #include <QApplication>

@@ -1,5 +1,7 @@
 #include "QtDialogBackend.h"
 
+#include "qtcolour/PackedColourQt.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 
@@ -57,7 +59,7 @@ void QtDialogBackend::ConfigureColorDialog(
     for (int slot = 0; slot < QColorDialog::customCount(); ++slot)
         QColorDialog::setCustomColor(slot, Qt::white);
     const PackedColor start = (flags & kInitialColorFlag) ? initial : PackRgb(0, 0, 0);
-    dialog.setCurrentColor(QColor(RedOf(start), GreenOf(start), BlueOf(start)));
+    dialog.setCurrentColor(ToQColor(start));
 }
 
 std::optional<QString> QtDialogBackend::GetOpenFileName(const FileDialogRequest& request)
@@ -77,8 +79,7 @@ std::optional<PackedColor> QtDialogBackend::ChooseColor(
     ConfigureColorDialog(dialog, initial, flags);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    const QColor chosen = dialog.selectedColor();
-    return PackRgb(chosen.red(), chosen.green(), chosen.blue());
+    return ToPacked(dialog.selectedColor());
 }
 
 } // namespace morvane

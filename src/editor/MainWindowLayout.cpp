@@ -3,6 +3,7 @@
 #include "AboutText.h"
 #include "AppIcon.h"
 #include "frmMain.h"
+#include "sprite/FrameLayout.h"
 #include "sprite/SpriteCatalogue.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/CrosshairCursor.h"
@@ -43,9 +44,9 @@ template <typename Control> Control* Place(Control* control, QRect geometry)
 // upper half, 3..5 in the lower half, each as a 2 x 2 block of views.
 QPoint TileViewPosition(int t)
 {
-    const int frame = t / 4;
-    const int quarter = t % 4;
-    return {16 + 64 * (frame % 3) + 32 * (quarter % 2), 24 + 64 * (frame / 3) + 32 * (quarter / 2)};
+    const int frame = FrameOfTile(t);
+    return {16 + 64 * FrameColumnInSheet(frame) + 32 * TileColumnInFrame(t),
+        24 + 64 * FrameRowInSheet(frame) + 32 * TileRowInFrame(t)};
 }
 
 void BuildViewer(frmMain& w)

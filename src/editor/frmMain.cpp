@@ -4,6 +4,8 @@
 #include "MainWindowLayout.h"
 #include "dialogs/clsMSDLG.h"
 #include "preview/RunPreview.h"
+#include "qtcolour/PackedColourQt.h"
+#include "sprite/DisplayPalette.h"
 #include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
@@ -32,17 +34,6 @@
 namespace morvane {
 
 namespace {
-
-// The palette Load Rom installs: magenta, black, white and blue for pixel values 0 to 3.
-struct DefaultColour {
-    std::uint8_t red, green, blue;
-};
-constexpr std::array<DefaultColour, 4> kDefaultPalette = {{
-    {223, 0, 200},
-    {0, 0, 0},
-    {255, 255, 255},
-    {0, 0, 255},
-}};
 
 // The swatches are the authoritative copy of the display colours; the tile drawing reads them
 // at the moment it draws.
@@ -235,12 +226,12 @@ void frmMain::LoadRomSteps(const QString& path)
         frame->setEnabled(true);
 
     for (std::size_t i = 0; i < 4; ++i) {
-        const DefaultColour& c = kDefaultPalette[i];
-        Color[i]->SetFillColor(QColor(c.red, c.green, c.blue));
-        State.PalRed[i] = c.red;
-        State.PalGreen[i] = c.green;
-        State.PalBlue[i] = c.blue;
-        State.PalColor[i] = PackRgb(c.red, c.green, c.blue);
+        const PackedColor c = kDefaultPalette[i];
+        Color[i]->SetFillColor(ToQColor(c));
+        State.PalRed[i] = static_cast<std::uint8_t>(RedOf(c));
+        State.PalGreen[i] = static_cast<std::uint8_t>(GreenOf(c));
+        State.PalBlue[i] = static_cast<std::uint8_t>(BlueOf(c));
+        State.PalColor[i] = c;
     }
     State.CurColor = 0;
     // Each assignment that changes a slider stores it into colour 0 and repaints its swatch and

@@ -1,5 +1,6 @@
 #include "PreviewFrames.h"
 
+#include "sprite/FrameLayout.h"
 #include "widgets/ImageBlit.h"
 #include "widgets/PictureBox.h"
 
@@ -7,7 +8,6 @@ namespace morvane {
 
 namespace {
 
-constexpr int kGroups = 6;
 constexpr int kPoses = 3;
 constexpr int kTileViewSide = 32;
 
@@ -23,12 +23,13 @@ int FrameImageOfGroup(int group)
 void ComposePreviewFrames(
     const std::array<PictureBox*, 24>& picSprites, const std::array<PictureBox*, 6>& picSprite)
 {
-    for (int g = 0; g < kGroups; ++g) {
+    for (int g = 0; g < kFramesPerSprite; ++g) {
         QImage& frame = picSprite[static_cast<std::size_t>(FrameImageOfGroup(g))]->Image();
         for (int q = 0; q < 4; ++q) {
-            const QImage& tile = picSprites[static_cast<std::size_t>(4 * g + q)]->Image();
-            BitBlt(frame, kTileViewSide * (q % 2), kTileViewSide * (q / 2), kTileViewSide,
-                kTileViewSide, tile, 0, 0);
+            const int t = TileOfFrame(g, q);
+            BitBlt(frame, kTileViewSide * TileColumnInFrame(t), kTileViewSide * TileRowInFrame(t),
+                kTileViewSide, kTileViewSide, picSprites[static_cast<std::size_t>(t)]->Image(), 0,
+                0);
         }
     }
 }

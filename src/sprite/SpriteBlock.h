@@ -12,7 +12,6 @@ inline constexpr int kTileSide = 8;
 // One sprite block: 24 tiles, tile k at bytes 16k .. 16k + 15. Tiles 4f .. 4f + 3 are the
 // top-left, top-right, bottom-left and bottom-right quarters of the 16 x 16 frame f.
 inline constexpr int kTilesPerSprite = 24;
-inline constexpr int kFramesPerSprite = 6;
 inline constexpr int kSpriteBlockBytes = kTileBytes * kTilesPerSprite;
 
 using TileBytes = std::array<std::uint8_t, kTileBytes>;

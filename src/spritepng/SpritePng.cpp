@@ -1,6 +1,8 @@
 #include "SpritePng.h"
 
-#include "sprite/TileCodec.h"
+#include "qtcolour/PackedColourQt.h"
+#include "sprite/DisplayPalette.h"
+#include "sprite/FrameLayout.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,40 +18,15 @@ namespace morvane {
 
 namespace {
 
-// The pixel values of a whole sprite image, pixels[y][x].
+// The pixel values of a whole sprite image, pixels[y][x]: the six frames stacked top to bottom.
 using SheetValues = std::array<std::array<std::uint8_t, kSpriteImageWidth>, kSpriteImageHeight>;
-
-// Where row `row`, column `column` of tile `tile` lies in the sprite image: frame f = tile / 4
-// fills rows 16f .. 16f + 15, and its four tiles are its quarters in reading order.
-//
-//     x: 0       8      16
-//        +-------+-------+  y = 16f
-//        | 4f    | 4f+1  |
-//        +-------+-------+  y = 16f + 8
-//        | 4f+2  | 4f+3  |
-//        +-------+-------+  y = 16f + 16
-int SheetX(int tile, int column)
-{
-    return (tile % 4 % 2) * kTileSide + column;
-}
-
-int SheetY(int tile, int row)
-{
-    return 16 * (tile / 4) + (tile % 4 / 2) * kTileSide + row;
-}
 
 SheetValues DecodeBlock(const SpriteBlock& block)
 {
     SheetValues values {};
-    for (int tile = 0; tile < kTilesPerSprite; ++tile) {
-        for (int row = 0; row < kTileSide; ++row) {
-            const std::size_t at = static_cast<std::size_t>(kTileBytes * tile + 2 * row);
-            const auto rowValues = DecodeRow(block[at], block[at + 1]);
-            for (int column = 0; column < kTileSide; ++column)
-                values[static_cast<std::size_t>(SheetY(tile, row))]
-                      [static_cast<std::size_t>(SheetX(tile, column))]
-                    = rowValues[static_cast<std::size_t>(column)];
-        }
+    for (int frame = 0; frame < kFramesPerSprite; ++frame) {
+        const FramePixels pixels = DecodeFrame(block, frame);
+        std::copy(pixels.begin(), pixels.end(), values.begin() + kFrameSide * frame);
     }
     return values;
 }
@@ -57,24 +34,12 @@ SheetValues DecodeBlock(const SpriteBlock& block)
 SpriteBlock EncodeBlock(const SheetValues& values)
 {
     SpriteBlock block {};
-    for (int tile = 0; tile < kTilesPerSprite; ++tile) {
-        for (int row = 0; row < kTileSide; ++row) {
-            std::array<std::uint8_t, 8> rowValues {};
-            for (int column = 0; column < kTileSide; ++column)
-                rowValues[static_cast<std::size_t>(column)] = values[static_cast<std::size_t>(
-                    SheetY(tile, row))][static_cast<std::size_t>(SheetX(tile, column))];
-            const auto [plane0, plane1] = EncodeRow(rowValues);
-            const std::size_t at = static_cast<std::size_t>(kTileBytes * tile + 2 * row);
-            block[at] = plane0;
-            block[at + 1] = plane1;
-        }
+    for (int frame = 0; frame < kFramesPerSprite; ++frame) {
+        FramePixels pixels {};
+        std::copy_n(values.begin() + kFrameSide * frame, kFrameSide, pixels.begin());
+        EncodeFrame(pixels, frame, block);
     }
     return block;
-}
-
-QRgb ToQRgb(PackedColor colour)
-{
-    return qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour));
 }
 
 QString RgbText(QRgb colour)
@@ -311,7 +276,7 @@ constexpr int kPaletteColourType = 3;
 Palette PaletteColours(PngPalette palette)
 {
     if (palette == PngPalette::DisplayDefaults)
-        return {PackRgb(223, 0, 200), PackRgb(0, 0, 0), PackRgb(255, 255, 255), PackRgb(0, 0, 255)};
+        return kDefaultPalette;
     return {PackRgb(255, 255, 255), PackRgb(170, 170, 170), PackRgb(85, 85, 85), PackRgb(0, 0, 0)};
 }
 

@@ -5,7 +5,7 @@
 #include "SpriteFileName.h"
 #include "StderrMute.h"
 #include "ToolHelp.h"
-#include "sprite/DemoRom.h"
+#include "demo/DemoRom.h"
 #include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"

@@ -1,6 +1,7 @@
 #include "PictureBox.h"
 
 #include "ImageBlit.h"
+#include "qtcolour/PackedColourQt.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,16 +10,6 @@
 #include <cstring>
 
 namespace morvane {
-
-QColor ToQColor(PackedColor color)
-{
-    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
-}
-
-PackedColor ToPacked(const QColor& color)
-{
-    return PackRgb(color.red(), color.green(), color.blue());
-}
 
 PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent), backColor_(palette().color(QPalette::Button))
@@ -187,7 +178,7 @@ void PictureBox::SetPixel(int x, int y, PackedColor color)
 {
     QImage& image = Image();
     if (image.valid(x, y))
-        image.setPixel(x, y, ToQColor(color).rgb());
+        image.setPixel(x, y, ToQRgb(color));
 }
 
 void PictureBox::SetTileRow(int y, const std::array<PackedColor, kTileSide>& colors)

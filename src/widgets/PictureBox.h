@@ -81,8 +81,4 @@ private:
     bool pressedInside_ = false;
 };
 
-// Converts between the editor's packed colours and Qt's.
-QColor ToQColor(PackedColor color);
-PackedColor ToPacked(const QColor& color);
-
 } // namespace morvane

@@ -4,7 +4,7 @@
 #include "EditorHarness.h"
 #include "HostileFiles.h"
 #include "WindowSnapshot.h"
-#include "sprite/DemoRom.h"
+#include "demo/DemoRom.h"
 
 #include <QApplication>
 #include <QBuffer>

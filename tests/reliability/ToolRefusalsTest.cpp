@@ -4,7 +4,7 @@
 #include "HostileFiles.h"
 #include "RomFixture.h"
 #include "TestData.h"
-#include "sprite/DemoRom.h"
+#include "demo/DemoRom.h"
 
 #include <QDir>
 #include <QFileInfo>

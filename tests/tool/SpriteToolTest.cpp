@@ -1,6 +1,6 @@
 #include "RomFixture.h"
 #include "TestData.h"
-#include "sprite/DemoRom.h"
+#include "demo/DemoRom.h"
 #include "sprite/SpriteCatalogue.h"
 #include "spritepng/SpritePng.h"
 

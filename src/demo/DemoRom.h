@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpriteBlock.h"
+#include "sprite/SpriteBlock.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "DemoRom.h"
 
-#include "SpriteCatalogue.h"
-#include "TileCodec.h"
+#include "sprite/FrameLayout.h"
+#include "sprite/SpriteCatalogue.h"
 
 #include <algorithm>
 #include <array>
@@ -10,10 +10,6 @@
 namespace morvane {
 
 namespace {
-
-constexpr int kFrameSide = 16;
-// One 16 x 16 frame as pixel values, row by row: pixels[y][x].
-using FramePixels = std::array<std::array<std::uint8_t, kFrameSide>, kFrameSide>;
 
 // The demo drawings use value 0 as background, 1 for skin and light cloth, 2 for mid cloth and
 // 3 for outlines, hair and eyes, so they read the same in any four display colours.
@@ -382,26 +378,6 @@ FramePixels DrawCreature(const Look& look, Facing facing, int step)
     DrawCreatureFace(canvas, b, facing);
     DrawFeet(canvas, facing, step);
     return canvas.Pixels();
-}
-
-// Frame f occupies tiles 4f .. 4f + 3: top-left, top-right, bottom-left, bottom-right.
-void EncodeFrame(const FramePixels& pixels, int frame, SpriteBlock& block)
-{
-    for (int quarter = 0; quarter < 4; ++quarter) {
-        const int left = (quarter % 2) * kTileSide;
-        const int top = (quarter / 2) * kTileSide;
-        const int tile = 4 * frame + quarter;
-        for (int row = 0; row < kTileSide; ++row) {
-            std::array<std::uint8_t, 8> values {};
-            for (int column = 0; column < kTileSide; ++column)
-                values[static_cast<std::size_t>(column)] = pixels[static_cast<std::size_t>(
-                    top + row)][static_cast<std::size_t>(left + column)];
-            const auto [plane0, plane1] = EncodeRow(values);
-            const std::size_t at = static_cast<std::size_t>(kTileBytes * tile + 2 * row);
-            block[at] = plane0;
-            block[at + 1] = plane1;
-        }
-    }
 }
 
 void PutText(std::vector<std::uint8_t>& rom, std::size_t at, std::string_view text)

@@ -1,4 +1,4 @@
-#include "sprite/DemoRom.h"
+#include "demo/DemoRom.h"
 #include "sprite/SpriteCatalogue.h"
 #include "sprite/TileCodec.h"
 
