@@ -129,6 +129,7 @@ QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortc
 void BuildMenus(frmMain& w)
 {
     QMenu* file = w.menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
     w.mnuFileLoad = AddItem(file, QStringLiteral("&Load Rom"), QKeySequence(Qt::CTRL | Qt::Key_L));
     w.mnuFileSave
         = AddItem(file, QStringLiteral("&Save Changes"), QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -136,6 +137,7 @@ void BuildMenus(frmMain& w)
     w.mnuFileQuit = AddItem(file, QStringLiteral("&Quit"));
 
     QMenu* options = w.menuBar()->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("mnuOptions"));
     w.mnuOptionsTest = AddItem(options, QStringLiteral("&Test Sprite "), QKeySequence(Qt::Key_F5));
     options->addSeparator();
     w.mnuOptionsGrid
@@ -144,6 +146,7 @@ void BuildMenus(frmMain& w)
         = AddItem(options, QStringLiteral("&Sprites p. color"), QKeySequence(Qt::Key_F7));
 
     QMenu* help = w.menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
     w.mnuHelpHelp = AddItem(help, QStringLiteral("&Help"), QKeySequence(Qt::Key_F1));
     help->addSeparator();
     w.mnuHelpAbout = AddItem(help, QStringLiteral("&About"));
@@ -163,6 +166,41 @@ void SetTabOrder(frmMain& w)
         order.push_back(control);
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+// Every control carries its design name ("cmdLoad", "picSprites(3)", "mnuFileLoad"), so tests and
+// accessibility tools find it the way a user names it.
+void NameControls(frmMain& w)
+{
+    const auto name = [](QObject* control, const QString& text) { control->setObjectName(text); };
+    const auto indexed = [&name](auto& array, const char* prefix) {
+        for (std::size_t i = 0; i < array.size(); ++i)
+            name(array[i], QStringLiteral("%1(%2)").arg(QLatin1String(prefix)).arg(i));
+    };
+    name(w.Frame1, QStringLiteral("Frame1"));
+    name(w.Frame2, QStringLiteral("Frame2"));
+    name(w.Frame3, QStringLiteral("Frame3"));
+    name(w.Frame4, QStringLiteral("Frame4"));
+    indexed(w.picSprites, "picSprites");
+    indexed(w.Color, "Color");
+    indexed(w.Label1, "Label1");
+    name(w.picEdit, QStringLiteral("picEdit"));
+    name(w.cboSprite, QStringLiteral("cboSprite"));
+    name(w.cmdLoad, QStringLiteral("cmdLoad"));
+    name(w.cmdSave, QStringLiteral("cmdSave"));
+    name(w.cmdTest, QStringLiteral("cmdTest"));
+    name(w.chkGRID, QStringLiteral("chkGRID"));
+    name(w.hRED, QStringLiteral("hRED"));
+    name(w.hGREEN, QStringLiteral("hGREEN"));
+    name(w.hBLUE, QStringLiteral("hBLUE"));
+    name(w.mnuFileLoad, QStringLiteral("mnuFileLoad"));
+    name(w.mnuFileSave, QStringLiteral("mnuFileSave"));
+    name(w.mnuFileQuit, QStringLiteral("mnuFileQuit"));
+    name(w.mnuOptionsTest, QStringLiteral("mnuOptionsTest"));
+    name(w.mnuOptionsGrid, QStringLiteral("mnuOptionsGrid"));
+    name(w.mnuOptionsSprites, QStringLiteral("mnuOptionsSprites"));
+    name(w.mnuHelpHelp, QStringLiteral("mnuHelpHelp"));
+    name(w.mnuHelpAbout, QStringLiteral("mnuHelpAbout"));
 }
 
 } // namespace
@@ -192,6 +230,7 @@ void BuildMainWindowLayout(frmMain& w)
     BuildPalette(w);
     BuildMenus(w);
     SetTabOrder(w);
+    NameControls(w);
     w.Frame1->setEnabled(false);
     w.Frame2->setEnabled(false);
     w.Frame4->setEnabled(false);

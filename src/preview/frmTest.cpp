@@ -84,8 +84,23 @@ frmTest::frmTest(QWidget* owner, std::uint8_t& framePhase)
     connect(Command1, &QPushButton::clicked, this, &frmTest::Command1_Click);
 
     tmrSprite = new QTimer(this);
+    NameControls();
     connect(tmrSprite, &QTimer::timeout, this, &frmTest::tmrSprite_Timer);
     tmrSprite->start(kStartInterval);
+}
+
+void frmTest::NameControls()
+{
+    for (std::size_t i = 0; i < picSprite.size(); ++i)
+        picSprite[i]->setObjectName(QStringLiteral("picSprite(%1)").arg(i));
+    for (std::size_t i = 0; i < picSpriteM.size(); ++i)
+        picSpriteM[i]->setObjectName(QStringLiteral("picSpriteM(%1)").arg(i));
+    cmdSpeed[0]->setObjectName(QStringLiteral("cmdSpeed(0)"));
+    cmdSpeed[1]->setObjectName(QStringLiteral("cmdSpeed(1)"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    tmrSprite->setObjectName(QStringLiteral("tmrSprite"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Line1->setObjectName(QStringLiteral("Line1"));
 }
 
 void frmTest::tmrSprite_Timer()

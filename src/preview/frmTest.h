@@ -48,6 +48,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void NameControls();
+
     std::uint8_t& framePhase_;
 };
 
