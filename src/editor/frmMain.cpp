@@ -138,12 +138,12 @@ void frmMain::ConnectEvents()
 
     // A value change while the thumb is held is a drag (Scroll); anything else, including the
     // end of a drag and an assignment from code, is a Change.
-    const auto slider = [this](
-                            QScrollBar* bar, void (frmMain::*change)(), void (frmMain::*scroll)()) {
-        connect(bar, &QScrollBar::valueChanged, this,
-            [this, bar, change, scroll] { (this->*(bar->isSliderDown() ? scroll : change))(); });
-        connect(bar, &QScrollBar::sliderReleased, this, change);
-    };
+    const auto slider
+        = [this](QScrollBar* bar, void (frmMain::*change)(), void (frmMain::*drag)()) {
+              connect(bar, &QScrollBar::valueChanged, this,
+                  [this, bar, change, drag] { (this->*(bar->isSliderDown() ? drag : change))(); });
+              connect(bar, &QScrollBar::sliderReleased, this, change);
+          };
     slider(hRED, &frmMain::hRED_Change, &frmMain::hRED_Scroll);
     slider(hGREEN, &frmMain::hGREEN_Change, &frmMain::hGREEN_Scroll);
     slider(hBLUE, &frmMain::hBLUE_Change, &frmMain::hBLUE_Scroll);

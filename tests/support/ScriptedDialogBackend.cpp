@@ -15,7 +15,13 @@ std::optional<Answer> ScriptedDialogBackend::Next(
         qWarning("%s", qPrintable(call));
         return std::nullopt;
     }
-    std::optional<Answer> answer = answers.front();
+    // The answer is taken out as a plain value: copying the optional itself trips GCC 12's false
+    // "may be used uninitialized" for a QString inside it.
+    if (!answers.front().has_value()) {
+        answers.pop_front();
+        return std::nullopt;
+    }
+    Answer answer = *answers.front();
     answers.pop_front();
     return answer;
 }
