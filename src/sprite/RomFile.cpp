@@ -3,6 +3,7 @@
 #include "RomFileError.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,13 +48,32 @@ private:
     int fd_;
 };
 
-// Opens an existing file; O_CREAT is never passed, so a missing path is never created.
-// O_NONBLOCK keeps a named pipe from hanging the open until some other program attaches to it;
-// it changes nothing for a regular file.
+// Why a file of this kind cannot be a ROM image, or nothing for a regular file. A device has no
+// length and may never end (/dev/zero) or swallow every write (/dev/null), so a transfer on it
+// would report bytes that were never stored.
+const char* NotARomImage(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return nullptr;
+    if (S_ISDIR(mode))
+        return "it is a folder, not a ROM image";
+    if (S_ISFIFO(mode) || S_ISSOCK(mode))
+        return "it is a pipe, not a ROM image; its bytes cannot be read at a sprite's offset";
+    return "it is a device, not a ROM image file";
+}
+
+// Opens an existing regular file; O_CREAT is never passed, so a missing path is never created.
+// The kind of file is checked before the open, so a device is never opened at all, and again
+// on the open descriptor in case the name was swapped in between. O_NONBLOCK keeps a named pipe
+// swapped in at that moment from hanging the open.
 Descriptor OpenExisting(const std::string& path, int flags, const char* purpose, struct stat& info)
 {
     if (path.empty())
         throw RomFileError("No ROM image has been chosen.");
+    if (::stat(path.c_str(), &info) == 0) {
+        if (const char* problem = NotARomImage(info.st_mode))
+            throw RomFileError("Cannot open " + Quoted(path) + ": " + problem + ".");
+    }
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
@@ -65,23 +85,17 @@ Descriptor OpenExisting(const std::string& path, int flags, const char* purpose,
         const int error = errno;
         throw RomFileError("Cannot examine " + Quoted(path) + ": " + Reason(error) + ".");
     }
-    if (S_ISDIR(info.st_mode))
-        throw RomFileError("Cannot open " + Quoted(path) + ": it is a folder, not a ROM image.");
-    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))
-        throw RomFileError("Cannot open " + Quoted(path)
-            + ": it is a pipe, not a ROM image; its bytes cannot be read at a sprite's offset.");
+    if (const char* problem = NotARomImage(info.st_mode))
+        throw RomFileError("Cannot open " + Quoted(path) + ": " + problem + ".");
     return file;
 }
 
-// Devices such as /dev/full have no meaningful length; only regular files are measured.
 void CheckInside(const std::string& path, const struct stat& info, std::int64_t offset,
     std::size_t count, const char* verb)
 {
     if (offset < 0)
         throw RomFileError("Cannot " + std::string(verb) + " " + Quoted(path)
             + " at a negative offset (" + std::to_string(offset) + ").");
-    if (!S_ISREG(info.st_mode))
-        return;
     const std::int64_t size = info.st_size;
     if (offset + static_cast<std::int64_t>(count) > size) {
         throw RomFileError("Cannot " + std::string(verb) + " " + std::to_string(count)
@@ -91,22 +105,61 @@ void CheckInside(const std::string& path, const struct stat& info, std::int64_t 
     }
 }
 
-void WriteAll(
-    const std::string& path, int fd, std::int64_t offset, std::span<const std::uint8_t> data)
+void ReadAll(const std::string& path, int fd, std::int64_t offset, std::span<std::uint8_t> out)
 {
     std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::pread(fd, out.data() + done, out.size() - done,
+            static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            throw RomFileError("Cannot read " + Quoted(path) + ": " + Reason(error) + ".");
+        }
+        if (n == 0)
+            throw RomFileError("Cannot read " + std::to_string(out.size()) + " bytes at offset "
+                + std::to_string(offset) + " of " + Quoted(path) + ": the file ended early.");
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Writes as much as it can; returns 0 when all is written, or the error that stopped it, with
+// `done` saying how many bytes made it.
+int TryWriteAll(int fd, std::int64_t offset, std::span<const std::uint8_t> data, std::size_t& done)
+{
+    done = 0;
     while (done < data.size()) {
         const ssize_t n = ::pwrite(fd, data.data() + done, data.size() - done,
             static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            throw RomFileError("Cannot write to " + Quoted(path) + ": " + Reason(error)
-                + ". The file may be partly written.");
-        }
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
         done += static_cast<std::size_t>(n);
     }
+    return 0;
+}
+
+// Asks the file system for the blocks of a stretch inside the file before any byte of it is
+// written, so a sparse ROM image on a full disk is refused whole instead of failing half way.
+// File systems that cannot reserve space are written without it; a write that then fails is
+// still undone.
+int Reserve(int fd, std::int64_t offset, std::size_t count)
+{
+#ifdef FALLOC_FL_KEEP_SIZE
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset), static_cast<off_t>(count))
+        != 0) {
+        const int error = errno;
+        if (error != EOPNOTSUPP && error != ENOSYS && error != EINVAL)
+            return error;
+    }
+#else
+    (void)fd;
+    (void)offset;
+    (void)count;
+#endif
+    return 0;
 }
 
 // Makes the written bytes durable and reports the errors that only show at flush or close.
@@ -120,6 +173,119 @@ void FlushAndClose(const std::string& path, Descriptor& file)
         const int error = errno;
         throw RomFileError("Cannot finish writing " + Quoted(path) + ": " + Reason(error) + ".");
     }
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+mode_t CurrentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// Gives the finished temporary its name unless something has that name already; 0 or the error.
+int PlaceWithoutReplacing(const std::string& temporary, const std::string& path)
+{
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+#endif
+    // A file system that cannot rename without replacing can still refuse a second name.
+    if (::link(temporary.c_str(), path.c_str()) != 0)
+        return errno;
+    ::unlink(temporary.c_str());
+    return 0;
+}
+
+enum class Existing { Refuse, Replace };
+
+// Writes `data` into a temporary file beside `path`, flushes it to disk and gives it the name:
+// with rename for a replacement (a link at `path` is replaced, not followed), with link for a
+// new file (which fails rather than replace anything that appeared meanwhile). The temporary is
+// removed on every failure.
+void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data, Existing existing)
+{
+    mode_t mode = 0666 & ~CurrentUmask();
+    struct stat old { };
+    if (::lstat(path.c_str(), &old) == 0) {
+        if (existing == Existing::Refuse)
+            throw RomFileError("Cannot create " + Quoted(path)
+                + ": a file of that name already exists and is left untouched.");
+        if (S_ISDIR(old.st_mode))
+            throw RomFileError("Cannot write " + Quoted(path) + ": it is a folder.");
+        if (!S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode))
+            throw RomFileError("Cannot write " + Quoted(path)
+                + ": it is a pipe or a device, not a file that can be replaced.");
+        if (S_ISREG(old.st_mode))
+            mode = old.st_mode & 07777;
+    }
+    const std::string name = NameOf(path);
+    if (name.empty() || name == "." || name == "..")
+        throw RomFileError("Cannot write " + Quoted(path) + ": it names a folder, not a file.");
+
+    std::string temporary = FolderOf(path) + "/." + name + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        throw RomFileError("Cannot "
+            + std::string(existing == Existing::Refuse ? "create " : "write ") + Quoted(path) + ": "
+            + Reason(error) + ".");
+    }
+    Descriptor file(fd);
+    try {
+        std::size_t done = 0;
+        if (const int error = TryWriteAll(fd, 0, data, done))
+            throw RomFileError("Cannot write " + Quoted(path) + ": " + Reason(error) + ".");
+        if (::fchmod(fd, mode) != 0) {
+            const int error = errno;
+            throw RomFileError(
+                "Cannot set the permissions of " + Quoted(path) + ": " + Reason(error) + ".");
+        }
+        FlushAndClose(path, file);
+        if (existing == Existing::Replace) {
+            if (::rename(temporary.c_str(), path.c_str()) != 0) {
+                const int error = errno;
+                throw RomFileError("Cannot write " + Quoted(path) + ": " + Reason(error) + ".");
+            }
+        } else {
+            if (const int error = PlaceWithoutReplacing(temporary, path)) {
+                if (error == EEXIST)
+                    throw RomFileError("Cannot create " + Quoted(path)
+                        + ": a file of that name already exists and is left untouched.");
+                throw RomFileError("Cannot create " + Quoted(path) + ": " + Reason(error) + ".");
+            }
+        }
+    } catch (const RomFileError&) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    // The new name is durable once its folder is.
+    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+std::string RangeText(const RomWrite& write)
+{
+    return std::to_string(write.offset) + " to "
+        + std::to_string(write.offset + static_cast<std::int64_t>(write.bytes.size()) - 1);
 }
 
 } // namespace
@@ -146,30 +312,55 @@ void ReadRomBytes(const std::string& path, std::int64_t offset, std::span<std::u
     struct stat info { };
     Descriptor file = OpenExisting(path, O_RDONLY, "reading", info);
     CheckInside(path, info, offset, out.size(), "read");
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t n = ::pread(file.get(), out.data() + done, out.size() - done,
-            static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            throw RomFileError("Cannot read " + Quoted(path) + ": " + Reason(error) + ".");
-        }
-        if (n == 0)
-            throw RomFileError("Cannot read " + std::to_string(out.size()) + " bytes at offset "
-                + std::to_string(offset) + " of " + Quoted(path) + ": the file ended early.");
-        done += static_cast<std::size_t>(n);
+    ReadAll(path, file.get(), offset, out);
+}
+
+void WriteRomRanges(const std::string& path, std::span<const RomWrite> writes)
+{
+    struct stat info { };
+    Descriptor file = OpenExisting(path, O_RDWR, "writing", info);
+    for (const RomWrite& write : writes)
+        CheckInside(path, info, write.offset, write.bytes.size(), "write");
+
+    // Everything that can fail without touching the file comes first.
+    std::vector<std::vector<std::uint8_t>> old;
+    old.reserve(writes.size());
+    for (const RomWrite& write : writes) {
+        old.emplace_back(write.bytes.size());
+        ReadAll(path, file.get(), write.offset, old.back());
+        if (const int error = Reserve(file.get(), write.offset, write.bytes.size()))
+            throw RomFileError("Cannot write to " + Quoted(path) + ": " + Reason(error)
+                + ". The ROM image is unchanged.");
     }
+
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        std::size_t done = 0;
+        const int error = TryWriteAll(file.get(), writes[i].offset, writes[i].bytes, done);
+        if (error == 0)
+            continue;
+        // Put back what made it, newest first; the bytes beyond `done` were never touched.
+        std::string partly;
+        for (std::size_t k = i + 1; k-- > 0;) {
+            const std::size_t count = k == i ? done : old[k].size();
+            std::size_t restored = 0;
+            const int again = TryWriteAll(file.get(), writes[k].offset,
+                std::span<const std::uint8_t>(old[k]).first(count), restored);
+            if (again != 0 && partly.empty())
+                partly = "offsets " + RangeText(writes[k]) + " may be partly written, and "
+                    + "putting the old bytes back failed too: " + Reason(again) + ".";
+        }
+        ::fsync(file.get());
+        throw RomFileError("Cannot write to " + Quoted(path) + ": " + Reason(error) + ". "
+            + (partly.empty() ? std::string("The ROM image is unchanged.")
+                              : "The ROM image is not as it was: " + partly));
+    }
+    FlushAndClose(path, file);
 }
 
 void WriteRomBytes(const std::string& path, std::int64_t offset, std::span<const std::uint8_t> data)
 {
-    struct stat info { };
-    Descriptor file = OpenExisting(path, O_WRONLY, "writing", info);
-    CheckInside(path, info, offset, data.size(), "write");
-    WriteAll(path, file.get(), offset, data);
-    FlushAndClose(path, file);
+    const RomWrite write {offset, data};
+    WriteRomRanges(path, std::span<const RomWrite>(&write, 1));
 }
 
 void ReadSpriteBlock(const std::string& path, const std::string& offsetText, SpriteBlock& block)
@@ -194,6 +385,19 @@ TileBytes ReadTile(const std::string& path, std::int32_t offset)
     return tile;
 }
 
+std::vector<std::uint8_t> ReadWholeRom(const std::string& path, std::int64_t maxBytes)
+{
+    struct stat info { };
+    Descriptor file = OpenExisting(path, O_RDONLY, "reading", info);
+    if (info.st_size > maxBytes)
+        throw RomFileError("Cannot read " + Quoted(path) + ": it is " + std::to_string(info.st_size)
+            + " bytes long, more than the " + std::to_string(maxBytes)
+            + " bytes a ROM image can have.");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    ReadAll(path, file.get(), 0, bytes);
+    return bytes;
+}
+
 std::int64_t RomFileSize(const std::string& path)
 {
     struct stat info { };
@@ -203,22 +407,12 @@ std::int64_t RomFileSize(const std::string& path)
 
 void CreateRomFile(const std::string& path, std::span<const std::uint8_t> data)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == EEXIST)
-            throw RomFileError("Cannot create " + Quoted(path)
-                + ": a file of that name already exists and is left untouched.");
-        throw RomFileError("Cannot create " + Quoted(path) + ": " + Reason(error) + ".");
-    }
-    Descriptor file(fd);
-    try {
-        WriteAll(path, file.get(), 0, data);
-        FlushAndClose(path, file);
-    } catch (const RomFileError&) {
-        ::unlink(path.c_str());
-        throw;
-    }
+    WriteWholeFile(path, data, Existing::Refuse);
+}
+
+void ReplaceWholeFile(const std::string& path, std::span<const std::uint8_t> data)
+{
+    WriteWholeFile(path, data, Existing::Replace);
 }
 
 } // namespace morvane

@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace morvane {
 
 // Every operation opens the ROM image by path, does one transfer and closes it again: the editor
 // never holds the file open. All of them throw RomFileError and never leave a half-done result:
 // a failed read leaves the caller's buffer as it was, and a write never creates, grows or
-// truncates the file.
+// truncates the file. A ROM image must be a regular file (a link to one is fine): folders,
+// pipes and devices are refused before anything is read or written.
 
 // Reads the 384-byte block at the decimal offset text into `block`.
 void ReadSpriteBlock(const std::string& path, const std::string& offsetText, SpriteBlock& block);
@@ -28,9 +30,31 @@ void ReadRomBytes(const std::string& path, std::int64_t offset, std::span<std::u
 void WriteRomBytes(
     const std::string& path, std::int64_t offset, std::span<const std::uint8_t> data);
 
-// Creates a new ROM image holding `data`. Refuses to replace an existing file; a failed write
-// removes the partial file so nothing half-written is left behind.
+// One stretch of bytes to put at an offset of a ROM image.
+struct RomWrite {
+    std::int64_t offset = 0;
+    std::span<const std::uint8_t> bytes;
+};
+
+// Writes several stretches in one opening of the file, all or none: the old bytes are read and
+// the space is reserved before the first byte is written, and if a write still fails, every
+// stretch already written gets its old bytes back. The message then says whether the file is
+// unchanged. All stretches must lie inside the file; they are checked before anything is written.
+void WriteRomRanges(const std::string& path, std::span<const RomWrite> writes);
+
+// The whole ROM image, refused when it is longer than `maxBytes`.
+std::vector<std::uint8_t> ReadWholeRom(const std::string& path, std::int64_t maxBytes);
+
+// Creates a new file holding `data`, such as a ROM image or a patch. It is written whole beside
+// its final name and flushed to disk before it takes that name, so it appears complete or not at
+// all; a file of that name (or a link, even a dangling one) is never replaced.
 void CreateRomFile(const std::string& path, std::span<const std::uint8_t> data);
+
+// Puts a new file holding `data` in place of whatever file `path` names, the same way: the old
+// file stays whole until the new one takes its name. A link at `path` is itself replaced, never
+// written through; a folder, pipe or device there is refused. An old file's permissions carry
+// over.
+void ReplaceWholeFile(const std::string& path, std::span<const std::uint8_t> data);
 
 // The length of the file in bytes.
 std::int64_t RomFileSize(const std::string& path);

@@ -6,9 +6,12 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <csignal>
 #include <functional>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace morvane;
@@ -76,6 +79,43 @@ void AddForReadAndWrite(const char* name, const std::function<void(QTestData&)>&
             << write);
 }
 
+// Runs `operation` in a child process whose files may not grow past `limit` bytes, as a program
+// that ignores SIGXFSZ runs it: every write at or past the limit fails with "File too large".
+// Returns the RomFileError message, or an empty text when the operation succeeded.
+QString FailureUnderSizeLimit(rlim_t limit, const std::function<void()>& operation)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return QStringLiteral("(no pipe)");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size {limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        const QByteArray message = FailureOf(operation).toUtf8();
+        const bool sent = ::write(channel[1], message.constData(), std::size_t(message.size()))
+            == message.size();
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray message;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, n);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("(the child process died)");
+    return QString::fromUtf8(message);
+}
+
+std::span<const std::uint8_t> AsSpan(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())};
+}
+
 } // namespace
 
 class RomFileTest : public QObject {
@@ -94,13 +134,19 @@ private slots:
     void readOnlyFileRefusesWrite();
     void beyondTheEnd_data();
     void beyondTheEnd();
-    void fullDeviceReportsWriteError();
+    void failedWriteLeavesTheBlock_data();
+    void failedWriteLeavesTheBlock();
     void badOffsetText_data();
     void badOffsetText();
     void unusualPathNames_data();
     void unusualPathNames();
+    void readsWholeImage();
     void createsNewFileExactly();
+    void createRefusesExistingFile_data();
     void createRefusesExistingFile();
+    void replacesTheNameNotTheTarget();
+    void replaceRefusesFoldersAndPipes();
+    void failedReplaceKeepsTheOldFile();
 };
 
 void RomFileTest::readsBlockInPlace_data()
@@ -171,29 +217,49 @@ void RomFileTest::offsetTextAndTileOffsetMeetTheSameBytes()
 void RomFileTest::unusablePath_data()
 {
     QTest::addColumn<bool>("write");
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("name"); // inside the test folder, or a device's absolute path
+    QTest::addColumn<QString>("reason");
 
-    AddForReadAndWrite("missing file", [](QTestData& row) { row << QStringLiteral("missing.gb"); });
-    AddForReadAndWrite("file in a missing folder",
-        [](QTestData& row) { row << QStringLiteral("no such folder/rom.gb"); });
-    AddForReadAndWrite("folder", [](QTestData& row) { row << QStringLiteral("folder.gb"); });
+    AddForReadAndWrite("missing file", [](QTestData& row) {
+        row << QStringLiteral("missing.gb") << QStringLiteral("No such file");
+    });
+    AddForReadAndWrite("file in a missing folder", [](QTestData& row) {
+        row << QStringLiteral("no such folder/rom.gb") << QStringLiteral("No such file");
+    });
+    AddForReadAndWrite("folder", [](QTestData& row) {
+        row << QStringLiteral("folder.gb") << QStringLiteral("it is a folder");
+    });
+    AddForReadAndWrite("pipe",
+        [](QTestData& row) { row << QStringLiteral("pipe.gb") << QStringLiteral("it is a pipe"); });
+    // A device would take or give any number of bytes and report them all as stored.
+    AddForReadAndWrite("character device that never ends", [](QTestData& row) {
+        row << QStringLiteral("/dev/zero") << QStringLiteral("it is a device");
+    });
+    AddForReadAndWrite("character device that is always full", [](QTestData& row) {
+        row << QStringLiteral("/dev/full") << QStringLiteral("it is a device");
+    });
 }
 
 void RomFileTest::unusablePath()
 {
     QFETCH(bool, write);
     QFETCH(QString, name);
+    QFETCH(QString, reason);
 
     RomFixture rom;
     QDir(rom.Folder()).mkdir(QStringLiteral("folder.gb"));
-    const QString path = QDir(rom.Folder()).filePath(name);
+    QVERIFY(::mkfifo(QFile::encodeName(rom.Folder() + "/pipe.gb").constData(), 0600) == 0);
+    const QString path
+        = name.startsWith(QLatin1Char('/')) ? name : QDir(rom.Folder()).filePath(name);
+    if (name.startsWith(QLatin1Char('/')) && !QFileInfo::exists(path))
+        QSKIP("This system lacks the device.");
     const bool existed = QFileInfo::exists(path);
     SpriteBlock block = Marked();
 
     const QString message = FailureOfBlockTransfer(write, path.toStdString(), "82928", block);
 
-    QVERIFY2(!message.isEmpty(), "the transfer succeeded");
     QVERIFY2(message.contains(path), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
     QCOMPARE(QFileInfo::exists(path), existed);
     QCOMPARE(block, Marked());
     QVERIFY(rom.Contents() == RomFixture::Pattern(kRomSize));
@@ -262,15 +328,40 @@ void RomFileTest::beyondTheEnd()
     QVERIFY(rom.Contents() == RomFixture::Pattern(size));
 }
 
-void RomFileTest::fullDeviceReportsWriteError()
+// A write that fails part way (a file-size limit, a full disk under a sparse file) must leave the
+// block as it was and say so.
+void RomFileTest::failedWriteLeavesTheBlock_data()
 {
-    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
-        QSKIP("This system has no /dev/full.");
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<QList<qint64>>("offsets"); // blocks written in one go
 
-    const QString message = FailureOf([] { WriteSpriteBlock("/dev/full", "0", Marked()); });
+    QTest::newRow("limit below the block") << qint64(82928 - 100) << QList<qint64> {82928};
+    QTest::newRow("limit after the first tile") << qint64(82928 + 16) << QList<qint64> {82928};
+    QTest::newRow("limit before the last byte") << qint64(82928 + 383) << QList<qint64> {82928};
+    QTest::newRow("second of two blocks fails, the first is put back")
+        << qint64(91184 + 16) << QList<qint64> {82928, 91184};
+}
 
-    QVERIFY2(!message.isEmpty(), "the write reported success");
-    QVERIFY2(message.contains(QStringLiteral("/dev/full")), qPrintable(message));
+void RomFileTest::failedWriteLeavesTheBlock()
+{
+    QFETCH(qint64, limit);
+    QFETCH(QList<qint64>, offsets);
+
+    RomFixture rom;
+    std::vector<SpriteBlock> blocks;
+    for (const qint64 offset : offsets)
+        blocks.push_back(InvertedPattern(offset));
+    std::vector<RomWrite> writes;
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        writes.push_back({offsets[qsizetype(i)], blocks[i]});
+
+    const QString message
+        = FailureUnderSizeLimit(rlim_t(limit), [&] { WriteRomRanges(rom.PathUtf8(), writes); });
+
+    QVERIFY2(message.contains(rom.Path()), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("File too large")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("The ROM image is unchanged.")), qPrintable(message));
+    QVERIFY(rom.Contents() == RomFixture::Pattern(kRomSize));
 }
 
 void RomFileTest::badOffsetText_data()
@@ -328,33 +419,118 @@ void RomFileTest::unusualPathNames()
     QCOMPARE(RomFileSize(path), kRomSize);
 }
 
+void RomFileTest::readsWholeImage()
+{
+    RomFixture rom(5000);
+    const std::vector<std::uint8_t> bytes = ReadWholeRom(rom.PathUtf8(), 5000);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())),
+        RomFixture::Pattern(5000));
+
+    const QString message = FailureOf([&] { ReadWholeRom(rom.PathUtf8(), 4999); });
+    QVERIFY2(message.contains(rom.Path()) && message.contains(QStringLiteral("5000 bytes")),
+        qPrintable(message));
+}
+
 void RomFileTest::createsNewFileExactly()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new rom.gb"));
     const QByteArray data = RomFixture::Pattern(5000);
 
-    CreateRomFile(path.toStdString(),
-        std::span(
-            reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size())));
+    CreateRomFile(path.toStdString(), AsSpan(data));
 
     QVERIFY(ReadWholeFile(path) == data);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList {QStringLiteral("new rom.gb")});
+}
+
+void RomFileTest::createRefusesExistingFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a file") << QStringLiteral("file");
+    QTest::newRow("a link to a file") << QStringLiteral("link");
+    QTest::newRow("a dangling link") << QStringLiteral("dangling");
 }
 
 void RomFileTest::createRefusesExistingFile()
 {
+    QFETCH(QString, kind);
     RomFixture rom(5000);
-    const QByteArray other(100, 'x');
+    const QString path = rom.Folder() + QStringLiteral("/target.gb");
+    const QString missing = rom.Folder() + QStringLiteral("/missing.gb");
+    if (kind == QStringLiteral("file"))
+        QVERIFY(QFile::copy(rom.Path(), path));
+    else
+        QVERIFY(QFile::link(kind == QStringLiteral("link") ? rom.Path() : missing, path));
+    const QStringList before
+        = QDir(rom.Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
-    const QString message = FailureOf([&] {
-        CreateRomFile(rom.PathUtf8(),
-            std::span(reinterpret_cast<const std::uint8_t*>(other.constData()),
-                std::size_t(other.size())));
-    });
+    const QString message
+        = FailureOf([&] { CreateRomFile(path.toStdString(), AsSpan(QByteArray(100, 'x'))); });
 
-    QVERIFY2(!message.isEmpty(), "an existing file was replaced");
-    QVERIFY2(message.contains(rom.Path()), qPrintable(message));
+    QVERIFY2(message.contains(path) && message.contains(QStringLiteral("already exists")),
+        qPrintable(message));
     QVERIFY(rom.Contents() == RomFixture::Pattern(5000));
+    QVERIFY(!QFileInfo::exists(missing));
+    QCOMPARE(QDir(rom.Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        before);
+}
+
+void RomFileTest::replacesTheNameNotTheTarget()
+{
+    RomFixture rom(5000);
+    const QString link = rom.Folder() + QStringLiteral("/link.png");
+    QVERIFY(QFile::link(rom.Path(), link));
+    const QString kept = rom.Folder() + QStringLiteral("/kept.png");
+    QVERIFY(morvane::test::WriteWholeFile(kept, "old"));
+    QVERIFY(::chmod(QFile::encodeName(kept).constData(), 0640) == 0);
+
+    ReplaceWholeFile(link.toStdString(), AsSpan("new"));
+    ReplaceWholeFile(kept.toStdString(), AsSpan("newer"));
+
+    QVERIFY(rom.Contents() == RomFixture::Pattern(5000));
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QCOMPARE(ReadWholeFile(link), QByteArray("new"));
+    QCOMPARE(ReadWholeFile(kept), QByteArray("newer"));
+    struct stat info { };
+    QVERIFY(::stat(QFile::encodeName(kept).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0640));
+}
+
+void RomFileTest::replaceRefusesFoldersAndPipes()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("folder.png"));
+    const QString pipe = dir.filePath(QStringLiteral("pipe.png"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+
+    for (const QString& path : {folder, pipe}) {
+        const QString message
+            = FailureOf([&] { ReplaceWholeFile(path.toStdString(), AsSpan("x")); });
+        QVERIFY2(message.contains(path), qPrintable(message));
+    }
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(QFileInfo(pipe).isFile(), false);
+    QCOMPARE(QDir(dir.path())
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
+                 .size(),
+        2);
+}
+
+void RomFileTest::failedReplaceKeepsTheOldFile()
+{
+    RomFixture rom(5000);
+    const QByteArray large = RomFixture::Pattern(20000);
+
+    const QString message
+        = FailureUnderSizeLimit(10000, [&] { ReplaceWholeFile(rom.PathUtf8(), AsSpan(large)); });
+
+    QVERIFY2(message.contains(rom.Path()) && message.contains(QStringLiteral("File too large")),
+        qPrintable(message));
+    QVERIFY(rom.Contents() == RomFixture::Pattern(5000));
+    QCOMPARE(QDir(rom.Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList {QStringLiteral("rom.gb")});
 }
 
 QTEST_GUILESS_MAIN(RomFileTest)
