@@ -1,0 +1,240 @@
+// The PNG decoder against Qt's own reader as the oracle, over every kind of PNG file, and the
+// damaged files it must refuse.
+#include "spritepng/PngDecoder.h"
+#include "CraftedPng.h"
+#include "TestData.h"
+#include "spritepng/SpritePngError.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+const QSize kSize(16, 96);
+
+QByteArray RandomBytes(quint32 seed, qsizetype count, int bound = 256)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(count, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random.bounded(bound));
+    return bytes;
+}
+
+// Random scanlines of a 16 x 96 image whose pixels have `bits` bits each.
+QByteArray RandomRows(quint32 seed, int bits)
+{
+    return RandomBytes(seed, 96 * ((16 * bits + 7) / 8));
+}
+
+QByteArray Written(const QImage& image)
+{
+    return PngBytes(image);
+}
+
+QImage RandomImage(QImage::Format format, quint32 seed)
+{
+    QImage image(kSize, QImage::Format_ARGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, random.generate());
+    }
+    return image.convertToFormat(format);
+}
+
+QString FailureOf(const QByteArray& png)
+{
+    try {
+        DecodePng(png, kSize, QStringLiteral("a sprite image"), QStringLiteral("\"x.png\""));
+    } catch (const SpritePngError& error) {
+        return QString::fromStdString(error.what());
+    }
+    return {};
+}
+
+QByteArray WithIdat(
+    const QByteArray& header, const QByteArray& zlib, const QByteArray& between = {})
+{
+    return PngSignature() + PngChunk("IHDR", header) + PngChunk("PLTE", QByteArray(12, '\x10'))
+        + between + PngChunk("IDAT", zlib) + PngChunk("IEND", {});
+}
+
+} // namespace
+
+class PngDecoderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void matchesQtsReader_data();
+    void matchesQtsReader();
+    void keepsIndicesPastThePalette();
+    void refusals_data();
+    void refusals();
+};
+
+void PngDecoderTest::matchesQtsReader_data()
+{
+    QTest::addColumn<QByteArray>("png");
+
+    // Qt's writer filters rows adaptively, so these cover all five row filters.
+    for (const auto& [name, format] :
+        std::initializer_list<std::pair<const char*, QImage::Format>> {
+            {"8-bit colour", QImage::Format_RGB32},
+            {"8-bit colour with alpha", QImage::Format_ARGB32},
+            {"16-bit colour with alpha", QImage::Format_RGBA64},
+            {"8-bit grey", QImage::Format_Grayscale8}, {"16-bit grey", QImage::Format_Grayscale16},
+            {"1-bit palette", QImage::Format_Mono}})
+        QTest::newRow(name) << Written(RandomImage(format, 3));
+    QImage indexed = RandomImage(QImage::Format_RGB32, 4)
+                         .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    QTest::newRow("8-bit palette") << Written(indexed);
+
+    const QByteArray palette = RandomBytes(5, 3 * 16);
+    for (const bool interlaced : {false, true}) {
+        const QString suffix = interlaced ? QStringLiteral(", interlaced") : QString();
+        const auto row = [&](const QString& name, const QByteArray& png) {
+            QTest::newRow(qPrintable(name + suffix)) << png;
+        };
+        row("1-bit grey", CraftedPng(16, 96, 1, 0, RandomRows(6, 1), {}, interlaced));
+        row("2-bit grey", CraftedPng(16, 96, 2, 0, RandomRows(7, 2), {}, interlaced));
+        row("4-bit grey", CraftedPng(16, 96, 4, 0, RandomRows(8, 4), {}, interlaced));
+        row("2-bit palette", CraftedPng(16, 96, 2, 3, RandomRows(9, 2), palette, interlaced));
+        row("4-bit palette", CraftedPng(16, 96, 4, 3, RandomRows(10, 4), palette, interlaced));
+        row("8-bit grey with alpha", CraftedPng(16, 96, 8, 4, RandomRows(11, 16), {}, interlaced));
+        row("16-bit grey with alpha",
+            CraftedPng(16, 96, 16, 4, RandomRows(12, 32), {}, interlaced));
+        row("16-bit colour", CraftedPng(16, 96, 16, 2, RandomRows(13, 48), {}, interlaced));
+        row("8-bit colour with alpha",
+            CraftedPng(16, 96, 8, 6, RandomRows(14, 32), {}, interlaced));
+    }
+    // A tRNS chunk names one grey or one colour as see-through, or gives palette entries alpha.
+    QTest::newRow("2-bit grey, level 1 see-through")
+        << CraftedPng(16, 96, 2, 0, RandomRows(15, 2), {}, false, QByteArray("\0\1", 2));
+    QTest::newRow("8-bit colour, one colour see-through") << CraftedPng(
+        16, 96, 8, 2, RandomBytes(16, 96 * 48, 2), {}, false, QByteArray("\0\1\0\0\0\1", 6));
+    QTest::newRow("4-bit palette with alpha for some entries")
+        << CraftedPng(16, 96, 4, 3, RandomRows(17, 4), palette, false, RandomBytes(18, 7));
+}
+
+void PngDecoderTest::matchesQtsReader()
+{
+    QFETCH(QByteArray, png);
+    const QImage oracle = QImage::fromData(png, "png");
+    QVERIFY(!oracle.isNull());
+
+    const PngPicture picture
+        = DecodePng(png, kSize, QStringLiteral("a sprite image"), QStringLiteral("x"));
+    QCOMPARE(picture.size, kSize);
+    if (picture.indexed) {
+        // Qt keeps no more entries than the bit depth can index.
+        const QList<QRgb> table = oracle.colorTable();
+        QVERIFY(picture.palette.size() >= std::size_t(table.size()));
+        QCOMPARE(
+            QList<QRgb>(picture.palette.begin(), picture.palette.begin() + table.size()), table);
+        for (int y = 0; y < 96; ++y) {
+            for (int x = 0; x < 16; ++x)
+                QCOMPARE(int(picture.indices[std::size_t(16 * y + x)]), oracle.pixelIndex(x, y));
+        }
+        return;
+    }
+    const QImage argb = oracle.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < 96; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const QRgb mine = picture.colours[std::size_t(16 * y + x)];
+            // Qt drops the colour of a fully transparent pixel; so does every reader after this.
+            const QRgb theirs = argb.pixel(x, y);
+            if (qAlpha(mine) == 0 && qAlpha(theirs) == 0)
+                continue;
+            QVERIFY2(mine == theirs,
+                qPrintable(QStringLiteral("pixel (%1, %2): %3 instead of %4")
+                               .arg(x)
+                               .arg(y)
+                               .arg(mine, 8, 16)
+                               .arg(theirs, 8, 16)));
+        }
+    }
+}
+
+// Qt's reader turns an index past the palette into 0; the decoder keeps it so the reading rules
+// can refuse it.
+void PngDecoderTest::keepsIndicesPastThePalette()
+{
+    QList<int> samples(16 * 96, 1);
+    samples[16 * 40 + 3] = 3;
+    QByteArray rows;
+    for (int y = 0; y < 96; ++y)
+        rows += PackSamples(samples.mid(16 * y, 16), 2);
+    const QByteArray png = CraftedPng(16, 96, 2, 3, rows, QByteArray(6, '\x20'));
+
+    const PngPicture picture
+        = DecodePng(png, kSize, QStringLiteral("a sprite image"), QStringLiteral("x"));
+    QCOMPARE(picture.palette.size(), std::size_t(2));
+    QCOMPARE(int(picture.indices[16 * 40 + 3]), 3);
+}
+
+void PngDecoderTest::refusals_data()
+{
+    QTest::addColumn<QByteArray>("png");
+    QTest::addColumn<QString>("reason");
+
+    const QByteArray header = PngHeaderData(16, 96, 8, 3, false);
+    const QByteArray pixels(96 * 17, '\0');
+    const QByteArray zlib = qCompress(pixels).mid(4);
+    const QByteArray good = WithIdat(header, zlib);
+    QVERIFY(FailureOf(good).isEmpty());
+
+    // A stream of zeros far longer than the image: a bomb in small.
+    QTest::newRow("pixel data that inflates past the image")
+        << WithIdat(header, qCompress(QByteArray(4 << 20, '\0'), 9).mid(4))
+        << "unpacks to more than a 16 x 96 image holds";
+    QTest::newRow("pixel data one row short")
+        << WithIdat(header, qCompress(pixels.left(95 * 17)).mid(4))
+        << "its pixel data is cut short";
+    QTest::newRow("pixel data that is not a zlib stream")
+        << WithIdat(header, QByteArray(100, '\x55')) << "its pixel data is damaged";
+    QByteArray badFilter = pixels;
+    badFilter[17 * 5] = 7;
+    QTest::newRow("a row with filter 7")
+        << WithIdat(header, qCompress(badFilter).mid(4)) << "a row has filter 7";
+    QByteArray badCrc = good;
+    badCrc[good.indexOf("IDAT") + 6] = '\x01';
+    QTest::newRow("pixel data failing its checksum") << badCrc << "its IDAT chunk is damaged";
+    QTest::newRow("pixel data split by another chunk") << PngSignature() + PngChunk("IHDR", header)
+            + PngChunk("PLTE", QByteArray(12, '\x10')) + PngChunk("IDAT", zlib.left(10))
+            + PngChunk("tEXt", "a\0b") + PngChunk("IDAT", zlib.mid(10))
+            + PngChunk("IEND", {}) << "split by other chunks";
+    QTest::newRow("no end marker") << good.left(good.size() - 12) << "the file is cut short";
+    QTest::newRow("cut inside a chunk") << good.left(60) << "the file is cut short";
+    QTest::newRow("palette image without a palette")
+        << PngSignature() + PngChunk("IHDR", header) + PngChunk("IDAT", zlib) + PngChunk("IEND", {})
+        << "its palette is missing";
+    QTest::newRow("a palette of 13 bytes") << WithIdat(header, zlib)
+                                                  .replace(PngChunk("PLTE", QByteArray(12, '\x10')),
+                                                      PngChunk("PLTE", QByteArray(13, '\x10')))
+                                           << "its palette is damaged";
+    QTest::newRow("a chunk this program does not know")
+        << WithIdat(header, zlib, PngChunk("ZZZZ", "x")) << "ZZZZ chunk";
+    QTest::newRow("no header first")
+        << PngSignature() + PngChunk("PLTE", QByteArray(12, '\x10')) + PngChunk("IHDR", header)
+        << "its header is damaged or incomplete";
+    QTest::newRow("16-bit palette")
+        << WithIdat(PngHeaderData(16, 96, 16, 3, false), zlib) << "its header is damaged";
+    QTest::newRow("another size") << WithIdat(PngHeaderData(17, 96, 8, 3, false), zlib)
+                                  << "is 17 x 96 pixels; a sprite image must be 16 x 96";
+}
+
+void PngDecoderTest::refusals()
+{
+    QFETCH(QByteArray, png);
+    QFETCH(QString, reason);
+    const QString message = FailureOf(png);
+    QVERIFY2(message.startsWith(QStringLiteral("\"x.png\" ")) && message.contains(reason),
+        qPrintable(message));
+}
+
+QTEST_GUILESS_MAIN(PngDecoderTest)
+#include "PngDecoderTest.moc"

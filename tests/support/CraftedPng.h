@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+namespace morvane::test {
+
+// Builds a PNG file byte by byte, for the kinds Qt's writer never produces: grey-level images of
+// 1 or 2 bits, palettes of 2 bits or with fewer entries than the pixels use, interlaced images,
+// and headers that claim a size the data does not have. `rows` holds the raw scanlines of the
+// whole image without filter bytes; each row gets filter type 0 (none). For an interlaced image
+// the pixels are spread over the seven passes here. `transparency` becomes a tRNS chunk.
+QByteArray CraftedPng(int width, int height, int bitDepth, int colourType, const QByteArray& rows,
+    const QByteArray& palette = {}, bool interlaced = false, const QByteArray& transparency = {});
+
+// Packs pixel samples of `bitDepth` bits into one scanline, leftmost pixel in the high bits.
+QByteArray PackSamples(const QList<int>& samples, int bitDepth);
+
+// One PNG chunk: its length, type, data and CRC.
+QByteArray PngChunk(const char* type, const QByteArray& data);
+
+// The 13 bytes of an IHDR chunk's data.
+QByteArray PngHeaderData(int width, int height, int bitDepth, int colourType, bool interlaced);
+
+// The 8-byte signature every PNG file starts with.
+QByteArray PngSignature();
+
+} // namespace morvane::test
