@@ -4,11 +4,12 @@
 
 namespace morvane {
 
-// How far an imported block is from the one in the ROM image, in the user's terms (pixels) and
-// in the file's (bytes).
+// How far one block is from another, in the user's terms (pixels, tiles) and in the file's
+// (bytes).
 struct BlockDifference {
     int pixels = 0;
     int bytes = 0;
+    int tiles = 0;
 };
 
 BlockDifference CompareBlocks(const SpriteBlock& before, const SpriteBlock& after);

@@ -8,20 +8,34 @@ namespace morvane {
 
 namespace {
 
+// The options a command takes, as bits.
+enum Option : unsigned {
+    kAll = 1,
+    kSheet = 2,
+    kColours = 4,
+    kDryRun = 8,
+    kForce = 16,
+    kFormat = 32,
+};
+
 struct CommandRule {
     std::string_view name;
-    bool takesAll;
-    bool takesColours;
-    bool takesDryRun;
-    std::size_t operands; // for export: without --all
+    unsigned options;
+    std::size_t operands; // without --all or --sheet; with either, one fewer
     std::string_view usage;
 };
 
-constexpr std::array<CommandRule, 4> kCommands = {{
-    {"list", false, false, false, 0, "list"},
-    {"export", true, true, false, 3, "export ROM INDEX OUT.png | export ROM --all DIR"},
-    {"import", false, false, true, 3, "import ROM INDEX IN.png"},
-    {"demo", false, false, false, 1, "demo OUT.gb"},
+constexpr std::array<CommandRule, 8> kCommands = {{
+    {"list", kFormat, 0, "list [--format text|tsv|json]"},
+    {"export", kAll | kSheet | kColours | kForce, 3,
+        "export ROM INDEX OUT.png | export ROM --all DIR | export ROM --sheet OUT.png"},
+    {"import", kAll | kSheet | kDryRun, 3,
+        "import ROM INDEX IN.png | import ROM --all DIR | import ROM --sheet IN.png"},
+    {"diff", 0, 2, "diff ORIGINAL EDITED"},
+    {"patch", 0, 3, "patch ORIGINAL EDITED OUT.ips|OUT.bps"},
+    {"apply", 0, 3, "apply ROM PATCH OUT"},
+    {"info", 0, 1, "info ROM"},
+    {"demo", 0, 1, "demo OUT.gb"},
 }};
 
 const CommandRule* FindCommand(std::string_view name)
@@ -44,9 +58,10 @@ bool IsNegativeNumber(std::string_view arg)
     throw UsageError(problem + " (see \"morvane-sprite-tool " + help + "\")");
 }
 
-[[noreturn]] void RefuseOption(const CommandRule& rule, const std::string& option)
+void Allow(const CommandRule& rule, Option option, const std::string& spelling)
 {
-    Refuse("the " + std::string(rule.name) + " command has no option " + option, &rule);
+    if ((rule.options & option) == 0)
+        Refuse("the " + std::string(rule.name) + " command has no option " + spelling, &rule);
 }
 
 PngPalette ParseColours(const std::string& value, const CommandRule& rule)
@@ -58,7 +73,48 @@ PngPalette ParseColours(const std::string& value, const CommandRule& rule)
     Refuse("--colours takes \"greys\" or \"display\", not \"" + value + "\"", &rule);
 }
 
+ListFormat ParseFormat(const std::string& value, const CommandRule& rule)
+{
+    if (value == "text")
+        return ListFormat::Text;
+    if (value == "tsv")
+        return ListFormat::Tsv;
+    if (value == "json")
+        return ListFormat::Json;
+    Refuse("--format takes \"text\", \"tsv\" or \"json\", not \"" + value + "\"", &rule);
+}
+
+// The value of an option given as "--name value" or "--name=value"; `i` moves past a separate
+// value.
+std::string OptionValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name,
+    std::string_view choices, const CommandRule& rule)
+{
+    const std::string& arg = args[i];
+    if (arg.size() > name.size())
+        return arg.substr(name.size() + 1);
+    if (i + 1 == args.size())
+        Refuse(std::string(name) + " needs a value: " + std::string(choices), &rule);
+    return args[++i];
+}
+
+bool IsOption(const std::string& arg, std::string_view name)
+{
+    return arg == name
+        || (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=');
+}
+
 } // namespace
+
+const std::vector<std::string>& CommandNames()
+{
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const CommandRule& rule : kCommands)
+            all.emplace_back(rule.name);
+        return all;
+    }();
+    return names;
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
@@ -68,6 +124,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     const std::string& first = args.front();
     if (first == "--help" || first == "-h") {
         line.help = true;
+        return line;
+    }
+    if (first == "--version") {
+        line.version = true;
         return line;
     }
     const CommandRule* rule = FindCommand(first);
@@ -88,24 +148,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         } else if (arg == "--help" || arg == "-h") {
             line.help = true;
         } else if (arg == "--all") {
-            if (!rule->takesAll)
-                RefuseOption(*rule, arg);
+            Allow(*rule, kAll, arg);
             line.all = true;
+        } else if (arg == "--sheet") {
+            Allow(*rule, kSheet, arg);
+            line.sheet = true;
         } else if (arg == "--dry-run") {
-            if (!rule->takesDryRun)
-                RefuseOption(*rule, arg);
+            Allow(*rule, kDryRun, arg);
             line.dryRun = true;
-        } else if (arg == "--colours" || arg.starts_with("--colours=")) {
-            if (!rule->takesColours)
-                RefuseOption(*rule, "--colours");
-            if (arg == "--colours") {
-                if (i + 1 == args.size())
-                    Refuse("--colours needs a value: \"greys\" or \"display\"", rule);
-                line.colours = ParseColours(args[++i], *rule);
-            } else {
-                line.colours
-                    = ParseColours(arg.substr(std::string_view("--colours=").size()), *rule);
-            }
+        } else if (arg == "--force") {
+            Allow(*rule, kForce, arg);
+            line.force = true;
+        } else if (IsOption(arg, "--colours")) {
+            Allow(*rule, kColours, "--colours");
+            line.colours = ParseColours(
+                OptionValue(args, i, "--colours", "\"greys\" or \"display\"", *rule), *rule);
+        } else if (IsOption(arg, "--format")) {
+            Allow(*rule, kFormat, "--format");
+            line.format = ParseFormat(
+                OptionValue(args, i, "--format", "\"text\", \"tsv\" or \"json\"", *rule), *rule);
         } else {
             Refuse("unknown option " + arg, rule);
         }
@@ -113,7 +174,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 
     if (line.help)
         return line;
-    const std::size_t wanted = line.all ? 2 : rule->operands;
+    if (line.all && line.sheet)
+        Refuse("--all and --sheet cannot be given together", rule);
+    const std::size_t wanted = rule->operands - (line.all || line.sheet ? 1 : 0);
     if (line.operands.size() != wanted)
         Refuse(std::string(line.operands.size() < wanted ? "too few" : "too many")
                 + " arguments; usage: morvane-sprite-tool " + std::string(rule->usage),

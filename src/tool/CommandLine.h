@@ -15,21 +15,31 @@ public:
     explicit UsageError(const std::string& message) : std::runtime_error(message) { }
 };
 
+// The forms "list" prints the catalogue in.
+enum class ListFormat { Text, Tsv, Json };
+
 // The command line taken apart: which command, its plain arguments in order, and its options.
 struct CommandLine {
-    std::string command; // empty when only the tool's own --help was asked for
+    std::string command; // empty when only the tool's own --help or --version was asked for
     std::vector<std::string> operands;
     bool help = false;
+    bool version = false;
     bool all = false;
+    bool sheet = false;
     bool dryRun = false;
+    bool force = false;
     PngPalette colours = PngPalette::HardwareGreys;
+    ListFormat format = ListFormat::Text;
 };
 
+// The commands in the order the help lists them, for the help and the shell completion.
+const std::vector<std::string>& CommandNames();
+
 // Takes apart the arguments after the program name. Options may stand anywhere after the
-// command; "--" ends them, so a file name may start with "-"; "-5" is an argument (a sprite
-// index to be refused later), not an option. Throws UsageError for an unknown command or option,
-// an option the command does not take, or the wrong number of arguments (not checked when
-// --help is given).
+// command; "--" ends them, so a file name may start with "-"; "-" alone is an argument (standard
+// input or output) and so is "-5" (a sprite index to be refused later). Throws UsageError for an
+// unknown command or option, an option the command does not take, --all with --sheet, or the
+// wrong number of arguments (not checked when --help is given).
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 } // namespace morvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace morvane {
@@ -8,5 +9,9 @@ namespace morvane {
 // reduced to letters and digits joined by dashes ("03-Dr-Velloc.png"); a label with none, such
 // as "?????", becomes "unknown".
 std::string SpriteFileName(int index);
+
+// The entry a file name of that form stands for: two digits from 00 to 44, a dash, anything,
+// and ".png" in any case. The rest of the name is not checked, so a renamed label still counts.
+std::optional<int> SpriteIndexOfFileName(const std::string& name);
 
 } // namespace morvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace morvane {
@@ -7,5 +8,8 @@ namespace morvane {
 // The --help text of the tool (for an empty command) or of one of its commands; empty for a
 // name that is no command.
 std::string_view ToolHelp(std::string_view command);
+
+// The one line --version prints: "morvane-sprite-tool VERSION".
+std::string ToolVersion();
 
 } // namespace morvane

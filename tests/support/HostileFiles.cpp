@@ -4,6 +4,7 @@
 #include "TestData.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QStandardPaths>
 
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -185,6 +187,26 @@ std::function<void()> AsOrdinaryUserInChild()
         if (::setgroups(0, nullptr) != 0 || ::setgid(kOrdinaryUser) != 0
             || ::setuid(kOrdinaryUser) != 0)
             ::_exit(126);
+    };
+}
+
+QString CopyProgramForEveryone(const QString& program, const QString& folder)
+{
+    const QString copy = folder + QStringLiteral("/") + QFileInfo(program).fileName();
+    if (!QFile::copy(program, copy) || !OpenFolderToEveryone(folder)
+        || !QFile::setPermissions(copy,
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther))
+        return {};
+    return copy;
+}
+
+std::function<void()> FileSizeLimitInChild(qint64 bytes)
+{
+    return [bytes] {
+        const rlimit limit {rlim_t(bytes), rlim_t(bytes)};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            ::_exit(125);
     };
 }
 

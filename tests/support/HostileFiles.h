@@ -63,6 +63,14 @@ private:
 // For QProcess::setChildProcessModifier: a child started from root runs as the ordinary user.
 std::function<void()> AsOrdinaryUserInChild();
 
+// A copy of a program in `folder`, which an ordinary user can run wherever the build lies (a
+// checkout inside a folder only its owner can enter). Empty when it cannot be made.
+QString CopyProgramForEveryone(const QString& program, const QString& folder);
+
+// A child-process step that caps the size any file may grow to, for write failures without a
+// full disk; the program under test must ignore SIGXFSZ itself.
+std::function<void()> FileSizeLimitInChild(qint64 bytes);
+
 // Lets an ordinary user reach the files of a test folder (a temporary folder is private to its
 // owner), so only a file's own permissions decide.
 bool OpenFolderToEveryone(const QString& folder);

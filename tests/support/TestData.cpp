@@ -31,19 +31,26 @@ QByteArray PngBytes(const QImage& image)
     return bytes;
 }
 
-ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder,
-    const std::function<void()>& inChild)
+ToolRun RunProgram(
+    const QString& program, const QStringList& args, const QString& folder, const RunSetup& setup)
 {
     QProcess process;
     process.setWorkingDirectory(folder);
-    if (inChild)
-        process.setChildProcessModifier(inChild);
+    if (setup.inChild)
+        process.setChildProcessModifier(setup.inChild);
+    if (!setup.outputFile.isEmpty())
+        process.setStandardOutputFile(setup.outputFile);
     process.start(program, args);
+    if (process.waitForStarted(60000)) {
+        process.write(setup.input);
+        process.closeWriteChannel();
+    }
     ToolRun run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.outBytes = process.readAllStandardOutput();
+    run.out = QString::fromUtf8(run.outBytes);
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
 }

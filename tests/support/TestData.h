@@ -25,10 +25,21 @@ struct ToolRun {
     int status = -1;
     QString out;
     QString err;
+    QByteArray outBytes; // standard output as it came, for an image written there
 };
 
-// Runs a program to completion in `folder`, optionally changing the child before it starts.
+// How to start a program beyond its arguments.
+struct RunSetup {
+    // Runs in the child before the program starts (dropping rights, setting limits).
+    std::function<void()> inChild;
+    // Fed to the program's standard input, which is closed after it.
+    QByteArray input;
+    // Where its standard output goes instead of to the test, such as /dev/full.
+    QString outputFile;
+};
+
+// Runs a program to completion in `folder`.
 ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder,
-    const std::function<void()>& inChild = {});
+    const RunSetup& setup = {});
 
 } // namespace morvane::test

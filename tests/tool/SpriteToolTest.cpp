@@ -1,19 +1,23 @@
+// What each command of the command-line tool does, run as a user runs it.
+#include "HostileFiles.h"
 #include "RomFixture.h"
 #include "TestData.h"
 #include "demo/DemoRom.h"
 #include "sprite/SpriteCatalogue.h"
 #include "spritepng/SpritePng.h"
+#include "spritepng/SpriteSheet.h"
+#include "version/ProjectVersion.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QProcess>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace morvane;
-using morvane::test::ReadWholeFile;
-using morvane::test::WriteWholeFile;
 using namespace morvane::test;
 
 namespace {
@@ -27,6 +31,18 @@ QByteArray DemoBytes()
 qsizetype OffsetOf(int index)
 {
     return *SpriteOffsetValue(static_cast<std::int16_t>(index));
+}
+
+QString LabelOf(int index)
+{
+    const std::string_view label = SpriteLabel(index);
+    return QString::fromUtf8(label.data(), qsizetype(label.size())).trimmed();
+}
+
+// The demo image with entry `index` holding the demo drawing of `other`.
+QByteArray WithBlock(QByteArray rom, int index, int other)
+{
+    return rom.replace(OffsetOf(index), 384, Bytes(DemoSprite(other)));
 }
 
 // Pixels and bytes that differ between two blocks, counted through their images so the count
@@ -47,6 +63,13 @@ QString ChangeCounts(const SpriteBlock& before, const SpriteBlock& after)
     return QStringLiteral("%1 pixels and %2 bytes").arg(pixels).arg(bytes);
 }
 
+void SetOldTime(const QString& path, const QDateTime& time)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
 } // namespace
 
 class SpriteToolTest : public QObject {
@@ -56,111 +79,135 @@ private slots:
     void initTestCase();
     void help_data();
     void help();
-    void listShowsTheCatalogue();
-    void demoWritesTheImageOnce();
+    void list_data();
+    void list();
+    void demoWritesTheImage();
     void exportOne_data();
     void exportOne();
     void exportAllIntoNewFolder();
+    void exportReplaces_data();
+    void exportReplaces();
+    void exportAllNamesWhatItReplacedWhenAWriteFails();
     void importChangesOnlyThatBlock();
     void dryRunWritesNothing();
     void identicalImportDoesNotWrite();
-    void refusals_data();
-    void refusals();
+    void importAllChangesExactlyTheEditedImages();
+    void sheetRoundTrip();
+    void pipes_data();
+    void pipes();
+    void diff_data();
+    void diff();
 
 private:
-    ToolRun Run(const QStringList& args) const
+    ToolRun Run(const QStringList& args, const RunSetup& setup = {}) const
     {
-        return RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), args, dir_.path());
+        return RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), args, dir_.path(), setup);
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // A ROM image of its own for a test that writes into it.
-    QString FreshRom(const QString& name) const;
+    QString FreshRom(const QString& name, const QByteArray& bytes = {}) const
+    {
+        const QString path = Path(name);
+        WriteWholeFile(path, bytes.isNull() ? demo_ : bytes);
+        return path;
+    }
 
     QTemporaryDir dir_;
     QByteArray demo_;
 };
-
-QString SpriteToolTest::FreshRom(const QString& name) const
-{
-    const QString path = Path(name);
-    WriteWholeFile(path, demo_);
-    return path;
-}
 
 void SpriteToolTest::initTestCase()
 {
     QVERIFY(dir_.isValid());
     demo_ = DemoBytes();
     QVERIFY(WriteWholeFile(Path(QStringLiteral("rom.gb")), demo_));
-    QVERIFY(WriteWholeFile(Path(QStringLiteral("short.gb")), demo_.left(100000)));
-    WriteSpritePng(Path(QStringLiteral("good.png")), DemoSprite(0), PngPalette::HardwareGreys);
-    QVERIFY(WriteWholeFile(Path(QStringLiteral("cut.png")),
-        ReadWholeFile(Path(QStringLiteral("good.png"))).left(100)));
-    QVERIFY(QImage(32, 96, QImage::Format_RGB32).save(Path(QStringLiteral("wide.png"))));
-    QVERIFY(WriteWholeFile(Path(QStringLiteral("text.png")), "not an image\n"));
-    QImage stray = SpriteToImage(DemoSprite(1), PaletteColours(PngPalette::HardwareGreys))
-                       .convertToFormat(QImage::Format_RGB32);
-    stray.setPixel(4, 50, qRgb(12, 34, 56));
-    QVERIFY(stray.save(Path(QStringLiteral("stray.png"))));
 }
 
 void SpriteToolTest::help_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("usage");
-    QTest::newRow("--help") << QStringList {"--help"} << "Usage: morvane-sprite-tool COMMAND";
-    QTest::newRow("-h") << QStringList {"-h"} << "Usage: morvane-sprite-tool COMMAND";
-    QTest::newRow("list") << QStringList {"list", "--help"} << "Usage: morvane-sprite-tool list";
-    QTest::newRow("export") << QStringList {"export", "--help"}
-                            << "Usage: morvane-sprite-tool export";
-    QTest::newRow("import, help after arguments")
-        << QStringList {"import", "rom.gb", "--help"} << "Usage: morvane-sprite-tool import";
-    QTest::newRow("demo") << QStringList {"demo", "-h"} << "Usage: morvane-sprite-tool demo";
+    QTest::addColumn<QString>("starts");
+    const QString usage = QStringLiteral("Usage: morvane-sprite-tool ");
+    QTest::newRow("--help") << QStringList {"--help"} << usage + "COMMAND";
+    QTest::newRow("-h") << QStringList {"-h"} << usage + "COMMAND";
+    QTest::newRow("--version") << QStringList {"--version"}
+                               << "morvane-sprite-tool "
+            + QString::fromLatin1(kProjectVersion.data(), qsizetype(kProjectVersion.size())) + "\n";
+    for (const char* command :
+        {"list", "export", "import", "diff", "patch", "apply", "info", "demo"})
+        QTest::newRow(command) << QStringList {command, "--help"} << usage + command;
+    QTest::newRow("help after arguments")
+        << QStringList {"import", "rom.gb", "-h"} << usage + "import";
 }
 
 void SpriteToolTest::help()
 {
     QFETCH(QStringList, args);
-    QFETCH(QString, usage);
+    QFETCH(QString, starts);
     const ToolRun run = Run(args);
     QCOMPARE(run.status, 0);
-    QVERIFY2(run.out.startsWith(usage), qPrintable(run.out));
+    QVERIFY2(run.out.startsWith(starts), qPrintable(run.out));
     QCOMPARE(run.err, QString());
+    if (args.first() == QStringLiteral("--version"))
+        QCOMPARE(run.out, starts);
 }
 
-void SpriteToolTest::listShowsTheCatalogue()
+// Each format gives every entry with its index, label and offset.
+void SpriteToolTest::list_data()
 {
-    const ToolRun run = Run({QStringLiteral("list")});
-    QCOMPARE(run.status, 0);
-    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), kSpriteCount);
-    const QRegularExpression shape(QStringLiteral(R"(^\s*(\d+)\s+(.+?)\s+(\d+)\s+0x([0-9A-F]+)$)"));
-    for (int index = 0; index < kSpriteCount; ++index) {
-        const QRegularExpressionMatch match = shape.match(lines[index]);
-        QVERIFY2(match.hasMatch(), qPrintable(lines[index]));
-        QCOMPARE(match.captured(1).toInt(), index);
-        const std::string_view label = SpriteLabel(index);
-        QCOMPARE(
-            match.captured(2), QString::fromUtf8(label.data(), qsizetype(label.size())).trimmed());
-        QCOMPARE(match.captured(3).toLongLong(), OffsetOf(index));
-        QCOMPARE(match.captured(4).toLongLong(nullptr, 16), OffsetOf(index));
-    }
-    QVERIFY(lines[37].contains(QStringLiteral("1042032")));
-    QVERIFY(lines[37].contains(QStringLiteral("0xFE670")));
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("text") << QStringList();
+    QTest::newRow("tsv") << QStringList {"--format", "tsv"};
+    QTest::newRow("json") << QStringList {"--format=json"};
 }
 
-void SpriteToolTest::demoWritesTheImageOnce()
+void SpriteToolTest::list()
+{
+    QFETCH(QStringList, options);
+    const ToolRun run = Run(QStringList {QStringLiteral("list")} + options);
+    QCOMPARE(run.status, 0);
+
+    QList<std::tuple<int, QString, qint64>> entries;
+    if (options.isEmpty()) {
+        const QRegularExpression shape(
+            QStringLiteral(R"(^\s*(\d+)\s+(.+?)\s+(\d+)\s+0x([0-9A-F]+)$)"));
+        for (const QString& line : run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QRegularExpressionMatch match = shape.match(line);
+            QVERIFY2(match.hasMatch(), qPrintable(line));
+            QCOMPARE(match.captured(4).toLongLong(nullptr, 16), match.captured(3).toLongLong());
+            entries.append(
+                {match.captured(1).toInt(), match.captured(2), match.captured(3).toLongLong()});
+        }
+    } else if (options.contains(QStringLiteral("tsv"))) {
+        QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.takeFirst(), QStringLiteral("index\tlabel\toffset"));
+        for (const QString& line : lines) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            QCOMPARE(fields.size(), 3);
+            entries.append({fields[0].toInt(), fields[1], fields[2].toLongLong()});
+        }
+    } else {
+        QJsonParseError error {};
+        const QJsonDocument json = QJsonDocument::fromJson(run.outBytes, &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        for (const QJsonValue& value : json.array()) {
+            const QJsonObject entry = value.toObject();
+            entries.append(
+                {entry[QStringLiteral("index")].toInt(), entry[QStringLiteral("label")].toString(),
+                    qint64(entry[QStringLiteral("offset")].toDouble())});
+        }
+    }
+    QCOMPARE(entries.size(), kSpriteCount);
+    for (int index = 0; index < kSpriteCount; ++index)
+        QCOMPARE(entries[index], std::make_tuple(index, LabelOf(index), qint64(OffsetOf(index))));
+}
+
+void SpriteToolTest::demoWritesTheImage()
 {
     const QString path = Path(QStringLiteral("demo.gb"));
-    ToolRun run = Run({QStringLiteral("demo"), path});
+    const ToolRun run = Run({QStringLiteral("demo"), path});
     QCOMPARE(run.status, 0);
     QCOMPARE(ReadWholeFile(path), demo_);
-
-    QVERIFY(WriteWholeFile(path, "kept"));
-    run = Run({QStringLiteral("demo"), path});
-    QCOMPARE(run.status, 1);
-    QVERIFY2(run.err.contains(QStringLiteral("already exists")), qPrintable(run.err));
-    QCOMPARE(ReadWholeFile(path), QByteArray("kept"));
 }
 
 void SpriteToolTest::exportOne_data()
@@ -213,6 +260,84 @@ void SpriteToolTest::exportAllIntoNewFolder()
     }
 }
 
+// What an export may take the place of; a link is replaced itself, never written through.
+void SpriteToolTest::exportReplaces_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("force");
+    QTest::newRow("a PNG image") << "png" << false;
+    QTest::newRow("a text file, forced") << "text" << true;
+    QTest::newRow("a link to a text file, forced") << "link" << true;
+    QTest::newRow("a dangling link, forced") << "dangling" << true;
+}
+
+void SpriteToolTest::exportReplaces()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, force);
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("target.png"));
+    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    QVERIFY(WriteWholeFile(other, "kept\n"));
+    if (kind == QStringLiteral("png"))
+        QVERIFY(WriteWholeFile(target, SpritePngBytes(DemoSprite(1), PngPalette::HardwareGreys)));
+    else if (kind == QStringLiteral("text"))
+        QVERIFY(WriteWholeFile(target, "a text\n"));
+    else
+        QVERIFY(
+            QFile::link(kind == QStringLiteral("link") ? other : dir.filePath("gone.txt"), target));
+
+    QStringList args {
+        QStringLiteral("export"), Path(QStringLiteral("rom.gb")), QStringLiteral("22"), target};
+    if (force)
+        args << QStringLiteral("--force");
+    const ToolRun run = Run(args);
+
+    QCOMPARE(run.status, 0);
+    QVERIFY(!QFileInfo(target).isSymLink());
+    QCOMPARE(Bytes(ReadSpritePng(target)), Bytes(DemoSprite(22)));
+    QCOMPARE(ReadWholeFile(other), QByteArray("kept\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+}
+
+// A write that fails half way through --all names the files it already replaced.
+void SpriteToolTest::exportAllNamesWhatItReplacedWhenAWriteFails()
+{
+    QTemporaryDir dir;
+    QVERIFY(Run({QStringLiteral("export"), Path(QStringLiteral("rom.gb")), QStringLiteral("--all"),
+                    dir.path()})
+                .status
+        == 0);
+    // The images differ in size: the first one larger than the one before it fails under a
+    // limit between the two.
+    const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    qint64 largest = QFileInfo(dir.filePath(names[0])).size();
+    int failing = 1;
+    while (failing < names.size() && QFileInfo(dir.filePath(names[failing])).size() <= largest)
+        largest = std::max(largest, QFileInfo(dir.filePath(names[failing++])).size());
+    QVERIFY(failing < names.size());
+    for (const QString& name : names)
+        QVERIFY(WriteWholeFile(dir.filePath(name), SpritePngBytes({}, PngPalette::HardwareGreys)));
+
+    RunSetup setup;
+    setup.inChild = FileSizeLimitInChild(largest);
+    const ToolRun run = Run({QStringLiteral("export"), Path(QStringLiteral("rom.gb")),
+                                QStringLiteral("--all"), dir.path()},
+        setup);
+
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(
+                 QStringLiteral("\"%1\": File too large").arg(dir.filePath(names[failing]))),
+        qPrintable(run.err));
+    QVERIFY2(
+        run.err.contains(QStringLiteral("%1 of the 45 images were written before it").arg(failing)),
+        qPrintable(run.err));
+    for (int i = 0; i < failing; ++i)
+        QVERIFY2(run.err.contains(dir.filePath(names[i])), qPrintable(names[i]));
+    QCOMPARE(
+        ReadWholeFile(dir.filePath(names[failing])), SpritePngBytes({}, PngPalette::HardwareGreys));
+}
+
 void SpriteToolTest::importChangesOnlyThatBlock()
 {
     const QString rom = FreshRom(QStringLiteral("import.gb"));
@@ -222,10 +347,7 @@ void SpriteToolTest::importChangesOnlyThatBlock()
     const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("12"), png});
     QCOMPARE(run.status, 0);
     QVERIFY2(run.out.contains(ChangeCounts(DemoSprite(12), DemoSprite(13))), qPrintable(run.out));
-
-    QByteArray expected = demo_;
-    expected.replace(OffsetOf(12), 384, Bytes(DemoSprite(13)));
-    QCOMPARE(ReadWholeFile(rom), expected);
+    QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
 }
 
 void SpriteToolTest::dryRunWritesNothing()
@@ -248,72 +370,157 @@ void SpriteToolTest::identicalImportDoesNotWrite()
     const QString png = Path(QStringLiteral("sprite20.png"));
     QCOMPARE(Run({QStringLiteral("export"), rom, QStringLiteral("20"), png}).status, 0);
     const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
-    {
-        QFile file(rom);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
-    }
+    SetOldTime(rom, old);
 
     const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("20"), png});
     QCOMPARE(run.status, 0);
     QVERIFY2(run.out.contains(QStringLiteral("nothing to change")), qPrintable(run.out));
     QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
+}
+
+// Export all, redraw three, import all: exactly those three blocks change.
+void SpriteToolTest::importAllChangesExactlyTheEditedImages()
+{
+    const QString rom = FreshRom(QStringLiteral("set.gb"));
+    const QString folder = Path(QStringLiteral("set"));
+    QCOMPARE(Run({QStringLiteral("export"), rom, QStringLiteral("--all"), folder}).status, 0);
+    const QList<std::pair<int, int>> edits = {{2, 30}, {21, 3}, {44, 0}};
+    QByteArray expected = demo_;
+    for (const auto& [index, other] : edits) {
+        const QString name
+            = QDir(folder)
+                  .entryList({QStringLiteral("%1-*.png").arg(index, 2, 10, QLatin1Char('0'))})
+                  .value(0);
+        // Renamed, as a user's editor may save it: only the number counts.
+        QVERIFY(QFile::remove(QDir(folder).filePath(name)));
+        WriteSpritePng(QDir(folder).filePath(
+                           QStringLiteral("%1-redrawn.PNG").arg(index, 2, 10, QLatin1Char('0'))),
+            DemoSprite(other), PngPalette::DisplayDefaults);
+        expected = WithBlock(expected, index, other);
+    }
+
+    ToolRun run = Run({QStringLiteral("import"), QStringLiteral("--dry-run"), rom,
+        QStringLiteral("--all"), folder});
+    QCOMPARE(run.status, 0);
     QCOMPARE(ReadWholeFile(rom), demo_);
+    QVERIFY2(run.out.contains(QStringLiteral("3 of 45 entries would change")), qPrintable(run.out));
+
+    run = Run({QStringLiteral("import"), rom, QStringLiteral("--all"), folder});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(ReadWholeFile(rom), expected);
+    for (const auto& [index, other] : edits) {
+        QVERIFY2(run.out.contains(QStringLiteral("Sprite %1 (%2): %3 changed")
+                                      .arg(index)
+                                      .arg(LabelOf(index))
+                                      .arg(ChangeCounts(DemoSprite(index), DemoSprite(other)))),
+            qPrintable(run.out));
+    }
+    QCOMPARE(run.out.count(QStringLiteral(" changed.")), 3);
 }
 
-void SpriteToolTest::refusals_data()
+// Export the sheet, import it back: no byte changes; into another image, the differing blocks.
+void SpriteToolTest::sheetRoundTrip()
 {
-    QTest::addColumn<QStringList>("args"); // "@" stands for the test folder
+    const QString rom = FreshRom(QStringLiteral("sheet.gb"));
+    const QString sheet = Path(QStringLiteral("sheet.png"));
+    QCOMPARE(Run({QStringLiteral("export"), rom, QStringLiteral("--sheet"), sheet}).status, 0);
+    QCOMPARE(QImage(sheet).size(), QSize(144, 480));
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    SetOldTime(rom, old);
+
+    ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("--sheet"), sheet});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(ReadWholeFile(rom), demo_);
+    QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
+
+    const QString other
+        = FreshRom(QStringLiteral("other.gb"), WithBlock(WithBlock(demo_, 7, 8), 40, 1));
+    run = Run({QStringLiteral("import"), other, QStringLiteral("--sheet"), sheet});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(ReadWholeFile(other), demo_);
+    QVERIFY2(run.out.contains(QStringLiteral("Imported 2 of 45")), qPrintable(run.out));
+}
+
+// "-" reads the image from standard input or writes it to standard output.
+void SpriteToolTest::pipes_data()
+{
+    QTest::addColumn<QStringList>("exportArgs"); // "@" stands for the source ROM image
+    QTest::addColumn<QStringList>("importArgs"); // "@" stands for the target ROM image
+    QTest::newRow("one sprite") << QStringList {"export", "@", "3", "-"}
+                                << QStringList {"import", "@", "9", "-"};
+    QTest::newRow("the sheet") << QStringList {"export", "@", "--sheet", "-"}
+                               << QStringList {"import", "@", "--sheet", "-"};
+}
+
+void SpriteToolTest::pipes()
+{
+    QFETCH(QStringList, exportArgs);
+    QFETCH(QStringList, importArgs);
+    const QString source = FreshRom(QStringLiteral("pipe-from.gb"), WithBlock(demo_, 3, 25));
+    const QString target = FreshRom(QStringLiteral("pipe-to.gb"));
+    exportArgs.replaceInStrings(QStringLiteral("@"), source);
+    importArgs.replaceInStrings(QStringLiteral("@"), target);
+
+    const ToolRun exported = Run(exportArgs);
+    QCOMPARE(exported.status, 0);
+    QVERIFY(exported.outBytes.startsWith("\x89PNG"));
+    RunSetup setup;
+    setup.input = exported.outBytes;
+    const ToolRun imported = Run(importArgs, setup);
+    QCOMPARE(imported.status, 0);
+
+    const bool sheet = exportArgs.contains(QStringLiteral("--sheet"));
+    QCOMPARE(ReadWholeFile(target), sheet ? ReadWholeFile(source) : WithBlock(demo_, 9, 25));
+}
+
+void SpriteToolTest::diff_data()
+{
+    QTest::addColumn<QByteArray>("edited");
     QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("lines");
 
-    const auto row = [](const char* name, const char* args, int status) {
-        QTest::newRow(name) << QString::fromLatin1(args).split(QLatin1Char(' '), Qt::SkipEmptyParts)
-                            << status;
-    };
-    row("import index 45", "import @/rom.gb 45 @/good.png", 2);
-    row("import index -1", "import @/rom.gb -1 @/good.png", 2);
-    row("import index x", "import @/rom.gb x @/good.png", 2);
-    row("export index 45", "export @/rom.gb 45 @/x.png", 2);
-    row("import into a missing ROM", "import @/none.gb 3 @/good.png", 1);
-    row("export from a missing ROM", "export @/none.gb 3 @/x.png", 1);
-    row("import into a ROM too short", "import @/short.gb 40 @/good.png", 1);
-    row("export from a ROM too short", "export @/short.gb 40 @/x.png", 1);
-    row("export --all from a ROM too short", "export @/short.gb --all @/all-short", 1);
-    row("export into a missing folder", "export @/rom.gb 3 @/missing/x.png", 1);
-    row("import a 32 x 96 PNG", "import @/rom.gb 3 @/wide.png", 1);
-    row("import a text file", "import @/rom.gb 3 @/text.png", 1);
-    row("import a cut PNG", "import @/rom.gb 3 @/cut.png", 1);
-    row("import a missing PNG", "import @/rom.gb 3 @/none.png", 1);
-    row("import a stray colour", "import @/rom.gb 3 @/stray.png", 1);
-    row("demo onto an existing file", "demo @/rom.gb", 1);
-    row("unknown command", "frobnicate", 2);
-    row("option before the command", "--verbose list", 2);
-    row("unknown option", "list --verbose", 2);
-    row("option of another command", "export @/rom.gb 3 @/x.png --dry-run", 2);
-    row("unknown colour set", "export --colours sepia @/rom.gb 3 @/x.png", 2);
-    row("too few arguments", "import @/rom.gb 3", 2);
-    row("too many arguments", "demo @/a.gb @/b.gb", 2);
-    row("nothing at all", "", 2);
+    QTest::newRow("identical") << demo_ << 0 << QStringList {"are identical."};
+
+    QByteArray edited = WithBlock(demo_, 12, 13);
+    edited[OffsetOf(30) + 16 * 7 + 3] = char(~edited[OffsetOf(30) + 16 * 7 + 3]);
+    edited.replace(0x200, 5, "\1\2\3\4\5");
+    QTest::newRow("two sprites and five bytes")
+        << edited << 1
+        << QStringList {QStringLiteral("Sprite 12 (Boy): %1 of 24 tiles differ.").arg([] {
+                            int tiles = 0;
+                            for (int t = 0; t < 24; ++t)
+                                tiles += Bytes(DemoSprite(12)).mid(16 * t, 16)
+                                        != Bytes(DemoSprite(13)).mid(16 * t, 16)
+                                    ? 1
+                                    : 0;
+                            return tiles;
+                        }()),
+               "Sprite 30 (Man): 1 of 24 tiles differs.",
+               "2 of 45 sprites differ; 5 bytes differ outside the sprite blocks."};
+    QTest::newRow("cut short before the last entries")
+        << demo_.left(1043000) << 1
+        << QStringList {"Sprite 39 (Morvane): lies beyond the end of @edited.",
+               "Sprite 44 (Wenna): lies beyond the end of @edited.",
+               "6 of 45 sprites differ; 0 bytes differ outside the sprite blocks; @edited is 5576 "
+               "bytes shorter than @original."};
 }
 
-void SpriteToolTest::refusals()
+void SpriteToolTest::diff()
 {
-    QFETCH(QStringList, args);
+    QFETCH(QByteArray, edited);
     QFETCH(int, status);
-    for (QString& arg : args)
-        arg.replace(QLatin1Char('@'), dir_.path());
-    const QByteArray shortRom = ReadWholeFile(Path(QStringLiteral("short.gb")));
-    const QStringList before = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QFETCH(QStringList, lines);
+    const QString original = Path(QStringLiteral("rom.gb"));
+    const QString changed = FreshRom(QStringLiteral("edited.gb"), edited);
 
-    const ToolRun run = Run(args);
+    const ToolRun run = Run({QStringLiteral("diff"), original, changed});
     QCOMPARE(run.status, status);
-    QVERIFY2(run.err.startsWith(QStringLiteral("morvane-sprite-tool: ")), qPrintable(run.err));
-    QVERIFY2(run.err.endsWith(QLatin1Char('\n')) && run.err.count(QLatin1Char('\n')) == 1,
-        qPrintable(run.err));
-    QCOMPARE(run.out, QString());
-    QCOMPARE(ReadWholeFile(Path(QStringLiteral("rom.gb"))), demo_);
-    QCOMPARE(ReadWholeFile(Path(QStringLiteral("short.gb"))), shortRom);
-    QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    QCOMPARE(run.err, QString());
+    for (QString line : lines) {
+        line.replace(QStringLiteral("@edited"), changed)
+            .replace(QStringLiteral("@original"), original);
+        QVERIFY2(run.out.contains(line), qPrintable(run.out));
+    }
 }
 
 QTEST_GUILESS_MAIN(SpriteToolTest)

@@ -1,0 +1,143 @@
+#include "BlockDifference.h"
+#include "ToolCommands.h"
+#include "ToolSupport.h"
+#include "demo/DemoRom.h"
+#include "sprite/RomFile.h"
+#include "sprite/SpriteCatalogue.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace morvane {
+
+namespace {
+
+std::string JsonText(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            quoted += escaped;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string Capitalised(std::string text)
+{
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
+}
+
+} // namespace
+
+void RunList(const CommandLine& line, std::ostream& out)
+{
+    if (line.format == ListFormat::Tsv)
+        out << "index\tlabel\toffset\n";
+    if (line.format == ListFormat::Json)
+        out << "[\n";
+    for (int index = 0; index < kSpriteCount; ++index) {
+        const std::int32_t offset = OffsetOf(index);
+        switch (line.format) {
+        case ListFormat::Text: {
+            char text[80];
+            std::snprintf(text, sizeof text, "%2d  %-14s  %7ld  0x%05lX\n", index,
+                Label(index).c_str(), static_cast<long>(offset),
+                static_cast<unsigned long>(offset));
+            out << text;
+            break;
+        }
+        case ListFormat::Tsv:
+            out << index << '\t' << Label(index) << '\t' << offset << '\n';
+            break;
+        case ListFormat::Json:
+            out << "  {\"index\": " << index << ", \"label\": " << JsonText(Label(index))
+                << ", \"offset\": " << offset << "}" << (index + 1 < kSpriteCount ? ",\n" : "\n");
+            break;
+        }
+    }
+    if (line.format == ListFormat::Json)
+        out << "]\n";
+}
+
+void RunDemo(const CommandLine& line, std::ostream& out)
+{
+    const std::string& target = line.operands[0];
+    if (target == kStandardStream)
+        throw UsageError("the demo ROM image is written to a file, which cannot be \"-\"");
+    CreateRomFile(target, MakeDemoRom());
+    out << "Wrote the demo ROM image " << target << " (" << kDemoRomBytes << " bytes, "
+        << kSpriteCount << " sprites).\n";
+}
+
+int RunDiff(const CommandLine& line, std::ostream& out)
+{
+    const std::string& originalPath = line.operands[0];
+    const std::string& editedPath = line.operands[1];
+    RefuseStandardRom(originalPath);
+    RefuseStandardRom(editedPath);
+    const std::vector<std::uint8_t> original = ReadWholeRom(originalPath, kMaxRomImageBytes);
+    const std::vector<std::uint8_t> edited = ReadWholeRom(editedPath, kMaxRomImageBytes);
+    if (original == edited) {
+        out << originalPath << " and " << editedPath << " are identical.\n";
+        return 0;
+    }
+
+    const std::size_t common = std::min(original.size(), edited.size());
+    std::vector<bool> inBlock(common, false);
+    int sprites = 0;
+    for (int index = 0; index < kSpriteCount; ++index) {
+        const auto offset = static_cast<std::size_t>(OffsetOf(index));
+        const std::size_t end = offset + kSpriteBlockBytes;
+        std::fill(inBlock.begin() + std::ptrdiff_t(std::min(offset, common)),
+            inBlock.begin() + std::ptrdiff_t(std::min(end, common)), true);
+        const bool inOriginal = end <= original.size();
+        const bool inEdited = end <= edited.size();
+        if (!inOriginal && !inEdited)
+            continue;
+        std::string change;
+        if (inOriginal != inEdited) {
+            change = "lies beyond the end of " + (inOriginal ? editedPath : originalPath);
+        } else {
+            SpriteBlock before {};
+            SpriteBlock after {};
+            std::copy_n(
+                original.begin() + std::ptrdiff_t(offset), kSpriteBlockBytes, before.begin());
+            std::copy_n(edited.begin() + std::ptrdiff_t(offset), kSpriteBlockBytes, after.begin());
+            const int tiles = CompareBlocks(before, after).tiles;
+            if (tiles == 0)
+                continue;
+            change = std::to_string(tiles) + " of " + std::to_string(kTilesPerSprite)
+                + (tiles == 1 ? " tiles differs" : " tiles differ");
+        }
+        ++sprites;
+        out << Capitalised(Describe(index)) << ": " << change << ".\n";
+    }
+
+    std::size_t outside = 0;
+    for (std::size_t i = 0; i < common; ++i) {
+        if (!inBlock[i] && original[i] != edited[i])
+            ++outside;
+    }
+    out << sprites << " of " << kSpriteCount << " sprites differ; " << outside
+        << (outside == 1 ? " byte differs" : " bytes differ") << " outside the sprite blocks";
+    if (original.size() != edited.size()) {
+        const bool longer = edited.size() > original.size();
+        out << "; " << editedPath << " is "
+            << (longer ? edited.size() - original.size() : original.size() - edited.size())
+            << " bytes " << (longer ? "longer" : "shorter") << " than " << originalPath;
+    }
+    out << ".\n";
+    return 1;
+}
+
+} // namespace morvane

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "sprite/SpriteBlock.h"
+#include "spritepng/SpriteSheet.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace morvane {
+
+// A refusal of the tool's own (a folder that cannot be made, a file in the way); like the file
+// errors, exit status 1.
+class ToolError : public std::runtime_error {
+public:
+    explicit ToolError(const std::string& message) : std::runtime_error(message) { }
+};
+
+// The name a file argument takes for standard input or output.
+inline constexpr std::string_view kStandardStream = "-";
+
+// The largest ROM image the tool reads whole (diff, patch, apply, info): far beyond any
+// cartridge, and the most a patch here may build.
+inline constexpr std::int64_t kMaxRomImageBytes = std::int64_t {64} << 20;
+
+std::string Quoted(const std::string& text);
+
+// The label without the trailing spaces a catalogue label may be stored with.
+std::string Label(int index);
+// "sprite 3 (Dr. Velloc)".
+std::string Describe(int index);
+
+// A sprite index given on the command line: 0 to 44, one or two digits; anything else is a
+// usage error.
+int ParseSpriteIndex(const std::string& text);
+
+std::int32_t OffsetOf(int index);
+SpriteBlock ReadBlock(const std::string& rom, int index);
+// Every block, read before anything is written, so a ROM image too short for the last entries
+// leaves nothing half done.
+SpriteSet ReadAllBlocks(const std::string& rom);
+
+// A ROM image is changed in place, so it cannot be "-".
+void RefuseStandardRom(const std::string& rom);
+
+// A file name from the command line as Qt spells it.
+QString QtPath(const std::string& path);
+
+// Everything on standard input, refused past the size a sprite image or sheet can have; named
+// "standard input" in messages.
+QByteArray ReadStandardInput();
+inline const QString& StandardInputName()
+{
+    static const QString name = QStringLiteral("standard input");
+    return name;
+}
+
+// Writes a whole image file in place of whatever file `path` names (checked by the caller).
+void WriteImageFile(const std::string& path, const QByteArray& bytes);
+
+} // namespace morvane

@@ -1,0 +1,299 @@
+// Every refusal of the command-line tool, run as a user runs it: each ends with its exit status,
+// one line on standard error naming the file and why, nothing on standard output, and every file
+// in the test folder exactly as it was, no file created.
+#include "HostileFiles.h"
+#include "RomFixture.h"
+#include "TestData.h"
+#include "demo/DemoRom.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+constexpr qint64 kRomBytes = 1045104;
+
+// Everything under a folder: each entry's kind and, for a regular file, its bytes. Links are
+// not followed and pipes never read, since reading one would wait for a writer.
+QMap<QString, QByteArray> FolderContents(const QString& folder)
+{
+    QMap<QString, QByteArray> contents;
+    QDirIterator entries(folder,
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+        QDirIterator::Subdirectories);
+    while (entries.hasNext()) {
+        const QFileInfo entry(entries.next());
+        const QString name = QDir(folder).relativeFilePath(entry.filePath());
+        if (entry.isSymLink())
+            contents.insert(name, "link to " + entry.symLinkTarget().toUtf8());
+        else if (entry.isDir())
+            contents.insert(name, "folder");
+        else if (entry.isFile())
+            contents.insert(name, ReadWholeFile(entry.filePath()));
+        else
+            contents.insert(name, "special");
+    }
+    return contents;
+}
+
+} // namespace
+
+class ToolRefusalsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void refusals_data();
+    void refusals();
+
+private:
+    QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
+
+    QTemporaryDir dir_;
+    QTemporaryDir programDir_;
+    QString tool_;
+    std::unique_ptr<RunningProgramRom> running_;
+};
+
+void ToolRefusalsTest::initTestCase()
+{
+    QVERIFY(dir_.isValid());
+    // An ordinary user must be able to run the tool wherever the build lies.
+    tool_ = CopyProgramForEveryone(QStringLiteral(MORVANE_SPRITE_TOOL), programDir_.path());
+    QVERIFY(!tool_.isEmpty());
+
+    const std::vector<std::uint8_t> demo = MakeDemoRom();
+    const QByteArray rom(reinterpret_cast<const char*>(demo.data()), qsizetype(demo.size()));
+    for (const char* name : {"rom.gb", "locked.gb", "readonly.gb"})
+        QVERIFY(WriteWholeFile(Path(name), rom));
+    QVERIFY(QFile::setPermissions(Path("locked.gb"), QFile::Permissions()));
+    QVERIFY(QFile::setPermissions(
+        Path("readonly.gb"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(WriteWholeFile(Path("empty.gb"), QByteArray()));
+    QVERIFY(WriteWholeFile(Path("short.gb"), rom.left(100000)));
+    QVERIFY(QDir().mkdir(Path("folder.gb")));
+    QVERIFY(QDir().mkdir(Path("folder.png")));
+    QVERIFY(MakePipe(Path("pipe.gb")));
+    QVERIFY(MakePipe(Path("pipe.png")));
+    running_ = std::make_unique<RunningProgramRom>(Path("running.gb"));
+
+    // A sprite image unlike every block of the ROM image, so an import would write.
+    const QByteArray good = SpritePngBytes(DemoSprite(12), PngPalette::HardwareGreys);
+    QVERIFY(WriteWholeFile(Path("good.png"), good));
+    QVERIFY(WriteWholeFile(Path("wide.png"), PngBytes(QImage(32, 96, QImage::Format_RGB32))));
+    QVERIFY(WriteWholeFile(Path("five.png"), FiveColourPng()));
+    QVERIFY(WriteWholeFile(Path("notes.txt"), "not an image\n"));
+
+    // Names an export must not write through, or over.
+    QVERIFY(QFile::link(Path("notes.txt"), Path("link-to-notes.png")));
+    QVERIFY(QFile::link(Path("rom.gb"), Path("link-to-rom.png")));
+    QVERIFY(QFile::link(Path("nowhere.png"), Path("dangling.png")));
+    QVERIFY(::link(QFile::encodeName(Path("rom.gb")).constData(),
+                QFile::encodeName(Path("hardlink-to-rom.png")).constData())
+        == 0);
+    QVERIFY(QDir().mkdir(Path("planted")));
+    QVERIFY(QFile::link(Path("notes.txt"), Path("planted/10-Old-Man.png")));
+
+    // Sets of sprite images that "import --all" must refuse whole.
+    for (const char* set : {"set-extra", "set-twice", "set-bad"}) {
+        QVERIFY(QDir().mkdir(Path(set)));
+        for (int index : {3, 4})
+            QVERIFY(WriteWholeFile(
+                Path(set) + QStringLiteral("/%1-x.png").arg(index, 2, 10, QLatin1Char('0')), good));
+    }
+    QVERIFY(WriteWholeFile(Path("set-extra/readme.txt"), "hello"));
+    QVERIFY(WriteWholeFile(Path("set-twice/03-y.png"), good));
+    QVERIFY(WriteWholeFile(Path("set-bad/05-x.png"), FiveColourPng()));
+    QVERIFY(WriteWholeFile(Path("set-bad/06-x.png"), ReadWholeFile(Path("wide.png"))));
+    QVERIFY(QDir().mkdir(Path("set-empty")));
+
+    // The tool as an ordinary user must reach the folder; only each file's own rights decide.
+    QVERIFY(OpenFolderToEveryone(dir_.path()));
+}
+
+void ToolRefusalsTest::refusals_data()
+{
+    QTest::addColumn<QStringList>("args"); // "@" stands for the test folder
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("named"); // the file the error line must name
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("asOrdinaryUser");
+    QTest::addColumn<qint64>("sizeLimit"); // 0: none
+    QTest::addColumn<QString>("stdoutTo"); // empty: to the test
+
+    const auto row = [](const char* name, const QStringList& args, int status, const QString& named,
+                         const char* reason, bool asUser = false, qint64 limit = 0,
+                         const QString& stdoutTo = {}) {
+        QTest::newRow(name) << args << status << named << QString::fromUtf8(reason) << asUser
+                            << limit << stdoutTo;
+    };
+    const auto usage = [&](const char* name, const QStringList& args, const char* reason) {
+        row(name, args, 2, QString(), reason);
+    };
+
+    // A mistake on the command line.
+    usage("index 45", {"import", "@/rom.gb", "45", "@/good.png"}, "\"45\" is not a sprite index");
+    usage("index x", {"import", "@/rom.gb", "x", "@/good.png"}, "\"x\" is not a sprite index");
+    usage("index -1", {"export", "@/rom.gb", "-1", "@/x.png"}, "\"-1\" is not a sprite index");
+    usage("unknown command", {"frobnicate"}, "unknown command \"frobnicate\"");
+    usage("option before the command", {"--verbose", "list"}, "the command comes first");
+    usage("unknown option", {"list", "--verbose"}, "unknown option --verbose");
+    usage("option of another command", {"export", "@/rom.gb", "3", "@/x.png", "--dry-run"},
+        "the export command has no option --dry-run");
+    usage("unknown colour set", {"export", "--colours", "sepia", "@/rom.gb", "3", "@/x.png"},
+        "not \"sepia\"");
+    usage("unknown list format", {"list", "--format=xml"}, "not \"xml\"");
+    usage("too few arguments", {"import", "@/rom.gb", "3"}, "too few arguments");
+    usage("too many arguments", {"demo", "@/a.gb", "@/b.gb"}, "too many arguments");
+    usage("nothing at all", {}, "no command given");
+    usage("--all with --sheet", {"export", "@/rom.gb", "--all", "--sheet", "@/x"},
+        "--all and --sheet cannot be given together");
+    usage("a ROM image from standard input", {"import", "-", "3", "@/good.png"},
+        "a ROM image cannot be \"-\"");
+    usage("export --all to standard output", {"export", "@/rom.gb", "--all", "-"},
+        "which cannot be \"-\"");
+
+    // A ROM image that cannot be read or written: the same file errors for every command.
+    const QString longRom = QStringLiteral("@/") + QString(256, QLatin1Char('n')) + ".gb";
+    const QString oddRom = QStringLiteral("@/ROM mit Ümlaut 精灵.gb");
+    row("missing ROM, spaces and non-ASCII in its name", {"export", oddRom, "3", "@/out.png"}, 1,
+        oddRom, "No such file");
+    row("ROM name over 255 characters", {"import", longRom, "3", "@/good.png"}, 1, longRom,
+        "File name too long");
+    row("ROM that is a folder", {"import", "@/folder.gb", "3", "@/good.png"}, 1, "@/folder.gb",
+        "it is a folder");
+    row("ROM that is a named pipe", {"export", "@/pipe.gb", "3", "@/out.png"}, 1, "@/pipe.gb",
+        "it is a pipe");
+    row("ROM that is a device", {"import", "/dev/zero", "3", "@/good.png"}, 1, "/dev/zero",
+        "it is a device");
+    row("unreadable ROM", {"export", "@/locked.gb", "3", "@/out.png"}, 1, "@/locked.gb",
+        "Permission denied", true);
+    row("read-only ROM", {"import", "@/readonly.gb", "3", "@/good.png"}, 1, "@/readonly.gb",
+        "Permission denied", true);
+    row("ROM that is a running program", {"import", "@/running.gb", "3", "@/good.png"}, 1,
+        "@/running.gb", "Text file busy");
+    row("ROM too short for the entry", {"import", "@/short.gb", "40", "@/good.png"}, 1,
+        "@/short.gb", "only 100000 bytes long");
+    row("empty ROM, export --all", {"export", "--all", "@/empty.gb", "@/all"}, 1, "@/empty.gb",
+        "only 0 bytes long");
+    row("import under a file-size limit below the block", {"import", "@/rom.gb", "3", "@/good.png"},
+        1, "@/rom.gb", "File too large. The ROM image is unchanged.", false, 80000);
+    row("demo onto an existing file", {"demo", "@/notes.txt"}, 1, "@/notes.txt", "already exists");
+
+    // A sprite image that cannot be read; the reasons are the image reader's own.
+    row("missing image", {"import", "@/rom.gb", "3", "@/none.png"}, 1, "@/none.png",
+        "cannot be read");
+    row("image of another size", {"import", "@/rom.gb", "3", "@/wide.png"}, 1, "@/wide.png",
+        "is 32 x 96 pixels");
+    row("image that is a named pipe", {"import", "@/rom.gb", "3", "@/pipe.png"}, 1, "@/pipe.png",
+        "pipe or a device");
+    row("single image as a sheet", {"import", "@/rom.gb", "--sheet", "@/good.png"}, 1, "@/good.png",
+        "a sprite sheet must be 144 x 480");
+
+    // An export that would replace what is not its own kind of file.
+    row("export onto the ROM image itself", {"export", "@/rom.gb", "3", "@/rom.gb"}, 1, "@/rom.gb",
+        "it is the ROM image being read");
+    row("export onto a hard link of the ROM image, forced",
+        {"export", "--force", "@/rom.gb", "3", "@/hardlink-to-rom.png"}, 1, "@/hardlink-to-rom.png",
+        "it is the ROM image being read");
+    row("export through a link to the ROM image", {"export", "@/rom.gb", "3", "@/link-to-rom.png"},
+        1, "@/link-to-rom.png", "it is a link");
+    row("export through a link to a text file", {"export", "@/rom.gb", "3", "@/link-to-notes.png"},
+        1, "@/link-to-notes.png", "it is a link");
+    row("export through a dangling link", {"export", "@/rom.gb", "3", "@/dangling.png"}, 1,
+        "@/dangling.png", "it is a link");
+    row("export onto a text file", {"export", "@/rom.gb", "3", "@/notes.txt"}, 1, "@/notes.txt",
+        "it is not a PNG image");
+    row("export onto a folder, forced", {"export", "--force", "@/rom.gb", "3", "@/folder.png"}, 1,
+        "@/folder.png", "it is a folder");
+    row("export onto a named pipe, forced", {"export", "--force", "@/rom.gb", "3", "@/pipe.png"}, 1,
+        "@/pipe.png", "it is a pipe or a device");
+    row("export into a missing folder", {"export", "@/rom.gb", "3", "@/missing/x.png"}, 1,
+        "@/missing/x.png", "No such file");
+    row("export sheet onto a text file", {"export", "@/rom.gb", "--sheet", "@/notes.txt"}, 1,
+        "@/notes.txt", "it is not a PNG image");
+    row("export --all past a planted link", {"export", "@/rom.gb", "--all", "@/planted"}, 1,
+        "@/planted/10-Old-Man.png", "it is a link");
+    row("export --all into a file", {"export", "@/rom.gb", "--all", "@/notes.txt"}, 1,
+        "@/notes.txt", "a file of that name is in the way");
+    row("export --all under a file", {"export", "@/rom.gb", "--all", "@/notes.txt/sprites"}, 1,
+        "@/notes.txt\" is a file, not a folder", "Cannot create the folder");
+    row("export under a file-size limit", {"export", "@/rom.gb", "3", "@/out.png"}, 1, "@/out.png",
+        "File too large", false, 100);
+
+    // A set of images refused whole, every refused file named.
+    row("import --all with a file of no entry", {"import", "@/rom.gb", "--all", "@/set-extra"}, 1,
+        "@/set-extra/readme.txt", "is no sprite image of an entry");
+    row("import --all with two files for one entry", {"import", "@/rom.gb", "--all", "@/set-twice"},
+        1, "@/set-twice/03-y.png", "are both for entry 3");
+    row("import --all with two bad images", {"import", "@/rom.gb", "--all", "@/set-bad"}, 1,
+        "@/set-bad/05-x.png", "@/set-bad/06-x.png\" is 32 x 96 pixels");
+    row("import --all from an empty folder", {"import", "@/rom.gb", "--all", "@/set-empty"}, 1,
+        "@/set-empty", "holds no sprite images");
+    row("import --all from a missing folder", {"import", "@/rom.gb", "--all", "@/none"}, 1,
+        "@/none", "there is no such folder");
+
+    // Errors of diff take status 2, since 1 means the images differ.
+    row("diff with a missing image", {"diff", "@/rom.gb", "@/none.gb"}, 2, "@/none.gb",
+        "No such file");
+
+    // Output that cannot be delivered is an error, not a success.
+    row("list to a full disk", {"list"}, 1, "standard output", "No space left on device", false, 0,
+        "/dev/full");
+    row("diff to a full disk", {"diff", "@/rom.gb", "@/short.gb"}, 2, "standard output",
+        "No space left on device", false, 0, "/dev/full");
+}
+
+void ToolRefusalsTest::refusals()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, named);
+    QFETCH(QString, reason);
+    QFETCH(bool, asOrdinaryUser);
+    QFETCH(qint64, sizeLimit);
+    QFETCH(QString, stdoutTo);
+    if (args.contains(QStringLiteral("@/running.gb")) && !running_->Problem().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("a running program's file cannot serve as a ROM: ")
+            + running_->Problem()));
+    for (const QString& device : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/full")}) {
+        if ((args.contains(device) || stdoutTo == device) && !QFileInfo::exists(device))
+            QSKIP("this system lacks the device");
+    }
+    if (asOrdinaryUser && !RunningAsRoot())
+        QSKIP("only root can run the tool as another user");
+    for (QString& arg : args)
+        arg.replace(QLatin1Char('@'), dir_.path());
+    named.replace(QLatin1Char('@'), dir_.path());
+    reason.replace(QLatin1Char('@'), dir_.path());
+    const QMap<QString, QByteArray> before = FolderContents(dir_.path());
+
+    RunSetup setup;
+    if (asOrdinaryUser)
+        setup.inChild = AsOrdinaryUserInChild();
+    else if (sizeLimit > 0)
+        setup.inChild = FileSizeLimitInChild(sizeLimit);
+    setup.outputFile = stdoutTo;
+    const ToolRun run = RunProgram(tool_, args, dir_.path(), setup);
+
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.startsWith(QStringLiteral("morvane-sprite-tool: "))
+            && run.err.endsWith(QLatin1Char('\n')) && run.err.count(QLatin1Char('\n')) == 1,
+        qPrintable(run.err));
+    QVERIFY2(run.err.contains(named), qPrintable(run.err));
+    QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QVERIFY(FolderContents(dir_.path()) == before);
+}
+
+QTEST_GUILESS_MAIN(ToolRefusalsTest)
+#include "ToolRefusalsTest.moc"
