@@ -12,7 +12,7 @@ constexpr std::string_view kUsage = R"(Usage: morvane-bench [--only NAME]... [--
 Measures the editor on the offscreen platform and prints a table and one JSON line.
 A missed target is marked MISSED; the exit status is still 0.
 
-Benchmarks: load_sprite, paint_cell, compose_preview, startup, export_all.
+Benchmarks: load_sprite, paint_cell, compose_preview, startup, export_all, import_all, patch.
 
 Options:
   --only NAME   Run only this benchmark (repeatable; NAME may list several, comma-separated).
@@ -79,12 +79,16 @@ Repetitions RepetitionsFor(bool quick)
             .paintCell = 100,
             .composePreview = 30,
             .startupPairs = 3,
-            .exportRuns = 3};
+            .exportRuns = 3,
+            .importRuns = 3,
+            .patchRuns = 3};
     return {.loadSprite = 2000,
         .paintCell = 2000,
         .composePreview = 500,
         .startupPairs = 20,
-        .exportRuns = 15};
+        .exportRuns = 15,
+        .importRuns = 15,
+        .patchRuns = 15};
 }
 
 std::string_view BenchUsage()

@@ -8,8 +8,8 @@
 namespace morvane::bench {
 
 // The benchmarks one run can measure, in the order they run and are reported.
-inline constexpr std::string_view kBenchmarkNames[]
-    = {"load_sprite", "paint_cell", "compose_preview", "startup", "export_all"};
+inline constexpr std::string_view kBenchmarkNames[] = {
+    "load_sprite", "paint_cell", "compose_preview", "startup", "export_all", "import_all", "patch"};
 
 // How often each benchmark repeats its measured step. Warm-up runs come on top.
 struct Repetitions {
@@ -19,6 +19,8 @@ struct Repetitions {
     // Each pair is one start of the editor and one of the bare window.
     int startupPairs = 0;
     int exportRuns = 0;
+    int importRuns = 0;
+    int patchRuns = 0;
 };
 
 struct BenchOptions {

@@ -5,6 +5,8 @@
 #include "sprite/SpriteCatalogue.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace morvane::bench {
@@ -14,6 +16,22 @@ namespace {
 // The first start of each program pays for loading the libraries from disk; it is not measured.
 constexpr int kStartupWarmUps = 1;
 constexpr int kExportWarmUps = 1;
+constexpr int kImportWarmUps = 1;
+constexpr int kPatchWarmUps = 1;
+
+std::vector<char> ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const std::filesystem::path& path, const std::vector<char>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path.string());
+}
 
 std::size_t CountPngFiles(const std::filesystem::path& folder)
 {
@@ -101,6 +119,50 @@ Measurement MeasureExportAll(const std::string& romPath, const std::string& scra
     m.samples = runs;
     m.limit = 100.0;
     m.note = "morvane-sprite-tool export --all, 45 PNG images";
+    return m;
+}
+
+} // namespace morvane::bench
+
+namespace morvane::bench {
+
+Measurement MeasureImportAll(const std::string& romPath, const std::string& scratchFolder, int runs)
+{
+    const std::string tool = MORVANE_SPRITE_TOOL;
+    const std::filesystem::path scratch(scratchFolder);
+    const std::filesystem::path images = scratch / "import-images";
+    RunChild(tool, {"export", romPath, "--all", images.string()});
+    const std::vector<char> rom = ReadFile(romPath);
+    const std::vector<char> blank(rom.size(), '\0');
+    const std::filesystem::path target = scratch / "import-target.gb";
+
+    std::vector<double> samples;
+    for (int i = -kImportWarmUps; i < runs; ++i) {
+        WriteFile(target, blank);
+        const ChildRun run = RunChild(tool, {"import", target.string(), "--all", images.string()});
+        const std::vector<char> written = ReadFile(target);
+        for (int index = 0; index < kSpriteCount; ++index) {
+            const auto offset
+                = static_cast<std::size_t>(*SpriteOffsetValue(static_cast<std::int16_t>(index)));
+            if (!std::equal(rom.begin() + std::ptrdiff_t(offset),
+                    rom.begin() + std::ptrdiff_t(offset + 384),
+                    written.begin() + std::ptrdiff_t(offset)))
+                throw std::runtime_error("import --all left sprite " + std::to_string(index)
+                    + " of " + target.string() + " unwritten");
+        }
+        if (i >= 0)
+            samples.push_back(run.wallMs);
+    }
+    std::filesystem::remove_all(images);
+    std::filesystem::remove(target);
+
+    Measurement m;
+    m.name = "import_all";
+    m.unit = "ms";
+    m.median = Median(samples);
+    m.samples = runs;
+    m.limit = 100.0;
+    m.note = "morvane-sprite-tool import --all, 45 PNG images, all written";
     return m;
 }
 

@@ -52,6 +52,11 @@ std::vector<Measurement> RunSelected(
         results.push_back(
             MeasureExportAll(romPath.toStdString(), scratchFolder.toStdString(), runs.exportRuns));
     }
+    if (IsSelected(options, "import_all")) {
+        Announce("import_all");
+        results.push_back(
+            MeasureImportAll(romPath.toStdString(), scratchFolder.toStdString(), runs.importRuns));
+    }
     return results;
 }
 

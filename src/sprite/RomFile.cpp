@@ -274,8 +274,12 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
         ::unlink(temporary.c_str());
         throw;
     }
-    // The new name is durable once its folder is.
-    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A new file's name is durable once its folder is. A replacement is not waited for: its
+    // bytes are on disk before the rename, so the name leads to the old file or the new one,
+    // and "export --all" would otherwise wait for the folder 45 times.
+    const int folder = existing == Existing::Refuse
+        ? ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+        : -1;
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);

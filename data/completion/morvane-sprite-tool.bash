@@ -1,0 +1,60 @@
+# Bash completion for morvane-sprite-tool: its commands, each command's options and their values,
+# sprite indices where a command takes one, folders after --all, and files elsewhere.
+
+_morvane_sprite_tool()
+{
+    local cur=${COMP_WORDS[COMP_CWORD]}
+    local prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local commands="list export import diff patch apply info demo"
+
+    if ((COMP_CWORD == 1)); then
+        mapfile -t COMPREPLY < <(compgen -W "$commands --help --version" -- "$cur")
+        return
+    fi
+
+    case $prev in
+    --colours)
+        mapfile -t COMPREPLY < <(compgen -W "greys display" -- "$cur")
+        return
+        ;;
+    --format)
+        mapfile -t COMPREPLY < <(compgen -W "text tsv json" -- "$cur")
+        return
+        ;;
+    esac
+
+    local command=${COMP_WORDS[1]} options="--help"
+    case $command in
+    list) options="--format --help" ;;
+    export) options="--all --sheet --colours --force --help" ;;
+    import) options="--all --sheet --dry-run --help" ;;
+    esac
+    if [[ $cur == -?* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+        return
+    fi
+
+    # Which argument is being completed, and whether --all or --sheet takes the place of the index.
+    local i word operand=0 whole=""
+    for ((i = 2; i < COMP_CWORD; i++)); do
+        word=${COMP_WORDS[i]}
+        case $word in
+        --all | --sheet) whole=$word ;;
+        --colours | --format) ((i++)) ;;
+        -?*) ;;
+        *) ((operand++)) ;;
+        esac
+    done
+
+    if [[ ($command == export || $command == import) && -z $whole && $operand == 1 ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$(seq 0 44)" -- "$cur")
+    elif [[ $whole == --all && $operand == 1 ]]; then
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+    else
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+    fi
+}
+
+complete -F _morvane_sprite_tool morvane-sprite-tool
