@@ -3,7 +3,6 @@
 #include "sprite/FrameLayout.h"
 #include "sprite/SpriteCatalogue.h"
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -11,373 +10,97 @@ namespace morvane {
 
 namespace {
 
-// The demo drawings use value 0 as background, 1 for skin and light cloth, 2 for mid cloth and
-// 3 for outlines, hair and eyes, so they read the same in any four display colours.
-constexpr std::uint8_t kClear = 0;
-constexpr std::uint8_t kLight = 1;
-constexpr std::uint8_t kMid = 2;
-constexpr std::uint8_t kDark = 3;
+// Value 0 is the background, 1 skin and light cloth, 2 mid cloth, 3 outlines, hair and eyes, so
+// the drawings read the same in any four display colours.
+constexpr std::uint8_t kSkin = 1, kCloth = 2, kDark = 3;
 
-enum class Facing { Down, Up, Side };
+enum Pose { kDown, kUp, kSide };
 
-class Canvas {
-public:
-    void Set(int x, int y, std::uint8_t value)
-    {
-        if (x >= 0 && x < kFrameSide && y >= 0 && y < kFrameSide)
-            pixels_[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = value;
-    }
-
-    std::uint8_t At(int x, int y) const
-    {
-        if (x < 0 || x >= kFrameSide || y < 0 || y >= kFrameSide)
-            return kClear;
-        return pixels_[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
-    }
-
-    void Fill(int x0, int y0, int x1, int y1, std::uint8_t value)
-    {
-        for (int y = y0; y <= y1; ++y) {
-            for (int x = x0; x <= x1; ++x)
-                Set(x, y, value);
-        }
-    }
-
-    // Paints only where something is drawn already: hair and clothing marks stay inside the
-    // head or body they lie on.
-    void FillOver(int x0, int y0, int x1, int y1, std::uint8_t value)
-    {
-        for (int y = y0; y <= y1; ++y) {
-            for (int x = x0; x <= x1; ++x) {
-                if (At(x, y) != kClear)
-                    Set(x, y, value);
-            }
-        }
-    }
-
-    // Draws a solid shape with a dark edge (every pixel with a neighbour outside the shape), so
-    // a head stands out from the body beneath it as well as from the background.
-    template <typename Inside> void Part(Inside inside, std::uint8_t fill)
-    {
-        for (int y = 0; y < kFrameSide; ++y) {
-            for (int x = 0; x < kFrameSide; ++x) {
-                if (!inside(x, y))
-                    continue;
-                const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1)
-                    || !inside(x, y + 1) || x == 0 || y == 0 || x == kFrameSide - 1
-                    || y == kFrameSide - 1;
-                Set(x, y, edge ? kDark : fill);
-            }
-        }
-    }
-
-    const FramePixels& Pixels() const { return pixels_; }
-
-private:
-    FramePixels pixels_ {};
+// One stroke of a drawing: a filled box, inclusive. `outline` gives it a dark edge, so a head
+// stands out from the body beneath it; `over` paints only where something is drawn already.
+struct Stroke {
+    int x0, y0, x1, y1;
+    std::uint8_t value;
+    bool outline = false;
+    bool over = false;
 };
 
-// A rectangle with its four corner pixels cut off, the rounded box heads and bodies are made of.
-auto RoundedBox(int x0, int y0, int x1, int y1)
-{
-    return [=](int x, int y) {
-        if (x < x0 || x > x1 || y < y0 || y > y1)
-            return false;
-        const bool cornerX = x == x0 || x == x1;
-        const bool cornerY = y == y0 || y == y1;
-        return !(cornerX && cornerY);
-    };
-}
-
-// What varies between the entries. The three digits of the index in a mixed radix (5, 3, 3)
+// What varies between the entries: the three digits of the index in a mixed radix (5, 3, 3)
 // differ for every pair of the 45 entries, so no two drawings come out alike.
 struct Look {
-    int hair; // people: 0 short, 1 cap, 2 long, 3 hat, 4 spiky; creatures: the ear shape
-    int pattern; // people: 0 plain, 1 stripes, 2 belt and collar; creatures: the markings
+    int hair; // 0 short, 1 cap, 2 long, 3 hat, 4 spiky; for creatures, the ears
     int build; // 0 small, 1 medium, 2 large
-    std::uint8_t clothes; // the shade of the shirt or the creature's hide
+    std::uint8_t cloth, trim; // the shirt or hide; the belt, cap or belly
+    bool creature; // the "Morvane" entries are creatures, not people
 };
 
 Look LookOf(int index)
 {
-    return {index % 5, (index / 5) % 3, (index / 15) % 3, (index / 2) % 2 == 0 ? kMid : kLight};
+    constexpr std::array<std::array<std::uint8_t, 2>, 3> kDress
+        = {{{kCloth, kSkin}, {kSkin, kCloth}, {kCloth, kDark}}};
+    const auto& dress = kDress[std::size_t(index / 15)];
+    const std::string_view label = SpriteLabel(index);
+    return {index % 5, (index / 5) % 3, dress[0], dress[1],
+        label.substr(0, label.find_last_not_of(' ') + 1) == "Morvane"};
 }
 
-std::uint8_t OtherShade(std::uint8_t shade)
+void Paint(FramePixels& pixels, const Stroke& s)
 {
-    return shade == kMid ? kLight : kMid;
-}
-
-struct Figure {
-    int headTop;
-    int headBottom;
-    int headHalf; // the head spans x = 8 - headHalf .. 7 + headHalf
-    int bodyTop;
-    int bodyHalf;
-};
-
-Figure FigureOf(int build)
-{
-    switch (build) {
-    case 0:
-        return {3, 8, 4, 9, 2};
-    case 1:
-        return {2, 8, 4, 9, 3};
-    default:
-        return {1, 7, 4, 8, 4};
-    }
-}
-
-constexpr int kBodyBottom = 12;
-constexpr int kLegTop = 13;
-
-void DrawHair(Canvas& canvas, const Look& look, const Figure& f, Facing facing)
-{
-    const int left = 8 - f.headHalf;
-    const int right = 7 + f.headHalf;
-    const int top = f.headTop;
-    if (facing == Facing::Up)
-        canvas.FillOver(left, top, right, f.headBottom - 1, kDark);
-    if (facing == Facing::Side)
-        canvas.FillOver(8, top, right, f.headBottom - 1, kDark);
-    switch (look.hair) {
-    case 0:
-        canvas.FillOver(left, top, right, top + 1, kDark);
-        canvas.Set(left + 1, top + 2, kDark);
-        canvas.Set(right - 1, top + 2, kDark);
-        break;
-    case 1:
-        canvas.Part(RoundedBox(left, top, right, top + 2), look.clothes);
-        if (facing == Facing::Down)
-            canvas.Fill(left, top + 2, right, top + 2, kDark);
-        if (facing == Facing::Side)
-            canvas.Fill(left - 2, top + 2, 8, top + 2, kDark);
-        break;
-    case 2:
-        canvas.FillOver(left, top, right, top + 2, kDark);
-        canvas.Fill(left, top + 2, left, f.headBottom + 2, kDark);
-        canvas.Fill(right, top + 2, right, f.headBottom + 2, kDark);
-        if (facing == Facing::Up)
-            canvas.Fill(left, f.headBottom, right, f.headBottom + 2, kDark);
-        break;
-    case 3:
-        canvas.Part(RoundedBox(left + 1, std::max(0, top - 2), right - 1, top + 2),
-            OtherShade(look.clothes));
-        canvas.Fill(left - 1, top + 2, right + 1, top + 2, kDark);
-        break;
-    default:
-        canvas.FillOver(left, top, right, top + 2, kDark);
-        for (int x = left; x <= right; x += 2)
-            canvas.Set(x, top, kClear);
-        canvas.Set(left - 1, top + 2, kDark);
-        canvas.Set(right + 1, top + 2, kDark);
-        break;
-    }
-}
-
-void DrawFace(Canvas& canvas, const Figure& f, Facing facing)
-{
-    const int eyeRow = f.headBottom - 2;
-    if (facing == Facing::Down) {
-        canvas.Set(6, eyeRow, kDark);
-        canvas.Set(9, eyeRow, kDark);
-    } else if (facing == Facing::Side) {
-        const int front = 8 - f.headHalf;
-        canvas.Set(front + 1, eyeRow, kDark);
-        canvas.Set(front - 1, eyeRow + 1, kDark);
-    }
-}
-
-void DrawClothing(Canvas& canvas, const Look& look, const Figure& f, int left, int right)
-{
-    if (look.pattern == 1) {
-        for (int y = f.bodyTop + 1; y < kBodyBottom; y += 2)
-            canvas.FillOver(left + 1, y, right - 1, y, OtherShade(look.clothes));
-    } else if (look.pattern == 2) {
-        canvas.FillOver(left + 1, kBodyBottom - 1, right - 1, kBodyBottom - 1, kDark);
-        canvas.FillOver(7, f.bodyTop, 8, f.bodyTop, OtherShade(look.clothes));
-    }
-}
-
-// Down and up: the leg on the stepping side is lifted by a pixel and the arm opposite it swings
-// a pixel longer; `step` says which side steps, so the two frames of a pose form a walk.
-void DrawFrontLimbs(Canvas& canvas, const Figure& f, int step)
-{
-    const int armLeft = 8 - f.bodyHalf - 1;
-    const int armRight = 7 + f.bodyHalf + 1;
-    const int longArm = std::min(f.bodyTop + 4, kBodyBottom);
-    const int shortArm = longArm - 2;
-    const int leftHand = step == 0 ? longArm : shortArm;
-    const int rightHand = step == 0 ? shortArm : longArm;
-    canvas.Fill(armLeft, f.bodyTop + 1, armLeft, leftHand - 1, kMid);
-    canvas.Set(armLeft, leftHand, kLight);
-    canvas.Fill(armRight, f.bodyTop + 1, armRight, rightHand - 1, kMid);
-    canvas.Set(armRight, rightHand, kLight);
-    const int leftFoot = step == 0 ? 15 : 14;
-    const int rightFoot = step == 0 ? 14 : 15;
-    // A narrow body gets thin legs so a gap still shows between them.
-    const int legWidth = f.bodyHalf == 2 ? 1 : 2;
-    canvas.Fill(8 - f.bodyHalf, kLegTop, 7 - f.bodyHalf + legWidth, leftFoot, kDark);
-    canvas.Fill(8 + f.bodyHalf - legWidth, kLegTop, 7 + f.bodyHalf, rightFoot, kDark);
-}
-
-// Sideways: standing with the arm hanging, then striding with the arm swung forward.
-void DrawSideLimbs(Canvas& canvas, const Figure& f, int step)
-{
-    if (step == 0) {
-        canvas.Fill(8, f.bodyTop + 1, 8, f.bodyTop + 3, kDark);
-        canvas.Set(8, f.bodyTop + 4, kLight);
-        canvas.Fill(7, kLegTop, 8, 15, kDark);
-        canvas.Set(6, 15, kDark);
-    } else {
-        canvas.Set(7, f.bodyTop + 1, kDark);
-        canvas.Set(6, f.bodyTop + 2, kDark);
-        canvas.Set(5, f.bodyTop + 3, kLight);
-        canvas.Fill(6, kLegTop, 9, kLegTop, kDark);
-        canvas.Fill(5, 14, 5, 15, kDark);
-        canvas.Set(4, 15, kDark);
-        canvas.Fill(10, 14, 10, 15, kDark);
-    }
-}
-
-FramePixels DrawPerson(const Look& look, Facing facing, int step)
-{
-    const Figure f = FigureOf(look.build);
-    Canvas canvas;
-    const int half = facing == Facing::Side ? std::max(2, f.bodyHalf - 1) : f.bodyHalf;
-    const int left = 8 - half;
-    const int right = 7 + half;
-    canvas.Part(RoundedBox(left, f.bodyTop, right, kBodyBottom), look.clothes);
-    DrawClothing(canvas, look, f, left, right);
-    canvas.Part(RoundedBox(8 - f.headHalf, f.headTop, 7 + f.headHalf, f.headBottom), kLight);
-    DrawHair(canvas, look, f, facing);
-    DrawFace(canvas, f, facing);
-    if (facing == Facing::Side)
-        DrawSideLimbs(canvas, f, step);
-    else
-        DrawFrontLimbs(canvas, f, step);
-    return canvas.Pixels();
-}
-
-struct Blob {
-    double centreX;
-    double centreY;
-    double radiusX;
-    double radiusY;
-    int top; // the first row of the body
-};
-
-Blob BlobOf(int build, Facing facing)
-{
-    const double radiusX = 5.0 + build;
-    const double radiusY = 4.0 + build;
-    // The body ends on row 13, leaving rows 14 and 15 for the feet.
-    const double centreY = 14.0 - radiusY;
-    const double centreX = facing == Facing::Side ? 8.5 : 8.0;
-    return {centreX, centreY, radiusX, radiusY, 14 - 2 * (4 + build)};
-}
-
-void DrawEars(Canvas& canvas, const Look& look, const Blob& b)
-{
-    const int top = b.top;
-    switch (look.hair) {
-    case 0:
-        for (int i = 0; i < 3; ++i) {
-            canvas.Fill(4 + i, top - 2 + i, 4 + i, top, kDark);
-            canvas.Fill(11 - i, top - 2 + i, 11 - i, top, kDark);
+    for (int y = std::max(0, s.y0); y <= std::min(kFrameSide - 1, s.y1); ++y) {
+        for (int x = std::max(0, s.x0); x <= std::min(kFrameSide - 1, s.x1); ++x) {
+            auto& pixel = pixels[std::size_t(y)][std::size_t(x)];
+            if (s.over && pixel == 0)
+                continue;
+            const bool edge = x == s.x0 || x == s.x1 || y == s.y0 || y == s.y1;
+            pixel = s.outline && edge ? kDark : s.value;
         }
-        break;
-    case 1:
-        canvas.Part(RoundedBox(3, top - 2, 6, top + 1), look.clothes);
-        canvas.Part(RoundedBox(9, top - 2, 12, top + 1), look.clothes);
-        break;
-    case 2:
-        canvas.Fill(5, top - 4, 6, top, kDark);
-        canvas.Fill(9, top - 4, 10, top, kDark);
-        canvas.Set(5, top - 4, kClear);
-        canvas.Set(10, top - 4, kClear);
-        break;
-    case 3:
-        canvas.Set(4, top, kDark);
-        canvas.Set(3, top - 1, kDark);
-        canvas.Set(2, top - 2, kDark);
-        canvas.Set(11, top, kDark);
-        canvas.Set(12, top - 1, kDark);
-        canvas.Set(13, top - 2, kDark);
-        break;
-    default:
-        canvas.Fill(7, top - 2, 7, top, kDark);
-        canvas.Fill(6, top - 4, 8, top - 3, kDark);
-        canvas.Set(7, top - 4, kLight);
-        break;
     }
 }
 
-void DrawMarkings(Canvas& canvas, const Look& look, const Blob& b)
+// The strokes of one frame, back to front. `step` swaps the legs and arms, so each pose walks.
+std::vector<Stroke> StrokesOf(const Look& look, Pose pose, int step)
 {
-    const std::uint8_t mark = OtherShade(look.clothes);
-    if (look.pattern == 1) {
-        const int middle = static_cast<int>(b.centreY);
-        canvas.FillOver(4, middle, 4, middle + 1, mark);
-        canvas.FillOver(11, middle - 1, 11, middle, mark);
-        canvas.FillOver(8, middle + 2, 9, middle + 2, mark);
-    } else if (look.pattern == 2) {
-        canvas.FillOver(6, 11, 9, 12, mark);
-    }
-}
-
-void DrawCreatureFace(Canvas& canvas, const Blob& b, Facing facing)
-{
-    const int eyeRow = static_cast<int>(b.centreY) - 1;
-    if (facing == Facing::Down) {
-        canvas.Set(5, eyeRow, kDark);
-        canvas.Set(10, eyeRow, kDark);
-        canvas.Fill(7, eyeRow + 2, 8, eyeRow + 2, kDark);
-    } else if (facing == Facing::Up) {
-        canvas.Fill(7, 12, 8, 13, kDark);
+    const int top = 3 - look.build; // bigger builds stand taller
+    const int half = 3 + look.build / 2; // and wider
+    const int swing = step == 0 ? 1 : -1;
+    const std::uint8_t trim = look.trim;
+    std::vector<Stroke> s;
+    if (look.creature) {
+        // A round beast on four short legs, its ears the hair digit, its belly the build.
+        s.push_back({2 + swing, 12, 4 + swing, 15, kDark});
+        s.push_back({11 - swing, 12, 13 - swing, 15, kDark});
+        s.push_back({1, top + 4, 14, 13, look.cloth, true});
+        s.push_back({5, 9 - look.build, 10, 12, trim, false, true});
+        const int ear = 2 + look.hair;
+        s.push_back({2, top + 4 - ear, 3 + look.hair / 2, top + 4, kDark});
+        s.push_back({12 - look.hair / 2, top + 4 - ear, 13, top + 4, kDark});
     } else {
-        const int front = static_cast<int>(b.centreX - b.radiusX) + 1;
-        canvas.Set(front + 1, eyeRow, kDark);
-        canvas.Set(front, eyeRow + 2, kDark);
-        canvas.Set(15, eyeRow + 1, kDark);
-        canvas.Set(14, eyeRow + 2, kDark);
+        s.push_back({5, 12, 6, 15 - (swing > 0), kDark}); // legs
+        s.push_back({9, 12, 10, 15 - (swing < 0), kDark});
+        s.push_back({7 - half, 8 + swing, 7 - half, 11 + swing, kDark}); // arms
+        s.push_back({8 + half, 8 - swing, 8 + half, 11 - swing, kDark});
+        s.push_back({8 - half, top + 6, 7 + half, 13, look.cloth, true}); // body
+        s.push_back({9 - half, 11, 6 + half, 11, trim, false, true}); // belt
+        s.push_back({4, top, 11, top + 6, kSkin, true}); // head
+        const std::array<Stroke, 5> hair = {{{4, top, 11, top + 1, kDark, false, true},
+            {3, top - 1, 12, top + 1, trim, true}, {3, top, 4, top + 8, kDark},
+            {5, top - 3, 10, top + 1, trim, true}, {4, top - 1, 11, top, kDark}}};
+        s.push_back(hair[std::size_t(look.hair)]);
+        if (look.hair == 2)
+            s.push_back({11, top, 12, top + 8, kDark});
     }
-}
-
-void DrawFeet(Canvas& canvas, Facing facing, int step)
-{
-    if (facing == Facing::Side) {
-        if (step == 0) {
-            canvas.Fill(6, 14, 7, 15, kDark);
-            canvas.Fill(10, 14, 11, 15, kDark);
-        } else {
-            canvas.Fill(4, 14, 5, 14, kDark);
-            canvas.Set(4, 15, kDark);
-            canvas.Fill(12, 14, 13, 14, kDark);
-            canvas.Set(13, 15, kDark);
-        }
-        return;
+    const int eyes = look.creature ? top + 6 : top + 3;
+    if (pose == kDown) {
+        s.push_back({6, eyes, 6, eyes + 1, kDark});
+        s.push_back({9, eyes, 9, eyes + 1, kDark});
+    } else if (pose == kSide) {
+        s.push_back({5, eyes, 5, eyes + 1, kDark});
+        s.push_back({9, eyes - 2, 12, eyes + 2, kDark, false, true}); // the back of the head
+    } else {
+        s.push_back(
+            {4, top + 1, 11, eyes + 2, kDark, false, true}); // hair or hide seen from behind
     }
-    canvas.Fill(4, 14, 5, step == 0 ? 15 : 14, kDark);
-    canvas.Fill(10, 14, 11, step == 0 ? 14 : 15, kDark);
-}
-
-FramePixels DrawCreature(const Look& look, Facing facing, int step)
-{
-    const Blob b = BlobOf(look.build, facing);
-    Canvas canvas;
-    DrawEars(canvas, look, b);
-    canvas.Part(
-        [&](int x, int y) {
-            const double dx = (x + 0.5 - b.centreX) / b.radiusX;
-            const double dy = (y + 0.5 - b.centreY) / b.radiusY;
-            return dx * dx + dy * dy <= 1.0;
-        },
-        look.clothes);
-    DrawMarkings(canvas, look, b);
-    DrawCreatureFace(canvas, b, facing);
-    DrawFeet(canvas, facing, step);
-    return canvas.Pixels();
+    return s;
 }
 
 void PutText(std::vector<std::uint8_t>& rom, std::size_t at, std::string_view text)
@@ -387,22 +110,15 @@ void PutText(std::vector<std::uint8_t>& rom, std::size_t at, std::string_view te
 }
 
 // A header laid out as a cartridge's is, so that tools which peek at the title and the
-// checksums see something sensible. The 48 bytes a cartridge keeps for its boot logo stay zero:
-// this image is for the editor, not for hardware.
+// checksums see something sensible. The boot logo stays zero: this image is for the editor.
 void WriteHeader(std::vector<std::uint8_t>& rom)
 {
-    constexpr std::array<std::uint8_t, 4> kEntry = {0x00, 0xC3, 0x50, 0x01}; // nop; jp 0x0150
-    for (std::size_t i = 0; i < kEntry.size(); ++i)
-        rom[0x100 + i] = kEntry[i];
+    PutText(rom, 0x100, std::string_view("\x00\xC3\x50\x01", 4)); // nop; jp 0x0150
     PutText(rom, 0x134, "MORVANE DEMO");
     rom[0x147] = 0x01; // a bank-switching cartridge: 1 MiB is more than the CPU can address
     rom[0x148] = 0x05; // 32 KiB << 5 = 1 MiB
     rom[0x14A] = 0x01;
-    // The program at the entry point only stops the CPU: di; halt; jr back to the halt.
-    constexpr std::array<std::uint8_t, 4> kIdle = {0xF3, 0x76, 0x18, 0xFD};
-    for (std::size_t i = 0; i < kIdle.size(); ++i)
-        rom[0x150 + i] = kIdle[i];
-
+    PutText(rom, 0x150, "\xF3\x76\x18\xFD"); // di; halt; jr back to the halt
     std::uint8_t headerSum = 0;
     for (std::size_t i = 0x134; i <= 0x14C; ++i)
         headerSum = static_cast<std::uint8_t>(headerSum - rom[i] - 1);
@@ -428,15 +144,11 @@ SpriteBlock DemoSprite(int index)
     if (index < 0 || index >= kSpriteCount)
         return block;
     const Look look = LookOf(index);
-    // Labels may carry trailing spaces; "Morvane" marks the generic creature entries.
-    const std::string_view label = SpriteLabel(index);
-    const bool creature = label.substr(0, label.find_last_not_of(' ') + 1) == "Morvane";
-    constexpr std::array<Facing, 3> kPoses = {Facing::Down, Facing::Up, Facing::Side};
     for (int step = 0; step < 2; ++step) {
-        for (int pose = 0; pose < 3; ++pose) {
-            const Facing facing = kPoses[static_cast<std::size_t>(pose)];
-            const FramePixels pixels
-                = creature ? DrawCreature(look, facing, step) : DrawPerson(look, facing, step);
+        for (const Pose pose : {kDown, kUp, kSide}) {
+            FramePixels pixels {};
+            for (const Stroke& stroke : StrokesOf(look, pose, step))
+                Paint(pixels, stroke);
             EncodeFrame(pixels, 3 * step + pose, block);
         }
     }
@@ -448,11 +160,9 @@ std::vector<std::uint8_t> MakeDemoRom()
     std::vector<std::uint8_t> rom(kDemoRomBytes, 0);
     WriteHeader(rom);
     for (int index = 0; index < kSpriteCount; ++index) {
-        const std::size_t at
-            = static_cast<std::size_t>(*SpriteOffsetValue(static_cast<std::int16_t>(index)));
         const SpriteBlock block = DemoSprite(index);
-        for (std::size_t i = 0; i < block.size(); ++i)
-            rom[at + i] = block[i];
+        std::copy(block.begin(), block.end(),
+            rom.begin() + *SpriteOffsetValue(static_cast<std::int16_t>(index)));
     }
     WriteGlobalChecksum(rom);
     return rom;
