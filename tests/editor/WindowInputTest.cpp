@@ -1,0 +1,546 @@
+// Every control, menu command and shortcut of the main window and of its preview, driven the way
+// a user drives it: a click on the control, the menu opened and its item chosen by access key,
+// the shortcut sent to the window. Each row checks an effect that only that input produces, seen
+// as the user sees it (views, swatches, caption, messages) or as it lands in the ROM file.
+//
+// A row reads as three short texts, each a list of steps separated by "; ":
+//   given   what the user did before (open the ROM, paint a cell, script a dialog's answer),
+//   input   the one input under test; after "then", steps done inside the modal preview,
+//   effect  what must be seen afterwards.
+#include "EditorHarness.h"
+#include "widgets/CrosshairCursor.h"
+#include "widgets/PictureBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTimer>
+#include <QtTest>
+
+using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+constexpr qint64 kEntry0 = 82928;
+const QString kTitle = QStringLiteral("Morvane Sarnet Sprite Editor");
+const QString kHelpFile = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
+
+QString Name(const char* array, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
+}
+
+// "x,y" or "r,g,b".
+QPoint Point(const QString& text)
+{
+    return {text.section(',', 0, 0).toInt(), text.section(',', 1, 1).toInt()};
+}
+QColor Colour(const QString& text)
+{
+    return {text.section(',', 0, 0).toInt(), text.section(',', 1, 1).toInt(),
+        text.section(',', 2, 2).toInt()};
+}
+
+// Where the thumb of a horizontal scroll bar is drawn now.
+QRect Thumb(const QScrollBar* bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = Qt::Horizontal;
+    option.state |= QStyle::State_Horizontal;
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.pageStep = bar->pageStep();
+    return bar->style()->subControlRect(
+        QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
+}
+
+// The editor as the user meets it, shown and active. Tile 0 of entry 0 of its ROM is blank
+// (pixel value 0 everywhere), so a cell painted in colour 3 shows up in the views and the file.
+class Session {
+public:
+    Session() { rom.Poke(kEntry0, QByteArray(16, '\0')); }
+
+    bool Start(const QString& given)
+    {
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window))
+            return false;
+        Steps(given);
+        file = rom.Contents();
+        screen = window->grab().toImage();
+        return true;
+    }
+
+    // Runs the input. A modal window it opens gets the steps after "then", then its "Ok" button
+    // (or a reject if that does not close it), so no input can leave the suite waiting.
+    void Drive(const QString& input)
+    {
+        QTimer watch;
+        bool busy = false;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (busy || dialog == nullptr || !dialog->isVisible())
+                return;
+            busy = true;
+            modal = dialog;
+            modalTitle = dialog->windowTitle();
+            modalOwner = dialog->parentWidget();
+            Steps(input.section(QStringLiteral("; then "), 1));
+            interval = Find<QTimer>(QStringLiteral("tmrSprite"))->interval();
+            QTest::mouseClick(Find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+            closedByOk = !dialog->isVisible();
+            if (!closedByOk)
+                dialog->reject();
+            modal = nullptr;
+            busy = false;
+        });
+        watch.start(5);
+        Steps(input.section(QStringLiteral("; then "), 0, 0));
+    }
+
+    void Steps(const QString& steps)
+    {
+        for (const QString& step : steps.split(QStringLiteral("; "), Qt::SkipEmptyParts))
+            Step(step.split(QLatin1Char(' ')));
+    }
+
+    void Step(const QStringList& w)
+    {
+        const QString& verb = w[0];
+        // A control, and a point in it, named after the verb: "click cmdLoad", "press picEdit at
+        // 8,8"; keys go to the window unless "on" names a control.
+        const auto at = [&w](QWidget* control) {
+            return w.size() > 3 ? Point(w[3]) : control->rect().center();
+        };
+        if (verb == u"rom") {
+            h.LoadRom(rom.Path());
+        } else if (verb == u"click" || verb == u"press" || verb == u"release") {
+            auto* control = Find<QWidget>(w[1]);
+            if (verb == u"click")
+                QTest::mouseClick(control, Qt::LeftButton, {}, at(control));
+            else if (verb == u"press")
+                QTest::mousePress(control, Qt::LeftButton, {}, at(control));
+            else
+                QTest::mouseRelease(control, Qt::LeftButton, {}, at(control));
+        } else if (verb == u"move") {
+            QTest::mouseMove(Find<QWidget>(w[1]), Point(w[3]));
+        } else if (verb == u"paint") {
+            const QPoint cell = Point(w[1]);
+            Steps(QStringLiteral("click picSprites(0); click Color(3); click picEdit at %1,%2")
+                      .arg(16 * cell.x() + 8)
+                      .arg(16 * cell.y() + 8));
+        } else if (verb == u"keys") {
+            QTest::keySequence(w.size() > 3 ? Find<QWidget>(w[3]) : window, QKeySequence(w[1]));
+        } else if (verb == u"menu") {
+            QTest::keySequence(window, QKeySequence(QStringLiteral("Alt+") + w[1]));
+            if (QWidget* popup = QApplication::activePopupWidget())
+                QTest::keySequence(popup, QKeySequence(w[2]));
+            if (QWidget* stillOpen = QApplication::activePopupWidget())
+                stillOpen->close();
+        } else if (verb == u"list") {
+            Find<QComboBox>(QStringLiteral("cboSprite"))->setCurrentIndex(w[1].toInt());
+        } else if (verb == u"answer-open") {
+            h.dialogs.AnswerOpen(rom.Path());
+        } else if (verb == u"answer-colour") {
+            const QColor c = Colour(w[1]);
+            h.dialogs.AnswerColor(PackRgb(c.red(), c.green(), c.blue()));
+        } else if (verb == u"help-file") {
+            WriteWholeFile(h.programFolder.filePath(kHelpFile), "help");
+        } else if (verb == u"clipboard-text") {
+            QApplication::clipboard()->setText(QStringLiteral("no sprite"));
+        } else if (verb == u"clipboard-blue") {
+            QImage blue(16, 96, QImage::Format_RGB32);
+            blue.fill(QColor(0, 0, 255));
+            QApplication::clipboard()->setImage(blue);
+        } else if (verb == u"page-left") {
+            // A click in the groove left of the thumb: one page step down.
+            auto* bar = Find<QScrollBar>(w[1]);
+            QTest::mouseClick(
+                bar, Qt::LeftButton, {}, QPoint(Thumb(bar).left() - 20, bar->height() / 2));
+        } else if (verb == u"drag-thumb") {
+            // "drag-thumb hBLUE of 1": while the thumb is held, swatch 1 (the current colour) and
+            // Color(4) follow it.
+            auto* bar = Find<QScrollBar>(w[1]);
+            const QPoint from = Thumb(bar).center();
+            QTest::mousePress(bar, Qt::LeftButton, {}, from);
+            QTest::mouseMove(bar, from + QPoint(60, 0));
+            midDrag = {Swatch(w[3].toInt()), Swatch(4), QColor(0, 0, bar->value())};
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, from + QPoint(60, 0));
+        } else if (verb == u"watch") {
+            // Notes the sheet tile at the top left of the first box at each change, over two ticks.
+            QImage last = Find<PictureBox>(Name("picSpriteM", 0))->Image().copy();
+            // What was seen is for the effect to judge.
+            static_cast<void>(QTest::qWaitFor(
+                [&] {
+                    const QImage now = Find<PictureBox>(Name("picSpriteM", 0))->Image().copy();
+                    if (now != last) {
+                        last = now;
+                        for (int t = 0; t < 24; ++t)
+                            if (now.copy(0, 0, 32, 32) == View(t)->Image())
+                                frames << t;
+                    }
+                    return frames.size() >= 2;
+                },
+                3000));
+        } else {
+            qFatal("no such step: %s", qPrintable(w.join(QLatin1Char(' '))));
+        }
+    }
+
+    // A control of the modal window while one is open, otherwise of the main window.
+    template <typename Control> Control* Find(const QString& name) const
+    {
+        auto* control = (modal != nullptr ? modal : window)->findChild<Control*>(name);
+        if (control == nullptr)
+            qFatal("no control named %s", qPrintable(name));
+        return control;
+    }
+    PictureBox* View(int tile) const
+    {
+        return window->findChild<PictureBox*>(Name("picSprites", tile));
+    }
+    PictureBox* Grid() const { return window->findChild<PictureBox*>(QStringLiteral("picEdit")); }
+    // The colour a swatch shows, from the middle of what is drawn for it.
+    QColor Swatch(int index) const
+    {
+        auto* swatch = Find<QWidget>(Name("Color", index));
+        return swatch->grab().toImage().pixelColor(swatch->width() / 2, swatch->height() / 2);
+    }
+    QColor Sliders() const
+    {
+        return {Find<QScrollBar>(QStringLiteral("hRED"))->value(),
+            Find<QScrollBar>(QStringLiteral("hGREEN"))->value(),
+            Find<QScrollBar>(QStringLiteral("hBLUE"))->value()};
+    }
+
+    // An empty string when the 24 views show `block`.
+    QString SheetShows(const QByteArray& block) const
+    {
+        for (int t = 0; t < 24; ++t) {
+            const QString difference = CompareTileView(View(t)->Image(), block.mid(16 * t, 16));
+            if (!difference.isEmpty())
+                return QStringLiteral("tile view %1: %2").arg(t).arg(difference);
+        }
+        return {};
+    }
+
+    // Checks the effect, step by step; returns the first fault or an empty string.
+    QString Effect(const QString& effect) const
+    {
+        for (const QString& step : effect.split(QStringLiteral("; "))) {
+            const QString fault = Check(step.split(QLatin1Char(' ')));
+            if (!fault.isEmpty())
+                return step + QStringLiteral(": ") + fault;
+        }
+        return {};
+    }
+
+    QString Check(const QStringList& w) const
+    {
+        const QString& what = w[0];
+        const auto expect = [](bool ok, const QString& seen) {
+            return ok ? QString() : QStringLiteral("found \"%1\"").arg(seen);
+        };
+        if (what == u"sheet") // the views show entry n of the file
+            return SheetShows(file.mid(kEntry0 + 384 * w[1].toInt(), 384));
+        if (what == u"sheet-blue")
+            return SheetShows(QByteArray(384, '\xFF'));
+        if (what == u"caption") {
+            const QString title = kTitle + QStringLiteral(" [") + rom.Path() + QLatin1Char(']');
+            return expect(window->windowTitle() == title, window->windowTitle());
+        }
+        if (what == u"saved") { // cell x,y of tile 0 of entry 0 holds value 3
+            QByteArray expected = file;
+            const QPoint cell = Point(w[1]);
+            for (int plane = 0; plane < 2; ++plane)
+                expected[static_cast<qsizetype>(kEntry0 + 2 * cell.y() + plane)]
+                    = static_cast<char>(0x80 >> cell.x());
+            return expect(rom.Contents() == expected, QStringLiteral("the file differs"));
+        }
+        if (what == u"file-unchanged")
+            return expect(rom.Contents() == file, QStringLiteral("the file changed"));
+        if (what == u"painted" || what == u"blank") {
+            // Cells of tile 0 in the editing grid and in its view: colour 3 or colour 0.
+            const QColor colour = DefaultColour(what == u"painted" ? 3 : 0);
+            for (int i = 1; i < w.size(); ++i) {
+                const QPoint c = Point(w[i]);
+                const QColor grid = Grid()->Image().pixelColor(16 * c.x() + 8, 16 * c.y() + 8);
+                const QColor view = View(0)->Image().pixelColor(4 * c.x() + 2, 4 * c.y() + 2);
+                if (grid != colour || view != colour)
+                    return QStringLiteral("cell %1 shows %2 in the grid, %3 in the view")
+                        .arg(w[i], grid.name(), view.name());
+            }
+            return {};
+        }
+        if (what == u"selected") { // the grid shows the tile, which is framed
+            const int tile = w[1].toInt();
+            const QImage view = View(tile)->Image();
+            const QImage grid = Grid()->Image();
+            for (int y = 0; y < 128; ++y)
+                for (int x = 0; x < 128; ++x)
+                    if (grid.pixel(x, y) != view.pixel(x / 4, y / 4))
+                        return QStringLiteral("grid pixel (%1, %2) differs").arg(x).arg(y);
+            return Check({QStringLiteral("marker"), w[1], QStringLiteral("255,0,0")});
+        }
+        if (what == u"marker") {
+            const QImage seen = View(w[1].toInt())->Rendered();
+            for (QPoint at : {QPoint(0, 16), QPoint(16, 0), QPoint(31, 16), QPoint(16, 31)})
+                if (seen.pixelColor(at) != Colour(w[2]))
+                    return QStringLiteral("the view is not framed: ") + seen.pixelColor(at).name();
+            return {};
+        }
+        if (what == u"grid-lines") { // all 14 in a colour, or "hidden"
+            const QImage seen = Grid()->Rendered();
+            for (int i = 1; i <= 7; ++i) {
+                for (QPoint at : {QPoint(16 * i, 60), QPoint(60, 16 * i)}) {
+                    const QColor expected
+                        = w[1] == u"hidden" ? Grid()->Image().pixelColor(at) : Colour(w[1]);
+                    if (seen.pixelColor(at) != expected)
+                        return QStringLiteral("(%1, %2) shows %3")
+                            .arg(at.x())
+                            .arg(at.y())
+                            .arg(seen.pixelColor(at).name());
+                }
+            }
+            return {};
+        }
+        if (what == u"current") { // Color(4) and the sliders show colour n
+            const QColor colour = DefaultColour(w[1].toInt());
+            return expect(Swatch(4) == colour && Sliders() == colour,
+                Swatch(4).name() + QStringLiteral(", sliders ") + Sliders().name());
+        }
+        if (what == u"swatch") { // swatch n and Color(4) show r,g,b
+            const QColor colour = Colour(w[2]);
+            return expect(Swatch(w[1].toInt()) == colour && Swatch(4) == colour,
+                Swatch(w[1].toInt()).name() + QLatin1Char('/') + Swatch(4).name());
+        }
+        if (what == u"followed") // the swatches during a thumb drag
+            return expect(midDrag.size() == 3 && midDrag[0] == midDrag[2]
+                    && midDrag[1] == midDrag[2] && midDrag[2] != Qt::black,
+                QStringLiteral("the swatches did not follow the thumb"));
+        if (what == u"preview")
+            return expect(modalTitle == u"Test Sprite" && modalOwner == window && closedByOk,
+                QStringLiteral("modal window \"%1\", closed by Ok: %2")
+                    .arg(modalTitle)
+                    .arg(closedByOk));
+        if (what == u"interval")
+            return expect(interval == w[1].toInt(), QString::number(interval));
+        if (what == u"frames") { // tiles the first box showed, tick by tick
+            const QList<int> expected {w[1].toInt(), w[2].toInt()};
+            return expect(frames == expected, QStringLiteral("%1 changes").arg(frames.size()));
+        }
+        if (what == u"closed")
+            return expect(!window->isVisible() && h.messages.shown.empty(),
+                QStringLiteral("still open, or asked"));
+        if (what == u"help")
+            return expect(h.help.opened == QStringList {h.programFolder.filePath(kHelpFile)},
+                h.help.opened.join(QLatin1Char(',')));
+        if (what == u"about") {
+            const auto& shown = h.messages.shown;
+            const QStringList lines
+                = shown.empty() ? QStringList() : shown[0].text.split(QStringLiteral("\r\n"));
+            return expect(shown.size() == 1 && shown[0].icon == MessageService::Icon::Information
+                    && lines.size() == 8 && lines[0] == kTitle && lines[2].isEmpty()
+                    && lines[5].isEmpty(),
+                h.messages.LastText());
+        }
+        if (what == u"clipboard-sheet") {
+            // The copy stacks the six frames: tiles 4f .. 4f + 3 make the 16 x 16 block f.
+            const QImage copy = QApplication::clipboard()->image();
+            if (copy.size() != QSize(16, 96))
+                return QStringLiteral("no sprite image on the clipboard");
+            for (int y = 0; y < 96; ++y) {
+                for (int x = 0; x < 16; ++x) {
+                    const int tile = 4 * (y / 16) + 2 * (y % 16 / 8) + x / 8;
+                    if (copy.pixel(x, y) != View(tile)->Image().pixel(4 * (x % 8), 4 * (y % 8)))
+                        return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
+                }
+            }
+            return {};
+        }
+        if (what == u"nothing") // no message, no modal window, nothing looks changed
+            return expect(h.messages.shown.empty() && modalTitle.isEmpty()
+                    && window->grab().toImage() == screen && rom.Contents() == file,
+                h.messages.LastText() + modalTitle);
+        qFatal("no such effect: %s", qPrintable(w.join(QLatin1Char(' '))));
+    }
+
+    RomFixture rom;
+    EditorHarness h;
+    QWidget* window = h.window.get();
+    QByteArray file; // the ROM file as it was before the input
+    QImage screen; // the window as it looked before the input
+    QWidget* modal = nullptr;
+    QString modalTitle;
+    const QWidget* modalOwner = nullptr;
+    bool closedByOk = false;
+    int interval = 0;
+    QList<int> frames;
+    QList<QColor> midDrag;
+};
+
+} // namespace
+
+class WindowInputTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void inputReachesItsHandler_data();
+    void inputReachesItsHandler();
+    void swatchesFillTheirRectanglesInThePaletteFrame_data();
+    void swatchesFillTheirRectanglesInThePaletteFrame();
+    void windowStartsCentredOnTheScreen();
+    void editingGridShowsTheCrosshair();
+};
+
+void WindowInputTest::inputReachesItsHandler_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("effect");
+    const auto row = [](const char* name, const char* given, const char* input,
+                         const char* effect) { QTest::newRow(name) << given << input << effect; };
+
+    row("cmdLoad", "rom; list 3", "click cmdLoad", "sheet 3");
+    row("cmdSave", "rom; paint 2,2", "click cmdSave", "saved 2,2");
+    row("cmdTest", "rom", "click cmdTest", "preview");
+    row("chkGRID", "", "click chkGRID", "grid-lines hidden");
+    row("preview +", "rom", "click cmdTest; then click cmdSpeed(1)", "preview; interval 200");
+    row("preview -", "rom", "click cmdTest; then click cmdSpeed(0)", "preview; interval 300");
+    // Each box shows its pose's second frame (tile 12 at the top left of the first), then its
+    // first (tile 0).
+    row("preview tmrSprite", "rom", "click cmdTest; then watch", "preview; frames 12 0");
+    for (int i = 0; i < 4; ++i) {
+        QTest::addRow("Color(%d)", i)
+            << QStringLiteral("rom; click Color(%1)").arg((i + 1) % 4)
+            << QStringLiteral("click Color(%1)").arg(i) << QStringLiteral("current %1").arg(i);
+    }
+    row("picSprites(5)", "rom", "click picSprites(5)", "selected 5");
+    row("picSprites(23)", "rom", "click picSprites(23)", "selected 23");
+    row("picEdit press", "rom; click picSprites(0); click Color(3)", "click picEdit at 40,40",
+        "painted 2,2");
+    // A drag paints the cells under the positions reported, nothing in between.
+    row("picEdit drag", "rom; click picSprites(0); click Color(3)",
+        "press picEdit at 8,8; move picEdit to 40,8; move picEdit to 72,8; release picEdit at 72,8",
+        "painted 0,0 2,0 4,0; blank 1,0 3,0");
+    // The sliders edit the current colour: white (colour 2) or black (colour 1).
+    row("hRED key", "rom; click Color(2)", "keys Home on hRED", "swatch 2 0,255,255");
+    row("hGREEN page click", "rom; click Color(2)", "page-left hGREEN", "swatch 2 255,205,255");
+    row("hBLUE thumb drag", "rom; click Color(1)", "drag-thumb hBLUE of 1", "followed");
+
+    row("File Load Rom", "answer-open", "menu F L", "caption; sheet 0");
+    row("File Save Changes", "rom; paint 2,2", "menu F S", "saved 2,2");
+    row("File Quit", "rom; paint 2,2", "menu F Q", "closed; file-unchanged");
+    row("Options Test Sprite", "rom", "menu O T", "preview");
+    row("Options Gridlines color", "answer-colour 0,255,0", "menu O G", "grid-lines 0,255,0");
+    row("Options Sprites p. color", "rom; click picSprites(5); answer-colour 0,0,255", "menu O S",
+        "marker 5 0,0,255");
+    row("Help Help", "help-file", "menu H H", "help");
+    row("Help About", "", "menu H A", "about");
+
+    row("Ctrl+L", "answer-open", "keys Ctrl+L", "caption; sheet 0");
+    row("Ctrl+S", "rom; paint 2,2", "keys Ctrl+S", "saved 2,2");
+    row("F5", "rom", "keys F5", "preview");
+    row("F6", "answer-colour 0,255,0", "keys F6", "grid-lines 0,255,0");
+    row("F7", "rom; click picSprites(5); answer-colour 0,0,255", "keys F7", "marker 5 0,0,255");
+    row("F1", "help-file", "keys F1", "help");
+    row("Ctrl+Z", "rom; paint 1,1; paint 5,5", "keys Ctrl+Z", "painted 1,1; blank 5,5");
+    row("Ctrl+Y", "rom; paint 1,1; keys Ctrl+Z", "keys Ctrl+Y", "painted 1,1");
+    row("Ctrl+Shift+Z", "rom; paint 1,1; keys Ctrl+Z", "keys Ctrl+Shift+Z", "painted 1,1");
+    row("Ctrl+C", "rom; clipboard-text", "keys Ctrl+C", "clipboard-sheet");
+    row("Ctrl+V", "rom; clipboard-blue", "keys Ctrl+V", "sheet-blue");
+
+    // Before a ROM is opened, the disabled frames and commands take no input.
+    row("tile view before a ROM", "", "click picSprites(3)", "nothing");
+    row("swatch before a ROM", "", "click Color(2)", "nothing");
+    row("editing grid before a ROM", "", "click picEdit", "nothing");
+    row("slider before a ROM", "", "keys End on hRED", "nothing");
+    row("F5 before a ROM", "", "keys F5", "nothing");
+    row("Ctrl+S before a ROM", "", "keys Ctrl+S", "nothing");
+    row("Ctrl+V before a ROM", "clipboard-blue", "keys Ctrl+V", "nothing");
+}
+
+void WindowInputTest::inputReachesItsHandler()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, input);
+    QFETCH(QString, effect);
+    Session s;
+    QVERIFY(s.Start(given));
+    s.Drive(input);
+    const QString fault = s.Effect(effect);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+}
+
+void WindowInputTest::swatchesFillTheirRectanglesInThePaletteFrame_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QRect>("rect");
+    QTest::newRow("Color(4)") << 4 << QRect(24, 24, 33, 27);
+    QTest::newRow("Color(0)") << 0 << QRect(80, 24, 33, 27);
+    QTest::newRow("Color(1)") << 1 << QRect(112, 24, 33, 27);
+    QTest::newRow("Color(2)") << 2 << QRect(144, 24, 33, 27);
+    QTest::newRow("Color(3)") << 3 << QRect(176, 24, 33, 27);
+}
+
+void WindowInputTest::swatchesFillTheirRectanglesInThePaletteFrame()
+{
+    QFETCH(int, index);
+    QFETCH(QRect, rect);
+    Session s;
+    QVERIFY(s.Start(QStringLiteral("rom")));
+    auto* frame = s.Find<QGroupBox>(QStringLiteral("Frame4"));
+    QCOMPARE(frame->geometry(), QRect(8, 192, 225, 145));
+    auto* swatch = s.Find<QWidget>(Name("Color", index));
+    QCOMPARE(swatch->parentWidget(), frame);
+    QCOMPARE(swatch->geometry(), rect);
+    // The colour fills the rectangle to its edges. Swatches 33 pixels wide stand 32 apart, so
+    // the last column of Color(0) .. Color(2) lies under the next swatch.
+    const QImage seen = frame->grab().toImage();
+    const QColor colour = DefaultColour(index == 4 ? 0 : index);
+    const QRect own = rect.adjusted(0, 0, -1, 0);
+    for (QPoint corner : {own.topLeft(), own.topRight(), own.bottomLeft(), own.bottomRight()})
+        QCOMPARE(seen.pixelColor(corner), colour);
+    for (QPoint outside : {rect.topLeft() - QPoint(1, 1), rect.bottomRight() + QPoint(1, 1)})
+        QVERIFY(seen.pixelColor(outside) != colour);
+}
+
+void WindowInputTest::windowStartsCentredOnTheScreen()
+{
+    Session s;
+    QVERIFY(s.Start(QString()));
+    // A window learns the size of its frame only once it is shown, so it is placed by its client
+    // area; its centre may lie off by the frame's share, but no further.
+    const QMargins frame = s.window->windowHandle()->frameMargins();
+    const QPoint off
+        = s.window->frameGeometry().center() - s.window->screen()->availableGeometry().center();
+    QVERIFY2(qAbs(off.x()) <= (frame.left() + frame.right()) / 2 + 1
+            && qAbs(off.y()) <= (frame.top() + frame.bottom()) / 2 + 1,
+        qPrintable(QStringLiteral("off centre by %1, %2").arg(off.x()).arg(off.y())));
+}
+
+void WindowInputTest::editingGridShowsTheCrosshair()
+{
+    Session s;
+    QVERIFY(s.Start(QString()));
+    const QCursor pointer = s.Grid()->cursor();
+    const QCursor crosshair = CrosshairCursor();
+    QCOMPARE(pointer.shape(), Qt::BitmapCursor);
+    QCOMPARE(pointer.hotSpot(), QPoint(15, 15));
+    QCOMPARE(pointer.pixmap().toImage(), crosshair.pixmap().toImage());
+    QCOMPARE(pointer.bitmap().toImage(), crosshair.bitmap().toImage());
+}
+
+QTEST_MAIN(WindowInputTest)
+#include "WindowInputTest.moc"
