@@ -1,0 +1,145 @@
+# Checks shared by the installation and package checks: each names the file and what is wrong
+# with it. The validators are those a desktop uses; scripts/install-deps.sh installs them.
+
+function(fail text)
+  message(FATAL_ERROR "${text}")
+endfunction()
+
+function(require_program variable name package)
+  find_program(${variable} ${name})
+  if(NOT ${variable})
+    fail("${name} is missing: install ${package} (scripts/install-deps.sh does)")
+  endif()
+endfunction()
+
+# Runs a command that must succeed; its output (standard output and error) goes to `variable`.
+function(run_or_fail variable)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE output
+                  ERROR_VARIABLE output)
+  if(NOT status EQUAL 0)
+    list(JOIN ARGN " " command)
+    fail("${command} failed (${status}):\n${output}")
+  endif()
+  set(${variable} "${output}" PARENT_SCOPE)
+endfunction()
+
+# The files under `root` must be exactly `expected`: none missing, none stray.
+function(expect_exactly root expected)
+  file(GLOB_RECURSE present LIST_DIRECTORIES false "${root}/*")
+  foreach(path ${expected})
+    if(NOT path IN_LIST present)
+      fail("not installed: ${path}")
+    endif()
+  endforeach()
+  foreach(path ${present})
+    if(NOT path IN_LIST expected)
+      fail("installed but not expected: ${path}")
+    endif()
+  endforeach()
+endfunction()
+
+function(expect_same_file installed source)
+  file(SHA256 "${installed}" installed_hash)
+  file(SHA256 "${source}" source_hash)
+  if(NOT installed_hash STREQUAL source_hash)
+    fail("${installed} differs from ${source}")
+  endif()
+endfunction()
+
+# `exec` is the Exec line's program as the entry must write it, `tryexec` the TryExec value.
+function(check_desktop_entry desktop exec tryexec)
+  file(STRINGS "${desktop}" entry)
+  foreach(line "Type=Application" "Name=Morvane Sarnet Sprite Editor"
+               "Exec=${exec} %f" "TryExec=${tryexec}" "Icon=morvane-sprite-editor"
+               "MimeType=application/x-gameboy-rom;application/x-gameboy-color-rom;")
+    if(NOT line IN_LIST entry)
+      fail("the desktop entry ${desktop} lacks the line \"${line}\"; it has:\n${entry}")
+    endif()
+  endforeach()
+  require_program(DESKTOP_FILE_VALIDATE desktop-file-validate desktop-file-utils)
+  execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${desktop}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT status EQUAL 0 OR NOT output STREQUAL "")
+    fail("desktop-file-validate does not accept ${desktop}:\n${output}")
+  endif()
+endfunction()
+
+function(check_metainfo metainfo version)
+  require_program(APPSTREAMCLI appstreamcli appstream)
+  execute_process(COMMAND "${APPSTREAMCLI}" validate --no-net "${metainfo}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT status EQUAL 0)
+    fail("appstreamcli validate does not accept ${metainfo}:\n${output}")
+  endif()
+  file(READ "${metainfo}" text)
+  if(NOT text MATCHES "<release version=\"${version}\" date=\"[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]\"")
+    fail("${metainfo} does not give release ${version} with its date")
+  endif()
+endfunction()
+
+# Builds a MIME database from the installed types, in a scratch copy: it must take them without
+# a complaint and map both kinds of ROM image to their types.
+function(check_mime_types types scratch)
+  require_program(XMLLINT xmllint libxml2-utils)
+  run_or_fail(output "${XMLLINT}" --noout "${types}")
+  require_program(UPDATE_MIME_DATABASE update-mime-database shared-mime-info)
+  file(REMOVE_RECURSE "${scratch}")
+  file(COPY "${types}" DESTINATION "${scratch}/mime/packages")
+  # With the scratch folder among the data folders it searches, the database has nothing to say
+  # but complaints.
+  set(ENV{XDG_DATA_DIRS} "${scratch}")
+  execute_process(COMMAND "${UPDATE_MIME_DATABASE}" "${scratch}/mime"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT status EQUAL 0 OR NOT output STREQUAL "")
+    fail("update-mime-database does not take ${types}:\n${output}")
+  endif()
+  file(STRINGS "${scratch}/mime/globs" globs)
+  foreach(glob "application/x-gameboy-rom:*.gb" "application/x-gameboy-color-rom:*.gbc")
+    if(NOT glob IN_LIST globs)
+      fail("the MIME database built from ${types} lacks \"${glob}\"")
+    endif()
+  endforeach()
+endfunction()
+
+# Every PNG is as large as its folder says (a PNG's IHDR holds width and height as 32-bit
+# numbers from byte 16 on); the SVG is well-formed.
+function(check_icons hicolor sizes)
+  foreach(size ${sizes})
+    set(icon "${hicolor}/${size}x${size}/apps/morvane-sprite-editor.png")
+    file(READ "${icon}" head LIMIT 24 HEX)
+    math(EXPR hex "${size}" OUTPUT_FORMAT HEXADECIMAL)
+    string(REPLACE "0x" "" hex "${hex}")
+    string(LENGTH "${hex}" length)
+    math(EXPR padding "8 - ${length}")
+    string(REPEAT "0" ${padding} zeros)
+    set(dimension "${zeros}${hex}")
+    if(NOT head MATCHES "^89504e470d0a1a0a0000000d49484452${dimension}${dimension}$")
+      fail("${icon} is not a ${size} x ${size} PNG image (its first bytes are ${head})")
+    endif()
+  endforeach()
+  require_program(XMLLINT xmllint libxml2-utils)
+  run_or_fail(output "${XMLLINT}" --noout "${hicolor}/scalable/apps/morvane-sprite-editor.svg")
+endfunction()
+
+# A compressed manual page with its title and the project's version in its header line.
+function(check_man_page page title version)
+  run_or_fail(text gzip -dc "${page}")
+  if(NOT text MATCHES "\n\\.TH ${title} \"1\" \"[^\"]*\" \"Morvane Sarnet Sprite Editor ${version}\"")
+    fail("${page} is not the manual page ${title}(1) of version ${version}")
+  endif()
+  if(NOT text MATCHES "\n\\.SH DESCRIPTION\n")
+    fail("${page} has no description: help2man found no --help text")
+  endif()
+endfunction()
+
+# The copyright file and the compressed changelog, whose newest entry is this version.
+function(check_doc doc version)
+  file(STRINGS "${doc}/copyright" copyright LIMIT_COUNT 1)
+  if(NOT copyright MATCHES "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$")
+    fail("${doc}/copyright is not a machine-readable copyright file")
+  endif()
+  run_or_fail(changelog gzip -dc "${doc}/changelog.gz")
+  if(NOT changelog MATCHES "^morvane-sprite-editor \\(${version}\\) ")
+    fail("the newest entry of ${doc}/changelog.gz is not version ${version}")
+  endif()
+endfunction()
