@@ -86,11 +86,12 @@ set(CPACK_PACKAGE_CONTACT "Morvane Sarnet Sprite Editor team <sprite-editor@morv
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "editor for the overworld character sprites of a Game Boy ROM image")
 set(CPACK_PACKAGE_DESCRIPTION
-    "The editor changes the 45 overworld character sprites stored at fixed offsets in one game's
-Game Boy ROM image: pick a sprite, paint its 24 tiles pixel by pixel in four display colours,
-watch its walking animation and save the sprite's 384-byte block back into the ROM image in
-place. morvane-sprite-tool lists, exports and imports the sprites as PNG images from the
-command line.")
+    "The editor changes the 45 overworld character sprites stored at fixed
+offsets in one game's Game Boy ROM image: pick a sprite, paint its 24 tiles
+pixel by pixel in four display colours, watch its walking animation and save
+the sprite's 384-byte block back into the ROM image in place.
+morvane-sprite-tool lists, exports and imports the sprites as PNG images from
+the command line.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://morvane-sarnet.example/sprite-editor")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
