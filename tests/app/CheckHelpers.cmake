@@ -1,6 +1,8 @@
 # Checks shared by the installation and package checks: each names the file and what is wrong
 # with it. The validators are those a desktop uses; scripts/install-deps.sh installs them.
 
+set(MORVANE_CHECKS_DIR "${CMAKE_CURRENT_LIST_DIR}")
+
 function(fail text)
   message(FATAL_ERROR "${text}")
 endfunction()
@@ -22,6 +24,46 @@ function(run_or_fail variable)
   endif()
   set(${variable} "${output}" PARENT_SCOPE)
 endfunction()
+
+# The files an installation holds under its `bin`, `share` and `man` folders, each in a variable
+# of the caller (editor, tool, desktop, metainfo, mime, help, doc, and completion once the tool
+# ships one in data/completion) and all of them in `expected`.
+macro(installed_files bin share man source_dir)
+  set(editor "${bin}/morvane-sprite-editor")
+  set(tool "${bin}/morvane-sprite-tool")
+  set(desktop "${share}/applications/morvane-sprite-editor.desktop")
+  set(metainfo "${share}/metainfo/example.morvane_sarnet.sprite_editor.metainfo.xml")
+  set(mime "${share}/mime/packages/morvane-sprite-editor-mime.xml")
+  set(help "${share}/morvane-sprite-editor/Morvane Sarnet Sprite Editor.txt")
+  set(doc "${share}/doc/morvane-sprite-editor")
+  set(icon_sizes 16 32 48 64 128 256)
+  set(expected "${editor}" "${tool}" "${desktop}" "${metainfo}" "${mime}" "${help}"
+               "${doc}/copyright" "${doc}/changelog.gz"
+               "${share}/icons/hicolor/scalable/apps/morvane-sprite-editor.svg"
+               "${man}/man1/morvane-sprite-editor.1.gz" "${man}/man1/morvane-sprite-tool.1.gz")
+  foreach(size ${icon_sizes})
+    list(APPEND expected "${share}/icons/hicolor/${size}x${size}/apps/morvane-sprite-editor.png")
+  endforeach()
+  unset(completion)
+  if(EXISTS "${source_dir}/data/completion/morvane-sprite-tool.bash")
+    set(completion "${share}/bash-completion/completions/morvane-sprite-tool")
+    list(APPEND expected "${completion}")
+  endif()
+endmacro()
+
+# Everything of installed_files but the programs and the desktop entry: the metadata, MIME
+# types, icons, manual pages, share/doc and the completion.
+macro(check_installed_data share man version scratch)
+  check_metainfo("${metainfo}" "${version}")
+  check_mime_types("${mime}" "${scratch}")
+  check_icons("${share}/icons/hicolor" "${icon_sizes}")
+  check_man_page("${man}/man1/morvane-sprite-editor.1.gz" "MORVANE-SPRITE-EDITOR" "${version}")
+  check_man_page("${man}/man1/morvane-sprite-tool.1.gz" "MORVANE-SPRITE-TOOL" "${version}")
+  check_doc("${doc}" "${version}")
+  if(DEFINED completion)
+    run_or_fail(output bash -n "${completion}")
+  endif()
+endmacro()
 
 # The files under `root` must be exactly `expected`: none missing, none stray.
 function(expect_exactly root expected)
@@ -77,11 +119,13 @@ function(check_metainfo metainfo version)
   endif()
 endfunction()
 
-# Builds a MIME database from the installed types, in a scratch copy: it must take them without
-# a complaint and map both kinds of ROM image to their types.
+# The installed MIME types hold only what the shared MIME-info database defines, and a database
+# built from them in a scratch copy takes them without a complaint and maps both kinds of ROM
+# image to their types.
 function(check_mime_types types scratch)
   require_program(XMLLINT xmllint libxml2-utils)
-  run_or_fail(output "${XMLLINT}" --noout "${types}")
+  run_or_fail(output "${XMLLINT}" --noout --relaxng "${MORVANE_CHECKS_DIR}/shared-mime-info.rng"
+              "${types}")
   require_program(UPDATE_MIME_DATABASE update-mime-database shared-mime-info)
   file(REMOVE_RECURSE "${scratch}")
   file(COPY "${types}" DESTINATION "${scratch}/mime/packages")

@@ -64,36 +64,12 @@ endforeach()
 
 set(root "${OUTPUT_DIR}/root")
 run_or_fail(output "${DPKG_DEB}" --extract "${packages}" "${root}")
-set(usr "${root}/usr")
-set(share "${usr}/share")
-set(editor "${usr}/bin/morvane-sprite-editor")
-set(mime "${share}/mime/packages/morvane-sprite-editor-mime.xml")
-set(metainfo "${share}/metainfo/example.morvane_sarnet.sprite_editor.metainfo.xml")
-set(doc "${share}/doc/morvane-sprite-editor")
-set(icon_sizes 16 32 48 64 128 256)
-set(expected "${editor}" "${usr}/bin/morvane-sprite-tool"
-             "${share}/applications/morvane-sprite-editor.desktop" "${metainfo}" "${mime}"
-             "${share}/morvane-sprite-editor/Morvane Sarnet Sprite Editor.txt"
-             "${doc}/copyright" "${doc}/changelog.gz"
-             "${share}/icons/hicolor/scalable/apps/morvane-sprite-editor.svg"
-             "${share}/man/man1/morvane-sprite-editor.1.gz"
-             "${share}/man/man1/morvane-sprite-tool.1.gz")
-foreach(size ${icon_sizes})
-  list(APPEND expected "${share}/icons/hicolor/${size}x${size}/apps/morvane-sprite-editor.png")
-endforeach()
-if(EXISTS "${SOURCE_DIR}/data/completion/morvane-sprite-tool.bash")
-  list(APPEND expected "${share}/bash-completion/completions/morvane-sprite-tool")
-endif()
+installed_files("${root}/usr/bin" "${root}/usr/share" "${root}/usr/share/man" "${SOURCE_DIR}")
 expect_exactly("${root}" "${expected}")
 
-check_desktop_entry("${share}/applications/morvane-sprite-editor.desktop"
-                    "/usr/bin/morvane-sprite-editor" "/usr/bin/morvane-sprite-editor")
-check_metainfo("${metainfo}" "${VERSION}")
-check_mime_types("${mime}" "${OUTPUT_DIR}/mime-check")
-check_icons("${share}/icons/hicolor" "${icon_sizes}")
-check_man_page("${share}/man/man1/morvane-sprite-editor.1.gz" "MORVANE-SPRITE-EDITOR" "${VERSION}")
-check_man_page("${share}/man/man1/morvane-sprite-tool.1.gz" "MORVANE-SPRITE-TOOL" "${VERSION}")
-check_doc("${doc}" "${VERSION}")
+check_desktop_entry("${desktop}" "/usr/bin/morvane-sprite-editor" "/usr/bin/morvane-sprite-editor")
+check_installed_data("${root}/usr/share" "${root}/usr/share/man" "${VERSION}"
+                     "${OUTPUT_DIR}/mime-check")
 
 run_or_fail(printed "${editor}" --version)
 if(NOT printed STREQUAL "morvane-sprite-editor ${VERSION}\n")
