@@ -2,10 +2,10 @@
 # a packager need there, file by file: both programs, answering --version; the help text where
 # the installed editor looks for it; a desktop entry that names the installed editor by its
 # absolute path and that desktop-file-validate accepts; the MIME types, which must follow the
-# shared MIME-info schema and be taken by update-mime-database; the icons at every size and the scalable one; the AppStream metadata,
-# accepted by appstreamcli; the manual pages; the tool's bash completion; the copyright file and
-# changelog; and nothing else. Then the installed tool makes a demo ROM image and the installed
-# editor must start on it and keep running.
+# shared MIME-info schema and be taken by update-mime-database; the icons at every size and the
+# scalable one; the AppStream metadata, accepted by appstreamcli; the manual pages; the tool's
+# bash completion; the copyright file and changelog; and nothing else. Then the installed tool
+# makes a demo ROM image and the installed editor must start on it and keep running.
 #
 # cmake -DBUILD_DIR=... -DPREFIX=... -DSOURCE_DIR=... -DVERSION=... -DBINDIR=bin
 #       -DDATADIR=share -DMANDIR=share/man -P InstallCheck.cmake
