@@ -82,7 +82,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morvane-sprite-editor)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Morvane Sarnet Sprite Editor team")
-set(CPACK_PACKAGE_CONTACT "Morvane Sarnet Sprite Editor team <sprite-editor@morvane-sarnet.example>")
+set(CPACK_PACKAGE_CONTACT
+    "Morvane Sarnet Sprite Editor team <sprite-editor@morvane-sarnet.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "editor for the overworld character sprites of a Game Boy ROM image")
 set(CPACK_PACKAGE_DESCRIPTION
