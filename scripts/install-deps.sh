@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the editor needs to build and run, and only those that are
-# missing, so running it again installs nothing. Works as root or through sudo.
+# Installs the Debian packages the editor needs to build, test, package and run, and only those
+# that are missing, so running it again installs nothing. Works as root or through sudo.
 set -euo pipefail
 
+# Building and running.
 packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xdg-utils)
+# The manual pages (help2man) and the Debian package's dependencies (dpkg-shlibdeps).
+packages+=(help2man dpkg-dev)
+# The checks of the installed files: desktop entry, AppStream metadata, MIME types, XML; and of
+# the sources' formatting.
+packages+=(desktop-file-utils appstream shared-mime-info libxml2-utils clang-format)
 if [ "${1:-}" = "--sanitizers" ]; then
   packages+=(libasan8 libubsan1)
 fi

@@ -1,6 +1,7 @@
 #include "EditorStartup.h"
 
 #include "DesktopHelpViewer.h"
+#include "EditorCommandLine.h"
 #include "QtMessageService.h"
 #include "dialogs/QtDialogBackend.h"
 #include "editor/AboutText.h"
@@ -10,7 +11,7 @@
 
 namespace morvane {
 
-int RunEditor(const std::function<void(frmMain&)>& whenShown)
+int RunEditor(const QString& romPath, const std::function<void(frmMain&)>& whenShown)
 {
     QApplication::setApplicationName(kProgramTitle);
 
@@ -20,13 +21,17 @@ int RunEditor(const std::function<void(frmMain&)>& whenShown)
     frmMain window({dialogs, messages, help, QCoreApplication::applicationDirPath()});
     window.show();
 
-    // A ROM image named on the command line opens exactly as if chosen in File, Load Rom.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1)
-        window.OpenRom(arguments.at(1));
+    if (!romPath.isEmpty())
+        window.OpenRom(romPath);
     if (whenShown)
         whenShown(window);
     return QApplication::exec();
+}
+
+int RunEditor(const std::function<void(frmMain&)>& whenShown)
+{
+    return RunEditor(
+        ParseEditorCommandLine(QCoreApplication::arguments().mid(1)).romPath, whenShown);
 }
 
 } // namespace morvane

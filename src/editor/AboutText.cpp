@@ -1,16 +1,37 @@
 #include "AboutText.h"
 
+#include "version/ProjectVersion.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
+
+#include <utility>
 
 namespace morvane {
 
+namespace {
+
+const QString kHelpFileName = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
+// The name of the installed data folder, under the data directory.
+const QString kDataFolderName = QStringLiteral("morvane-sprite-editor");
+
+// The folder the help text is installed in, as configured when the editor was built.
+QString ConfiguredHelpFolder()
+{
+    return QStringLiteral(MORVANE_INSTALL_DATADIR "/") + kDataFolderName;
+}
+
+} // namespace
+
 QString AboutText()
 {
+    const QString version
+        = QString::fromUtf8(kProjectVersion.data(), qsizetype(kProjectVersion.size()));
     const QStringList lines = {
         kProgramTitle,
-        QStringLiteral("Written by the Morvane Sarnet Sprite Editor team"),
+        QStringLiteral("Version %1, by the Morvane Sarnet Sprite Editor team").arg(version),
         QString(),
         QStringLiteral("Thanks to everyone who charted the tile format and tried early builds,"),
         QStringLiteral("and to you for using it: write to us about faults or comments."),
@@ -21,16 +42,31 @@ QString AboutText()
     return lines.join(QStringLiteral("\r\n"));
 }
 
+QString HelpFilePath(const QString& programFolder, const QString& configuredFolder)
+{
+    const QString inDataFolder = kDataFolderName + QLatin1Char('/') + kHelpFileName;
+    QStringList candidates = {
+        QDir(programFolder).filePath(kHelpFileName),
+        QDir::cleanPath(
+            QDir(programFolder)
+                .filePath(QStringLiteral(MORVANE_DATADIR_FROM_BINDIR "/") + inDataFolder)),
+        QDir(configuredFolder).filePath(kHelpFileName),
+    };
+    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::AppDataLocation))
+        candidates << QDir(folder).filePath(kHelpFileName);
+    for (const QString& folder :
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        candidates << QDir(folder).filePath(inDataFolder);
+    for (const QString& candidate : std::as_const(candidates)) {
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return candidates.first();
+}
+
 QString HelpFilePath(const QString& programFolder)
 {
-    const QString name = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
-    const QString beside = QDir(programFolder).filePath(name);
-    // Beside the program in a build folder; an installed program finds it under share/.
-    const QString installed
-        = QDir(programFolder).filePath(QStringLiteral("../share/morvane-sprite-editor/") + name);
-    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
-        return QDir::cleanPath(installed);
-    return beside;
+    return HelpFilePath(programFolder, ConfiguredHelpFolder());
 }
 
 } // namespace morvane

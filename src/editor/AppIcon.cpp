@@ -1,77 +1,10 @@
 #include "AppIcon.h"
 
-#include <array>
-
 namespace morvane {
-
-namespace {
-
-// One character per pixel: '.' the grid background, '#' outline, 'o' skin, 'x' body, '-' grid.
-constexpr std::array<const char*, 32> kPixels = {
-    "................................",
-    "...-.......-.......-.......-....",
-    "................................",
-    "...........######...............",
-    "..........#oooooo#..............",
-    ".........#oooooooo#.............",
-    ".........#oo#oo#oo#.............",
-    ".........#oooooooo#.............",
-    "...-......#oooooo#.-.......-....",
-    "...........######...............",
-    "..........#xxxxxx#..............",
-    ".........#xxxxxxxx#.............",
-    "........#o#xxxxxx#o#............",
-    "........#o#xxxxxx#o#............",
-    "........##.#xxxx#.##............",
-    "...-.......#xxxx#..-.......-....",
-    "..........#xx##xx#..............",
-    "..........#xx#.#xx#.............",
-    ".........#xx#...#xx#............",
-    ".........###.....###............",
-    "................................",
-    "...-.......-.......-.......-....",
-    "................................",
-    "................................",
-    "................................",
-    "................................",
-    "...-.......-.......-.......-....",
-    "................................",
-    "................................",
-    "................................",
-    "................................",
-    "...-.......-.......-.......-....",
-};
-
-QRgb Colour(char c)
-{
-    switch (c) {
-    case '#':
-        return qRgb(0, 0, 0);
-    case 'o':
-        return qRgb(255, 255, 255);
-    case 'x':
-        return qRgb(0, 0, 255);
-    case '-':
-        return qRgb(170, 80, 160);
-    default:
-        return qRgb(223, 0, 200);
-    }
-}
-
-} // namespace
-
-QImage AppIconImage()
-{
-    QImage image(32, 32, QImage::Format_RGB32);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            image.setPixel(x, y, Colour(kPixels[static_cast<std::size_t>(y)][x]));
-    return image;
-}
 
 QIcon AppIcon()
 {
-    return QIcon(QPixmap::fromImage(AppIconImage()));
+    return QIcon(QStringLiteral(":/icons/morvane-sprite-editor.png"));
 }
 
 } // namespace morvane

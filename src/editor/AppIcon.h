@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QIcon>
-#include <QImage>
 
 namespace morvane {
 
-// The program's 32 x 32 icon: a small walking figure on a tile grid, drawn from a pixel map.
-QImage AppIconImage();
+// The program's 32 x 32 window icon: the installed icon's picture, a small character on a tile
+// grid, compiled into the program as a resource.
 QIcon AppIcon();
 
 } // namespace morvane
