@@ -67,13 +67,14 @@ constexpr std::array<Pass, 7> kAdam7 = {{
 }};
 constexpr Pass kWhole = {0, 0, 1, 1};
 
+// A pass starts within its first step, so an image narrower than its start gets 0 columns.
 int PassWidth(const Pass& pass, int width)
 {
-    return width > pass.x0 ? (width - pass.x0 + pass.dx - 1) / pass.dx : 0;
+    return (width - pass.x0 + pass.dx - 1) / pass.dx;
 }
 int PassHeight(const Pass& pass, int height)
 {
-    return height > pass.y0 ? (height - pass.y0 + pass.dy - 1) / pass.dy : 0;
+    return (height - pass.y0 + pass.dy - 1) / pass.dy;
 }
 
 std::uint32_t BigEndian(const QByteArray& bytes, qsizetype at)
@@ -194,7 +195,7 @@ private:
         default:
             valid = false;
         }
-        if (!valid || width == 0 || height == 0)
+        if (!valid)
             Refuse(QStringLiteral("its header is damaged"));
         if (width != static_cast<std::uint32_t>(expected_.width())
             || height != static_cast<std::uint32_t>(expected_.height()))

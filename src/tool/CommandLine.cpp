@@ -105,17 +105,6 @@ bool IsOption(const std::string& arg, std::string_view name)
 
 } // namespace
 
-const std::vector<std::string>& CommandNames()
-{
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> all;
-        for (const CommandRule& rule : kCommands)
-            all.emplace_back(rule.name);
-        return all;
-    }();
-    return names;
-}
-
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
     CommandLine line;

@@ -32,9 +32,6 @@ struct CommandLine {
     ListFormat format = ListFormat::Text;
 };
 
-// The commands in the order the help lists them, for the help and the shell completion.
-const std::vector<std::string>& CommandNames();
-
 // Takes apart the arguments after the program name. Options may stand anywhere after the
 // command; "--" ends them, so a file name may start with "-"; "-" alone is an argument (standard
 // input or output) and so is "-5" (a sprite index to be refused later). Throws UsageError for an

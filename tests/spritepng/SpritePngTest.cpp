@@ -470,6 +470,20 @@ void SpritePngTest::pngKinds_data()
         16, 96, 8, 2, rows(24, [](int v) { return (255 - 85 * v) * 0x010101; }), {}, true)
                                              << Bytes(block);
 
+    // A see-through entry is value 0 beside the greys, as a fully transparent pixel is.
+    QTest::newRow("palette of greys and a see-through entry, in another order") << CraftedPng(16,
+        96, 2, 3,
+        rows(2,
+            [](int v) {
+                return QList<int> {0, 3, 2, 1}[v];
+            }),
+        QByteArray("\x0C\x22\x38\x00\x00\x00\x55\x55\x55\xAA\xAA\xAA", 12), false,
+        QByteArray("\x00", 1)) << Bytes(block);
+    // A file may carry anything after its end marker, up to the size limit.
+    const QByteArray plain = SpritePngData(block, PngPalette::HardwareGreys);
+    QTest::newRow("exactly 1 MiB, padded after the end marker")
+        << plain + QByteArray(kMaxSpritePngBytes - plain.size(), '\0') << Bytes(block);
+
     // An export in the display colours of a sprite that uses only values 1 and 2 holds only
     // black and white pixels; its magenta and blue entries keep it read by index.
     const SpriteBlock blackWhite = TwoValueBlock(6, 1, 2);
