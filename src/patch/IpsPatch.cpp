@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <iterator>
 #include <string>
 #include <utility>
 
@@ -108,31 +107,24 @@ void SplitStretch(std::vector<Piece>& pieces, std::span<const std::uint8_t> edit
     AddPieces(pieces, literal, end - literal, false);
 }
 
-// A piece that would start at 0x454F46 is moved off it. A literal record simply starts one byte
-// earlier when that byte is free. Otherwise the bytes at 0x454F45 and 0x454F46 go into a two-byte
-// literal record of their own, and the pieces on either side give up the byte they shared with
-// it. Every piece writes the edited image's bytes, so covering an unchanged byte is harmless.
+// A piece that would start at 0x454F46 is moved off it. Every piece writes the edited image's
+// bytes, so a record may cover an unchanged byte or overlap the one before it harmlessly: a
+// literal record simply starts one byte earlier; a run, or a literal already at its longest,
+// gives up its first byte to a two-byte literal record over 0x454F45 and 0x454F46.
 void AvoidEofOffset(std::vector<Piece>& pieces)
 {
     const auto hit = std::find_if(
         pieces.begin(), pieces.end(), [](const Piece& p) { return p.offset == kEofOffset; });
     if (hit == pieces.end())
         return;
-    const bool touchesPrevious
-        = hit != pieces.begin() && std::prev(hit)->offset + std::prev(hit)->length == kEofOffset;
-    if (!hit->run && !touchesPrevious && hit->length < kMaxRecordLength) {
+    if (!hit->run && hit->length < kMaxRecordLength) {
         --hit->offset;
         ++hit->length;
         return;
     }
-    std::vector<Piece> mended(pieces.begin(), hit);
-    if (touchesPrevious && --mended.back().length == 0)
-        mended.pop_back();
-    mended.push_back({kEofOffset - 1, 2, false});
-    if (hit->length > 1)
-        mended.push_back({hit->offset + 1, hit->length - 1, hit->run});
-    mended.insert(mended.end(), std::next(hit), pieces.end());
-    pieces = std::move(mended);
+    ++hit->offset;
+    --hit->length;
+    pieces.insert(hit, Piece {kEofOffset - 1, 2, false});
 }
 
 void PutBigEndian(std::vector<std::uint8_t>& out, std::size_t value, int bytes)

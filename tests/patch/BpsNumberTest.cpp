@@ -36,6 +36,9 @@ void BpsNumberTest::encoding_data()
     QTest::newRow("16511") << quint64(16511) << QByteArray::fromHex("7fff");
     QTest::newRow("16512") << quint64(16512) << QByteArray::fromHex("000080");
     QTest::newRow("1 MiB") << quint64(1 << 20) << QByteArray::fromHex("007fbe");
+    // Every group after the first adds its weight once: 2^7 + 2^14 + ... + 2^49.
+    QTest::newRow("smallest of eight groups")
+        << quint64(0x2040810204080) << QByteArray::fromHex("0000000000000080");
 }
 
 void BpsNumberTest::encoding()
@@ -61,7 +64,7 @@ void BpsNumberTest::refusals_data()
 
     QTest::newRow("nothing") << QByteArray() << "ends in the middle of a number";
     QTest::newRow("unfinished") << QByteArray::fromHex("0001") << "ends in the middle of a number";
-    QTest::newRow("nine groups") << QByteArray(9, '\x7f') << "too large";
+    QTest::newRow("nine groups") << QByteArray(8, 0) + QByteArray::fromHex("80") << "too large";
 }
 
 void BpsNumberTest::refusals()
@@ -69,9 +72,11 @@ void BpsNumberTest::refusals()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
 
+    // Exactly the bytes, with nothing after them a read past the end could land on.
+    const std::vector<std::uint8_t> exact(bytes.begin(), bytes.end());
     std::size_t at = 0;
     try {
-        ReadBpsNumber(Bytes(bytes), at);
+        ReadBpsNumber(exact, at);
         QFAIL("the number was read");
     } catch (const PatchError& error) {
         QVERIFY2(QString(error.what()).contains(message), error.what());

@@ -73,6 +73,7 @@ private slots:
     void refusals_data();
     void refusals();
     void everyTruncationIsRefused();
+    void makeRefusesTargetOver64MiB();
 };
 
 void BpsPatchTest::roundTrip_data()
@@ -86,7 +87,11 @@ void BpsPatchTest::roundTrip_data()
     QTest::newRow("identical") << image << image << 32;
     QTest::newRow("first and last byte") << image << Changed(image, {0, kMiB - 1}, 1) << 40;
     QTest::newRow("two fills") << image << Changed(image, {0x1000, 0x40000}, 0x1000, 0) << 60;
-    QTest::newRow("enlarged with padding") << image << image + QByteArray(kMiB, '\xff') << 40;
+    QTest::newRow("enlarged with padding") << image << image + QByteArray(kMiB, '\0') << 40;
+    // The byte that breaks a repeat must not be swallowed by the copy after it.
+    QTest::newRow("nearly a repeat")
+        << image << QByteArray(image).replace(0x2000, 16, QByteArray("\x11\x22").append(14, 0x11))
+        << 60;
     QTest::newRow("enlarged with new bytes")
         << image.first(1000) << PatternImage(3000) << 2000 + 40;
     QTest::newRow("shortened") << image << Changed(image.first(kMiB / 2), {0x143F0}, 384) << 440;
@@ -119,6 +124,9 @@ void BpsPatchTest::applyHandWritten_data()
         << Sealed(QByteArray::fromHex("42505331808380") + QByteArray::fromHex("89") + "new",
                QByteArray(), "new")
         << QByteArray("new");
+    QTest::newRow("copy from the start")
+        << kSource << Sealed(QByteArray::fromHex("425053318883808a80"), kSource, "ABC")
+        << QByteArray("ABC");
 }
 
 void BpsPatchTest::applyHandWritten()
@@ -136,12 +144,13 @@ void BpsPatchTest::refusals_data()
     QTest::addColumn<QString>("message");
 
     const QByteArray magic("BPS1");
+    constexpr quint64 kLargest = quint64(64) << 20;
     const QByteArray fromSource = magic + Number(8);
     const auto sealed = [](const QByteArray& body) { return Sealed(body, kSource, QByteArray()); };
 
     QTest::newRow("not a patch") << QByteArray("BPS2") + kEveryAction.sliced(4)
                                  << "not a BPS patch";
-    QTest::newRow("too short") << magic + Number(0) << "too short";
+    QTest::newRow("too short") << magic << "too short";
     QByteArray flipped = kEveryAction;
     flipped[12] = static_cast<char>(flipped[12] ^ 0x04);
     QTest::newRow("flipped byte") << flipped << "the patch is damaged: its own checksum is";
@@ -152,8 +161,10 @@ void BpsPatchTest::refusals_data()
             + Hex(Crc32(Bytes(kSource)));
     QTest::newRow("another size") << sealed(magic + Number(9) + Number(0) + Number(0))
                                   << "expects an image of 9 bytes, this image has 8 bytes";
-    QTest::newRow("huge target") << sealed(fromSource + Number(quint64(1) << 40) + Number(0))
-                                 << "image of 1099511627776 bytes, more than the 64 MiB";
+    QTest::newRow("target over 64 MiB") << sealed(fromSource + Number(kLargest + 1) + Number(0))
+                                        << "image of 67108865 bytes, more than the 64 MiB";
+    QTest::newRow("target of 64 MiB") << sealed(fromSource + Number(kLargest) + Number(0))
+                                      << "builds an image of 0 bytes but declares 67108864 bytes";
     QTest::newRow("description past the end")
         << sealed(fromSource + Number(0) + Number(100)) << "description runs past";
     QTest::newRow("endless number")
@@ -197,6 +208,17 @@ void BpsPatchTest::everyTruncationIsRefused()
     for (qsizetype length = 0; length < kEveryAction.size(); ++length)
         QVERIFY2(!RefusalOf(kSource, kEveryAction.first(length)).isEmpty(),
             qPrintable(QString::number(length)));
+}
+
+void BpsPatchTest::makeRefusesTargetOver64MiB()
+{
+    try {
+        MakeBpsPatch({}, Bytes(QByteArray((qsizetype(64) << 20) + 1, '\0')));
+        QFAIL("a patch was made");
+    } catch (const PatchError& error) {
+        QVERIFY2(QString(error.what()).contains("has 67108865 bytes, more than the 64 MiB"),
+            error.what());
+    }
 }
 
 QTEST_APPLESS_MAIN(BpsPatchTest)

@@ -66,13 +66,24 @@ void IpsPatchTest::roundTrip_data()
     QTest::newRow("a short fill inside changes")
         << image << Changed(Changed(image, {0x400}, 64), {0x410}, 20, 0) << 5 + 21 + 8 + 33 + 3;
 
+    // Changes before and after the one at the EOF offset must survive its move.
     const QByteArray large = PatternImage(5 * kMiB);
+    const QByteArray around = Changed(large, {0x100, 5 * kMiB - 1}, 1);
+    const int others = 2 * (5 + 1);
     QTest::newRow("a change at the EOF offset")
-        << large << Changed(large, {kEofOffset}, 3) << 5 + 5 + 4 + 3;
+        << large << Changed(around, {kEofOffset}, 3) << 5 + others + 5 + 4 + 3;
     QTest::newRow("a fill at the EOF offset")
-        << large << Changed(large, {kEofOffset}, 40, 0x11) << 5 + 7 + 8 + 3;
+        << large << Changed(around, {kEofOffset}, 40, 0x11) << 5 + others + 7 + 8 + 3;
     QTest::newRow("a split landing on the EOF offset")
-        << large << Changed(large, {kEofOffset - 0xFFFF}, 0x10010) << 5 + 3 * 5 + 0x10011 + 3;
+        << large << Changed(around, {kEofOffset - 0xFFFF}, 0x10010)
+        << 5 + others + 5 + 0xFFFF + 5 + 0x12 + 3;
+    QTest::newRow("a longest record at the EOF offset")
+        << large << Changed(around, {kEofOffset}, 0x10000)
+        << 5 + others + 7 + 5 + 0xFFFE + 5 + 1 + 3;
+    // The byte that breaks a repeat must not be swallowed by the run record after it.
+    QTest::newRow("nearly a fill")
+        << image << QByteArray(image).replace(0x2000, 16, QByteArray("\x11\x22").append(14, 0x11))
+        << 5 + 7 + 8 + 3;
 }
 
 // Applying the patch to the original must give the edited image byte for byte, and the patch
@@ -116,6 +127,8 @@ void IpsPatchTest::applyHandWritten_data()
     QTest::newRow("cut short after EOF")
         << QByteArray("PATCHEOF") + QByteArray::fromHex("000005") << QByteArray("abcde");
     QTest::newRow("nothing to do") << QByteArray("PATCHEOF") << QByteArray("abcdefgh");
+    QTest::newRow("cut to its own length")
+        << QByteArray("PATCHEOF") + QByteArray::fromHex("000008") << QByteArray("abcdefgh");
 }
 
 void IpsPatchTest::applyHandWritten()
@@ -132,6 +145,7 @@ void IpsPatchTest::applyRefusals_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("not a patch") << QByteArray("PK\x03\x04 zip") << "not an IPS patch";
+    QTest::newRow("only the header") << QByteArray("PATCH") << "without the \"EOF\"";
     QTest::newRow("a BPS patch") << QByteArray("BPS1\x88\x88\x80") << "not an IPS patch";
     QTest::newRow("empty run") << QByteArray("PATCH") + QByteArray::fromHex("0000000000000041")
             + "EOF"

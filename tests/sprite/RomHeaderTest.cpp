@@ -37,10 +37,10 @@ void RomHeaderTest::title_data()
     QTest::addColumn<QString>("title");
 
     QTest::newRow("ends at NUL") << QByteArray("TITLE\0XYZ", 9) << "TITLE";
-    QTest::newRow("unprintable bytes") << QByteArray("A\x01"
-                                                     "B\x7f"
+    // Printable runs from space to tilde; the bytes just outside it show as '?'.
+    QTest::newRow("unprintable bytes") << QByteArray("A\x1f B~\x7f"
                                                      "C\xe9")
-                                       << "A?B?C?";
+                                       << "A? B~?C?";
     // The byte after the sixteen title bytes belongs to the next field.
     QTest::newRow("all sixteen") << QByteArray("0123456789ABCDEFZ") << "0123456789ABCDEF";
     QTest::newRow("empty") << QByteArray() << "";
@@ -103,14 +103,17 @@ void RomHeaderTest::checksums()
 void RomHeaderTest::shortImages_data()
 {
     QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("hasHeaderSum");
     QTest::addColumn<int>("globalSum");
 
-    // Sums of 0x41 bytes; at 0x14F bytes the one at 0x14E is a global checksum byte and left out.
-    QTest::newRow("empty") << 0 << false << 0;
-    QTest::newRow("inside the title") << 0x13A << false << 0x4FBA;
-    QTest::newRow("before the header sum") << int(kRomHeaderChecksumOffset) << false << 0x548D;
-    QTest::newRow("one byte short") << int(kRomHeaderEnd) - 1 << true << 0x54CE;
+    // Images of 0x41 bytes. At 0x14F bytes the one at 0x14E is a global checksum byte, left out.
+    const QString full(16, 'A');
+    QTest::newRow("empty") << 0 << "" << false << 0;
+    QTest::newRow("inside the title") << 0x13A << "AAAAAA" << false << 0x4FBA;
+    QTest::newRow("before the header sum")
+        << int(kRomHeaderChecksumOffset) << full << false << 0x548D;
+    QTest::newRow("one byte short") << int(kRomHeaderEnd) - 1 << full << true << 0x54CE;
 }
 
 // An image that ends inside the header has no header to report, and reading it touches no byte
@@ -118,11 +121,13 @@ void RomHeaderTest::shortImages_data()
 void RomHeaderTest::shortImages()
 {
     QFETCH(int, size);
+    QFETCH(QString, title);
     QFETCH(bool, hasHeaderSum);
     QFETCH(int, globalSum);
 
     const std::vector<std::uint8_t> image(std::size_t(size), 'A');
     QVERIFY(!ReadRomHeader(image).has_value());
+    QCOMPARE(QString::fromStdString(RomTitle(image)), title);
     QCOMPARE(ComputeHeaderChecksum(image).has_value(), hasHeaderSum);
     QCOMPARE(int(ComputeGlobalChecksum(image)), globalSum);
 }
