@@ -1,0 +1,257 @@
+#include "BpsPatch.h"
+
+#include "BpsNumber.h"
+#include "Crc32.h"
+#include "PatchError.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace morvane {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 4> kMagic = {'B', 'P', 'S', '1'};
+// The three checksums that close every patch: source, target, patch.
+constexpr std::size_t kFooterBytes = 12;
+// The magic, three one-byte numbers and the checksums: nothing shorter can be a patch.
+constexpr std::size_t kSmallestPatch = kMagic.size() + 3 + kFooterBytes;
+
+enum Action : std::uint64_t { SourceRead = 0, TargetRead = 1, SourceCopy = 2, TargetCopy = 3 };
+
+// An unchanged stretch shorter than this rides along in the changed bytes around it: a
+// SourceRead of its own, and the TargetRead it splits, would cost about as much as the bytes.
+constexpr std::size_t kShortestSourceRead = 4;
+// A repeat of one byte this long or longer is written as one byte and a TargetCopy over it.
+constexpr std::size_t kShortestRepeat = 8;
+
+std::string Hex(std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+}
+
+std::string Bytes(std::uint64_t count)
+{
+    return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
+
+void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFFu));
+}
+
+std::uint32_t LittleEndian(std::span<const std::uint8_t> bytes)
+{
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
+        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+void PutAction(std::vector<std::uint8_t>& out, Action action, std::size_t length)
+{
+    AppendBpsNumber(out, (static_cast<std::uint64_t>(length - 1) << 2) | action);
+}
+
+PatchError Damaged(const std::string& what)
+{
+    return PatchError("the patch is damaged: " + what);
+}
+
+// Copies and relative moves are checked in signed arithmetic: every value read is below 2^57
+// (kMaxBpsNumberBytes), so no sum of two of them can overflow.
+std::int64_t MoveBy(std::int64_t from, std::uint64_t encoded)
+{
+    const auto distance = static_cast<std::int64_t>(encoded >> 1);
+    return (encoded & 1u) != 0 ? from - distance : from + distance;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> MakeBpsPatch(
+    std::span<const std::uint8_t> source, std::span<const std::uint8_t> target)
+{
+    if (target.size() > kBpsMaxTargetSize)
+        throw PatchError("the edited image has " + Bytes(target.size())
+            + ", more than the 64 MiB a patch may build");
+
+    std::vector<std::uint8_t> patch(kMagic.begin(), kMagic.end());
+    AppendBpsNumber(patch, source.size());
+    AppendBpsNumber(patch, target.size());
+    AppendBpsNumber(patch, 0);
+
+    const std::size_t size = target.size();
+    const std::size_t common = std::min(source.size(), size);
+    std::size_t at = 0;
+    std::size_t literal = 0; // the first changed byte not yet in the patch
+    std::size_t targetOffset = 0; // where the next TargetCopy starts unless moved
+    const auto flushLiteral = [&](std::size_t end) {
+        if (end > literal) {
+            PutAction(patch, TargetRead, end - literal);
+            patch.insert(patch.end(), target.begin() + static_cast<std::ptrdiff_t>(literal),
+                target.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+        literal = end;
+    };
+
+    while (at < size) {
+        std::size_t same = 0;
+        if (at < common) {
+            same = static_cast<std::size_t>(
+                std::mismatch(source.begin() + static_cast<std::ptrdiff_t>(at),
+                    source.begin() + static_cast<std::ptrdiff_t>(common),
+                    target.begin() + static_cast<std::ptrdiff_t>(at))
+                    .first
+                - source.begin() - static_cast<std::ptrdiff_t>(at));
+        }
+        if (same >= kShortestSourceRead || (same > 0 && at + same == size)) {
+            flushLiteral(at);
+            PutAction(patch, SourceRead, same);
+            at += same;
+            literal = at;
+            continue;
+        }
+        if (same > 0) {
+            at += same;
+            continue;
+        }
+
+        std::size_t repeat = 1;
+        while (at + repeat < size && target[at + repeat] == target[at])
+            ++repeat;
+        if (repeat >= kShortestRepeat) {
+            // The first byte goes out as a literal; the copy then reads each byte it has just
+            // written, one behind itself.
+            flushLiteral(at + 1);
+            PutAction(patch, TargetCopy, repeat - 1);
+            const bool back = at < targetOffset;
+            const std::size_t distance = back ? targetOffset - at : at - targetOffset;
+            AppendBpsNumber(patch, (static_cast<std::uint64_t>(distance) << 1) | (back ? 1u : 0u));
+            targetOffset = at + repeat - 1;
+            at += repeat;
+            literal = at;
+            continue;
+        }
+        at += repeat;
+    }
+    flushLiteral(size);
+
+    PutLittleEndian(patch, Crc32(source));
+    PutLittleEndian(patch, Crc32(target));
+    PutLittleEndian(patch, Crc32(patch));
+    return patch;
+}
+
+std::vector<std::uint8_t> ApplyBpsPatch(
+    std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch)
+{
+    if (patch.size() < kMagic.size() || !std::equal(kMagic.begin(), kMagic.end(), patch.begin()))
+        throw PatchError("this is not a BPS patch: it does not begin with \"BPS1\"");
+    if (patch.size() < kSmallestPatch)
+        throw Damaged("it is too short to hold its checksums (" + Bytes(patch.size()) + ")");
+
+    const std::size_t footer = patch.size() - kFooterBytes;
+    const std::uint32_t sourceCrc = LittleEndian(patch.subspan(footer, 4));
+    const std::uint32_t targetCrc = LittleEndian(patch.subspan(footer + 4, 4));
+    const std::uint32_t patchCrc = LittleEndian(patch.subspan(footer + 8, 4));
+    const std::uint32_t patchActual = Crc32(patch.first(footer + 8));
+    if (patchActual != patchCrc)
+        throw Damaged(
+            "its own checksum is " + Hex(patchCrc) + ", but its contents give " + Hex(patchActual));
+
+    // Everything that follows is read from the actions' part alone, so no number or action can
+    // reach into the checksums.
+    const std::span<const std::uint8_t> body = patch.first(footer);
+    std::size_t at = kMagic.size();
+    const std::uint64_t sourceSize = ReadBpsNumber(body, at);
+    const std::uint64_t targetSize = ReadBpsNumber(body, at);
+    const std::uint64_t descriptionSize = ReadBpsNumber(body, at);
+    if (descriptionSize > body.size() - at)
+        throw Damaged("its description runs past the end of the patch");
+    at += static_cast<std::size_t>(descriptionSize);
+
+    if (sourceSize != source.size())
+        throw PatchError("this patch was made for another image: it expects an image of "
+            + Bytes(sourceSize) + ", this image has " + Bytes(source.size()));
+    const std::uint32_t sourceActual = Crc32(source);
+    if (sourceActual != sourceCrc)
+        throw PatchError("this patch was made for another image: its source checksum is "
+            + Hex(sourceCrc) + ", this image's is " + Hex(sourceActual));
+    if (targetSize > kBpsMaxTargetSize)
+        throw PatchError("the patch would build an image of " + Bytes(targetSize)
+            + ", more than the 64 MiB allowed");
+
+    // Reserve no more than the patch could plausibly build without long copies; a forged size
+    // alone allocates nothing.
+    std::vector<std::uint8_t> image;
+    image.reserve(std::min<std::uint64_t>(targetSize, source.size() + patch.size()));
+    std::int64_t sourceOffset = 0;
+    std::int64_t targetOffset = 0;
+    const auto sourceEnd = static_cast<std::int64_t>(source.size());
+    while (at < body.size()) {
+        const std::size_t actionAt = at;
+        const auto refuse = [&](const std::string& what) {
+            return Damaged("the action at patch byte " + std::to_string(actionAt) + " " + what);
+        };
+        const std::uint64_t word = ReadBpsNumber(body, at);
+        const std::uint64_t length = (word >> 2) + 1;
+        if (length > targetSize - image.size())
+            throw refuse("would make the image longer than the " + Bytes(targetSize)
+                + " the patch declares");
+        const auto count = static_cast<std::size_t>(length);
+
+        switch (static_cast<Action>(word & 3u)) {
+        case SourceRead: {
+            const std::size_t from = image.size();
+            if (from > source.size() || count > source.size() - from)
+                throw refuse("reads past the end of the original image");
+            const auto first = source.begin() + static_cast<std::ptrdiff_t>(from);
+            image.insert(image.end(), first, first + static_cast<std::ptrdiff_t>(count));
+            break;
+        }
+        case TargetRead: {
+            if (count > body.size() - at)
+                throw refuse("runs past the end of the patch");
+            const auto first = body.begin() + static_cast<std::ptrdiff_t>(at);
+            image.insert(image.end(), first, first + static_cast<std::ptrdiff_t>(count));
+            at += count;
+            break;
+        }
+        case SourceCopy: {
+            const std::int64_t from = MoveBy(sourceOffset, ReadBpsNumber(body, at));
+            if (from < 0 || from > sourceEnd || static_cast<std::int64_t>(count) > sourceEnd - from)
+                throw refuse("copies from outside the original image");
+            const auto first = source.begin() + static_cast<std::ptrdiff_t>(from);
+            image.insert(image.end(), first, first + static_cast<std::ptrdiff_t>(count));
+            sourceOffset = from + static_cast<std::int64_t>(count);
+            break;
+        }
+        case TargetCopy: {
+            const std::int64_t from = MoveBy(targetOffset, ReadBpsNumber(body, at));
+            if (from < 0 || from >= static_cast<std::int64_t>(image.size()))
+                throw refuse("copies from outside the part of the image built so far");
+            // Byte by byte: a copy that starts just behind its end repeats what it writes.
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::uint8_t value = image[static_cast<std::size_t>(from) + k];
+                image.push_back(value);
+            }
+            targetOffset = from + static_cast<std::int64_t>(count);
+            break;
+        }
+        }
+    }
+
+    if (image.size() != targetSize)
+        throw Damaged(
+            "it builds an image of " + Bytes(image.size()) + " but declares " + Bytes(targetSize));
+    const std::uint32_t targetActual = Crc32(image);
+    if (targetActual != targetCrc)
+        throw Damaged("the patched image's checksum is " + Hex(targetActual)
+            + ", but the patch expects " + Hex(targetCrc));
+    return image;
+}
+
+} // namespace morvane

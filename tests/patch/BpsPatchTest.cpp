@@ -1,0 +1,225 @@
+#include "patch/BpsPatch.h"
+#include "patch/BpsNumber.h"
+#include "patch/Crc32.h"
+#include "patch/PatchError.h"
+
+#include "PatchImages.h"
+
+#include <QtTest>
+
+using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+const QByteArray kSource("ABCDEFGH");
+
+QByteArray Number(quint64 value)
+{
+    std::vector<std::uint8_t> bytes;
+    AppendBpsNumber(bytes, value);
+    return ToQt(bytes);
+}
+
+QByteArray LittleEndian(std::uint32_t value)
+{
+    QByteArray bytes;
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes += static_cast<char>((value >> shift) & 0xFF);
+    return bytes;
+}
+
+// A hand-written patch closed with the checksums of `source`, of `target` and of itself.
+QByteArray Sealed(QByteArray patch, const QByteArray& source, const QByteArray& target)
+{
+    patch += LittleEndian(Crc32(Bytes(source))) + LittleEndian(Crc32(Bytes(target)));
+    return patch + LittleEndian(Crc32(Bytes(patch)));
+}
+
+// Every action once, both relative offsets moved forward and back, and a two-byte description:
+//   SourceRead 2 "AB" | TargetRead 3 "xyz" | SourceCopy 3 from +5 "FGH" | TargetCopy 4 from +7,
+//   one behind itself: "HHHH" | SourceCopy 2 from 8 - 2 "GH" | TargetCopy 2 from 11 - 11 "AB"
+const QByteArray kEveryActionTarget("ABxyzFGHHHHHGHAB");
+const QByteArray kEveryAction
+    = Sealed(QByteArray::fromHex("42505331889082") + "hi" + QByteArray::fromHex("84")
+            + QByteArray::fromHex("89") + "xyz" + QByteArray::fromHex("8a8a8f8e86858797"),
+        kSource, kEveryActionTarget);
+
+QString RefusalOf(const QByteArray& source, const QByteArray& patch)
+{
+    try {
+        ApplyBpsPatch(Bytes(source), Bytes(patch));
+    } catch (const PatchError& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return {};
+}
+
+QString Hex(std::uint32_t value)
+{
+    return QString::asprintf("0x%08X", value);
+}
+
+} // namespace
+
+class BpsPatchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void applyHandWritten_data();
+    void applyHandWritten();
+    void refusals_data();
+    void refusals();
+    void everyTruncationIsRefused();
+    void makeRefusesTargetOver64MiB();
+};
+
+void BpsPatchTest::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<int>("largestPatch");
+
+    const QByteArray image = PatternImage(kMiB);
+    QTest::newRow("three sprite blocks") << image << Changed(image, kThreeBlocks, 384) << 1200;
+    QTest::newRow("identical") << image << image << 32;
+    QTest::newRow("first and last byte") << image << Changed(image, {0, kMiB - 1}, 1) << 40;
+    QTest::newRow("two fills") << image << Changed(image, {0x1000, 0x40000}, 0x1000, 0) << 60;
+    QTest::newRow("enlarged with padding") << image << image + QByteArray(kMiB, '\0') << 40;
+    // The byte that breaks a repeat must not be swallowed by the copy after it.
+    QTest::newRow("nearly a repeat")
+        << image << QByteArray(image).replace(0x2000, 16, QByteArray("\x11\x22").append(14, 0x11))
+        << 60;
+    QTest::newRow("enlarged with new bytes")
+        << image.first(1000) << PatternImage(3000) << 2000 + 40;
+    QTest::newRow("shortened") << image << Changed(image.first(kMiB / 2), {0x143F0}, 384) << 440;
+    QTest::newRow("from nothing") << QByteArray() << image.first(300) << 340;
+    QTest::newRow("to nothing") << image << QByteArray() << 32;
+}
+
+// The patch must rebuild the target from the source byte for byte, and stay about as small as
+// the changed bytes.
+void BpsPatchTest::roundTrip()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, target);
+    QFETCH(int, largestPatch);
+
+    const std::vector<std::uint8_t> patch = MakeBpsPatch(Bytes(source), Bytes(target));
+    QVERIFY2(qsizetype(patch.size()) <= largestPatch, QByteArray::number(qsizetype(patch.size())));
+    QCOMPARE(ToQt(ApplyBpsPatch(Bytes(source), patch)), target);
+}
+
+void BpsPatchTest::applyHandWritten_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("patch");
+    QTest::addColumn<QByteArray>("target");
+
+    QTest::newRow("every action") << kSource << kEveryAction << kEveryActionTarget;
+    QTest::newRow("nothing to something")
+        << QByteArray()
+        << Sealed(QByteArray::fromHex("42505331808380") + QByteArray::fromHex("89") + "new",
+               QByteArray(), "new")
+        << QByteArray("new");
+    QTest::newRow("copy from the start")
+        << kSource << Sealed(QByteArray::fromHex("425053318883808a80"), kSource, "ABC")
+        << QByteArray("ABC");
+}
+
+void BpsPatchTest::applyHandWritten()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, patch);
+    QFETCH(QByteArray, target);
+
+    QCOMPARE(ToQt(ApplyBpsPatch(Bytes(source), Bytes(patch))), target);
+}
+
+void BpsPatchTest::refusals_data()
+{
+    QTest::addColumn<QByteArray>("patch");
+    QTest::addColumn<QString>("message");
+
+    const QByteArray magic("BPS1");
+    constexpr quint64 kLargest = quint64(64) << 20;
+    const QByteArray fromSource = magic + Number(8);
+    const auto sealed = [](const QByteArray& body) { return Sealed(body, kSource, QByteArray()); };
+
+    QTest::newRow("not a patch") << QByteArray("BPS2") + kEveryAction.sliced(4)
+                                 << "not a BPS patch";
+    QTest::newRow("too short") << magic << "too short";
+    QByteArray flipped = kEveryAction;
+    flipped[12] = static_cast<char>(flipped[12] ^ 0x04);
+    QTest::newRow("flipped byte") << flipped << "the patch is damaged: its own checksum is";
+    QTest::newRow("another image")
+        << Sealed(kEveryAction.first(kEveryAction.size() - 12), "ABCDEFGX", kEveryActionTarget)
+        << "this patch was made for another image: its source checksum is "
+            + Hex(Crc32(Bytes(QByteArray("ABCDEFGX")))) + ", this image's is "
+            + Hex(Crc32(Bytes(kSource)));
+    QTest::newRow("another size") << sealed(magic + Number(9) + Number(0) + Number(0))
+                                  << "expects an image of 9 bytes, this image has 8 bytes";
+    QTest::newRow("target over 64 MiB") << sealed(fromSource + Number(kLargest + 1) + Number(0))
+                                        << "image of 67108865 bytes, more than the 64 MiB";
+    QTest::newRow("target of 64 MiB") << sealed(fromSource + Number(kLargest) + Number(0))
+                                      << "builds an image of 0 bytes but declares 67108864 bytes";
+    QTest::newRow("description past the end")
+        << sealed(fromSource + Number(0) + Number(100)) << "description runs past";
+    QTest::newRow("endless number")
+        << sealed(fromSource + Number(4) + Number(0) + QByteArray(9, 0)) << "too large";
+    QTest::newRow("source read past the end")
+        << sealed(fromSource + Number(10) + Number(0) + Number((9 << 2) | 0))
+        << "reads past the end of the original";
+    QTest::newRow("target read past the patch")
+        << sealed(fromSource + Number(4) + Number(0) + Number((3 << 2) | 1) + "xy")
+        << "runs past the end of the patch";
+    QTest::newRow("source copy before the start")
+        << sealed(fromSource + Number(1) + Number(0) + Number(2) + Number(3))
+        << "copies from outside the original";
+    QTest::newRow("source copy past the end")
+        << sealed(fromSource + Number(2) + Number(0) + Number((1 << 2) | 2) + Number(7 << 1))
+        << "copies from outside the original";
+    QTest::newRow("target copy of nothing")
+        << sealed(fromSource + Number(1) + Number(0) + Number(3) + Number(0))
+        << "copies from outside the part of the image built so far";
+    QTest::newRow("longer than declared")
+        << sealed(fromSource + Number(2) + Number(0) + Number(2 << 2))
+        << "would make the image longer than the 2 bytes";
+    QTest::newRow("shorter than declared")
+        << sealed(fromSource + Number(4) + Number(0) + Number(1 << 2))
+        << "builds an image of 2 bytes but declares 4 bytes";
+    QTest::newRow("wrong result") << Sealed(fromSource + Number(2) + Number(0) + Number(1 << 2),
+        kSource, "XY") << "the patched image's checksum is " + Hex(Crc32(Bytes(QByteArray("AB"))));
+}
+
+void BpsPatchTest::refusals()
+{
+    QFETCH(QByteArray, patch);
+    QFETCH(QString, message);
+
+    const QString refusal = RefusalOf(kSource, patch);
+    QVERIFY2(refusal.contains(message), qPrintable(refusal));
+}
+
+void BpsPatchTest::everyTruncationIsRefused()
+{
+    for (qsizetype length = 0; length < kEveryAction.size(); ++length)
+        QVERIFY2(!RefusalOf(kSource, kEveryAction.first(length)).isEmpty(),
+            qPrintable(QString::number(length)));
+}
+
+void BpsPatchTest::makeRefusesTargetOver64MiB()
+{
+    try {
+        MakeBpsPatch({}, Bytes(QByteArray((qsizetype(64) << 20) + 1, '\0')));
+        QFAIL("a patch was made");
+    } catch (const PatchError& error) {
+        QVERIFY2(QString(error.what()).contains("has 67108865 bytes, more than the 64 MiB"),
+            error.what());
+    }
+}
+
+QTEST_APPLESS_MAIN(BpsPatchTest)
+#include "BpsPatchTest.moc"
