@@ -122,10 +122,6 @@ Measurement MeasureExportAll(const std::string& romPath, const std::string& scra
     return m;
 }
 
-} // namespace morvane::bench
-
-namespace morvane::bench {
-
 Measurement MeasureImportAll(const std::string& romPath, const std::string& scratchFolder, int runs)
 {
     const std::string tool = MORVANE_SPRITE_TOOL;
@@ -163,6 +159,47 @@ Measurement MeasureImportAll(const std::string& romPath, const std::string& scra
     m.samples = runs;
     m.limit = 100.0;
     m.note = "morvane-sprite-tool import --all, 45 PNG images, all written";
+    return m;
+}
+
+Measurement MeasurePatch(const std::string& romPath, const std::string& scratchFolder, int runs)
+{
+    const std::string tool = MORVANE_SPRITE_TOOL;
+    const std::filesystem::path scratch(scratchFolder);
+    std::vector<char> edited = ReadFile(romPath);
+    // Three sprites redrawn and a stretch of program bytes changed, as a typical edit.
+    for (const int index : {0, 21, 44}) {
+        const auto offset
+            = static_cast<std::size_t>(*SpriteOffsetValue(static_cast<std::int16_t>(index)));
+        for (std::size_t i = offset; i < offset + 384; ++i)
+            edited[i] = static_cast<char>(~edited[i]);
+    }
+    for (std::size_t i = 0x4000; i < 0x4400; ++i)
+        edited[i] = static_cast<char>(i * 7);
+    const std::filesystem::path editedPath = scratch / "patch-edited.gb";
+    WriteFile(editedPath, edited);
+
+    std::vector<double> samples;
+    for (int i = -kPatchWarmUps; i < runs; ++i) {
+        const std::filesystem::path patch
+            = scratch / ("patch-" + std::to_string(i + kPatchWarmUps) + ".bps");
+        const ChildRun run
+            = RunChild(tool, {"patch", romPath, editedPath.string(), patch.string()});
+        if (std::filesystem::file_size(patch) == 0)
+            throw std::runtime_error("the tool wrote an empty patch " + patch.string());
+        std::filesystem::remove(patch);
+        if (i >= 0)
+            samples.push_back(run.wallMs);
+    }
+    std::filesystem::remove(editedPath);
+
+    Measurement m;
+    m.name = "patch";
+    m.unit = "ms";
+    m.median = Median(samples);
+    m.samples = runs;
+    m.limit = 20.0;
+    m.note = "morvane-sprite-tool patch, two 1 MiB images, BPS";
     return m;
 }
 

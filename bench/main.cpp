@@ -57,6 +57,11 @@ std::vector<Measurement> RunSelected(
         results.push_back(
             MeasureImportAll(romPath.toStdString(), scratchFolder.toStdString(), runs.importRuns));
     }
+    if (IsSelected(options, "patch")) {
+        Announce("patch");
+        results.push_back(
+            MeasurePatch(romPath.toStdString(), scratchFolder.toStdString(), runs.patchRuns));
+    }
     return results;
 }
 

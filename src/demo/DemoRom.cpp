@@ -1,8 +1,10 @@
 #include "DemoRom.h"
 
 #include "sprite/FrameLayout.h"
+#include "sprite/RomHeader.h"
 #include "sprite/SpriteCatalogue.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -105,8 +107,7 @@ std::vector<Stroke> StrokesOf(const Look& look, Pose pose, int step)
 
 void PutText(std::vector<std::uint8_t>& rom, std::size_t at, std::string_view text)
 {
-    for (const char c : text)
-        rom[at++] = static_cast<std::uint8_t>(c);
+    std::copy(text.begin(), text.end(), rom.begin() + std::ptrdiff_t(at));
 }
 
 // A header laid out as a cartridge's is, so that tools which peek at the title and the
@@ -114,26 +115,12 @@ void PutText(std::vector<std::uint8_t>& rom, std::size_t at, std::string_view te
 void WriteHeader(std::vector<std::uint8_t>& rom)
 {
     PutText(rom, 0x100, std::string_view("\x00\xC3\x50\x01", 4)); // nop; jp 0x0150
-    PutText(rom, 0x134, "MORVANE DEMO");
+    PutText(rom, kRomTitleOffset, "MORVANE DEMO");
     rom[0x147] = 0x01; // a bank-switching cartridge: 1 MiB is more than the CPU can address
     rom[0x148] = 0x05; // 32 KiB << 5 = 1 MiB
     rom[0x14A] = 0x01;
     PutText(rom, 0x150, "\xF3\x76\x18\xFD"); // di; halt; jr back to the halt
-    std::uint8_t headerSum = 0;
-    for (std::size_t i = 0x134; i <= 0x14C; ++i)
-        headerSum = static_cast<std::uint8_t>(headerSum - rom[i] - 1);
-    rom[0x14D] = headerSum;
-}
-
-void WriteGlobalChecksum(std::vector<std::uint8_t>& rom)
-{
-    std::uint16_t sum = 0;
-    for (std::size_t i = 0; i < rom.size(); ++i) {
-        if (i != 0x14E && i != 0x14F)
-            sum = static_cast<std::uint16_t>(sum + rom[i]);
-    }
-    rom[0x14E] = static_cast<std::uint8_t>(sum >> 8);
-    rom[0x14F] = static_cast<std::uint8_t>(sum & 0xFF);
+    rom[kRomHeaderChecksumOffset] = *ComputeHeaderChecksum(rom);
 }
 
 } // namespace
@@ -164,7 +151,9 @@ std::vector<std::uint8_t> MakeDemoRom()
         std::copy(block.begin(), block.end(),
             rom.begin() + *SpriteOffsetValue(static_cast<std::int16_t>(index)));
     }
-    WriteGlobalChecksum(rom);
+    const std::uint16_t sum = ComputeGlobalChecksum(rom);
+    rom[kRomGlobalChecksumOffset] = static_cast<std::uint8_t>(sum >> 8);
+    rom[kRomGlobalChecksumOffset + 1] = static_cast<std::uint8_t>(sum & 0xFF);
     return rom;
 }
 

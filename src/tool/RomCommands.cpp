@@ -3,6 +3,7 @@
 #include "ToolSupport.h"
 #include "demo/DemoRom.h"
 #include "sprite/RomFile.h"
+#include "sprite/RomHeader.h"
 #include "sprite/SpriteCatalogue.h"
 
 #include <algorithm>
@@ -77,6 +78,41 @@ void RunDemo(const CommandLine& line, std::ostream& out)
     CreateRomFile(target, MakeDemoRom());
     out << "Wrote the demo ROM image " << target << " (" << kDemoRomBytes << " bytes, "
         << kSpriteCount << " sprites).\n";
+}
+
+void RunInfo(const CommandLine& line, std::ostream& out)
+{
+    const std::string& romPath = line.operands[0];
+    RefuseStandardRom(romPath);
+    const std::vector<std::uint8_t> rom = ReadWholeRom(romPath, kMaxRomImageBytes);
+    char text[160];
+    out << "File:             " << romPath << "\n";
+    out << "Size:             " << rom.size() << " bytes\n";
+    if (const std::optional<RomHeader> header = ReadRomHeader(rom)) {
+        const auto verdict = [](bool matches) { return matches ? "matches" : "DOES NOT MATCH"; };
+        out << "Title:            " << JsonText(header->title) << "\n";
+        std::snprintf(text, sizeof text, "Header checksum:  0x%02X stored, 0x%02X computed: %s\n",
+            header->storedHeaderChecksum, header->computedHeaderChecksum,
+            verdict(header->HeaderChecksumMatches()));
+        out << text;
+        std::snprintf(text, sizeof text, "Global checksum:  0x%04X stored, 0x%04X computed: %s\n",
+            header->storedGlobalChecksum, header->computedGlobalChecksum,
+            verdict(header->GlobalChecksumMatches()));
+        out << text;
+    } else {
+        out << "Header:           none: the image ends before byte " << kRomHeaderEnd << "\n";
+    }
+    // The entries lie in ascending order of offset, so a short image loses the last ones.
+    int inside = 0;
+    while (
+        inside < kSpriteCount && OffsetOf(inside) + kSpriteBlockBytes <= std::int64_t(rom.size()))
+        ++inside;
+    out << "Sprite blocks:    ";
+    if (inside == kSpriteCount)
+        out << "all " << kSpriteCount << " inside the file\n";
+    else
+        out << inside << " of " << kSpriteCount << " inside the file; those of entries " << inside
+            << " to " << kSpriteCount - 1 << " lie beyond its end\n";
 }
 
 int RunDiff(const CommandLine& line, std::ostream& out)

@@ -4,6 +4,7 @@
 #include "ToolCommands.h"
 #include "ToolHelp.h"
 #include "ToolSupport.h"
+#include "patch/PatchError.h"
 #include "sprite/RomFileError.h"
 #include "spritepng/SpritePngError.h"
 
@@ -40,6 +41,12 @@ int Dispatch(const CommandLine& line, std::ostream& out)
         RunExport(line, out);
     else if (command == "import")
         RunImport(line, out);
+    else if (command == "patch")
+        RunPatch(line, out);
+    else if (command == "apply")
+        RunApply(line, out);
+    else if (command == "info")
+        RunInfo(line, out);
     else
         RunDemo(line, out);
     return 0;
@@ -86,6 +93,8 @@ ToolRun RunSpriteTool(const std::vector<std::string>& args)
     } catch (const RomFileError& error) {
         run.err = ErrorLine(error.what());
     } catch (const SpritePngError& error) {
+        run.err = ErrorLine(error.what());
+    } catch (const PatchError& error) {
         run.err = ErrorLine(error.what());
     } catch (const ToolError& error) {
         run.err = ErrorLine(error.what());

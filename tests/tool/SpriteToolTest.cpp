@@ -97,6 +97,10 @@ private slots:
     void pipes();
     void diff_data();
     void diff();
+    void patchAndApply_data();
+    void patchAndApply();
+    void info_data();
+    void info();
 
 private:
     ToolRun Run(const QStringList& args, const RunSetup& setup = {}) const
@@ -521,6 +525,76 @@ void SpriteToolTest::diff()
             .replace(QStringLiteral("@original"), original);
         QVERIFY2(run.out.contains(line), qPrintable(run.out));
     }
+}
+
+// A patch made by "patch" and applied by "apply" to the original gives the edited image.
+void SpriteToolTest::patchAndApply_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("BPS") << "bps"
+                         << "BPS";
+    QTest::newRow("IPS") << "ips"
+                         << "IPS";
+}
+
+void SpriteToolTest::patchAndApply()
+{
+    QFETCH(QString, extension);
+    QFETCH(QString, format);
+    QByteArray edited = WithBlock(WithBlock(WithBlock(demo_, 0, 44), 21, 5), 44, 9);
+    edited.replace(0x134, 7, "EDITED!");
+    const QString original = Path(QStringLiteral("rom.gb"));
+    const QString changed = FreshRom(QStringLiteral("patched-%1.gb").arg(extension), edited);
+    const QString patch = Path(QStringLiteral("edit.%1").arg(extension));
+    const QString result = Path(QStringLiteral("result-%1.gb").arg(extension));
+
+    ToolRun run = Run({QStringLiteral("patch"), original, changed, patch});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("Wrote the %1 patch %2").arg(format, patch)),
+        qPrintable(run.out));
+    QVERIFY(QFileInfo(patch).size() < 4096);
+
+    run = Run({QStringLiteral("apply"), original, patch, result});
+    QCOMPARE(run.status, 0);
+    QVERIFY(ReadWholeFile(result) == edited);
+    QVERIFY(ReadWholeFile(original) == demo_);
+}
+
+void SpriteToolTest::info_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("the demo image")
+        << demo_
+        << QStringList {"Size:             1048576 bytes", "Title:            \"MORVANE DEMO\"",
+               "computed: matches\nGlobal checksum:", "Sprite blocks:    all 45 inside the file"};
+    QByteArray painted = WithBlock(demo_, 3, 4);
+    QTest::newRow("a sprite changed, the sums not")
+        << painted
+        << QStringList {"Header checksum:  0x83 stored, 0x83 computed: matches",
+               "computed: DOES NOT MATCH\nSprite blocks"};
+    QTest::newRow("too short for the last entries")
+        << demo_.left(1043000)
+        << QStringList {"Sprite blocks:    39 of 45 inside the file; those of entries 39 to 44 "
+                        "lie beyond its end"};
+    QTest::newRow("too short for a header") << demo_.left(
+        0x140) << QStringList {"Header:           none: the image ends before byte 336"};
+}
+
+void SpriteToolTest::info()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(QStringList, lines);
+    const QString rom = FreshRom(QStringLiteral("info.gb"), image);
+    const ToolRun run = Run({QStringLiteral("info"), rom});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(
+        run.out.startsWith(QStringLiteral("File:             ") + rom + "\n"), qPrintable(run.out));
+    for (const QString& line : lines)
+        QVERIFY2(run.out.contains(line), qPrintable(run.out));
+    QCOMPARE(ReadWholeFile(rom), image);
 }
 
 QTEST_GUILESS_MAIN(SpriteToolTest)

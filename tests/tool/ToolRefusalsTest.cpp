@@ -5,6 +5,7 @@
 #include "RomFixture.h"
 #include "TestData.h"
 #include "demo/DemoRom.h"
+#include "patch/BpsPatch.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -92,6 +93,7 @@ void ToolRefusalsTest::initTestCase()
     QVERIFY(WriteWholeFile(Path("wide.png"), PngBytes(QImage(32, 96, QImage::Format_RGB32))));
     QVERIFY(WriteWholeFile(Path("five.png"), FiveColourPng()));
     QVERIFY(WriteWholeFile(Path("notes.txt"), "not an image\n"));
+    QVERIFY(WriteWholeFile(Path("notes.txt.bps"), "not a patch\n"));
 
     // Names an export must not write through, or over.
     QVERIFY(QFile::link(Path("notes.txt"), Path("link-to-notes.png")));
@@ -115,6 +117,22 @@ void ToolRefusalsTest::initTestCase()
     QVERIFY(WriteWholeFile(Path("set-bad/05-x.png"), FiveColourPng()));
     QVERIFY(WriteWholeFile(Path("set-bad/06-x.png"), ReadWholeFile(Path("wide.png"))));
     QVERIFY(QDir().mkdir(Path("set-empty")));
+
+    // Patches: one made for another image, one damaged, and a file that is no patch.
+    const auto asBytes = [](const std::vector<std::uint8_t>& bytes) {
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    };
+    const auto span = [](const QByteArray& bytes) {
+        return std::span(
+            reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    };
+    QByteArray other = rom;
+    other[0x200] = 1;
+    const QByteArray forOther = asBytes(MakeBpsPatch(span(other), span(rom)));
+    QVERIFY(WriteWholeFile(Path("for-other.bps"), forOther));
+    QByteArray damaged = asBytes(MakeBpsPatch(span(rom), span(other)));
+    damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 0x40);
+    QVERIFY(WriteWholeFile(Path("damaged.bps"), damaged));
 
     // The tool as an ordinary user must reach the folder; only each file's own rights decide.
     QVERIFY(OpenFolderToEveryone(dir_.path()));
@@ -241,6 +259,24 @@ void ToolRefusalsTest::refusals_data()
         "@/set-empty", "holds no sprite images");
     row("import --all from a missing folder", {"import", "@/rom.gb", "--all", "@/none"}, 1,
         "@/none", "there is no such folder");
+
+    // Patches: a new file each, never over the input, never for another image.
+    usage("patch of an unknown format", {"patch", "@/rom.gb", "@/short.gb", "@/out.txt"},
+        "must end in .ips or .bps");
+    row("patch onto an existing file", {"patch", "@/rom.gb", "@/short.gb", "@/notes.txt.bps"}, 1,
+        "@/notes.txt.bps", "already exists");
+    row("IPS patch of images of different lengths",
+        {"patch", "@/rom.gb", "@/short.gb", "@/out.ips"}, 1, "@/short.gb", "different lengths");
+    row("apply onto the ROM image itself", {"apply", "@/rom.gb", "@/for-other.bps", "@/rom.gb"}, 1,
+        "@/rom.gb", "already exists");
+    row("apply a BPS patch made for another image",
+        {"apply", "@/rom.gb", "@/for-other.bps", "@/out.gb"}, 1, "@/for-other.bps",
+        "this patch was made for another image");
+    row("apply a damaged patch", {"apply", "@/rom.gb", "@/damaged.bps", "@/out.gb"}, 1,
+        "@/damaged.bps", "the patch is damaged");
+    row("apply what is no patch", {"apply", "@/rom.gb", "@/notes.txt", "@/out.gb"}, 1,
+        "@/notes.txt", "neither an IPS patch");
+    row("info of a device", {"info", "/dev/zero"}, 1, "/dev/zero", "it is a device");
 
     // Errors of diff take status 2, since 1 means the images differ.
     row("diff with a missing image", {"diff", "@/rom.gb", "@/none.gb"}, 2, "@/none.gb",

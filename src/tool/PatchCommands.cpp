@@ -1,0 +1,113 @@
+#include "OutputTarget.h"
+#include "ToolCommands.h"
+#include "ToolSupport.h"
+#include "patch/BpsPatch.h"
+#include "patch/IpsPatch.h"
+#include "patch/PatchError.h"
+#include "sprite/RomFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace morvane {
+
+namespace {
+
+enum class PatchFormat { Ips, Bps };
+
+std::string_view NameOf(PatchFormat format)
+{
+    return format == PatchFormat::Ips ? "IPS" : "BPS";
+}
+
+bool EndsWith(const std::string& path, std::string_view extension)
+{
+    if (path.size() < extension.size())
+        return false;
+    return std::equal(extension.begin(), extension.end(),
+        path.end() - std::ptrdiff_t(extension.size()),
+        [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+// The output is a new file: checked before the images are read, so a mistake costs nothing, and
+// again when it is created, in case one appeared meanwhile.
+void RefuseExisting(const std::string& target)
+{
+    if (target == kStandardStream)
+        throw UsageError("the output is written to a new file, which cannot be \"-\"");
+    if (NameIsTaken(target))
+        throw ToolError("Cannot create " + Quoted(target)
+            + ": a file of that name already exists and is left untouched.");
+}
+
+bool StartsWith(const std::vector<std::uint8_t>& bytes, std::string_view magic)
+{
+    return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
+}
+
+} // namespace
+
+void RunPatch(const CommandLine& line, std::ostream& out)
+{
+    const std::string& originalPath = line.operands[0];
+    const std::string& editedPath = line.operands[1];
+    const std::string& target = line.operands[2];
+    RefuseStandardRom(originalPath);
+    RefuseStandardRom(editedPath);
+    PatchFormat format = PatchFormat::Bps;
+    if (EndsWith(target, ".ips"))
+        format = PatchFormat::Ips;
+    else if (!EndsWith(target, ".bps"))
+        throw UsageError("the patch's name must end in .ips or .bps, which says its format (see "
+                         "\"morvane-sprite-tool patch --help\")");
+    RefuseExisting(target);
+
+    const std::vector<std::uint8_t> original = ReadWholeRom(originalPath, kMaxRomImageBytes);
+    const std::vector<std::uint8_t> edited = ReadWholeRom(editedPath, kMaxRomImageBytes);
+    std::vector<std::uint8_t> patch;
+    try {
+        patch = format == PatchFormat::Ips ? MakeIpsPatch(original, edited)
+                                           : MakeBpsPatch(original, edited);
+    } catch (const PatchError& error) {
+        throw PatchError("Cannot make an " + std::string(NameOf(format)) + " patch from "
+            + Quoted(originalPath) + " to " + Quoted(editedPath) + ": " + error.what() + ".");
+    }
+    CreateRomFile(target, patch);
+    out << "Wrote the " << NameOf(format) << " patch " << target << " (" << patch.size()
+        << " bytes) from " << originalPath << " to " << editedPath
+        << (original == edited ? "; the images are identical, so it changes nothing.\n" : ".\n");
+}
+
+void RunApply(const CommandLine& line, std::ostream& out)
+{
+    const std::string& romPath = line.operands[0];
+    const std::string& patchPath = line.operands[1];
+    const std::string& target = line.operands[2];
+    RefuseStandardRom(romPath);
+    RefuseStandardRom(patchPath);
+    RefuseExisting(target);
+
+    const std::vector<std::uint8_t> rom = ReadWholeRom(romPath, kMaxRomImageBytes);
+    const std::vector<std::uint8_t> patch = ReadWholeRom(patchPath, kMaxRomImageBytes);
+    PatchFormat format = PatchFormat::Bps;
+    if (StartsWith(patch, "PATCH"))
+        format = PatchFormat::Ips;
+    else if (!StartsWith(patch, "BPS1"))
+        throw ToolError("Cannot apply " + Quoted(patchPath)
+            + ": it is neither an IPS patch (starting \"PATCH\") nor a BPS patch (starting "
+              "\"BPS1\").");
+    std::vector<std::uint8_t> result;
+    try {
+        result = format == PatchFormat::Ips ? ApplyIpsPatch(rom, patch) : ApplyBpsPatch(rom, patch);
+    } catch (const PatchError& error) {
+        throw PatchError("Cannot apply the " + std::string(NameOf(format)) + " patch "
+            + Quoted(patchPath) + " to " + Quoted(romPath) + ": " + error.what()
+            + "; nothing was written.");
+    }
+    CreateRomFile(target, result);
+    out << "Wrote " << target << " (" << result.size() << " bytes): " << romPath << " with the "
+        << NameOf(format) << " patch " << patchPath << " applied.\n";
+}
+
+} // namespace morvane
