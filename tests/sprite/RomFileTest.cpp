@@ -141,6 +141,7 @@ private slots:
     void unusualPathNames_data();
     void unusualPathNames();
     void readsWholeImage();
+    void createsNewFileExactly_data();
     void createsNewFileExactly();
     void createRefusesExistingFile_data();
     void createRefusesExistingFile();
@@ -431,17 +432,29 @@ void RomFileTest::readsWholeImage()
         qPrintable(message));
 }
 
+void RomFileTest::createsNewFileExactly_data()
+{
+    QTest::addColumn<bool>("relative");
+    QTest::newRow("a path with its folder") << false;
+    QTest::newRow("a name in the current folder") << true;
+}
+
 void RomFileTest::createsNewFileExactly()
 {
+    QFETCH(bool, relative);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("new rom.gb"));
+    const QString name = QStringLiteral("new rom.gb");
     const QByteArray data = RomFixture::Pattern(5000);
+    const QString current = QDir::currentPath();
+    if (relative)
+        QVERIFY(QDir::setCurrent(dir.path()));
 
-    CreateRomFile(path.toStdString(), AsSpan(data));
+    CreateRomFile((relative ? name : dir.filePath(name)).toStdString(), AsSpan(data));
 
-    QVERIFY(ReadWholeFile(path) == data);
+    QVERIFY(QDir::setCurrent(current));
+    QVERIFY(ReadWholeFile(dir.filePath(name)) == data);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        QStringList {QStringLiteral("new rom.gb")});
+        QStringList {name});
 }
 
 void RomFileTest::createRefusesExistingFile_data()
