@@ -124,21 +124,28 @@ void ReadAll(const std::string& path, int fd, std::int64_t offset, std::span<std
     }
 }
 
-// Writes as much as it can; returns 0 when all is written, or the error that stopped it, with
-// `done` saying how many bytes made it.
-int TryWriteAll(int fd, std::int64_t offset, std::span<const std::uint8_t> data, std::size_t& done)
+// How far a write got: the error that stopped it (0 when all is written) and how many bytes
+// made it.
+struct Written {
+    int error = 0;
+    std::size_t done = 0;
+};
+
+Written TryWriteAll(int fd, std::int64_t offset, std::span<const std::uint8_t> data)
 {
-    done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::pwrite(fd, data.data() + done, data.size() - done,
-            static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+    Written written;
+    while (written.done < data.size()) {
+        const ssize_t n = ::pwrite(fd, data.data() + written.done, data.size() - written.done,
+            static_cast<off_t>(offset + static_cast<std::int64_t>(written.done)));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        done += static_cast<std::size_t>(n);
+        if (n <= 0) {
+            written.error = n < 0 ? errno : EIO;
+            return written;
+        }
+        written.done += static_cast<std::size_t>(n);
     }
-    return 0;
+    return written;
 }
 
 // Asks the file system for the blocks of a stretch inside the file before any byte of it is
@@ -222,10 +229,9 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
 {
     mode_t mode = 0666 & ~CurrentUmask();
     struct stat old { };
-    if (::lstat(path.c_str(), &old) == 0) {
-        if (existing == Existing::Refuse)
-            throw RomFileError("Cannot create " + Quoted(path)
-                + ": a file of that name already exists and is left untouched.");
+    // A new file is refused an existing name only when it would take it, below, so nothing that
+    // appears meanwhile is replaced either.
+    if (existing == Existing::Replace && ::lstat(path.c_str(), &old) == 0) {
         if (S_ISDIR(old.st_mode))
             throw RomFileError("Cannot write " + Quoted(path) + ": it is a folder.");
         if (!S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode))
@@ -248,8 +254,7 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
     }
     Descriptor file(fd);
     try {
-        std::size_t done = 0;
-        if (const int error = TryWriteAll(fd, 0, data, done))
+        if (const int error = TryWriteAll(fd, 0, data).error)
             throw RomFileError("Cannot write " + Quoted(path) + ": " + Reason(error) + ".");
         if (::fchmod(fd, mode) != 0) {
             const int error = errno;
@@ -338,23 +343,21 @@ void WriteRomRanges(const std::string& path, std::span<const RomWrite> writes)
     }
 
     for (std::size_t i = 0; i < writes.size(); ++i) {
-        std::size_t done = 0;
-        const int error = TryWriteAll(file.get(), writes[i].offset, writes[i].bytes, done);
-        if (error == 0)
+        const Written written = TryWriteAll(file.get(), writes[i].offset, writes[i].bytes);
+        if (written.error == 0)
             continue;
-        // Put back what made it, newest first; the bytes beyond `done` were never touched.
+        // Put back what made it, newest first; the bytes past what was done were never touched.
         std::string partly;
         for (std::size_t k = i + 1; k-- > 0;) {
-            const std::size_t count = k == i ? done : old[k].size();
-            std::size_t restored = 0;
-            const int again = TryWriteAll(file.get(), writes[k].offset,
-                std::span<const std::uint8_t>(old[k]).first(count), restored);
+            const std::size_t count = k == i ? written.done : old[k].size();
+            const auto back = std::span<const std::uint8_t>(old[k]).first(count);
+            const int again = TryWriteAll(file.get(), writes[k].offset, back).error;
             if (again != 0 && partly.empty())
                 partly = "offsets " + RangeText(writes[k]) + " may be partly written, and "
                     + "putting the old bytes back failed too: " + Reason(again) + ".";
         }
         ::fsync(file.get());
-        throw RomFileError("Cannot write to " + Quoted(path) + ": " + Reason(error) + ". "
+        throw RomFileError("Cannot write to " + Quoted(path) + ": " + Reason(written.error) + ". "
             + (partly.empty() ? std::string("The ROM image is unchanged.")
                               : "The ROM image is not as it was: " + partly));
     }
