@@ -40,9 +40,9 @@ IncomingBlocks ReadFolder(const std::string& folder)
     std::map<int, std::string> sources;
     std::vector<std::string> refusals;
     for (const QString& name : names) {
-        const std::string path = folder + "/" + QFile::encodeName(name).toStdString();
-        const std::optional<int> index
-            = SpriteIndexOfFileName(QFile::encodeName(name).toStdString());
+        const std::string fileName = QFile::encodeName(name).toStdString();
+        const std::string path = folder + "/" + fileName;
+        const std::optional<int> index = SpriteIndexOfFileName(fileName);
         if (!index) {
             refusals.push_back(Quoted(path)
                 + " is no sprite image of an entry (their names are "
@@ -89,10 +89,8 @@ void ImportSet(const std::string& rom, const IncomingBlocks& incoming, const std
         if (difference.bytes == 0)
             continue;
         changed.emplace_back(index, block);
-        const std::string label = Describe(index);
-        report += std::string(1, static_cast<char>(std::toupper(label[0]))) + label.substr(1)
-            + (dryRun ? ": would change " : ": ") + Counts(difference)
-            + (dryRun ? ".\n" : " changed.\n");
+        report += Capitalised(Describe(index)) + (dryRun ? ": would change " : ": ")
+            + Counts(difference) + (dryRun ? ".\n" : " changed.\n");
     }
     const std::string total = std::to_string(incoming.size());
     if (changed.empty()) {
@@ -135,8 +133,8 @@ void ImportOne(const CommandLine& line, std::ostream& out)
     const std::string name = source == kStandardStream ? "the image on standard input" : source;
     const std::string offset = std::to_string(OffsetOf(index));
     if (difference.bytes == 0) {
-        out << (source == kStandardStream ? "The image on standard input" : source) << " matches "
-            << Describe(index) << " already: nothing to change, the ROM image is not written.\n";
+        out << Capitalised(name) << " matches " << Describe(index)
+            << " already: nothing to change, the ROM image is not written.\n";
     } else if (line.dryRun) {
         out << "Importing " << name << " into " << Describe(index) << " would change "
             << Counts(difference) << "; nothing was written (dry run).\n";

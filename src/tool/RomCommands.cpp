@@ -31,13 +31,6 @@ std::string JsonText(const std::string& text)
     return quoted + "\"";
 }
 
-std::string Capitalised(std::string text)
-{
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    return text;
-}
-
 } // namespace
 
 void RunList(const CommandLine& line, std::ostream& out)

@@ -28,6 +28,13 @@ std::string Describe(int index)
     return "sprite " + std::to_string(index) + " (" + Label(index) + ")";
 }
 
+std::string Capitalised(std::string text)
+{
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
+}
+
 int ParseSpriteIndex(const std::string& text)
 {
     const bool digits = !text.empty() && text.size() <= 2

@@ -32,6 +32,8 @@ std::string Quoted(const std::string& text);
 std::string Label(int index);
 // "sprite 3 (Dr. Velloc)".
 std::string Describe(int index);
+// The text with its first letter in capitals, to start a sentence.
+std::string Capitalised(std::string text);
 
 // A sprite index given on the command line: 0 to 44, one or two digits; anything else is a
 // usage error.
