@@ -41,9 +41,7 @@ Look LookOf(int index)
     constexpr std::array<std::array<std::uint8_t, 2>, 3> kDress
         = {{{kCloth, kSkin}, {kSkin, kCloth}, {kCloth, kDark}}};
     const auto& dress = kDress[std::size_t(index / 15)];
-    const std::string_view label = SpriteLabel(index);
-    return {index % 5, (index / 5) % 3, dress[0], dress[1],
-        label.substr(0, label.find_last_not_of(' ') + 1) == "Morvane"};
+    return {index % 5, (index / 5) % 3, dress[0], dress[1], SpriteLabel(index) == "Morvane"};
 }
 
 void Paint(FramePixels& pixels, const Stroke& s)

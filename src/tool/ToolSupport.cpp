@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -19,8 +20,7 @@ std::string Quoted(const std::string& text)
 
 std::string Label(int index)
 {
-    const std::string_view label = SpriteLabel(index);
-    return std::string(label.substr(0, label.find_last_not_of(' ') + 1));
+    return std::string(SpriteLabel(index));
 }
 
 std::string Describe(int index)
@@ -30,8 +30,8 @@ std::string Describe(int index)
 
 std::string Capitalised(std::string text)
 {
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
     return text;
 }
 

@@ -28,7 +28,7 @@ inline constexpr std::int64_t kMaxRomImageBytes = std::int64_t {64} << 20;
 
 std::string Quoted(const std::string& text);
 
-// The label without the trailing spaces a catalogue label may be stored with.
+// The label the catalogue gives the entry.
 std::string Label(int index);
 // "sprite 3 (Dr. Velloc)".
 std::string Describe(int index);

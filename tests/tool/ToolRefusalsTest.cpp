@@ -161,12 +161,21 @@ void ToolRefusalsTest::refusals_data()
     // A mistake on the command line.
     usage("index 45", {"import", "@/rom.gb", "45", "@/good.png"}, "\"45\" is not a sprite index");
     usage("index x", {"import", "@/rom.gb", "x", "@/good.png"}, "\"x\" is not a sprite index");
-    usage("index -1", {"export", "@/rom.gb", "-1", "@/x.png"}, "\"-1\" is not a sprite index");
+    usage("index -10", {"export", "@/rom.gb", "-10", "@/x.png"}, "\"-10\" is not a sprite index");
     usage("unknown command", {"frobnicate"}, "unknown command \"frobnicate\"");
     usage("option before the command", {"--verbose", "list"}, "the command comes first");
     usage("unknown option", {"list", "--verbose"}, "unknown option --verbose");
-    usage("option of another command", {"export", "@/rom.gb", "3", "@/x.png", "--dry-run"},
+    usage("--all of another command", {"list", "--all"}, "the list command has no option --all");
+    usage("--sheet of another command", {"diff", "--sheet"},
+        "the diff command has no option --sheet");
+    usage("--dry-run of another command", {"export", "@/rom.gb", "3", "@/x.png", "--dry-run"},
         "the export command has no option --dry-run");
+    usage("--force of another command", {"import", "--force"},
+        "the import command has no option --force");
+    usage("--colours of another command", {"import", "--colours=greys"},
+        "the import command has no option --colours");
+    usage("--format of another command", {"export", "--format", "tsv"},
+        "the export command has no option --format");
     usage("unknown colour set", {"export", "--colours", "sepia", "@/rom.gb", "3", "@/x.png"},
         "not \"sepia\"");
     usage("unknown list format", {"list", "--format=xml"}, "not \"xml\"");
@@ -243,6 +252,9 @@ void ToolRefusalsTest::refusals_data()
         "@/planted/10-Old-Man.png", "it is a link");
     row("export --all into a file", {"export", "@/rom.gb", "--all", "@/notes.txt"}, 1,
         "@/notes.txt", "a file of that name is in the way");
+    row("export --all into a name too long, the folders above it made and removed again",
+        {"export", "@/rom.gb", "--all", "@/made/" + QString(300, QLatin1Char('x'))}, 1,
+        "@/made/xxx", "File name too long");
     row("export --all under a file", {"export", "@/rom.gb", "--all", "@/notes.txt/sprites"}, 1,
         "@/notes.txt\" is a file, not a folder", "Cannot create the folder");
     row("export under a file-size limit", {"export", "@/rom.gb", "3", "@/out.png"}, 1, "@/out.png",
@@ -263,6 +275,8 @@ void ToolRefusalsTest::refusals_data()
     // Patches: a new file each, never over the input, never for another image.
     usage("patch of an unknown format", {"patch", "@/rom.gb", "@/short.gb", "@/out.txt"},
         "must end in .ips or .bps");
+    usage("patch from standard input", {"patch", "@/rom.gb", "-", "@/out.bps"},
+        "a ROM image cannot be \"-\"");
     row("patch onto an existing file", {"patch", "@/rom.gb", "@/short.gb", "@/notes.txt.bps"}, 1,
         "@/notes.txt.bps", "already exists");
     row("IPS patch of images of different lengths",
