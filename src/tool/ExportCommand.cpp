@@ -5,6 +5,8 @@
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
 
+#include <unistd.h>
+
 namespace morvane {
 
 namespace {
@@ -20,6 +22,11 @@ void Deliver(
     const std::string& target, const QByteArray& png, const std::string& what, std::ostream& out)
 {
     if (target == kStandardStream) {
+        // An image is no text; on a terminal it would only garble the screen.
+        if (::isatty(STDOUT_FILENO))
+            throw ToolError("Cannot write " + what
+                + " to standard output: it is a terminal; "
+                  "send it to a file or a pipe instead.");
         out.write(png.constData(), png.size());
         return;
     }

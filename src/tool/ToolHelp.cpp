@@ -63,7 +63,7 @@ constexpr std::string_view kExportHelp
 Writes sprite INDEX (0 to 44, see "list") of the ROM image as a 16 x 96-pixel indexed PNG:
 the six 16 x 16 frames from top to bottom, each made of its four tiles top left, top right,
 bottom left, bottom right. The palette index of a pixel is its 2-bit value. OUT.png "-"
-writes the image to standard output.
+writes the image to standard output, which must then be a file or a pipe, not a terminal.
 
 With --all, writes all 45 sprites into DIR as NN-label.png (NN the two-digit index), creating
 DIR if it is missing. Every block is read and every file name checked before the first image

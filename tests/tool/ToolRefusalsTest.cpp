@@ -16,6 +16,9 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace morvane;
 using namespace morvane::test;
 
@@ -299,6 +302,8 @@ void ToolRefusalsTest::refusals_data()
     // Output that cannot be delivered is an error, not a success.
     row("list to a full disk", {"list"}, 1, "standard output", "No space left on device", false, 0,
         "/dev/full");
+    row("image to a terminal", {"export", "@/rom.gb", "3", "-"}, 1, "standard output",
+        "it is a terminal", false, 0, "@terminal");
     row("diff to a full disk", {"diff", "@/rom.gb", "@/short.gb"}, 2, "standard output",
         "No space left on device", false, 0, "/dev/full");
 }
@@ -332,9 +337,19 @@ void ToolRefusalsTest::refusals()
         setup.inChild = AsOrdinaryUserInChild();
     else if (sizeLimit > 0)
         setup.inChild = FileSizeLimitInChild(sizeLimit);
+    // A pseudo-terminal stands for the user's screen.
+    int terminal = -1;
+    if (stdoutTo == QStringLiteral("@terminal")) {
+        terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (terminal < 0 || ::grantpt(terminal) != 0 || ::unlockpt(terminal) != 0)
+            QSKIP("this system gives no pseudo-terminal");
+        stdoutTo = QString::fromLocal8Bit(::ptsname(terminal));
+    }
     setup.outputFile = stdoutTo;
     const ToolRun run = RunProgram(tool_, args, dir_.path(), setup);
 
+    if (terminal >= 0)
+        ::close(terminal);
     QCOMPARE(run.status, status);
     QVERIFY2(run.err.startsWith(QStringLiteral("morvane-sprite-tool: "))
             && run.err.endsWith(QLatin1Char('\n')) && run.err.count(QLatin1Char('\n')) == 1,
