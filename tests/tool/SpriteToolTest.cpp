@@ -489,7 +489,8 @@ void SpriteToolTest::diff_data()
     QByteArray edited = WithBlock(demo_, 12, 13);
     edited[OffsetOf(30) + 16 * 7 + 3] = char(~edited[OffsetOf(30) + 16 * 7 + 3]);
     edited.replace(0x200, 5, "\1\2\3\4\5");
-    QTest::newRow("two sprites and five bytes")
+    edited[0] = '\x55';
+    QTest::newRow("two sprites and six bytes, the first one among them")
         << edited << 1
         << QStringList {QStringLiteral("Sprite 12 (Boy): %1 of 24 tiles differ.").arg([] {
                             int tiles = 0;
@@ -501,7 +502,7 @@ void SpriteToolTest::diff_data()
                             return tiles;
                         }()),
                "Sprite 30 (Man): 1 of 24 tiles differs.",
-               "2 of 45 sprites differ; 5 bytes differ outside the sprite blocks."};
+               "2 of 45 sprites differ; 6 bytes differ outside the sprite blocks."};
     QTest::newRow("cut short before the last entries")
         << demo_.left(1043000) << 1
         << QStringList {"Sprite 39 (Morvane): lies beyond the end of @edited.",

@@ -120,6 +120,10 @@ void ToolRefusalsTest::initTestCase()
     QVERIFY(WriteWholeFile(Path("set-bad/05-x.png"), FiveColourPng()));
     QVERIFY(WriteWholeFile(Path("set-bad/06-x.png"), ReadWholeFile(Path("wide.png"))));
     QVERIFY(QDir().mkdir(Path("set-empty")));
+    // Names that only look numbered: a blank for the first digit, "png" without its dot.
+    QVERIFY(QDir().mkdir(Path("set-odd")));
+    QVERIFY(WriteWholeFile(Path("set-odd/ 3-x.png"), good));
+    QVERIFY(WriteWholeFile(Path("set-odd/05-x_png"), good));
 
     // Patches: one made for another image, one damaged, and a file that is no patch.
     const auto asBytes = [](const std::vector<std::uint8_t>& bytes) {
@@ -187,8 +191,13 @@ void ToolRefusalsTest::refusals_data()
     usage("nothing at all", {}, "no command given");
     usage("--all with --sheet", {"export", "@/rom.gb", "--all", "--sheet", "@/x"},
         "--all and --sheet cannot be given together");
-    usage("a ROM image from standard input", {"import", "-", "3", "@/good.png"},
+    for (const char* command : {"import", "export"})
+        usage(qPrintable(QStringLiteral("%1 with a ROM image from standard input").arg(command)),
+            {command, "-", "3", "@/good.png"}, "a ROM image cannot be \"-\"");
+    usage("diff of standard input", {"diff", "@/rom.gb", "-"}, "a ROM image cannot be \"-\"");
+    usage("apply to standard input", {"apply", "-", "@/for-other.bps", "@/out.gb"},
         "a ROM image cannot be \"-\"");
+    usage("info of standard input", {"info", "-"}, "a ROM image cannot be \"-\"");
     usage("export --all to standard output", {"export", "@/rom.gb", "--all", "-"},
         "which cannot be \"-\"");
 
@@ -269,7 +278,10 @@ void ToolRefusalsTest::refusals_data()
     row("import --all with two files for one entry", {"import", "@/rom.gb", "--all", "@/set-twice"},
         1, "@/set-twice/03-y.png", "are both for entry 3");
     row("import --all with two bad images", {"import", "@/rom.gb", "--all", "@/set-bad"}, 1,
-        "@/set-bad/05-x.png", "@/set-bad/06-x.png\" is 32 x 96 pixels");
+        "@/set-bad/05-x.png", "colours either; \"@/set-bad/06-x.png\" is 32 x 96 pixels");
+    row("import --all with names that only look numbered",
+        {"import", "@/rom.gb", "--all", "@/set-odd"}, 1, "@/set-odd/ 3-x.png",
+        "\"@/set-odd/05-x_png\" is no sprite image of an entry");
     row("import --all from an empty folder", {"import", "@/rom.gb", "--all", "@/set-empty"}, 1,
         "@/set-empty", "holds no sprite images");
     row("import --all from a missing folder", {"import", "@/rom.gb", "--all", "@/none"}, 1,
