@@ -146,7 +146,8 @@ PatchError Damaged(const std::string& what)
     return PatchError("the patch is damaged: " + what);
 }
 
-// Writes `length` bytes at `offset`, growing the image when a record reaches past its end.
+// Where a record writes its `length` bytes at `offset`; a record reaching past the end grows the
+// image, any gap before it zero.
 std::uint8_t* MakeRoom(std::vector<std::uint8_t>& image, std::size_t offset, std::size_t length)
 {
     if (offset + length > image.size())
