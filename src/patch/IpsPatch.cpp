@@ -146,8 +146,9 @@ PatchError Damaged(const std::string& what)
     return PatchError("the patch is damaged: " + what);
 }
 
-// Writes `length` bytes at `offset`, growing the image when a record reaches past its end.
-std::uint8_t* Reserve(std::vector<std::uint8_t>& image, std::size_t offset, std::size_t length)
+// Where a record writes its `length` bytes at `offset`; a record reaching past the end grows the
+// image, any gap before it zero.
+std::uint8_t* MakeRoom(std::vector<std::uint8_t>& image, std::size_t offset, std::size_t length)
 {
     if (offset + length > image.size())
         image.resize(offset + length);
@@ -226,13 +227,13 @@ std::vector<std::uint8_t> ApplyIpsPatch(
             if (count == 0)
                 throw Damaged("the run record at patch byte " + std::to_string(record)
                     + " repeats its byte zero times");
-            std::fill_n(Reserve(image, offset, count), count, patch[at + 2]);
+            std::fill_n(MakeRoom(image, offset, count), count, patch[at + 2]);
             at += 3;
         } else {
             if (patch.size() - at < length)
                 throw cutOff();
             std::copy_n(patch.begin() + static_cast<std::ptrdiff_t>(at), length,
-                Reserve(image, offset, length));
+                MakeRoom(image, offset, length));
             at += length;
         }
     }
