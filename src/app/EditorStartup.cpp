@@ -10,7 +10,7 @@
 
 namespace morvane {
 
-int RunEditor(const std::function<void(frmMain&)>& whenShown)
+int RunEditor(const std::function<void(frmMain&)>& whenShown, const char* romArgument)
 {
     QApplication::setApplicationName(kProgramTitle);
 
@@ -20,10 +20,10 @@ int RunEditor(const std::function<void(frmMain&)>& whenShown)
     frmMain window({dialogs, messages, help, QCoreApplication::applicationDirPath()});
     window.show();
 
-    // A ROM image named on the command line opens exactly as if chosen in File, Load Rom.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1)
-        window.OpenRom(arguments.at(1));
+    // A ROM image named on the command line opens exactly as if chosen in File, Load Rom. Its
+    // name goes on as given: Qt's argument list would lose bytes that are not UTF-8.
+    if (romArgument != nullptr)
+        window.OpenRom(QByteArray(romArgument));
     if (whenShown)
         whenShown(window);
     return QApplication::exec();

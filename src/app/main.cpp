@@ -5,5 +5,6 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    return morvane::RunEditor();
+    // QApplication has taken its own options out of argv; what is left is the editor's.
+    return morvane::RunEditor({}, argc > 1 ? argv[1] : nullptr);
 }

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QImageReader>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -236,13 +237,12 @@ void PngImportFuzzTest::cleanupTestCase()
 
 QString PngImportFuzzTest::AcceptedFault(const SpriteBlock& block) const
 {
-    const frmMain& w = *harness_->window;
-    if (w.State.SpriteBuf != block)
+    const EditorHarness& h = *harness_;
+    if (h.window->Document().SpriteBuf() != block)
         return QStringLiteral("the window holds another block than the library read");
     const QByteArray bytes(reinterpret_cast<const char*>(block.data()), 384);
     for (int t = 0; t < 24; ++t) {
-        const QString difference = CompareTileView(
-            w.picSprites[static_cast<std::size_t>(t)]->Image(), bytes.mid(16 * t, 16));
+        const QString difference = CompareTileView(h.View(t).Image(), bytes.mid(16 * t, 16));
         if (!difference.isEmpty())
             return QStringLiteral("tile view %1: %2").arg(t).arg(difference);
     }
@@ -329,7 +329,9 @@ QString PngImportFuzzTest::CheckPicture(
         const WindowSnapshot before = TakeSnapshot(*h.window);
         const std::size_t messages = h.messages.shown.size();
         const QString origin = QStringLiteral("The pasted image");
-        const bool imported = h.window->ImportSpriteImage(image, origin);
+        QApplication::clipboard()->setImage(image);
+        h.window->PasteSprite();
+        const bool imported = h.messages.shown.size() == messages;
         if (imported != block.has_value())
             return QStringLiteral("the window and the library disagree about the picture");
         return imported ? AcceptedFault(*block)
