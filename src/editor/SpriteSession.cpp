@@ -131,8 +131,8 @@ TileState SpriteSession::TileStateOf(int tile) const
 void SpriteSession::PaintPixel(int column, int row, PackedColor colour, std::string_view code)
 {
     QImage& image = pictures_[static_cast<std::size_t>(curTile_)];
-    // Before the first load there is no picture to paint into.
-    if (image.isNull())
+    // Before the first load there is no picture to paint into, and no pixel lies outside 0..7.
+    if (image.isNull() || column < 0 || column >= kTileSide || row < 0 || row >= kTileSide)
         return;
     if (!stroke_)
         stroke_ = Stroke {curTile_, TileStateOf(curTile_)};

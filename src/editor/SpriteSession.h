@@ -76,9 +76,9 @@ public:
 
     // Makes tile 0..23 the selected tile and unpacks its bits from SpriteBuf.
     void SelectTile(int tile);
-    // Paints pixel (column, row) of the selected tile: its picture block in `colour`, its bits
-    // from the shade `code`, and the row's two bytes in SpriteBuf rebuilt from the bit tables.
-    // The first pixel begins a stroke, which lasts until EndStroke and is one undo step.
+    // Paints pixel (column, row), each 0..7, of the selected tile: its picture block in `colour`,
+    // its bits from the shade `code`, and the row's two bytes in SpriteBuf rebuilt from the bit
+    // tables. The first pixel begins a stroke, which lasts until EndStroke and is one undo step.
     void PaintPixel(int column, int row, PackedColor colour, std::string_view code);
     void EndStroke();
     // Replaces the whole block (an imported or pasted image), drawn in `colours`, as one undo

@@ -24,8 +24,8 @@ void TilePicture::FillTilePixel(int column, int row, PackedColor color)
 
 void TilePicture::ClearToBackground()
 {
-    // The picture has no background of its own: the stretch draws over every pixel.
-    image_.fill(Qt::black);
+    // Nothing to clear: the picture has no background of its own, and the stretch draws over
+    // every pixel.
 }
 
 void TilePicture::SetPixel(int x, int y, PackedColor color)

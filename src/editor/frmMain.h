@@ -66,8 +66,6 @@ public:
     void CopySprite();
     void PasteSprite();
 
-    // The shared common dialog, created on first use.
-    clsMSDLG& SharedDialog();
     // The sprite being edited.
     const SpriteSession& Document() const { return document_; }
 
@@ -76,6 +74,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The shared common dialog, created on first use.
+    clsMSDLG& SharedDialog();
     void BuildShortcuts();
     void ConnectEvents();
     void ShowOpenedRom();

@@ -39,31 +39,16 @@ void PictureBox::SetOverlayVisible(int overlay, bool visible)
     update();
 }
 
-bool PictureBox::OverlayVisible(int overlay) const
-{
-    return overlays_.at(static_cast<std::size_t>(overlay)).visible;
-}
-
 void PictureBox::SetOverlayColor(int overlay, const QColor& color)
 {
     overlays_.at(static_cast<std::size_t>(overlay)).color = color;
     update();
 }
 
-QColor PictureBox::OverlayColor(int overlay) const
-{
-    return overlays_.at(static_cast<std::size_t>(overlay)).color;
-}
-
 void PictureBox::SetOverlayTop(int overlay, int top)
 {
     overlays_.at(static_cast<std::size_t>(overlay)).rect.moveTop(top);
     update();
-}
-
-int PictureBox::OverlayTop(int overlay) const
-{
-    return overlays_.at(static_cast<std::size_t>(overlay)).rect.top();
 }
 
 void PictureBox::PaintOverlays(QPainter& painter) const

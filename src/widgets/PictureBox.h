@@ -31,11 +31,8 @@ public:
     int AddLine(QRect pixels, const QColor& color);
     int AddOutline(QRect rect, const QColor& color);
     void SetOverlayVisible(int overlay, bool visible);
-    bool OverlayVisible(int overlay) const;
     void SetOverlayColor(int overlay, const QColor& color);
-    QColor OverlayColor(int overlay) const;
     void SetOverlayTop(int overlay, int top);
-    int OverlayTop(int overlay) const;
     // The screen as the user sees it: the image with the visible overlays over it.
     QImage Rendered() const;
 

@@ -41,10 +41,9 @@ PictureBox& EditorHarness::Grid() const
     return Find<PictureBox>(QStringLiteral("picEdit"));
 }
 
-int EditorHarness::MarkerTop(int tile) const
+bool EditorHarness::MarkerShown(int tile) const
 {
-    // The marker is the only overlay of a tile view.
-    return View(tile).OverlayTop(0);
+    return View(tile).Rendered() != View(tile).Image();
 }
 
 QColor DefaultColour(int value)

@@ -40,8 +40,9 @@ struct EditorHarness {
     }
     PictureBox& View(int tile) const;
     PictureBox& Grid() const;
-    // The top of tile view t's marker: 0 frames the view, 100 hides it below.
-    int MarkerTop(int tile) const;
+    // Whether tile view t shows its marker: the view's only overlay, seen only when it frames
+    // the view.
+    bool MarkerShown(int tile) const;
 
     QTemporaryDir programFolder;
     ScriptedDialogBackend dialogs;

@@ -63,6 +63,8 @@ void MainWindowTest::framesAndControlsSitWhereTheLayoutPutsThem_data()
     QTest::newRow("chkGRID") << "chkGRID" << QRect(88, 104, 65, 25) << "Gridlines";
     QTest::newRow("Color(4)") << "Color(4)" << QRect(24, 24, 33, 27) << "";
     QTest::newRow("Color(0)") << "Color(0)" << QRect(80, 24, 33, 27) << "";
+    QTest::newRow("Color(1)") << "Color(1)" << QRect(112, 24, 33, 27) << "";
+    QTest::newRow("Color(2)") << "Color(2)" << QRect(144, 24, 33, 27) << "";
     QTest::newRow("Color(3)") << "Color(3)" << QRect(176, 24, 33, 27) << "";
     QTest::newRow("Label1(1)") << "Label1(1)" << QRect(8, 64, 10, 14) << "R:";
     QTest::newRow("Label1(2)") << "Label1(2)" << QRect(8, 88, 11, 14) << "G:";
@@ -103,7 +105,7 @@ void MainWindowTest::tileViewsFormSixFramesOfFourTiles()
     }
     // Every marker waits out of sight below its view.
     for (int t = 0; t < 24; ++t)
-        QCOMPARE(h.MarkerTop(t), 100);
+        QVERIFY(!h.MarkerShown(t));
 }
 
 void MainWindowTest::onlyFileLoadQuitOptionsHelpAndGridlinesTakeInputAtStart()
@@ -130,7 +132,7 @@ void MainWindowTest::onlyFileLoadQuitOptionsHelpAndGridlinesTakeInputAtStart()
     QTest::mouseClick(&h.View(3), Qt::LeftButton);
     QTest::mousePress(&h.Grid(), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(&h.Grid(), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(h.MarkerTop(3), 100);
+    QVERIFY(!h.MarkerShown(3));
     QCOMPARE(h.Grid().Image(), grid);
     QVERIFY(w.Document().SpriteBuf() == SpriteBlock {});
     QVERIFY(h.messages.shown.empty());
@@ -198,17 +200,20 @@ void MainWindowTest::gridlinesCheckBoxShowsAndHidesTheFourteenLinesBeforeARom()
         const QImage screen = grid.Rendered();
         int shown = 0;
         for (int i = 1; i <= 7; ++i) {
-            shown += screen.pixelColor(16 * i, 3) == QColor(Qt::white) ? 1 : 0;
-            shown += screen.pixelColor(3, 16 * i) == QColor(Qt::white) ? 1 : 0;
+            // Each line runs the whole side of the grid, from pixel 0 to pixel 127.
+            for (int along : {0, 127}) {
+                shown += screen.pixelColor(16 * i, along) == QColor(Qt::white) ? 1 : 0;
+                shown += screen.pixelColor(along, 16 * i) == QColor(Qt::white) ? 1 : 0;
+            }
         }
         return shown;
     };
-    QCOMPARE(linesShown(), 14);
+    QCOMPARE(linesShown(), 28);
     check.click();
     QCOMPARE(linesShown(), 0);
     QCOMPARE(grid.Image(), blank);
     check.click();
-    QCOMPARE(linesShown(), 14);
+    QCOMPARE(linesShown(), 28);
     // The lines are overlays: the grid's own image never holds them.
     QCOMPARE(grid.Image(), blank);
 }

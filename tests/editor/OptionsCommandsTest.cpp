@@ -31,16 +31,12 @@ bool AllGridLines(const EditorHarness& h, const QColor& colour)
     return true;
 }
 
-// Whether all 24 markers are drawn in `colour` when they frame their view.
+// Whether all 24 markers are drawn in `colour` when their tile is selected.
 bool AllMarkers(const EditorHarness& h, const QColor& colour)
 {
     for (int t = 0; t < 24; ++t) {
-        PictureBox& view = h.View(t);
-        const int top = view.OverlayTop(0);
-        view.SetOverlayTop(0, 0);
-        const QColor shown = view.Rendered().pixelColor(31, 31);
-        view.SetOverlayTop(0, top);
-        if (shown != colour)
+        h.window->picSprites_Click(t);
+        if (h.View(t).Rendered().pixelColor(31, 31) != colour)
             return false;
     }
     return true;
@@ -79,7 +75,7 @@ void OptionsCommandsTest::colourCommandsWorkBeforeAnyRom()
     QCOMPARE(h.dialogs.ColorRequests().size(), 2);
     QCOMPARE(h.dialogs.ColorRequests().at(1).owner, &w);
     QCOMPARE(h.dialogs.ColorRequests().at(1).flags, 0u);
-    QCOMPARE(w.SharedDialog().RGBResult(), PackRgb(0, 0, 255));
+    QCOMPARE(h.dialogs.ColorRequests().at(1).initial, PackRgb(0, 255, 0));
 
     // Hidden lines are recoloured too and show the new colour when shown again.
     h.Find<QCheckBox>(QStringLiteral("chkGRID")).setChecked(false);

@@ -82,6 +82,8 @@ void PixelEditorTest::pressPaintsGridViewAndRowBytes_data()
         << QByteArray("\xFF\xFF", 2) << 2 << QPointF(40, 3) << 0 << QByteArray("\xDF\xFF", 2);
     QTest::newRow("code 00 clears one pixel")
         << QByteArray("\xFF\x00", 2) << 0 << QPointF(127, 0.5) << 0 << QByteArray("\xFE\x00", 2);
+    QTest::newRow("a press reported past the edge paints the edge cell")
+        << QByteArray(2, '\0') << 1 << QPointF(200, 300) << 14 << QByteArray("\x01\x00", 2);
 }
 
 void PixelEditorTest::pressPaintsGridViewAndRowBytes()
@@ -101,8 +103,8 @@ void PixelEditorTest::pressPaintsGridViewAndRowBytes()
     QByteArray painted = block;
     painted.replace(byte, 2, expect);
     QCOMPARE(h_->SpriteBuf(), painted);
-    const int column = static_cast<int>(at.x()) / 16;
-    const int rowIndex = static_cast<int>(at.y()) / 16;
+    const int column = std::min(static_cast<int>(at.x()) / 16, 7);
+    const int rowIndex = std::min(static_cast<int>(at.y()) / 16, 7);
     QVERIFY(CellIs(h_->Grid().Image(), column, rowIndex, DefaultColour(colour)));
     QVERIFY(CompareTileView(h_->View(0).Image(), painted.left(16)).isEmpty());
     // Nothing reaches the file before Save.
@@ -208,7 +210,7 @@ void PixelEditorTest::tileClickFramesThatViewAndUnpacksItsBits()
 
     QCOMPARE(w.Document().CurTile(), 5);
     for (int t = 0; t < 24; ++t)
-        QCOMPARE(h_->MarkerTop(t), t == 5 ? 0 : 100);
+        QCOMPARE(h_->MarkerShown(t), t == 5);
     // On screen the view is framed in red; its image holds no marker.
     QCOMPARE(h_->View(5).Rendered().pixelColor(0, 16), QColor(Qt::red));
     QCOMPARE(h_->View(5).Rendered().pixelColor(31, 31), QColor(Qt::red));
