@@ -33,7 +33,7 @@ private slots:
     void flagsLoseOptionsTheDialogsCannotTake();
     void filterSeparatorsBecomeNuls_data();
     void filterSeparatorsBecomeNuls();
-    void emptyInitDirOpensInProgramFolder();
+    void freshDialogOpensInProgramFolderAndLetsTheDialogChoose();
     void cancelledOpenKeepsLastConfirmedPath();
     void longPathOpensTwice();
     void colorKeepsLastConfirmedColour();
@@ -143,7 +143,7 @@ void clsMSDLGTest::filterSeparatorsBecomeNuls()
     QCOMPARE(backend.SaveRequests().at(0).nameFilters, nameFilters);
 }
 
-void clsMSDLGTest::emptyInitDirOpensInProgramFolder()
+void clsMSDLGTest::freshDialogOpensInProgramFolderAndLetsTheDialogChoose()
 {
     ScriptedDialogBackend backend;
     clsMSDLG dialog(backend, kProgramFolder);
@@ -156,6 +156,11 @@ void clsMSDLGTest::emptyInitDirOpensInProgramFolder()
     QCOMPARE(backend.OpenRequests().first().initialFolder, kProgramFolder);
     QCOMPARE(backend.SaveRequests().first().initialFolder, kProgramFolder);
     QCOMPARE(dialog.InitDir(), QString());
+    // No filter is chosen in advance, and the dialog gets no file, title or suffix of ours.
+    const FileDialogRequest& request = backend.OpenRequests().first();
+    QCOMPARE(request.filterIndex, 0);
+    QVERIFY(request.fileName.isEmpty() && request.title.isEmpty());
+    QVERIFY(request.defaultSuffix.isEmpty());
 }
 
 void clsMSDLGTest::cancelledOpenKeepsLastConfirmedPath()
