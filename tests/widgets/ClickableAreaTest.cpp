@@ -1,5 +1,7 @@
-// The click shared by the tile views and the swatches: a whole left click inside, or a key.
+// The click shared by the tile views and the swatches: a whole left click inside, or a key; and
+// the focus frame a swatch shows keyboard users.
 #include "widgets/ClickableArea.h"
+#include "widgets/ColorSwatch.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -12,6 +14,8 @@ class ClickableAreaTest : public QObject {
 private slots:
     void clicks_data();
     void clicks();
+    void focusedSwatchIsFramed_data();
+    void focusedSwatchIsFramed();
 };
 
 void ClickableAreaTest::clicks_data()
@@ -56,6 +60,42 @@ void ClickableAreaTest::clicks()
             QTest::keySequence(&area, QKeySequence(step));
     }
     QCOMPARE(clicked.count(), clicks);
+}
+
+void ClickableAreaTest::focusedSwatchIsFramed_data()
+{
+    QTest::addColumn<QColor>("fill");
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<QColor>("frame"); // the colour of the dotted frame just inside the edge
+    QTest::newRow("light swatch, focused") << QColor(200, 220, 90) << true << QColor(Qt::black);
+    QTest::newRow("dark swatch, focused") << QColor(0, 0, 120) << true << QColor(Qt::white);
+    QTest::newRow("not focused: no frame") << QColor(0, 0, 120) << false << QColor(0, 0, 120);
+}
+
+void ClickableAreaTest::focusedSwatchIsFramed()
+{
+    QFETCH(QColor, fill);
+    QFETCH(bool, focused);
+    QFETCH(QColor, frame);
+    QWidget window;
+    new ColorSwatch(&window); // first in the focus chain, to hold the focus otherwise
+    auto* swatch = new ColorSwatch(&window);
+    swatch->setGeometry(40, 0, 33, 27);
+    swatch->SetFillColor(fill);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    if (focused)
+        swatch->setFocus();
+    QTRY_COMPARE(swatch->hasFocus(), focused);
+    const QImage shown = swatch->grab().toImage();
+    int framed = 0;
+    for (int x = 0; x < shown.width(); ++x)
+        framed += shown.pixelColor(x, 1) == frame ? 1 : 0;
+    // Dotted: about every other pixel of the row, or the whole row where there is no frame.
+    QVERIFY2(focused ? framed >= 8 && framed <= 20 : framed == shown.width(),
+        qPrintable(QString::number(framed)));
+    QCOMPARE(shown.pixelColor(5, 5), fill);
 }
 
 QTEST_MAIN(ClickableAreaTest)

@@ -1,4 +1,4 @@
-// The block copies between picture images and the picture box's image and overlays.
+// The block copies between picture images, and the picture box's image and overlays on screen.
 #include "widgets/ImageBlit.h"
 #include "widgets/PictureBox.h"
 
@@ -8,15 +8,26 @@ using namespace morvane;
 
 namespace {
 
-// Every pixel a different colour, so a copy from the wrong place shows.
+// Every pixel a different colour, none of them black, so a copy from the wrong place shows.
 QImage Numbered(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb(x, y, (x * 7 + y * 13) & 0xFF));
+            image.setPixel(x, y, qRgb(x, y, (x * 7 + y * 13 + 1) & 0xFF));
     return image;
 }
+
+// Counts the paint events of the widget it watches.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -29,6 +40,8 @@ private slots:
     void stretchWithinOneImageReadsTheSourceFirst();
     void bitBltCopiesAndClips();
     void pictureBoxImageFitsBeforeShowAndOverlaysStayOut();
+    void pictureBoxShowsEveryChangeOnScreen_data();
+    void pictureBoxShowsEveryChangeOnScreen();
 };
 
 void ImageBlitTest::stretchReplicatesOrSamplesExactly_data()
@@ -50,6 +63,8 @@ void ImageBlitTest::stretchReplicatesOrSamplesExactly_data()
         << QList<QPoint> {{0, 0}, {4, 0}, {28, 12}, {124, 124}};
     QTest::newRow("same size") << 16 << 16 << QList<QPoint> {{0, 0}, {9, 15}, {15, 15}}
                                << QList<QPoint> {{0, 0}, {9, 15}, {15, 15}};
+    QTest::newRow("down to one pixel")
+        << 4 << 1 << QList<QPoint> {{0, 0}} << QList<QPoint> {{0, 0}};
 }
 
 void ImageBlitTest::stretchReplicatesOrSamplesExactly()
@@ -120,6 +135,45 @@ void ImageBlitTest::pictureBoxImageFitsBeforeShowAndOverlaysStayOut()
     QCOMPARE(box.Image().pixelColor(0, 0), QColor(Qt::green));
     box.SetOverlayVisible(marker, false);
     QCOMPARE(box.Rendered(), box.Image());
+    // An outline is one pixel wide on every side, also where the box has room beyond it.
+    box.setGeometry(0, 0, 40, 40);
+    box.SetOverlayVisible(marker, true);
+    QVERIFY(box.Rendered().pixelColor(10, 32) != QColor(Qt::red));
+    QVERIFY(box.Rendered().pixelColor(32, 10) != QColor(Qt::red));
+}
+
+void ImageBlitTest::pictureBoxShowsEveryChangeOnScreen_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("refresh") << "refresh";
+    QTest::newRow("an overlay hidden") << "hide";
+    QTest::newRow("an overlay recoloured") << "colour";
+    QTest::newRow("an overlay moved") << "move";
+}
+
+void ImageBlitTest::pictureBoxShowsEveryChangeOnScreen()
+{
+    QFETCH(QString, change);
+    PictureBox box;
+    box.setGeometry(0, 0, 32, 32);
+    box.Image().fill(Qt::green);
+    const int line = box.AddLine(QRect(0, 8, 32, 1), Qt::red);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    PaintCounter paints;
+    box.installEventFilter(&paints);
+    box.Image().fill(Qt::blue); // drawn into the image, not yet shown
+    if (change == "hide")
+        box.SetOverlayVisible(line, false);
+    else if (change == "colour")
+        box.SetOverlayColor(line, Qt::yellow);
+    else if (change == "move")
+        box.SetOverlayTop(line, 20);
+    else
+        box.Refresh();
+    // The box is painted again, and paints the image with its overlays over it.
+    QTRY_VERIFY(paints.count > 0);
+    QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_RGB32), box.Rendered());
 }
 
 QTEST_MAIN(ImageBlitTest)
