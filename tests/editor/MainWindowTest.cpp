@@ -119,6 +119,13 @@ void MainWindowTest::onlyFileLoadQuitOptionsHelpAndGridlinesTakeInputAtStart()
     QVERIFY(enabled("Frame3"));
     QVERIFY(enabled("chkGRID"));
     QVERIFY(h.Find<QCheckBox>(QStringLiteral("chkGRID")).isChecked());
+    // The list selects nothing yet, and the sliders stand at 0 of 0..255.
+    QCOMPARE(h.Find<QComboBox>(QStringLiteral("cboSprite")).currentIndex(), -1);
+    for (const char* name : {"hRED", "hGREEN", "hBLUE"}) {
+        const QScrollBar& slider = h.Find<QScrollBar>(name);
+        QCOMPARE(slider.value(), 0);
+        QCOMPARE(slider.maximum(), 255);
+    }
     for (const char* item : {"mnuFileSave", "mnuOptionsTest"})
         QVERIFY2(!h.Find<QAction>(item).isEnabled(), item);
     for (const char* item : {"mnuFileLoad", "mnuFileQuit", "mnuOptionsGrid", "mnuOptionsSprites",

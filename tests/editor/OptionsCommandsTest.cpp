@@ -124,6 +124,9 @@ void OptionsCommandsTest::previewShowsUnsavedPaintAndReturnsWhenClosed()
         QVERIFY(preview != nullptr);
         sawPreview = true;
         topLeftOfFrameOne = preview->picSprite[1]->Image().copy(0, 0, 32, 32);
+        // The first opening of a run starts on the poses' second frames.
+        preview->tmrSprite_Timer();
+        QCOMPARE(preview->picSpriteM[0]->Image(), preview->picSprite[1]->Image());
         preview->Command1->click();
     });
     h.Find<QAction>(QStringLiteral("mnuOptionsTest")).trigger();
