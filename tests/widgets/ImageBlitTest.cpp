@@ -65,6 +65,8 @@ void ImageBlitTest::stretchReplicatesOrSamplesExactly_data()
                                << QList<QPoint> {{0, 0}, {9, 15}, {15, 15}};
     QTest::newRow("down to one pixel")
         << 4 << 1 << QList<QPoint> {{0, 0}} << QList<QPoint> {{0, 0}};
+    QTest::newRow("up from one pixel")
+        << 1 << 4 << QList<QPoint> {{0, 0}, {3, 3}} << QList<QPoint> {{0, 0}, {0, 0}};
 }
 
 void ImageBlitTest::stretchReplicatesOrSamplesExactly()
@@ -137,6 +139,9 @@ void ImageBlitTest::pictureBoxImageFitsBeforeShowAndOverlaysStayOut()
     QCOMPARE(box.Rendered(), box.Image());
     // An outline is one pixel wide on every side, also where the box has room beyond it.
     box.setGeometry(0, 0, 40, 40);
+    QCOMPARE(box.Image().pixelColor(0, 0), QColor(Qt::green)); // what was drawn stays put
+    QCOMPARE(box.Image().pixelColor(31, 31), QColor(Qt::green));
+    QCOMPARE(box.Image().pixelColor(39, 39), box.palette().color(QPalette::Button));
     box.SetOverlayVisible(marker, true);
     QVERIFY(box.Rendered().pixelColor(10, 32) != QColor(Qt::red));
     QVERIFY(box.Rendered().pixelColor(32, 10) != QColor(Qt::red));
