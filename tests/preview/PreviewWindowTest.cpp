@@ -107,6 +107,8 @@ void PreviewWindowTest::layout()
     frmTest preview(nullptr, phase);
     QWidget* widget = control(preview);
     QCOMPARE(widget->parentWidget(), &preview);
+    // Found by its design name, as a user names it.
+    QCOMPARE(preview.findChild<QWidget*>(QLatin1String(QTest::currentDataTag())), widget);
     QCOMPARE(widget->geometry(), geometry);
     // The picture boxes are drawn into before the window is ever shown.
     if (auto* box = qobject_cast<PictureBox*>(widget))
