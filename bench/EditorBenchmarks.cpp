@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -37,12 +38,21 @@ public:
               dialogs_, messages_, help_, QCoreApplication::applicationDirPath()}))
     {
         window_->show();
-        if (!window_->OpenRom(romPath))
+        if (!window_->OpenRom(QFile::encodeName(romPath)))
             Fail("opening the ROM image");
         Settle();
     }
 
     frmMain& Window() { return *window_; }
+
+    // A control of the window by its design name.
+    template <typename Control> Control* Find(const QString& name) const
+    {
+        auto* control = window_->findChild<Control*>(name);
+        if (control == nullptr)
+            throw std::runtime_error("the window has no control " + name.toStdString());
+        return control;
+    }
 
     // Lets the window repaint what the last run changed.
     static void Settle() { QCoreApplication::processEvents(); }
@@ -106,9 +116,9 @@ Measurement MeasureLoadSprite(const QString& romPath, int runs)
 {
     OpenedWindow opened(romPath);
     frmMain& window = opened.Window();
-    const std::string path = romPath.toStdString();
-    const auto offset
-        = SpriteOffsetValue(static_cast<std::int16_t>(window.cboSprite->currentIndex()));
+    const std::string path = QFile::encodeName(romPath).toStdString();
+    const auto offset = SpriteOffsetValue(static_cast<std::int16_t>(
+        opened.Find<QComboBox>(QStringLiteral("cboSprite"))->currentIndex()));
     if (!offset)
         throw std::runtime_error("no sprite is selected after opening the ROM image");
 
@@ -144,7 +154,7 @@ std::vector<Measurement> MeasurePaintCell(const QString& romPath, int runs)
 {
     OpenedWindow opened(romPath);
     frmMain& window = opened.Window();
-    PictureBox* grid = window.picEdit;
+    PictureBox* grid = opened.Find<PictureBox>(QStringLiteral("picEdit"));
 
     std::vector<double> presses;
     std::vector<double> releases;
@@ -159,14 +169,14 @@ std::vector<Measurement> MeasurePaintCell(const QString& romPath, int runs)
         const QPointF at(
             (cell % 8) * kCellSide + kCellSide / 2, (cell / 8) * kCellSide + kCellSide / 2);
         const QPointF global = grid->mapToGlobal(at);
-        const SpriteBlock before = window.State.SpriteBuf;
+        const SpriteBlock before = window.Document().SpriteBuf();
 
         const double press = MicrosecondsOf([&] {
             QMouseEvent event(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
                 Qt::NoModifier);
             QCoreApplication::sendEvent(grid, &event);
         });
-        const bool changed = window.State.SpriteBuf != before;
+        const bool changed = window.Document().SpriteBuf() != before;
         const double release = MicrosecondsOf([&] {
             QMouseEvent event(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
                 Qt::NoModifier);
@@ -206,13 +216,17 @@ Measurement MeasureComposePreview(const QString& romPath, int runs)
 {
     OpenedWindow opened(romPath);
     frmMain& window = opened.Window();
+    std::array<PictureBox*, kTilesPerSprite> views {};
+    for (std::size_t t = 0; t < views.size(); ++t)
+        views[t] = opened.Find<PictureBox>(QStringLiteral("picSprites(%1)").arg(t));
+    std::uint8_t framePhase = 0;
 
     std::vector<double> samples;
     for (int i = -WarmUpRuns(runs); i < runs; ++i) {
         std::unique_ptr<frmTest> preview;
         const double elapsed = MicrosecondsOf([&] {
-            preview = std::make_unique<frmTest>(&window, window.State.FramePhase);
-            ComposePreviewFrames(window.picSprites, preview->picSprite);
+            preview = std::make_unique<frmTest>(&window, framePhase);
+            ComposePreviewFrames(views, preview->picSprite);
         });
         preview.reset();
         OpenedWindow::Settle();

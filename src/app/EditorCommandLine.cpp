@@ -48,10 +48,13 @@ EditorCommand Refused(const QString& error)
 EditorCommand ParseEditorCommandLine(const QStringList& arguments)
 {
     QStringList files;
+    qsizetype firstFile = -1;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (optionsEnded || !argument.startsWith(QLatin1Char('-'))) {
+            if (files.isEmpty())
+                firstFile = i;
             files << argument;
             continue;
         }
@@ -91,6 +94,7 @@ EditorCommand ParseEditorCommandLine(const QStringList& arguments)
     EditorCommand command;
     if (!files.isEmpty()) {
         command.romPath = files.takeFirst();
+        command.romArgument = firstFile;
         command.ignoredFiles = files;
     }
     return command;

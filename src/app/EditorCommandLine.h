@@ -12,6 +12,9 @@ struct EditorCommand {
 
     Action action = Action::Run;
     QString romPath; // the ROM image to open at start; empty for none
+    // Where romPath stands in the arguments (-1 for none), so the caller can take its bytes as
+    // given: a name that is not valid in the locale's encoding must still open.
+    qsizetype romArgument = -1;
     QStringList ignoredFiles; // further file names: the editor opens one ROM image at a time
     QString error; // why the command line is refused
 };

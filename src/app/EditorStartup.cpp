@@ -8,10 +8,11 @@
 #include "editor/frmMain.h"
 
 #include <QApplication>
+#include <QFile>
 
 namespace morvane {
 
-int RunEditor(const QString& romPath, const std::function<void(frmMain&)>& whenShown)
+int RunEditor(const QByteArray& romPath, const std::function<void(frmMain&)>& whenShown)
 {
     QApplication::setApplicationName(kProgramTitle);
 
@@ -31,7 +32,8 @@ int RunEditor(const QString& romPath, const std::function<void(frmMain&)>& whenS
 int RunEditor(const std::function<void(frmMain&)>& whenShown)
 {
     return RunEditor(
-        ParseEditorCommandLine(QCoreApplication::arguments().mid(1)).romPath, whenShown);
+        QFile::encodeName(ParseEditorCommandLine(QCoreApplication::arguments().mid(1)).romPath),
+        whenShown);
 }
 
 } // namespace morvane

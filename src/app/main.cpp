@@ -62,6 +62,10 @@ int main(int argc, char* argv[])
                      .arg(command.ignoredFiles.join(QStringLiteral("\", \""))));
     }
 
+    // The ROM image's name goes on as given, before QApplication rearranges argv: the locale's
+    // decoding would lose bytes that are not valid in it.
+    const QByteArray romPath
+        = command.romArgument >= 0 ? QByteArray(argv[command.romArgument + 1]) : QByteArray();
     QApplication application(argc, argv);
-    return morvane::RunEditor(command.romPath);
+    return morvane::RunEditor(romPath);
 }

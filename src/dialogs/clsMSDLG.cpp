@@ -2,7 +2,6 @@
 
 #include "DialogFilter.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -65,7 +64,6 @@ void clsMSDLG::SetAction(std::int32_t action)
 
 void clsMSDLG::PrepareFileDialog()
 {
-    record_.lStructSize = kOpenFileRecordSize;
     record_.hwndOwner = owner_;
     record_.Flags = static_cast<std::uint32_t>(flags_) & ~kHookAndTemplateFlags;
     record_.lpstrDefExt = RecordText(defaultExt_);
@@ -79,7 +77,6 @@ void clsMSDLG::PrepareFileDialog()
     record_.lpstrFilter = RecordText(filter_).replace('|', '\0') + QByteArray(2, '\0');
     record_.nFilterIndex = static_cast<std::uint32_t>(filterIndex_);
     record_.lpstrTitle = RecordText(dialogTitle_);
-    record_.hInstance = QCoreApplication::instance();
 }
 
 FileDialogRequest clsMSDLG::RequestFromRecord() const
@@ -107,33 +104,31 @@ void clsMSDLG::TakeFileAnswer(const QString& path)
     confirmed_ = true;
 }
 
-void clsMSDLG::ShowOpen()
+bool clsMSDLG::ShowFileDialog(FileDialog kind)
 {
     errorNumber_ = 0;
     confirmed_ = false;
     PrepareFileDialog();
-    const std::optional<QString> path = backend_.GetOpenFileName(RequestFromRecord());
-    if (path) {
+    const FileDialogRequest request = RequestFromRecord();
+    const std::optional<QString> path = kind == FileDialog::Open
+        ? backend_.GetOpenFileName(request)
+        : backend_.GetSaveFileName(request);
+    if (path)
         TakeFileAnswer(*path);
-        return;
-    }
+    return path.has_value();
+}
+
+void clsMSDLG::ShowOpen()
+{
     // Load Rom reads the error number rather than catching, so a cancelled Open is reported
     // through it and not by an exception.
-    if (cancelError_)
+    if (!ShowFileDialog(FileDialog::Open) && cancelError_)
         errorNumber_ = 1;
 }
 
 void clsMSDLG::ShowSave()
 {
-    errorNumber_ = 0;
-    confirmed_ = false;
-    PrepareFileDialog();
-    const std::optional<QString> path = backend_.GetSaveFileName(RequestFromRecord());
-    if (path) {
-        TakeFileAnswer(*path);
-        return;
-    }
-    if (cancelError_)
+    if (!ShowFileDialog(FileDialog::Save) && cancelError_)
         throw DialogCancelled();
 }
 

@@ -64,10 +64,11 @@ public:
     // to leave everything as it was on Cancel.
     bool Confirmed() const { return confirmed_; }
 
-    // The record the last file dialog was prepared with.
-    const OpenFileRecord& Record() const { return record_; }
-
 private:
+    enum class FileDialog { Open, Save };
+    // Runs the Open or Save As dialog from a freshly prepared record; returns whether the user
+    // confirmed a file, which FileName and FileTitle then hold.
+    bool ShowFileDialog(FileDialog kind);
     void PrepareFileDialog();
     FileDialogRequest RequestFromRecord() const;
     void TakeFileAnswer(const QString& path);

@@ -2,7 +2,6 @@
 
 #include "AboutText.h"
 #include "AppIcon.h"
-#include "frmMain.h"
 #include "sprite/FrameLayout.h"
 #include "sprite/SpriteCatalogue.h"
 #include "widgets/ColorSwatch.h"
@@ -15,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -49,7 +49,7 @@ QPoint TileViewPosition(int t)
         24 + 64 * FrameRowInSheet(frame) + 32 * TileRowInFrame(t)};
 }
 
-void BuildViewer(frmMain& w)
+void BuildViewer(MainWindowControls& w)
 {
     for (int t = 0; t < 24; ++t) {
         auto* view = new PictureBox(w.Frame1);
@@ -61,7 +61,7 @@ void BuildViewer(frmMain& w)
     }
 }
 
-void BuildEditor(frmMain& w)
+void BuildEditor(MainWindowControls& w)
 {
     w.picEdit = Place(new PictureBox(w.Frame2), QRect(16, 24, 128, 128));
     w.picEdit->setFocusPolicy(Qt::StrongFocus);
@@ -73,7 +73,7 @@ void BuildEditor(frmMain& w)
     }
 }
 
-void BuildLoader(frmMain& w)
+void BuildLoader(MainWindowControls& w)
 {
     w.Label1[0] = Place(new QLabel(QStringLiteral("Sprite:"), w.Frame3), QRect(8, 24, 33, 17));
     w.cboSprite = Place(new QComboBox(w.Frame3), QRect(48, 24, 97, 22));
@@ -95,7 +95,7 @@ void BuildLoader(frmMain& w)
         control->setEnabled(false);
 }
 
-void BuildPalette(frmMain& w)
+void BuildPalette(MainWindowControls& w)
 {
     const std::array<QRect, 5> swatches = {QRect(80, 24, 33, 27), QRect(112, 24, 33, 27),
         QRect(144, 24, 33, 27), QRect(176, 24, 33, 27), QRect(24, 24, 33, 27)};
@@ -126,9 +126,9 @@ QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortc
     return item;
 }
 
-void BuildMenus(frmMain& w)
+void BuildMenus(QMainWindow& window, MainWindowControls& w)
 {
-    QMenu* file = w.menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = window.menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
     w.mnuFileLoad = AddItem(file, QStringLiteral("&Load Rom"), QKeySequence(Qt::CTRL | Qt::Key_L));
     w.mnuFileSave
@@ -136,7 +136,7 @@ void BuildMenus(frmMain& w)
     file->addSeparator();
     w.mnuFileQuit = AddItem(file, QStringLiteral("&Quit"));
 
-    QMenu* options = w.menuBar()->addMenu(QStringLiteral("&Options"));
+    QMenu* options = window.menuBar()->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("mnuOptions"));
     w.mnuOptionsTest = AddItem(options, QStringLiteral("&Test Sprite "), QKeySequence(Qt::Key_F5));
     options->addSeparator();
@@ -145,7 +145,7 @@ void BuildMenus(frmMain& w)
     w.mnuOptionsSprites
         = AddItem(options, QStringLiteral("&Sprites p. color"), QKeySequence(Qt::Key_F7));
 
-    QMenu* help = w.menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* help = window.menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     w.mnuHelpHelp = AddItem(help, QStringLiteral("&Help"), QKeySequence(Qt::Key_F1));
     help->addSeparator();
@@ -155,7 +155,7 @@ void BuildMenus(frmMain& w)
     w.mnuOptionsTest->setEnabled(false);
 }
 
-void SetTabOrder(frmMain& w)
+void SetTabOrder(MainWindowControls& w)
 {
     std::vector<QWidget*> order;
     for (int t = 23; t >= 0; --t)
@@ -170,7 +170,7 @@ void SetTabOrder(frmMain& w)
 
 // Every control carries its design name ("cmdLoad", "picSprites(3)", "mnuFileLoad"), so tests and
 // accessibility tools find it the way a user names it.
-void NameControls(frmMain& w)
+void NameControls(MainWindowControls& w)
 {
     const auto name = [](QObject* control, const QString& text) { control->setObjectName(text); };
     const auto indexed = [&name](auto& array, const char* prefix) {
@@ -205,20 +205,20 @@ void NameControls(frmMain& w)
 
 } // namespace
 
-void BuildMainWindowLayout(frmMain& w)
+void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& w)
 {
-    w.setWindowTitle(kProgramTitle);
-    w.setWindowIcon(AppIcon());
-    w.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    window.setWindowTitle(kProgramTitle);
+    window.setWindowIcon(AppIcon());
+    window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
         | Qt::MSWindowsFixedSizeDialogHint);
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8.25);
-    w.setFont(font);
+    window.setFont(font);
 
-    auto* client = new QWidget(&w);
+    auto* client = new QWidget(&window);
     client->setFixedSize(kClientWidth, kClientHeight);
-    w.setCentralWidget(client);
+    window.setCentralWidget(client);
 
     w.Frame1 = MakeFrame(client, QStringLiteral("Sprite Viewer"), QRect(8, 8, 225, 169));
     w.Frame2 = MakeFrame(client, QStringLiteral("Sprite Editor"), QRect(248, 8, 161, 169));
@@ -228,7 +228,7 @@ void BuildMainWindowLayout(frmMain& w)
     BuildEditor(w);
     BuildLoader(w);
     BuildPalette(w);
-    BuildMenus(w);
+    BuildMenus(window, w);
     SetTabOrder(w);
     NameControls(w);
     w.Frame1->setEnabled(false);
@@ -236,10 +236,10 @@ void BuildMainWindowLayout(frmMain& w)
     w.Frame4->setEnabled(false);
 
     // The window cannot be resized: its size is the menu bar plus the fixed client area.
-    w.layout()->setSizeConstraint(QLayout::SetFixedSize);
-    w.adjustSize();
-    if (const QScreen* screen = w.screen())
-        w.move(screen->availableGeometry().center() - w.rect().center());
+    window.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    window.adjustSize();
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
 } // namespace morvane

@@ -1,12 +1,58 @@
 #pragma once
 
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMainWindow;
+class QPushButton;
+class QScrollBar;
+
 namespace morvane {
 
-class frmMain;
+class ColorSwatch;
+class PictureBox;
+
+// Every control of the main window, by its design name. Control arrays are indexed as in the
+// design: picSprites(t) and its marker shpPoint(t) belong to tile t, Color(0..3) show the
+// display colours and Color(4) the painting colour, vGRID(i) and hGRID(i) lie at 16 (i + 1).
+struct MainWindowControls {
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    std::array<PictureBox*, 24> picSprites {};
+    std::array<int, 24> shpPoint {}; // marker overlays, one inside each tile view
+    PictureBox* picEdit = nullptr;
+    std::array<int, 7> vGRID {}; // grid line overlays of picEdit
+    std::array<int, 7> hGRID {};
+    std::array<QLabel*, 4> Label1 {};
+    QComboBox* cboSprite = nullptr;
+    QPushButton* cmdLoad = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdTest = nullptr;
+    QCheckBox* chkGRID = nullptr;
+    std::array<ColorSwatch*, 5> Color {};
+    QScrollBar* hRED = nullptr;
+    QScrollBar* hGREEN = nullptr;
+    QScrollBar* hBLUE = nullptr;
+    QAction* mnuFileLoad = nullptr;
+    QAction* mnuFileSave = nullptr;
+    QAction* mnuFileQuit = nullptr;
+    QAction* mnuOptionsTest = nullptr;
+    QAction* mnuOptionsGrid = nullptr;
+    QAction* mnuOptionsSprites = nullptr;
+    QAction* mnuHelpHelp = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+};
 
 // Builds every frame, control, overlay and menu of the main window at its fixed pixel position,
-// in its starting state, with the keyboard focus order; sizes the window to a 417 x 346 client
-// area below the menu bar and centres it on the screen.
-void BuildMainWindowLayout(frmMain& window);
+// in its starting state, with the keyboard focus order and each control's design name as its
+// object name; sizes the window to a 417 x 346 client area below the menu bar and centres it on
+// the screen.
+void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& controls);
 
 } // namespace morvane

@@ -1,17 +1,15 @@
 #include "frmMain.h"
 
 #include "AboutText.h"
-#include "MainWindowLayout.h"
+#include "FileSystemPath.h"
+#include "RomAccess.h"
 #include "dialogs/clsMSDLG.h"
 #include "preview/RunPreview.h"
 #include "qtcolour/PackedColourQt.h"
 #include "sprite/DisplayPalette.h"
-#include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
 #include "sprite/TileCodec.h"
-#include "sprite/TileDrawing.h"
-#include "sprite/TileSurface.h"
 #include "spritepng/SpritePng.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/ImageBlit.h"
@@ -24,30 +22,18 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 
+#include <algorithm>
+
 namespace morvane {
 
 namespace {
-
-// The swatches are the authoritative copy of the display colours; the tile drawing reads them
-// at the moment it draws.
-class SwatchColours : public SwatchSource {
-public:
-    explicit SwatchColours(const std::array<ColorSwatch*, 5>& swatches) : swatches_(swatches) { }
-    PackedColor SwatchColor(int value) const override
-    {
-        return ToPacked(swatches_[static_cast<std::size_t>(value)]->FillColor());
-    }
-
-private:
-    const std::array<ColorSwatch*, 5>& swatches_;
-};
 
 // Shows the busy pointer for the whole application until the command returns, on every path.
 class BusyPointer {
@@ -71,31 +57,33 @@ int ShiftCode(Qt::KeyboardModifiers modifiers)
         | (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
 }
 
-bool IsRomFile(const QString& path)
+bool HasSuffix(const QByteArray& path, std::initializer_list<const char*> suffixes)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("gb") || suffix == QLatin1String("gbc");
+    const QByteArray lower = path.toLower();
+    for (const char* suffix : suffixes)
+        if (lower.endsWith(suffix))
+            return true;
+    return false;
 }
 
-bool IsPngFile(const QString& path)
+bool IsRomFile(const QByteArray& path)
 {
-    return QFileInfo(path).suffix().toLower() == QLatin1String("png");
+    return HasSuffix(path, {".gb", ".gbc"});
 }
 
-QString DroppedFile(const QMimeData* mime)
+bool IsPngFile(const QByteArray& path)
 {
-    if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1)
-        return {};
-    const QUrl url = mime->urls().constFirst();
-    return url.isLocalFile() ? url.toLocalFile() : QString();
+    return HasSuffix(path, {".png"});
 }
 
 } // namespace
 
 frmMain::frmMain(PlatformServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services))
+    : QMainWindow(parent),
+      services_(std::move(services)),
+      document_(services_.files != nullptr ? *services_.files : RomFileAccess())
 {
-    BuildMainWindowLayout(*this);
+    BuildMainWindowLayout(*this, ui_);
     BuildShortcuts();
     ConnectEvents();
     setAcceptDrops(true);
@@ -125,15 +113,15 @@ void frmMain::BuildShortcuts()
 
 void frmMain::ConnectEvents()
 {
-    connect(cmdLoad, &QPushButton::clicked, this, &frmMain::cmdLoad_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
-    connect(cmdTest, &QPushButton::clicked, this, &frmMain::cmdTest_Click);
-    connect(chkGRID, &QCheckBox::toggled, this, &frmMain::chkGRID_Click);
+    connect(ui_.cmdLoad, &QPushButton::clicked, this, &frmMain::cmdLoad_Click);
+    connect(ui_.cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
+    connect(ui_.cmdTest, &QPushButton::clicked, this, &frmMain::cmdTest_Click);
+    connect(ui_.chkGRID, &QCheckBox::toggled, this, &frmMain::chkGRID_Click);
     for (int i = 0; i < 5; ++i)
-        connect(Color[static_cast<std::size_t>(i)], &ColorSwatch::Clicked, this,
+        connect(ui_.Color[static_cast<std::size_t>(i)], &ColorSwatch::Clicked, this,
             [this, i] { Color_Click(i); });
     for (int t = 0; t < kTilesPerSprite; ++t)
-        connect(picSprites[static_cast<std::size_t>(t)], &PictureBox::Clicked, this,
+        connect(ui_.picSprites[static_cast<std::size_t>(t)], &PictureBox::Clicked, this,
             [this, t] { picSprites_Click(t); });
 
     // A value change while the thumb is held is a drag (Scroll); anything else, including the
@@ -144,35 +132,76 @@ void frmMain::ConnectEvents()
                   [this, bar, change, drag] { (this->*(bar->isSliderDown() ? drag : change))(); });
               connect(bar, &QScrollBar::sliderReleased, this, change);
           };
-    slider(hRED, &frmMain::hRED_Change, &frmMain::hRED_Scroll);
-    slider(hGREEN, &frmMain::hGREEN_Change, &frmMain::hGREEN_Scroll);
-    slider(hBLUE, &frmMain::hBLUE_Change, &frmMain::hBLUE_Scroll);
+    slider(ui_.hRED, &frmMain::hRED_Change, &frmMain::hRED_Scroll);
+    slider(ui_.hGREEN, &frmMain::hGREEN_Change, &frmMain::hGREEN_Scroll);
+    slider(ui_.hBLUE, &frmMain::hBLUE_Change, &frmMain::hBLUE_Scroll);
 
-    connect(picEdit, &PictureBox::MousePressed, this,
+    connect(ui_.picEdit, &PictureBox::MousePressed, this,
         [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
             picEdit_MouseDown(ButtonCode(button), ShiftCode(modifiers), static_cast<float>(at.x()),
                 static_cast<float>(at.y()));
         });
-    connect(picEdit, &PictureBox::MouseMoved, this,
+    connect(ui_.picEdit, &PictureBox::MouseMoved, this,
         [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
             picEdit_MouseMove(ButtonCode(buttons), ShiftCode(modifiers), static_cast<float>(at.x()),
                 static_cast<float>(at.y()));
         });
-    connect(picEdit, &PictureBox::MouseReleased, this, [this] { EndStroke(); });
+    connect(ui_.picEdit, &PictureBox::MouseReleased, &document_, &SpriteSession::EndStroke);
 
-    connect(mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
-    connect(mnuFileSave, &QAction::triggered, this, &frmMain::mnuFileSave_Click);
-    connect(mnuFileQuit, &QAction::triggered, this, &frmMain::mnuFileQuit_Click);
-    connect(mnuOptionsTest, &QAction::triggered, this, &frmMain::mnuOptionsTest_Click);
-    connect(mnuOptionsGrid, &QAction::triggered, this, &frmMain::mnuOptionsGrid_Click);
-    connect(mnuOptionsSprites, &QAction::triggered, this, &frmMain::mnuOptionsSprites_Click);
-    connect(mnuHelpHelp, &QAction::triggered, this, &frmMain::mnuHelpHelp_Click);
-    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+    connect(ui_.mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
+    connect(ui_.mnuFileSave, &QAction::triggered, this, &frmMain::mnuFileSave_Click);
+    connect(ui_.mnuFileQuit, &QAction::triggered, this, &frmMain::mnuFileQuit_Click);
+    connect(ui_.mnuOptionsTest, &QAction::triggered, this, &frmMain::mnuOptionsTest_Click);
+    connect(ui_.mnuOptionsGrid, &QAction::triggered, this, &frmMain::mnuOptionsGrid_Click);
+    connect(ui_.mnuOptionsSprites, &QAction::triggered, this, &frmMain::mnuOptionsSprites_Click);
+    connect(ui_.mnuHelpHelp, &QAction::triggered, this, &frmMain::mnuHelpHelp_Click);
+    connect(ui_.mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+
+    // The views show what the document holds, whoever changed it.
+    connect(&document_, &SpriteSession::SpriteChanged, this, &frmMain::DrawSprite);
+    connect(&document_, &SpriteSession::TileChanged, this, &frmMain::DrawTileView);
 }
 
 void frmMain::ShowError(const QString& text)
 {
     services_.messages.Show(this, MessageService::Icon::Error, kProgramTitle, text);
+}
+
+void frmMain::ShowError(const std::exception& error)
+{
+    // A file's name is in the message as the file system spells it.
+    ShowError(ReadableText(error.what()));
+}
+
+// ---- Drawing what the document holds ----
+
+void frmMain::DrawTileView(int tile)
+{
+    PictureBox* view = ui_.picSprites[static_cast<std::size_t>(tile)];
+    view->Image() = document_.TilePicture(tile);
+    view->Refresh();
+    if (tile == document_.CurTile()) {
+        StretchBlt(ui_.picEdit->Image(), 0, 0, 128, 128, view->Image(), 0, 0, 32, 32);
+        ui_.picEdit->Refresh();
+    }
+}
+
+void frmMain::DrawSprite()
+{
+    for (int t = 0; t < kTilesPerSprite; ++t)
+        DrawTileView(t);
+    ShowSelection();
+}
+
+void frmMain::ShowSelection()
+{
+    const auto selected = static_cast<std::size_t>(document_.CurTile());
+    StretchBlt(
+        ui_.picEdit->Image(), 0, 0, 128, 128, ui_.picSprites[selected]->Image(), 0, 0, 32, 32);
+    ui_.picEdit->Refresh();
+    for (std::size_t i = 0; i < ui_.picSprites.size(); ++i)
+        ui_.picSprites[i]->SetOverlayTop(ui_.shpPoint[i], 100);
+    ui_.picSprites[selected]->SetOverlayTop(ui_.shpPoint[selected], 0);
 }
 
 // ---- File and sprite commands ----
@@ -188,115 +217,82 @@ void frmMain::mnuFileLoad_Click()
     // stay as they are.
     if (dialog.ErrorNumber() != 0 || !dialog.Confirmed())
         return;
-    OpenRom(dialog.FileName());
+    OpenRom(QFile::encodeName(dialog.FileName()));
 }
 
-bool frmMain::OpenRom(const QString& path)
+bool frmMain::OpenRom(const QByteArray& path)
 {
     if (path.isEmpty())
         return false;
     try {
-        // Only a file that can be opened for reading becomes the ROM image; anything else
-        // leaves the window as it was.
-        RomFileSize(path.toStdString());
+        BusyPointer busy;
+        // Load Rom installs the default colours before its Load Sprite draws the tiles.
+        document_.Open(path.toStdString(), kDefaultPalette);
     } catch (const RomFileError& error) {
-        ShowError(QString::fromStdString(error.what()));
+        ShowError(error);
         return false;
     }
     // A ROM opened by argument or by a drop is offered by the next Open dialog, as if chosen there.
-    SharedDialog().SetFileName(path);
-    LoadRomSteps(path);
+    SharedDialog().SetFileName(QFile::decodeName(path));
+    ShowOpenedRom();
     return true;
 }
 
-void frmMain::LoadRomSteps(const QString& path)
+void frmMain::ShowOpenedRom()
 {
-    State.RomPath = path.toStdString();
-    // SpriteBuf still holds the previous ROM's sprite; until a block of this ROM is loaded,
-    // Save must have nowhere to write it.
-    State.LoadedIndex = -1;
-    history_.Clear();
-    setWindowTitle(kProgramTitle + QStringLiteral(" [") + path + QStringLiteral("]"));
-
-    for (QWidget* control : std::initializer_list<QWidget*> {cmdLoad, cboSprite, cmdSave, cmdTest})
+    setWindowTitle(kProgramTitle + QStringLiteral(" [") + ReadableText(document_.RomPath())
+        + QStringLiteral("]"));
+    for (QWidget* control :
+        std::initializer_list<QWidget*> {ui_.cmdLoad, ui_.cboSprite, ui_.cmdSave, ui_.cmdTest})
         control->setEnabled(true);
-    mnuFileSave->setEnabled(true);
-    mnuOptionsTest->setEnabled(true);
-    for (QGroupBox* frame : {Frame1, Frame2, Frame3, Frame4})
+    ui_.mnuFileSave->setEnabled(true);
+    ui_.mnuOptionsTest->setEnabled(true);
+    for (QGroupBox* frame : {ui_.Frame1, ui_.Frame2, ui_.Frame3, ui_.Frame4})
         frame->setEnabled(true);
 
     for (std::size_t i = 0; i < 4; ++i) {
         const PackedColor c = kDefaultPalette[i];
-        Color[i]->SetFillColor(ToQColor(c));
-        State.PalRed[i] = static_cast<std::uint8_t>(RedOf(c));
-        State.PalGreen[i] = static_cast<std::uint8_t>(GreenOf(c));
-        State.PalBlue[i] = static_cast<std::uint8_t>(BlueOf(c));
-        State.PalColor[i] = c;
+        ui_.Color[i]->SetFillColor(ToQColor(c));
+        PalRed[i] = static_cast<std::uint8_t>(RedOf(c));
+        PalGreen[i] = static_cast<std::uint8_t>(GreenOf(c));
+        PalBlue[i] = static_cast<std::uint8_t>(BlueOf(c));
     }
-    State.CurColor = 0;
+    CurColor = 0;
     // Each assignment that changes a slider stores it into colour 0 and repaints its swatch and
     // the current-colour swatch, nested inside this assignment.
-    hRED->setValue(State.PalRed[0]);
-    hGREEN->setValue(State.PalGreen[0]);
-    hBLUE->setValue(State.PalBlue[0]);
+    ui_.hRED->setValue(PalRed[0]);
+    ui_.hGREEN->setValue(PalGreen[0]);
+    ui_.hBLUE->setValue(PalBlue[0]);
     // A slider that already showed its value raised nothing; the current-colour swatch must
     // still show colour 0.
-    Color[4]->SetFillColor(Color[0]->FillColor());
-    State.CurCode = std::string(ShadeCode(0));
-    cboSprite->setCurrentIndex(0);
-    cmdLoad_Click();
+    ui_.Color[4]->SetFillColor(ui_.Color[0]->FillColor());
+    CurCode = std::string(ShadeCode(0));
+    ui_.cboSprite->setCurrentIndex(0);
 }
 
 void frmMain::cmdLoad_Click()
 {
-    const int index = cboSprite->currentIndex();
-    const auto offset = SpriteOffsetValue(static_cast<std::int16_t>(index));
-    if (!offset) {
+    const int index = ui_.cboSprite->currentIndex();
+    if (!SpriteOffsetValue(static_cast<std::int16_t>(index))) {
         services_.messages.Show(this, MessageService::Icon::Warning, kProgramTitle,
             QStringLiteral("Select a sprite to load!"));
         return;
     }
-    BusyPointer busy;
-    // Every read comes before any drawing, each tile still read from the file on its own: a
-    // failure part-way leaves SpriteBuf, the views and the selection exactly as they were, with
-    // no copies of the old views to keep and put back.
-    SpriteBlock incoming {};
-    std::array<TileBytes, kTilesPerSprite> tiles {};
     try {
-        ReadSpriteBlock(State.RomPath, SpriteOffset(static_cast<std::int16_t>(index)), incoming);
-        for (int k = 0; k < kTilesPerSprite; ++k)
-            tiles[static_cast<std::size_t>(k)] = ReadTile(State.RomPath, *offset + kTileBytes * k);
+        BusyPointer busy;
+        document_.LoadEntry(index, DisplayColours());
     } catch (const RomFileError& error) {
-        ShowError(QString::fromStdString(error.what()));
-        return;
+        ShowError(error);
     }
-    const SwatchColours swatches(Color);
-    for (std::size_t k = 0; k < tiles.size(); ++k) {
-        DrawTile(tiles[k], *picSprites[k], swatches, State.PalColor);
-        picSprites[k]->Refresh();
-    }
-    State.SpriteBuf = incoming;
-    State.LoadedIndex = index;
-    history_.Clear();
-    stroke_.reset();
-    // The editing grid and the bit tables must mirror the new sprite before anything is painted.
-    ReselectCurrentTile();
 }
 
 void frmMain::cmdSave_Click()
 {
-    if (State.LoadedIndex < 0) {
-        ShowError(QStringLiteral("No sprite has been loaded from \"%1\", so there is nothing to "
-                                 "save.")
-                      .arg(QString::fromStdString(State.RomPath)));
-        return;
-    }
-    BusyPointer busy;
     try {
-        WriteSpriteBlock(State.RomPath, SpriteOffset(static_cast<std::int16_t>(State.LoadedIndex)),
-            State.SpriteBuf);
+        BusyPointer busy;
+        document_.Save();
     } catch (const RomFileError& error) {
-        ShowError(QString::fromStdString(error.what()));
+        ShowError(error);
     }
 }
 
@@ -315,22 +311,8 @@ void frmMain::mnuFileQuit_Click()
 
 void frmMain::picSprites_Click(int Index)
 {
-    if (Index < 0 || Index >= kTilesPerSprite)
-        return;
-    StretchBlt(picEdit->Image(), 0, 0, 128, 128,
-        picSprites[static_cast<std::size_t>(Index)]->Image(), 0, 0, 32, 32);
-    picEdit->Refresh();
-    for (std::size_t i = 0; i < picSprites.size(); ++i)
-        picSprites[i]->SetOverlayTop(shpPoint[i], 100);
-    picSprites[static_cast<std::size_t>(Index)]->SetOverlayTop(
-        shpPoint[static_cast<std::size_t>(Index)], 0);
-    State.CurTile = static_cast<std::uint8_t>(Index);
-    UnpackTileBits(State.SpriteBuf, Index, State.TileLoBits, State.TileHiBits);
-}
-
-void frmMain::ReselectCurrentTile()
-{
-    picSprites_Click(State.CurTile);
+    document_.SelectTile(Index);
+    ShowSelection();
 }
 
 void frmMain::picEdit_MouseDown(int, int, float X, float Y)
@@ -348,48 +330,15 @@ void frmMain::PaintCell(float X, float Y)
 {
     const int c = std::clamp(static_cast<int>(X / 16), 0, 7);
     const int r = std::clamp(static_cast<int>(Y / 16), 0, 7);
-    const std::size_t tile = State.CurTile;
-    PictureBox* view = picSprites[tile];
-    if (!stroke_) {
-        stroke_.emplace();
-        stroke_->before = State.SpriteBuf;
-        stroke_->viewsBefore[static_cast<int>(tile)] = view->Image();
-    }
-
-    QImage& grid = picEdit->Image();
-    const QRgb colour = Color[4]->FillColor().rgb();
-    for (int y = 16 * r; y < 16 * r + 16; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(grid.scanLine(y));
-        std::fill(line + 16 * c, line + 16 * c + 16, colour);
-    }
-    picEdit->Refresh();
-    StretchBlt(view->Image(), 0, 0, 32, 32, picEdit->Image(), 0, 0, 128, 128);
-    view->Refresh();
-
-    SetPixelBits(State.TileLoBits, State.TileHiBits, c, r, State.CurCode);
-    RepackTileRow(State.SpriteBuf, static_cast<int>(tile), r, State.TileLoBits, State.TileHiBits);
-}
-
-void frmMain::EndStroke()
-{
-    if (!stroke_)
-        return;
-    EditStep step = std::move(*stroke_);
-    stroke_.reset();
-    if (step.before == State.SpriteBuf)
-        return;
-    step.after = State.SpriteBuf;
-    for (const auto& [tile, image] : step.viewsBefore)
-        step.viewsAfter[tile] = picSprites[static_cast<std::size_t>(tile)]->Image();
-    history_.Push(std::move(step));
+    document_.PaintPixel(c, r, ToPacked(ui_.Color[4]->FillColor()), CurCode);
 }
 
 void frmMain::chkGRID_Click()
 {
-    const bool visible = chkGRID->isChecked();
+    const bool visible = ui_.chkGRID->isChecked();
     for (std::size_t i = 0; i < 7; ++i) {
-        picEdit->SetOverlayVisible(hGRID[i], visible);
-        picEdit->SetOverlayVisible(vGRID[i], visible);
+        ui_.picEdit->SetOverlayVisible(ui_.hGRID[i], visible);
+        ui_.picEdit->SetOverlayVisible(ui_.vGRID[i], visible);
     }
 }
 
@@ -400,36 +349,35 @@ void frmMain::Color_Click(int Index)
     if (Index < 0 || Index > 3)
         return;
     const std::size_t i = static_cast<std::size_t>(Index);
-    State.CurColor = static_cast<std::uint8_t>(Index);
+    CurColor = static_cast<std::uint8_t>(Index);
     // CurColor is set first: the Change handlers these assignments raise store into colour i.
-    hRED->setValue(State.PalRed[i]);
-    hGREEN->setValue(State.PalGreen[i]);
-    hBLUE->setValue(State.PalBlue[i]);
-    Color[4]->SetFillColor(Color[i]->FillColor());
-    State.CurCode = std::string(ShadeCode(Index));
+    ui_.hRED->setValue(PalRed[i]);
+    ui_.hGREEN->setValue(PalGreen[i]);
+    ui_.hBLUE->setValue(PalBlue[i]);
+    ui_.Color[4]->SetFillColor(ui_.Color[i]->FillColor());
+    CurCode = std::string(ShadeCode(Index));
 }
 
 void frmMain::StoreSlider(QScrollBar* bar, std::array<std::uint8_t, 4>& components)
 {
-    if (State.CurColor > 3)
-        return;
-    const std::size_t current = State.CurColor;
+    const std::size_t current = CurColor;
     components[current] = static_cast<std::uint8_t>(bar->value());
-    Color[current]->SetFillColor(QColor(hRED->value(), hGREEN->value(), hBLUE->value()));
-    Color[4]->SetFillColor(Color[current]->FillColor());
+    ui_.Color[current]->SetFillColor(
+        QColor(ui_.hRED->value(), ui_.hGREEN->value(), ui_.hBLUE->value()));
+    ui_.Color[4]->SetFillColor(ui_.Color[current]->FillColor());
 }
 
 void frmMain::hRED_Change()
 {
-    StoreSlider(hRED, State.PalRed);
+    StoreSlider(ui_.hRED, PalRed);
 }
 void frmMain::hGREEN_Change()
 {
-    StoreSlider(hGREEN, State.PalGreen);
+    StoreSlider(ui_.hGREEN, PalGreen);
 }
 void frmMain::hBLUE_Change()
 {
-    StoreSlider(hBLUE, State.PalBlue);
+    StoreSlider(ui_.hBLUE, PalBlue);
 }
 void frmMain::hRED_Scroll()
 {
@@ -444,11 +392,19 @@ void frmMain::hBLUE_Scroll()
     hBLUE_Change();
 }
 
+Palette frmMain::DisplayColours() const
+{
+    Palette colours {};
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        colours[i] = ToPacked(ui_.Color[i]->FillColor());
+    return colours;
+}
+
 // ---- Options, Help and About ----
 
 void frmMain::cmdTest_Click()
 {
-    RunPreview(this, State.FramePhase, picSprites);
+    RunPreview(this, FramePhase, ui_.picSprites);
 }
 
 void frmMain::mnuOptionsTest_Click()
@@ -473,9 +429,9 @@ void frmMain::mnuOptionsGrid_Click()
     if (!colour)
         return;
     for (std::size_t i = 0; i < 7; ++i)
-        picEdit->SetOverlayColor(hGRID[i], *colour);
+        ui_.picEdit->SetOverlayColor(ui_.hGRID[i], *colour);
     for (std::size_t i = 0; i < 7; ++i)
-        picEdit->SetOverlayColor(vGRID[i], *colour);
+        ui_.picEdit->SetOverlayColor(ui_.vGRID[i], *colour);
 }
 
 void frmMain::mnuOptionsSprites_Click()
@@ -483,8 +439,8 @@ void frmMain::mnuOptionsSprites_Click()
     const auto colour = AskColour();
     if (!colour)
         return;
-    for (std::size_t i = 0; i < picSprites.size(); ++i)
-        picSprites[i]->SetOverlayColor(shpPoint[i], *colour);
+    for (std::size_t i = 0; i < ui_.picSprites.size(); ++i)
+        ui_.picSprites[i]->SetOverlayColor(ui_.shpPoint[i], *colour);
 }
 
 void frmMain::mnuHelpHelp_Click()
@@ -506,138 +462,79 @@ void frmMain::mnuHelpAbout_Click()
 
 // ---- Beyond the menu tree: undo, images, clipboard, drops ----
 
-void frmMain::ApplyStep(const SpriteBlock& block, const std::map<int, QImage>& views)
-{
-    State.SpriteBuf = block;
-    for (const auto& [tile, image] : views) {
-        picSprites[static_cast<std::size_t>(tile)]->Image() = image;
-        picSprites[static_cast<std::size_t>(tile)]->Refresh();
-    }
-    if (views.count(State.CurTile) != 0)
-        ReselectCurrentTile();
-}
-
 void frmMain::Undo()
 {
-    EndStroke();
-    if (const EditStep* step = history_.Undo())
-        ApplyStep(step->before, step->viewsBefore);
+    document_.Undo();
 }
 
 void frmMain::Redo()
 {
-    EndStroke();
-    if (const EditStep* step = history_.Redo())
-        ApplyStep(step->after, step->viewsAfter);
+    document_.Redo();
 }
 
-std::optional<Palette> frmMain::DisplayColours() const
+bool frmMain::ImportImage(
+    const QString& origin, const std::function<SpriteBlock(const Palette&)>& read)
 {
-    Palette colours {};
-    for (std::size_t i = 0; i < 4; ++i)
-        colours[i] = ToPacked(Color[i]->FillColor());
-    return colours;
-}
-
-void frmMain::RedrawViewsFromBuffer()
-{
-    const SwatchColours swatches(Color);
-    for (int k = 0; k < kTilesPerSprite; ++k) {
-        TileBytes tile {};
-        std::copy_n(State.SpriteBuf.begin() + kTileBytes * k, kTileBytes, tile.begin());
-        DrawTile(tile, *picSprites[static_cast<std::size_t>(k)], swatches, State.PalColor);
-        picSprites[static_cast<std::size_t>(k)]->Refresh();
+    const Palette colours = DisplayColours();
+    try {
+        document_.ReplaceBlock(read(colours), colours);
+    } catch (const SpritePngError& error) {
+        const QString reason = ReadableText(error.what());
+        ShowError(origin.isEmpty() ? reason : origin + QStringLiteral(": ") + reason);
+        return false;
     }
+    return true;
 }
 
 bool frmMain::ImportSpriteImage(const QString& path)
 {
-    if (State.LoadedIndex < 0) {
-        ShowError(QStringLiteral("Load a sprite before importing \"%1\".").arg(path));
+    if (document_.LoadedIndex() < 0) {
+        ShowError(
+            QStringLiteral("Open a ROM image before dropping the sprite image \"%1\".").arg(path));
         return false;
     }
-    try {
-        ReplaceSprite(ReadSpritePng(path, DisplayColours()));
-    } catch (const SpritePngError& error) {
-        ShowError(QString::fromStdString(error.what()));
-        return false;
-    }
-    return true;
-}
-
-bool frmMain::ImportSpriteImage(const QImage& image, const QString& origin)
-{
-    if (State.LoadedIndex < 0) {
-        ShowError(QStringLiteral("Load a sprite before pasting an image."));
-        return false;
-    }
-    try {
-        ReplaceSprite(ImageToSprite(image, DisplayColours()));
-    } catch (const SpritePngError& error) {
-        ShowError(origin + QStringLiteral(": ") + QString::fromStdString(error.what()));
-        return false;
-    }
-    return true;
-}
-
-void frmMain::ReplaceSprite(const SpriteBlock& block)
-{
-    EndStroke();
-    EditStep step;
-    step.before = State.SpriteBuf;
-    for (int k = 0; k < kTilesPerSprite; ++k)
-        step.viewsBefore[k] = picSprites[static_cast<std::size_t>(k)]->Image();
-    State.SpriteBuf = block;
-    RedrawViewsFromBuffer();
-    step.after = block;
-    for (int k = 0; k < kTilesPerSprite; ++k)
-        step.viewsAfter[k] = picSprites[static_cast<std::size_t>(k)]->Image();
-    history_.Push(std::move(step));
-    ReselectCurrentTile();
+    // The reader's messages name the file themselves.
+    return ImportImage(
+        QString(), [&path](const Palette& colours) { return ReadSpritePng(path, colours); });
 }
 
 void frmMain::CopySprite()
 {
-    if (State.LoadedIndex < 0)
+    if (document_.LoadedIndex() < 0)
         return;
-    QApplication::clipboard()->setImage(SpriteToImage(State.SpriteBuf, *DisplayColours()));
+    QApplication::clipboard()->setImage(SpriteToImage(document_.SpriteBuf(), DisplayColours()));
 }
 
 void frmMain::PasteSprite()
 {
-    if (!RomIsOpen())
+    if (document_.LoadedIndex() < 0)
         return;
     const QImage image = QApplication::clipboard()->image();
     if (image.isNull()) {
         ShowError(QStringLiteral("The clipboard holds no image to paste."));
         return;
     }
-    ImportSpriteImage(image, QStringLiteral("The pasted image"));
+    ImportImage(QStringLiteral("The pasted image"),
+        [&image](const Palette& colours) { return ImageToSprite(image, colours); });
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event)
 {
-    const QString path = DroppedFile(event->mimeData());
-    if (!path.isEmpty() && (IsRomFile(path) || IsPngFile(path)))
+    const QByteArray path = DroppedFilePath(event->mimeData());
+    if (IsRomFile(path) || IsPngFile(path))
         event->acceptProposedAction();
 }
 
 void frmMain::dropEvent(QDropEvent* event)
 {
-    const QString path = DroppedFile(event->mimeData());
+    const QByteArray path = DroppedFilePath(event->mimeData());
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    if (IsRomFile(path)) {
+    if (IsRomFile(path))
         OpenRom(path);
-    } else if (IsPngFile(path)) {
-        if (!RomIsOpen()) {
-            ShowError(QStringLiteral("Open a ROM image before dropping the sprite image \"%1\".")
-                          .arg(path));
-            return;
-        }
-        ImportSpriteImage(path);
-    }
+    else if (IsPngFile(path))
+        ImportSpriteImage(QFile::decodeName(path));
 }
 
 } // namespace morvane

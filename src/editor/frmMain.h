@@ -1,32 +1,25 @@
 #pragma once
 
-#include "EditHistory.h"
-#include "EditorState.h"
+#include "MainWindowLayout.h"
 #include "PlatformServices.h"
+#include "SpriteSession.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
-
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QScrollBar;
+#include <string>
 
 namespace morvane {
 
-class ColorSwatch;
-class PictureBox;
 class clsMSDLG;
 
 // The main editor window. Events arrive here and are routed to handlers named after their
-// control and event; the handlers keep the work in the core (codec, file access) and in small
-// helpers (image copies, history).
+// control and event; the handlers pass the work to the sprite document (SpriteSession) and draw
+// what it holds into the views, the editing grid and the palette.
 class frmMain : public QMainWindow {
     Q_OBJECT
 
@@ -34,12 +27,13 @@ public:
     explicit frmMain(PlatformServices services, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Opens a ROM image as if it had been chosen in File, Load Rom. Returns false, after telling
-    // the user why, when the file cannot be opened; the window is then left as it was.
-    bool OpenRom(const QString& path);
-    // Replaces SpriteBuf with a sprite image (PNG file or pasted image), as one undoable step.
+    // Opens a ROM image as if it had been chosen in File, Load Rom. `path` is the file system's
+    // own bytes (a command-line argument as given, or a dropped file's). Returns false, after
+    // telling the user why, when the file cannot be opened or its first sprite cannot be read;
+    // the window is then left exactly as it was.
+    bool OpenRom(const QByteArray& path);
+    // Replaces SpriteBuf with the sprite image in a PNG file, as one undoable step.
     bool ImportSpriteImage(const QString& path);
-    bool ImportSpriteImage(const QImage& image, const QString& origin);
 
     // Handlers.
     void cmdLoad_Click();
@@ -72,66 +66,48 @@ public:
     void CopySprite();
     void PasteSprite();
 
-    // The shared common dialog, created on first use.
-    clsMSDLG& SharedDialog();
-    const EditHistory& History() const { return history_; }
-
-    EditorState State;
-
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    std::array<PictureBox*, 24> picSprites {};
-    std::array<int, 24> shpPoint {}; // marker overlays, one inside each tile view
-    PictureBox* picEdit = nullptr;
-    std::array<int, 7> vGRID {}; // grid line overlays of picEdit
-    std::array<int, 7> hGRID {};
-    std::array<QLabel*, 4> Label1 {};
-    QComboBox* cboSprite = nullptr;
-    QPushButton* cmdLoad = nullptr;
-    QPushButton* cmdSave = nullptr;
-    QPushButton* cmdTest = nullptr;
-    QCheckBox* chkGRID = nullptr;
-    std::array<ColorSwatch*, 5> Color {};
-    QScrollBar* hRED = nullptr;
-    QScrollBar* hGREEN = nullptr;
-    QScrollBar* hBLUE = nullptr;
-    QAction* mnuFileLoad = nullptr;
-    QAction* mnuFileSave = nullptr;
-    QAction* mnuFileQuit = nullptr;
-    QAction* mnuOptionsTest = nullptr;
-    QAction* mnuOptionsGrid = nullptr;
-    QAction* mnuOptionsSprites = nullptr;
-    QAction* mnuHelpHelp = nullptr;
-    QAction* mnuHelpAbout = nullptr;
+    // The sprite being edited.
+    const SpriteSession& Document() const { return document_; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The shared common dialog, created on first use.
+    clsMSDLG& SharedDialog();
     void BuildShortcuts();
     void ConnectEvents();
-    void LoadRomSteps(const QString& path);
+    void ShowOpenedRom();
     void StoreSlider(QScrollBar* bar, std::array<std::uint8_t, 4>& components);
     void PaintCell(float X, float Y);
-    void EndStroke();
-    void ApplyStep(const SpriteBlock& block, const std::map<int, QImage>& views);
-    void RedrawViewsFromBuffer();
-    void ReplaceSprite(const SpriteBlock& block);
-    void ReselectCurrentTile();
-    bool RomIsOpen() const { return !State.RomPath.empty(); }
-    void ShowError(const QString& text);
+    // Drawing what the document holds.
+    void DrawTileView(int tile);
+    void DrawSprite();
+    void ShowSelection();
+    // The four display colours as the swatches show them now.
+    Palette DisplayColours() const;
+    // Replaces the sprite with what `read` makes of a sprite image in the display colours. A
+    // refused image changes nothing and is reported, after `origin` when it is not empty (a
+    // picture with no file name of its own).
+    bool ImportImage(const QString& origin, const std::function<SpriteBlock(const Palette&)>& read);
     // The colour confirmed in the shared colour dialog, or nothing after Cancel.
     std::optional<QColor> AskColour();
-    std::optional<Palette> DisplayColours() const;
+    void ShowError(const QString& text);
+    void ShowError(const std::exception& error);
 
+    MainWindowControls ui_;
     PlatformServices services_;
     std::unique_ptr<clsMSDLG> sharedDialog_;
-    EditHistory history_;
-    // The stroke in progress: from a press on the editing grid to the release.
-    std::optional<EditStep> stroke_;
+    SpriteSession document_;
+    // The palette: the components of each display colour, the current colour and its shade code.
+    std::array<std::uint8_t, 4> PalRed {};
+    std::array<std::uint8_t, 4> PalGreen {};
+    std::array<std::uint8_t, 4> PalBlue {};
+    std::uint8_t CurColor = 0;
+    std::string CurCode;
+    // Which frame of each pose the preview's next tick shows; kept for the whole run.
+    std::uint8_t FramePhase = 0;
 };
 
 } // namespace morvane

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "sprite/TileSurface.h"
+#include "ClickableArea.h"
 
 #include <QColor>
 #include <QImage>
 #include <QRect>
-#include <QWidget>
 
-#include <array>
 #include <vector>
 
 namespace morvane {
@@ -16,7 +14,7 @@ namespace morvane {
 // into the image and shows when the box is refreshed. Overlays (grid lines, selection markers)
 // are painted over the image on screen and are never part of it, so copying the image never
 // copies them.
-class PictureBox : public QWidget, public TileSurface {
+class PictureBox : public ClickableArea {
     Q_OBJECT
 
 public:
@@ -26,8 +24,6 @@ public:
     // hidden widget's resize event only when it is shown, but tiles are drawn before that.
     QImage& Image();
     const QImage& Image() const;
-    QColor BackColor() const { return backColor_; }
-    void SetBackColor(const QColor& color);
     // Shows the image as it is now.
     void Refresh();
 
@@ -35,23 +31,14 @@ public:
     int AddLine(QRect pixels, const QColor& color);
     int AddOutline(QRect rect, const QColor& color);
     void SetOverlayVisible(int overlay, bool visible);
-    bool OverlayVisible(int overlay) const;
     void SetOverlayColor(int overlay, const QColor& color);
-    QColor OverlayColor(int overlay) const;
     void SetOverlayTop(int overlay, int top);
-    int OverlayTop(int overlay) const;
     // The screen as the user sees it: the image with the visible overlays over it.
     QImage Rendered() const;
 
-    // TileSurface
-    void ClearToBackground() override;
-    void SetPixel(int x, int y, PackedColor color) override;
-    void SetTileRow(int y, const std::array<PackedColor, kTileSide>& colors) override;
-    void StretchTileToView() override;
-
 signals:
-    // A press and release of the left button over the box, or Space while it has the focus.
-    void Clicked();
+    // Every press, move and release over the box, for drawing areas that paint; a click is
+    // reported as Clicked as well.
     void MousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
     void MouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF position);
     void MouseReleased(Qt::MouseButton button);
@@ -62,7 +49,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Overlay {
@@ -78,7 +64,6 @@ private:
     mutable QImage image_;
     QColor backColor_;
     std::vector<Overlay> overlays_;
-    bool pressedInside_ = false;
 };
 
 } // namespace morvane

@@ -33,6 +33,9 @@ void DialogFilterTest::recordFilterBecomesNameFilters_data()
     QTest::newRow("unfinished pair dropped")
         << "Roms\0*.gb\0Orphan\0\0"_ba << QStringList {"Roms (*.gb)"};
     QTest::newRow("empty filter") << "\0\0"_ba << QStringList {};
+    QTest::newRow("no closing NULs") << "Roms\0*.gb"_ba << QStringList {"Roms (*.gb)"};
+    QTest::newRow("cut short after a description")
+        << "Roms\0*.gb\0Orphan"_ba << QStringList {"Roms (*.gb)"};
 }
 
 void DialogFilterTest::recordFilterBecomesNameFilters()

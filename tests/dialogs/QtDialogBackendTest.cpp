@@ -207,8 +207,14 @@ void QtDialogBackendTest::openReturnsChosenPathOrNothing()
     QtDialogBackend backend;
 
     QWidget* parent = nullptr;
+    std::optional<std::pair<QFileDialog::AcceptMode, QFileDialog::FileMode>> modes;
+    const auto noteModes = [&modes](QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog))
+            modes.emplace(files->acceptMode(), files->fileMode());
+    };
     AnswerNextModal([&](QDialog& dialog) {
         parent = dialog.parentWidget();
+        noteModes(dialog);
         // Typed as a bare name, so it only names the ROM if the dialog opened in its folder.
         auto* name = dialog.findChild<QLineEdit*>(u"fileNameEdit"_s);
         if (!name)
@@ -218,9 +224,17 @@ void QtDialogBackendTest::openReturnsChosenPathOrNothing()
     });
     QCOMPARE(backend.GetOpenFileName(request), std::optional<QString>(rom));
     QCOMPARE(parent, &owner);
+    // Open takes only a file that exists; Save As any name.
+    QVERIFY(modes == std::pair(QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
 
     AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
     QCOMPARE(backend.GetOpenFileName(request), std::nullopt);
+    AnswerNextModal([&](QDialog& dialog) {
+        noteModes(dialog);
+        dialog.reject();
+    });
+    QCOMPARE(backend.GetSaveFileName(request), std::nullopt);
+    QVERIFY(modes == std::pair(QFileDialog::AcceptSave, QFileDialog::AnyFile));
 }
 
 void QtDialogBackendTest::colorDialogStartsOnBlackUnlessAsked_data()
@@ -262,8 +276,14 @@ void QtDialogBackendTest::chooseColorReturnsPickedColourOrNothing()
     QtDialogBackend backend;
 
     QWidget* parent = nullptr;
+    std::optional<std::pair<QFileDialog::AcceptMode, QFileDialog::FileMode>> modes;
+    const auto noteModes = [&modes](QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog))
+            modes.emplace(files->acceptMode(), files->fileMode());
+    };
     AnswerNextModal([&](QDialog& dialog) {
         parent = dialog.parentWidget();
+        noteModes(dialog);
         auto* colors = qobject_cast<QColorDialog*>(&dialog);
         if (!colors)
             return;

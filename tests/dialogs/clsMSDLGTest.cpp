@@ -28,12 +28,12 @@ class clsMSDLGTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void preparedRecordAndRequest();
+    void preparedRequest();
     void flagsLoseOptionsTheDialogsCannotTake_data();
     void flagsLoseOptionsTheDialogsCannotTake();
     void filterSeparatorsBecomeNuls_data();
     void filterSeparatorsBecomeNuls();
-    void emptyInitDirOpensInProgramFolder();
+    void freshDialogOpensInProgramFolderAndLetsTheDialogChoose();
     void cancelledOpenKeepsLastConfirmedPath();
     void longPathOpensTwice();
     void colorKeepsLastConfirmedColour();
@@ -45,7 +45,7 @@ private slots:
     void unscriptedDialogIsCancelledAndNoted();
 };
 
-void clsMSDLGTest::preparedRecordAndRequest()
+void clsMSDLGTest::preparedRequest()
 {
     ScriptedDialogBackend backend;
     clsMSDLG dialog(backend, kProgramFolder);
@@ -60,25 +60,6 @@ void clsMSDLGTest::preparedRecordAndRequest()
     backend.CancelOpen();
 
     dialog.ShowOpen();
-
-    // Cancelled, so the record is still exactly as prepared.
-    const OpenFileRecord& record = dialog.Record();
-    QCOMPARE(record.lStructSize, 76u);
-    QCOMPARE(record.hwndOwner, &owner);
-    QCOMPARE(record.hInstance, QCoreApplication::instance());
-    QCOMPARE(record.lpstrFile, "/roms/Sarnet.gb"_ba + QByteArray(255 - 15, '\0'));
-    QCOMPARE(record.nMaxFile, 255u);
-    QCOMPARE(record.lpstrFileTitle, QByteArray(255, '\0'));
-    QCOMPARE(record.nMaxFileTitle, 255u);
-    QCOMPARE(record.lpstrInitialDir, "/roms"_ba);
-    QCOMPARE(record.lpstrTitle, "Open a ROM image"_ba);
-    QCOMPARE(record.lpstrDefExt, "gb"_ba);
-    QCOMPARE(record.nFilterIndex, 1u);
-    QVERIFY(record.lpstrCustomFilter == nullptr);
-    QCOMPARE(record.nMaxCustFilter, 0u);
-    QCOMPARE(record.lCustData, 0);
-    QVERIFY(record.lpfnHook == nullptr);
-    QVERIFY(record.lpTemplateName == nullptr);
 
     QCOMPARE(backend.OpenRequests().size(), 1);
     const FileDialogRequest& request = backend.OpenRequests().first();
@@ -120,7 +101,6 @@ void clsMSDLGTest::flagsLoseOptionsTheDialogsCannotTake()
     dialog.ShowSave();
     dialog.ShowColor();
 
-    QCOMPARE(dialog.Record().Flags, fileFlags);
     QCOMPARE(backend.OpenRequests().first().flags, fileFlags);
     QCOMPARE(backend.SaveRequests().first().flags, fileFlags);
     QCOMPARE(backend.ColorRequests().first().flags, colorFlags);
@@ -130,39 +110,40 @@ void clsMSDLGTest::flagsLoseOptionsTheDialogsCannotTake()
 void clsMSDLGTest::filterSeparatorsBecomeNuls_data()
 {
     QTest::addColumn<QString>("filter");
-    QTest::addColumn<QByteArray>("recordFilter");
+    QTest::addColumn<QStringList>("nameFilters");
 
     QTest::newRow("two pairs with bars")
-        << u"Roms|*.gb|All files|*.*"_s << "Roms\0*.gb\0All files\0*.*\0\0"_ba;
+        << u"Roms|*.gb|All files|*.*"_s << QStringList {"Roms (*.gb)", "All files (*.*)"};
     QTest::newRow("Load Rom, already NULs")
-        << kLoadRomFilter << "Gameboy Rom Images (*.gb; *.gbc)\0*.gb;*.gbc\0\0\0"_ba;
-    QTest::newRow("bars and NULs mixed") << u"A|*.a\0B|*.b"_s << "A\0*.a\0B\0*.b\0\0"_ba;
-    QTest::newRow("bars at both ends") << u"|Roms|*.gb|"_s << "\0Roms\0*.gb\0\0\0"_ba;
-    QTest::newRow("empty") << QString() << "\0\0"_ba;
-    const QString manyPatterns = u"*.gb;"_s.repeated(7000);
+        << kLoadRomFilter << QStringList {"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"};
+    QTest::newRow("bars and NULs mixed, no closing separator")
+        << u"A|*.a\0B|*.b"_s << QStringList {"A (*.a)", "B (*.b)"};
+    QTest::newRow("a bar first ends the list at once") << u"|Roms|*.gb|"_s << QStringList {};
+    QTest::newRow("empty") << QString() << QStringList {};
     QTest::newRow("longer than 32767 characters")
-        << u"Roms|"_s + manyPatterns << "Roms\0"_ba + manyPatterns.toUtf8() + "\0\0"_ba;
+        << u"Roms|"_s + u"*.gb;"_s.repeated(7000)
+        << QStringList {u"Roms ("_s + QStringList(7000, u"*.gb"_s).join(u' ') + u')'};
 }
 
 void clsMSDLGTest::filterSeparatorsBecomeNuls()
 {
     QFETCH(QString, filter);
-    QFETCH(QByteArray, recordFilter);
+    QFETCH(QStringList, nameFilters);
     ScriptedDialogBackend backend;
     clsMSDLG dialog(backend, kProgramFolder);
     dialog.SetFilter(filter);
     backend.CancelOpen();
-    backend.CancelOpen();
+    backend.CancelSave();
 
     dialog.ShowOpen();
-    QCOMPARE(dialog.Record().lpstrFilter, recordFilter);
+    QCOMPARE(backend.OpenRequests().at(0).nameFilters, nameFilters);
     QCOMPARE(dialog.Filter(), filter);
     // Prepared from Filter again, not from the last record, so NULs do not pile up.
-    dialog.ShowOpen();
-    QCOMPARE(dialog.Record().lpstrFilter, recordFilter);
+    dialog.ShowSave();
+    QCOMPARE(backend.SaveRequests().at(0).nameFilters, nameFilters);
 }
 
-void clsMSDLGTest::emptyInitDirOpensInProgramFolder()
+void clsMSDLGTest::freshDialogOpensInProgramFolderAndLetsTheDialogChoose()
 {
     ScriptedDialogBackend backend;
     clsMSDLG dialog(backend, kProgramFolder);
@@ -175,6 +156,11 @@ void clsMSDLGTest::emptyInitDirOpensInProgramFolder()
     QCOMPARE(backend.OpenRequests().first().initialFolder, kProgramFolder);
     QCOMPARE(backend.SaveRequests().first().initialFolder, kProgramFolder);
     QCOMPARE(dialog.InitDir(), QString());
+    // No filter is chosen in advance, and the dialog gets no file, title or suffix of ours.
+    const FileDialogRequest& request = backend.OpenRequests().first();
+    QCOMPARE(request.filterIndex, 0);
+    QVERIFY(request.fileName.isEmpty() && request.title.isEmpty());
+    QVERIFY(request.defaultSuffix.isEmpty());
 }
 
 void clsMSDLGTest::cancelledOpenKeepsLastConfirmedPath()
@@ -216,8 +202,6 @@ void clsMSDLGTest::longPathOpensTwice()
     QCOMPARE(backend.OpenRequests().at(1).fileName, path);
     QCOMPARE(dialog.FileName(), path);
     QCOMPARE(dialog.FileTitle(), u"Sarnet.gb"_s);
-    QVERIFY(dialog.Record().nMaxFile > static_cast<std::uint32_t>(path.size()));
-    QCOMPARE(dialog.Record().lpstrFile.size(), qsizetype(dialog.Record().nMaxFile));
 }
 
 void clsMSDLGTest::colorKeepsLastConfirmedColour()

@@ -1,13 +1,14 @@
 #include "EditorHarness.h"
 
+#include "widgets/PictureBox.h"
+
 #include <QComboBox>
-#include <QPushButton>
 
 namespace morvane::test {
 
 EditorHarness::EditorHarness()
-    : window(
-        std::make_unique<frmMain>(PlatformServices {dialogs, messages, help, programFolder.path()}))
+    : window(std::make_unique<frmMain>(
+        PlatformServices {dialogs, messages, help, programFolder.path(), &files}))
 {
 }
 
@@ -19,14 +20,30 @@ void EditorHarness::LoadRom(const QString& path)
 
 void EditorHarness::LoadSprite(int index)
 {
-    window->cboSprite->setCurrentIndex(index);
+    Find<QComboBox>(QStringLiteral("cboSprite")).setCurrentIndex(index);
     window->cmdLoad_Click();
 }
 
 QByteArray EditorHarness::SpriteBuf() const
 {
-    return QByteArray(reinterpret_cast<const char*>(window->State.SpriteBuf.data()),
-        static_cast<qsizetype>(window->State.SpriteBuf.size()));
+    const SpriteBlock& block = window->Document().SpriteBuf();
+    return QByteArray(
+        reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
+}
+
+PictureBox& EditorHarness::View(int tile) const
+{
+    return Find<PictureBox>(QStringLiteral("picSprites(%1)").arg(tile));
+}
+
+PictureBox& EditorHarness::Grid() const
+{
+    return Find<PictureBox>(QStringLiteral("picEdit"));
+}
+
+bool EditorHarness::MarkerShown(int tile) const
+{
+    return View(tile).Rendered() != View(tile).Image();
 }
 
 QColor DefaultColour(int value)

@@ -11,10 +11,14 @@
 
 #include <memory>
 
+namespace morvane {
+class PictureBox;
+}
+
 namespace morvane::test {
 
-// The real main window with scripted dialogs, recorded message boxes and a recorded help viewer,
-// so a test drives it headless and never waits on a modal window.
+// The real main window with scripted dialogs, recorded message boxes, a recorded help viewer and
+// recorded ROM file transfers, so a test drives it headless and never waits on a modal window.
 struct EditorHarness {
     EditorHarness();
 
@@ -25,10 +29,26 @@ struct EditorHarness {
     // The bytes of SpriteBuf as a QByteArray, for comparison with file contents.
     QByteArray SpriteBuf() const;
 
+    // A control of the window by its design name ("cmdLoad", "Color(4)", "mnuFileSave"); a
+    // missing one ends the test run, as a broken fixture.
+    template <typename Control> Control& Find(const QString& name) const
+    {
+        auto* control = window->findChild<Control*>(name);
+        if (control == nullptr)
+            qFatal("The window has no control named %s", qPrintable(name));
+        return *control;
+    }
+    PictureBox& View(int tile) const;
+    PictureBox& Grid() const;
+    // Whether tile view t shows its marker: the view's only overlay, seen only when it frames
+    // the view.
+    bool MarkerShown(int tile) const;
+
     QTemporaryDir programFolder;
     ScriptedDialogBackend dialogs;
     RecordingMessages messages;
     RecordingHelpViewer help;
+    RecordingRomAccess files;
     std::unique_ptr<frmMain> window;
 };
 

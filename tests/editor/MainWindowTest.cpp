@@ -63,6 +63,8 @@ void MainWindowTest::framesAndControlsSitWhereTheLayoutPutsThem_data()
     QTest::newRow("chkGRID") << "chkGRID" << QRect(88, 104, 65, 25) << "Gridlines";
     QTest::newRow("Color(4)") << "Color(4)" << QRect(24, 24, 33, 27) << "";
     QTest::newRow("Color(0)") << "Color(0)" << QRect(80, 24, 33, 27) << "";
+    QTest::newRow("Color(1)") << "Color(1)" << QRect(112, 24, 33, 27) << "";
+    QTest::newRow("Color(2)") << "Color(2)" << QRect(144, 24, 33, 27) << "";
     QTest::newRow("Color(3)") << "Color(3)" << QRect(176, 24, 33, 27) << "";
     QTest::newRow("Label1(1)") << "Label1(1)" << QRect(8, 64, 10, 14) << "R:";
     QTest::newRow("Label1(2)") << "Label1(2)" << QRect(8, 88, 11, 14) << "G:";
@@ -78,16 +80,7 @@ void MainWindowTest::framesAndControlsSitWhereTheLayoutPutsThem()
     QFETCH(QRect, geometry);
     QFETCH(QString, caption);
     EditorHarness h;
-    frmMain& w = *h.window;
-    const QMap<QString, QWidget*> controls
-        = {{"Frame1", w.Frame1}, {"Frame2", w.Frame2}, {"Frame3", w.Frame3}, {"Frame4", w.Frame4},
-            {"picEdit", w.picEdit}, {"Label1(0)", w.Label1[0]}, {"cboSprite", w.cboSprite},
-            {"cmdLoad", w.cmdLoad}, {"cmdSave", w.cmdSave}, {"cmdTest", w.cmdTest},
-            {"chkGRID", w.chkGRID}, {"Color(4)", w.Color[4]}, {"Color(0)", w.Color[0]},
-            {"Color(3)", w.Color[3]}, {"Label1(1)", w.Label1[1]}, {"Label1(2)", w.Label1[2]},
-            {"Label1(3)", w.Label1[3]}, {"hRED", w.hRED}, {"hGREEN", w.hGREEN}, {"hBLUE", w.hBLUE}};
-    QWidget* widget = controls.value(control);
-    QVERIFY(widget != nullptr);
+    QWidget* widget = &h.Find<QWidget>(control);
     QCOMPARE(widget->geometry(), geometry);
     if (auto* frame = qobject_cast<QGroupBox*>(widget))
         QCOMPARE(frame->title(), caption);
@@ -105,45 +98,50 @@ void MainWindowTest::tileViewsFormSixFramesOfFourTiles()
         {14, 15, 18, 19, 22, 23}};
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 6; ++column) {
-            PictureBox* view = h.window->picSprites[static_cast<std::size_t>(grid[row][column])];
-            QCOMPARE(view->parentWidget(), h.window->Frame1);
-            QCOMPARE(view->geometry(), QRect(16 + 32 * column, 24 + 32 * row, 32, 32));
+            const PictureBox& view = h.View(grid[row][column]);
+            QCOMPARE(view.parentWidget(), &h.Find<QGroupBox>(QStringLiteral("Frame1")));
+            QCOMPARE(view.geometry(), QRect(16 + 32 * column, 24 + 32 * row, 32, 32));
         }
     }
     // Every marker waits out of sight below its view.
-    for (std::size_t t = 0; t < 24; ++t)
-        QCOMPARE(h.window->picSprites[t]->OverlayTop(h.window->shpPoint[t]), 100);
+    for (int t = 0; t < 24; ++t)
+        QVERIFY(!h.MarkerShown(t));
 }
 
 void MainWindowTest::onlyFileLoadQuitOptionsHelpAndGridlinesTakeInputAtStart()
 {
     EditorHarness h;
     frmMain& w = *h.window;
-    QVERIFY(!w.Frame1->isEnabled());
-    QVERIFY(!w.Frame2->isEnabled());
-    QVERIFY(w.Frame3->isEnabled());
-    QVERIFY(!w.Frame4->isEnabled());
-    for (QWidget* control :
-        std::initializer_list<QWidget*> {w.cboSprite, w.cmdLoad, w.cmdSave, w.cmdTest})
-        QVERIFY(!control->isEnabled());
-    QVERIFY(w.chkGRID->isEnabled());
-    QVERIFY(w.chkGRID->isChecked());
-    QVERIFY(!w.mnuFileSave->isEnabled());
-    QVERIFY(!w.mnuOptionsTest->isEnabled());
-    for (QAction* item : {w.mnuFileLoad, w.mnuFileQuit, w.mnuOptionsGrid, w.mnuOptionsSprites,
-             w.mnuHelpHelp, w.mnuHelpAbout})
-        QVERIFY(item->isEnabled());
+    const auto enabled = [&h](const char* name) { return h.Find<QWidget>(name).isEnabled(); };
+    for (const char* control :
+        {"Frame1", "Frame2", "Frame4", "cboSprite", "cmdLoad", "cmdSave", "cmdTest"})
+        QVERIFY2(!enabled(control), control);
+    QVERIFY(enabled("Frame3"));
+    QVERIFY(enabled("chkGRID"));
+    QVERIFY(h.Find<QCheckBox>(QStringLiteral("chkGRID")).isChecked());
+    // The list selects nothing yet, and the sliders stand at 0 of 0..255.
+    QCOMPARE(h.Find<QComboBox>(QStringLiteral("cboSprite")).currentIndex(), -1);
+    for (const char* name : {"hRED", "hGREEN", "hBLUE"}) {
+        const QScrollBar& slider = h.Find<QScrollBar>(name);
+        QCOMPARE(slider.value(), 0);
+        QCOMPARE(slider.maximum(), 255);
+    }
+    for (const char* item : {"mnuFileSave", "mnuOptionsTest"})
+        QVERIFY2(!h.Find<QAction>(item).isEnabled(), item);
+    for (const char* item : {"mnuFileLoad", "mnuFileQuit", "mnuOptionsGrid", "mnuOptionsSprites",
+             "mnuHelpHelp", "mnuHelpAbout"})
+        QVERIFY2(h.Find<QAction>(item).isEnabled(), item);
 
     // Clicks into the disabled frames reach nothing.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.picSprites[3], Qt::LeftButton);
-    QTest::mouseClick(w.Color[2], Qt::LeftButton);
-    QTest::mousePress(w.picEdit, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseRelease(w.picEdit, Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(w.picSprites[3]->OverlayTop(w.shpPoint[3]), 100);
-    QCOMPARE(w.State.CurColor, 0);
-    QVERIFY(w.State.SpriteBuf == SpriteBlock {});
+    const QImage grid = h.Grid().Image().copy();
+    QTest::mouseClick(&h.View(3), Qt::LeftButton);
+    QTest::mousePress(&h.Grid(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(&h.Grid(), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!h.MarkerShown(3));
+    QCOMPARE(h.Grid().Image(), grid);
+    QVERIFY(w.Document().SpriteBuf() == SpriteBlock {});
     QVERIFY(h.messages.shown.empty());
 }
 
@@ -168,26 +166,26 @@ void MainWindowTest::menuTreeHasCaptionsAndShortcuts()
         QStringList({"&Test Sprite ", "-", "&Gridlines color", "&Sprites p. color"}));
     QCOMPARE(captions(menus[2]), QStringList({"&Help", "-", "&About"}));
 
-    QCOMPARE(w.mnuFileLoad->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
-    QCOMPARE(w.mnuFileSave->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-    QCOMPARE(w.mnuOptionsTest->shortcut(), QKeySequence(QStringLiteral("F5")));
-    QCOMPARE(w.mnuOptionsGrid->shortcut(), QKeySequence(QStringLiteral("F6")));
-    QCOMPARE(w.mnuOptionsSprites->shortcut(), QKeySequence(QStringLiteral("F7")));
-    QCOMPARE(w.mnuHelpHelp->shortcut(), QKeySequence(QStringLiteral("F1")));
-    QVERIFY(w.mnuFileQuit->shortcut().isEmpty());
-    QVERIFY(w.mnuHelpAbout->shortcut().isEmpty());
+    const auto shortcut = [&h](const char* item) { return h.Find<QAction>(item).shortcut(); };
+    QCOMPARE(shortcut("mnuFileLoad"), QKeySequence(QStringLiteral("Ctrl+L")));
+    QCOMPARE(shortcut("mnuFileSave"), QKeySequence(QStringLiteral("Ctrl+S")));
+    QCOMPARE(shortcut("mnuOptionsTest"), QKeySequence(QStringLiteral("F5")));
+    QCOMPARE(shortcut("mnuOptionsGrid"), QKeySequence(QStringLiteral("F6")));
+    QCOMPARE(shortcut("mnuOptionsSprites"), QKeySequence(QStringLiteral("F7")));
+    QCOMPARE(shortcut("mnuHelpHelp"), QKeySequence(QStringLiteral("F1")));
+    QVERIFY(shortcut("mnuFileQuit").isEmpty());
+    QVERIFY(shortcut("mnuHelpAbout").isEmpty());
 }
 
 void MainWindowTest::tabOrderRunsFromLastTileToTestButton()
 {
     EditorHarness h;
-    frmMain& w = *h.window;
     QList<QWidget*> expected;
     for (int t = 23; t >= 0; --t)
-        expected << w.picSprites[static_cast<std::size_t>(t)];
-    expected << w.cboSprite << w.cmdLoad << w.cmdSave << w.Color[0] << w.Color[1] << w.Color[2]
-             << w.Color[3] << w.Color[4] << w.hRED << w.hGREEN << w.hBLUE << w.picEdit << w.chkGRID
-             << w.cmdTest;
+        expected << &h.View(t);
+    for (const char* name : {"cboSprite", "cmdLoad", "cmdSave", "Color(0)", "Color(1)", "Color(2)",
+             "Color(3)", "Color(4)", "hRED", "hGREEN", "hBLUE", "picEdit", "chkGRID", "cmdTest"})
+        expected << &h.Find<QWidget>(name);
     // The next widget that Tab can reach, skipping labels and frames.
     const auto nextTabStop = [](QWidget* from) {
         QWidget* next = from->nextInFocusChain();
@@ -202,25 +200,29 @@ void MainWindowTest::tabOrderRunsFromLastTileToTestButton()
 void MainWindowTest::gridlinesCheckBoxShowsAndHidesTheFourteenLinesBeforeARom()
 {
     EditorHarness h;
-    frmMain& w = *h.window;
-    const QImage blank = w.picEdit->Image().copy();
-    const auto linesShown = [&w] {
-        const QImage screen = w.picEdit->Rendered();
+    PictureBox& grid = h.Grid();
+    QCheckBox& check = h.Find<QCheckBox>(QStringLiteral("chkGRID"));
+    const QImage blank = grid.Image().copy();
+    const auto linesShown = [&grid] {
+        const QImage screen = grid.Rendered();
         int shown = 0;
         for (int i = 1; i <= 7; ++i) {
-            shown += screen.pixelColor(16 * i, 3) == QColor(Qt::white) ? 1 : 0;
-            shown += screen.pixelColor(3, 16 * i) == QColor(Qt::white) ? 1 : 0;
+            // Each line runs the whole side of the grid, from pixel 0 to pixel 127.
+            for (int along : {0, 127}) {
+                shown += screen.pixelColor(16 * i, along) == QColor(Qt::white) ? 1 : 0;
+                shown += screen.pixelColor(along, 16 * i) == QColor(Qt::white) ? 1 : 0;
+            }
         }
         return shown;
     };
-    QCOMPARE(linesShown(), 14);
-    w.chkGRID->click();
+    QCOMPARE(linesShown(), 28);
+    check.click();
     QCOMPARE(linesShown(), 0);
-    QCOMPARE(w.picEdit->Image(), blank);
-    w.chkGRID->click();
-    QCOMPARE(linesShown(), 14);
+    QCOMPARE(grid.Image(), blank);
+    check.click();
+    QCOMPARE(linesShown(), 28);
     // The lines are overlays: the grid's own image never holds them.
-    QCOMPARE(w.picEdit->Image(), blank);
+    QCOMPARE(grid.Image(), blank);
 }
 
 void MainWindowTest::listHoldsTheCatalogueAndLoadsNothingOnChange()
@@ -228,14 +230,16 @@ void MainWindowTest::listHoldsTheCatalogueAndLoadsNothingOnChange()
     RomFixture rom;
     EditorHarness h;
     h.LoadRom(rom.Path());
-    frmMain& w = *h.window;
-    QCOMPARE(w.cboSprite->count(), 45);
-    QVERIFY(w.cboSprite->itemText(0) != w.cboSprite->itemText(1));
-    const SpriteBlock loaded = w.State.SpriteBuf;
-    const QImage view = w.picSprites[0]->Image().copy();
-    w.cboSprite->setCurrentIndex(7);
-    QVERIFY(w.State.SpriteBuf == loaded);
-    QCOMPARE(w.picSprites[0]->Image(), view);
+    QComboBox& list = h.Find<QComboBox>(QStringLiteral("cboSprite"));
+    QCOMPARE(list.count(), 45);
+    QVERIFY(list.itemText(0) != list.itemText(1));
+    const QByteArray loaded = h.SpriteBuf();
+    const QImage view = h.View(0).Image().copy();
+    h.files.transfers.clear();
+    list.setCurrentIndex(7);
+    QCOMPARE(h.SpriteBuf(), loaded);
+    QCOMPARE(h.View(0).Image(), view);
+    QVERIFY(h.files.transfers.empty());
 }
 
 QTEST_MAIN(MainWindowTest)

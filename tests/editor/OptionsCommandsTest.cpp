@@ -17,25 +17,28 @@ using namespace morvane::test;
 
 namespace {
 
-QColor GridColour(const frmMain& w, int i, bool vertical)
+// Whether all 14 grid lines show in `colour` on screen, hidden ones once they are shown.
+bool AllGridLines(const EditorHarness& h, const QColor& colour)
 {
-    return w.picEdit->OverlayColor(
-        vertical ? w.vGRID[static_cast<std::size_t>(i)] : w.hGRID[static_cast<std::size_t>(i)]);
-}
-
-bool AllGridLines(const frmMain& w, const QColor& colour)
-{
-    for (int i = 0; i < 7; ++i)
-        if (GridColour(w, i, true) != colour || GridColour(w, i, false) != colour)
+    QCheckBox& gridlines = h.Find<QCheckBox>(QStringLiteral("chkGRID"));
+    const bool wasShown = gridlines.isChecked();
+    gridlines.setChecked(true);
+    const QImage screen = h.Grid().Rendered();
+    gridlines.setChecked(wasShown);
+    for (int i = 1; i <= 7; ++i)
+        if (screen.pixelColor(16 * i, 3) != colour || screen.pixelColor(3, 16 * i) != colour)
             return false;
     return true;
 }
 
-bool AllMarkers(const frmMain& w, const QColor& colour)
+// Whether all 24 markers are drawn in `colour` when their tile is selected.
+bool AllMarkers(const EditorHarness& h, const QColor& colour)
 {
-    for (std::size_t t = 0; t < 24; ++t)
-        if (w.picSprites[t]->OverlayColor(w.shpPoint[t]) != colour)
+    for (int t = 0; t < 24; ++t) {
+        h.window->picSprites_Click(t);
+        if (h.View(t).Rendered().pixelColor(31, 31) != colour)
             return false;
+    }
     return true;
 }
 
@@ -60,25 +63,25 @@ void OptionsCommandsTest::colourCommandsWorkBeforeAnyRom()
     EditorHarness h;
     frmMain& w = *h.window;
     h.dialogs.AnswerColor(PackRgb(0, 255, 0));
-    w.mnuOptionsGrid->trigger();
-    QVERIFY(AllGridLines(w, QColor(0, 255, 0)));
-    QVERIFY(AllMarkers(w, Qt::red));
+    h.Find<QAction>(QStringLiteral("mnuOptionsGrid")).trigger();
+    QVERIFY(AllGridLines(h, QColor(0, 255, 0)));
+    QVERIFY(AllMarkers(h, Qt::red));
 
     h.dialogs.AnswerColor(PackRgb(0, 0, 255));
-    w.mnuOptionsSprites->trigger();
-    QVERIFY(AllMarkers(w, QColor(0, 0, 255)));
-    QVERIFY(AllGridLines(w, QColor(0, 255, 0)));
+    h.Find<QAction>(QStringLiteral("mnuOptionsSprites")).trigger();
+    QVERIFY(AllMarkers(h, QColor(0, 0, 255)));
+    QVERIFY(AllGridLines(h, QColor(0, 255, 0)));
     // Both commands share one dialog object, owned by the main window, asking with flags 0.
     QCOMPARE(h.dialogs.ColorRequests().size(), 2);
     QCOMPARE(h.dialogs.ColorRequests().at(1).owner, &w);
     QCOMPARE(h.dialogs.ColorRequests().at(1).flags, 0u);
-    QCOMPARE(w.SharedDialog().RGBResult(), PackRgb(0, 0, 255));
+    QCOMPARE(h.dialogs.ColorRequests().at(1).initial, PackRgb(0, 255, 0));
 
     // Hidden lines are recoloured too and show the new colour when shown again.
-    w.chkGRID->setChecked(false);
+    h.Find<QCheckBox>(QStringLiteral("chkGRID")).setChecked(false);
     h.dialogs.AnswerColor(PackRgb(10, 20, 30));
     w.mnuOptionsGrid_Click();
-    QVERIFY(AllGridLines(w, QColor(10, 20, 30)));
+    QVERIFY(AllGridLines(h, QColor(10, 20, 30)));
 }
 
 void OptionsCommandsTest::cancelledColourLeavesLinesAndMarkersAsTheyWere()
@@ -87,19 +90,19 @@ void OptionsCommandsTest::cancelledColourLeavesLinesAndMarkersAsTheyWere()
     frmMain& w = *h.window;
     h.dialogs.CancelColor();
     w.mnuOptionsGrid_Click();
-    QVERIFY(AllGridLines(w, Qt::white));
+    QVERIFY(AllGridLines(h, Qt::white));
     h.dialogs.AnswerColor(PackRgb(0, 0, 255));
     w.mnuOptionsSprites_Click();
     h.dialogs.CancelColor();
     w.mnuOptionsGrid_Click();
-    QVERIFY(AllGridLines(w, Qt::white));
+    QVERIFY(AllGridLines(h, Qt::white));
     h.dialogs.CancelColor();
     w.mnuOptionsSprites_Click();
-    QVERIFY(AllMarkers(w, QColor(0, 0, 255)));
+    QVERIFY(AllMarkers(h, QColor(0, 0, 255)));
     // Black confirmed is a real choice, not a cancel.
     h.dialogs.AnswerColor(0);
     w.mnuOptionsGrid_Click();
-    QVERIFY(AllGridLines(w, Qt::black));
+    QVERIFY(AllGridLines(h, Qt::black));
 }
 
 void OptionsCommandsTest::previewShowsUnsavedPaintAndReturnsWhenClosed()
@@ -121,11 +124,14 @@ void OptionsCommandsTest::previewShowsUnsavedPaintAndReturnsWhenClosed()
         QVERIFY(preview != nullptr);
         sawPreview = true;
         topLeftOfFrameOne = preview->picSprite[1]->Image().copy(0, 0, 32, 32);
+        // The first opening of a run starts on the poses' second frames.
+        preview->tmrSprite_Timer();
+        QCOMPARE(preview->picSpriteM[0]->Image(), preview->picSprite[1]->Image());
         preview->Command1->click();
     });
-    w.mnuOptionsTest->trigger();
+    h.Find<QAction>(QStringLiteral("mnuOptionsTest")).trigger();
     QVERIFY(sawPreview);
-    QCOMPARE(topLeftOfFrameOne, w.picSprites[12]->Image());
+    QCOMPARE(topLeftOfFrameOne, h.View(12).Image());
     QCOMPARE(topLeftOfFrameOne.pixelColor(0, 0), QColor(0, 0, 255));
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
@@ -133,16 +139,17 @@ void OptionsCommandsTest::previewShowsUnsavedPaintAndReturnsWhenClosed()
 void OptionsCommandsTest::testSpriteIsDisabledUntilARomIsOpen()
 {
     EditorHarness h;
-    QVERIFY(!h.window->mnuOptionsTest->isEnabled());
-    QVERIFY(!h.window->cmdTest->isEnabled());
-    h.window->mnuOptionsTest->trigger(); // a disabled action triggers nothing
+    QAction& item = h.Find<QAction>(QStringLiteral("mnuOptionsTest"));
+    QVERIFY(!item.isEnabled());
+    QVERIFY(!h.Find<QPushButton>(QStringLiteral("cmdTest")).isEnabled());
+    item.trigger(); // a disabled action triggers nothing
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 void OptionsCommandsTest::aboutShowsEightLines()
 {
     EditorHarness h;
-    h.window->mnuHelpAbout->trigger();
+    h.Find<QAction>(QStringLiteral("mnuHelpAbout")).trigger();
     QCOMPARE(h.messages.shown.size(), std::size_t(1));
     const auto& shown = h.messages.shown[0];
     QCOMPARE(shown.title, QStringLiteral("Morvane Sarnet Sprite Editor"));
@@ -169,7 +176,7 @@ void OptionsCommandsTest::helpOpensTheTextBesideTheProgram()
     RecordingMessages messages;
     RecordingHelpViewer viewer;
     frmMain w(PlatformServices {dialogs, messages, viewer, folder});
-    w.mnuHelpHelp->trigger();
+    w.findChild<QAction*>(QStringLiteral("mnuHelpHelp"))->trigger();
     QCOMPARE(viewer.opened, QStringList {help});
     QVERIFY(messages.shown.empty());
 }
@@ -199,7 +206,7 @@ void OptionsCommandsTest::quitClosesWithoutAsking()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.picEdit_MouseDown(1, 0, 5, 5);
-    w.mnuFileQuit->trigger();
+    h.Find<QAction>(QStringLiteral("mnuFileQuit")).trigger();
     QVERIFY(!w.isVisible());
     QVERIFY(h.messages.shown.empty());
     QCOMPARE(rom.Contents(), RomFixture::Pattern(1045104));

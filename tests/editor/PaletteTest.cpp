@@ -28,6 +28,23 @@ private slots:
     void colourChangeReachesPaintAtOnceAndTheSheetAtNextLoad();
 
 private:
+    ColorSwatch& Swatch(int i) const
+    {
+        return h_->Find<ColorSwatch>(QStringLiteral("Color(%1)").arg(i));
+    }
+    QScrollBar& Slider(const char* name) const { return h_->Find<QScrollBar>(name); }
+    QList<int> Sliders() const
+    {
+        return {Slider("hRED").value(), Slider("hGREEN").value(), Slider("hBLUE").value()};
+    }
+    // Paints the top-left pixel of the selected tile and returns the value it got: the current
+    // colour's pixel value, by way of its shade code.
+    int PaintedValue() const
+    {
+        h_->window->picEdit_MouseDown(1, 0, 1, 1);
+        return PixelValue(h_->SpriteBuf().mid(16 * h_->window->Document().CurTile(), 16), 0, 0);
+    }
+
     std::unique_ptr<RomFixture> rom_;
     std::unique_ptr<EditorHarness> h_;
 };
@@ -49,135 +66,119 @@ void PaletteTest::swatchClickMakesItsColourCurrent_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<QColor>("colour");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("0 magenta") << 0 << QColor(223, 0, 200) << "00";
-    QTest::newRow("1 black") << 1 << QColor(0, 0, 0) << "10";
-    QTest::newRow("2 white") << 2 << QColor(255, 255, 255) << "01";
-    QTest::newRow("3 blue") << 3 << QColor(0, 0, 255) << "11";
+    QTest::newRow("0 magenta") << 0 << QColor(223, 0, 200);
+    QTest::newRow("1 black") << 1 << QColor(0, 0, 0);
+    QTest::newRow("2 white") << 2 << QColor(255, 255, 255);
+    QTest::newRow("3 blue") << 3 << QColor(0, 0, 255);
 }
 
 void PaletteTest::swatchClickMakesItsColourCurrent()
 {
     QFETCH(int, index);
     QFETCH(QColor, colour);
-    QFETCH(QString, code);
-    frmMain& w = *h_->window;
-    w.Color_Click(index);
-    QCOMPARE(w.State.CurColor, index);
-    QCOMPARE(QString::fromStdString(w.State.CurCode), code);
-    QCOMPARE(w.hRED->value(), colour.red());
-    QCOMPARE(w.hGREEN->value(), colour.green());
-    QCOMPARE(w.hBLUE->value(), colour.blue());
-    QCOMPARE(w.Color[4]->FillColor(), colour);
+    h_->window->Color_Click(index);
+    QCOMPARE(Sliders(), QList<int>({colour.red(), colour.green(), colour.blue()}));
+    QCOMPARE(Swatch(4).FillColor(), colour);
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(w.Color[static_cast<std::size_t>(i)]->FillColor(), DefaultColour(i));
+        QCOMPARE(Swatch(i).FillColor(), DefaultColour(i));
+    QCOMPARE(PaintedValue(), index);
 }
 
 void PaletteTest::slidersEditOnlyTheCurrentColour()
 {
-    frmMain& w = *h_->window;
-    const QImage sheet = w.picSprites[5]->Image().copy();
-    const QImage grid = w.picEdit->Image().copy();
-    w.Color_Click(2);
-    w.hRED->setValue(128);
-    QCOMPARE(w.State.PalRed[2], 128);
-    QCOMPARE(w.Color[2]->FillColor(), QColor(128, 255, 255));
-    QCOMPARE(w.Color[4]->FillColor(), QColor(128, 255, 255));
+    const QImage sheet = h_->View(5).Image().copy();
+    const QImage grid = h_->Grid().Image().copy();
+    h_->window->Color_Click(2);
+    Slider("hRED").setValue(128);
+    QCOMPARE(Swatch(2).FillColor(), QColor(128, 255, 255));
+    QCOMPARE(Swatch(4).FillColor(), QColor(128, 255, 255));
     for (int i : {0, 1, 3})
-        QCOMPARE(w.Color[static_cast<std::size_t>(i)]->FillColor(), DefaultColour(i));
-    // Display only: nothing already drawn is recoloured, and the drawing palette waits for the
-    // next load.
-    QCOMPARE(w.State.PalColor[2], PackedColor(0xFFFFFF));
-    QCOMPARE(w.picSprites[5]->Image(), sheet);
-    QCOMPARE(w.picEdit->Image(), grid);
+        QCOMPARE(Swatch(i).FillColor(), DefaultColour(i));
+    // Display only: nothing already drawn is recoloured.
+    QCOMPARE(h_->View(5).Image(), sheet);
+    QCOMPARE(h_->Grid().Image(), grid);
 }
 
 void PaletteTest::switchingColoursKeepsEachColoursEdits()
 {
-    frmMain& w = *h_->window;
-    w.Color_Click(2);
-    w.hRED->setValue(128);
-    w.Color_Click(1);
-    QCOMPARE(w.hRED->value(), 0);
-    QCOMPARE(w.hGREEN->value(), 0);
-    QCOMPARE(w.hBLUE->value(), 0);
-    QCOMPARE(w.Color[1]->FillColor(), QColor(0, 0, 0));
-    QCOMPARE(w.Color[2]->FillColor(), QColor(128, 255, 255));
-    QCOMPARE(w.State.PalRed[1], 0);
-    QCOMPARE(w.State.PalGreen[1], 0);
-    QCOMPARE(w.State.PalBlue[1], 0);
-    QCOMPARE(w.Color[4]->FillColor(), QColor(0, 0, 0));
-    QCOMPARE(w.State.CurCode, std::string("10"));
-    w.Color_Click(2);
-    QCOMPARE(w.hRED->value(), 128);
-    QCOMPARE(w.Color[4]->FillColor(), QColor(128, 255, 255));
+    h_->window->Color_Click(2);
+    Slider("hRED").setValue(128);
+    h_->window->Color_Click(1);
+    QCOMPARE(Sliders(), QList<int>({0, 0, 0}));
+    QCOMPARE(Swatch(1).FillColor(), QColor(0, 0, 0));
+    QCOMPARE(Swatch(2).FillColor(), QColor(128, 255, 255));
+    QCOMPARE(Swatch(4).FillColor(), QColor(0, 0, 0));
+    QCOMPARE(PaintedValue(), 1);
+    h_->window->Color_Click(2);
+    QCOMPARE(Sliders(), QList<int>({128, 255, 255}));
+    QCOMPARE(Swatch(4).FillColor(), QColor(128, 255, 255));
 }
 
 void PaletteTest::currentColourSwatchAndRepeatedClicksChangeNothing()
 {
     frmMain& w = *h_->window;
     w.Color_Click(3);
-    w.hGREEN->setValue(90);
-    const auto snapshot = [&w] {
+    Slider("hGREEN").setValue(90);
+    const auto snapshot = [this] {
         QList<QVariant> all;
-        for (ColorSwatch* swatch : w.Color)
-            all << swatch->FillColor();
-        all << w.hRED->value() << w.hGREEN->value() << w.hBLUE->value() << w.State.CurColor
-            << QString::fromStdString(w.State.CurCode);
+        for (int i = 0; i < 5; ++i)
+            all << Swatch(i).FillColor();
+        for (int value : Sliders())
+            all << value;
         return all;
     };
     const auto before = snapshot();
     w.Color_Click(4);
     QCOMPARE(snapshot(), before);
+    QCOMPARE(PaintedValue(), 3);
     w.Color_Click(3);
     QCOMPARE(snapshot(), before);
     // A real click on the swatch goes through the same handler.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.Color[0], Qt::LeftButton);
-    QCOMPARE(w.State.CurColor, 0);
-    QCOMPARE(w.Color[4]->FillColor(), QColor(223, 0, 200));
+    QTest::mouseClick(&Swatch(0), Qt::LeftButton);
+    QCOMPARE(Swatch(4).FillColor(), QColor(223, 0, 200));
+    QCOMPARE(PaintedValue(), 0);
 }
 
 void PaletteTest::assigningTheSameValueRaisesNoChange()
 {
-    frmMain& w = *h_->window;
-    QSignalSpy changes(w.hGREEN, &QScrollBar::valueChanged);
-    w.Color_Click(0); // green is already 0
+    QSignalSpy changes(&Slider("hGREEN"), &QScrollBar::valueChanged);
+    h_->window->Color_Click(0); // green is already 0
     QCOMPARE(changes.count(), 0);
-    w.Color_Click(2); // green goes to 255
+    h_->window->Color_Click(2); // green goes to 255
     QCOMPARE(changes.count(), 1);
 }
 
 void PaletteTest::thumbDragUpdatesTheSwatchesAsItMoves()
 {
-    frmMain& w = *h_->window;
-    w.Color_Click(1);
-    w.hBLUE->setSliderDown(true);
+    h_->window->Color_Click(1);
+    QScrollBar& blue = Slider("hBLUE");
+    blue.setSliderDown(true);
     for (int value : {10, 60, 140}) {
-        w.hBLUE->setSliderPosition(value);
-        QCOMPARE(w.Color[1]->FillColor(), QColor(0, 0, value));
-        QCOMPARE(w.Color[4]->FillColor(), QColor(0, 0, value));
+        blue.setSliderPosition(value);
+        QCOMPARE(Swatch(1).FillColor(), QColor(0, 0, value));
+        QCOMPARE(Swatch(4).FillColor(), QColor(0, 0, value));
     }
-    w.hBLUE->setSliderDown(false);
-    QCOMPARE(w.State.PalBlue[1], 140);
+    blue.setSliderDown(false);
+    h_->window->Color_Click(0);
+    h_->window->Color_Click(1);
+    QCOMPARE(blue.value(), 140);
 }
 
 void PaletteTest::newLoadRomPutsTheDefaultsBack()
 {
-    frmMain& w = *h_->window;
-    w.Color_Click(2);
-    w.hRED->setValue(5);
-    w.hBLUE->setValue(6);
+    h_->window->Color_Click(2);
+    Slider("hRED").setValue(5);
+    Slider("hBLUE").setValue(6);
     h_->LoadRom(rom_->Path());
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(w.Color[static_cast<std::size_t>(i)]->FillColor(), DefaultColour(i));
-    QCOMPARE(w.State.CurColor, 0);
-    QCOMPARE(w.Color[4]->FillColor(), QColor(223, 0, 200));
-    QCOMPARE(w.State.CurCode, std::string("00"));
-    QCOMPARE(w.hRED->value(), 223);
-    QCOMPARE(w.hBLUE->value(), 200);
-    QCOMPARE(w.State.PalRed[2], 255);
+        QCOMPARE(Swatch(i).FillColor(), DefaultColour(i));
+    QCOMPARE(Swatch(4).FillColor(), QColor(223, 0, 200));
+    QCOMPARE(Sliders(), QList<int>({223, 0, 200}));
+    QCOMPARE(PaintedValue(), 0);
+    h_->window->Color_Click(2);
+    QCOMPARE(Sliders(), QList<int>({255, 255, 255}));
 }
 
 void PaletteTest::colourChangeReachesPaintAtOnceAndTheSheetAtNextLoad()
@@ -186,15 +187,16 @@ void PaletteTest::colourChangeReachesPaintAtOnceAndTheSheetAtNextLoad()
     rom_->Poke(82928, QByteArray(384, '\0'));
     w.cmdLoad_Click();
     w.Color_Click(0);
-    w.hGREEN->setValue(77); // colour 0 becomes RGB(223, 77, 200)
-    QCOMPARE(w.picSprites[0]->Image().pixelColor(0, 0), QColor(223, 0, 200));
+    Slider("hGREEN").setValue(77); // colour 0 becomes RGB(223, 77, 200)
+    QCOMPARE(h_->View(0).Image().pixelColor(0, 0), QColor(223, 0, 200));
     w.Color_Click(3);
-    w.hRED->setValue(9); // colour 3 becomes RGB(9, 0, 255)
+    Slider("hRED").setValue(9); // colour 3 becomes RGB(9, 0, 255)
     w.picEdit_MouseDown(1, 0, 20, 20);
-    QCOMPARE(w.picSprites[0]->Image().pixelColor(4, 4), QColor(9, 0, 255));
+    QCOMPARE(h_->View(0).Image().pixelColor(4, 4), QColor(9, 0, 255));
+    QCOMPARE(h_->View(0).Image().pixelColor(0, 0), QColor(223, 0, 200));
     w.cmdLoad_Click();
-    QCOMPARE(w.picSprites[0]->Image().pixelColor(0, 0), QColor(223, 77, 200));
-    QCOMPARE(w.State.PalColor[0], PackRgb(223, 77, 200));
+    QCOMPARE(h_->View(0).Image().pixelColor(0, 0), QColor(223, 77, 200));
+    QCOMPARE(h_->View(23).Image().pixelColor(31, 31), QColor(223, 77, 200));
 }
 
 QTEST_MAIN(PaletteTest)

@@ -1,5 +1,5 @@
-// Selecting tiles and painting pixels: what lands in the editing grid, the tile view and
-// SpriteBuf, and what Save then writes.
+// Selecting tiles and painting pixels through the window: which cell a press or a move paints,
+// and what lands in the editing grid, the tile view and SpriteBuf.
 #include "EditorHarness.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/PictureBox.h"
@@ -39,8 +39,6 @@ private slots:
     void realDragPaintsEveryCellItPasses();
     void gridLinesDoNotChangeWhatIsPainted();
     void tileClickFramesThatViewAndUnpacksItsBits();
-    void paintedPixelsReachTheFileThroughSave();
-    void paintAfterLoadingAnotherSpriteKeepsItsOtherRows();
 
 private:
     // Loads entry 0 with its block replaced by `block` and selects tile `tile`.
@@ -84,6 +82,8 @@ void PixelEditorTest::pressPaintsGridViewAndRowBytes_data()
         << QByteArray("\xFF\xFF", 2) << 2 << QPointF(40, 3) << 0 << QByteArray("\xDF\xFF", 2);
     QTest::newRow("code 00 clears one pixel")
         << QByteArray("\xFF\x00", 2) << 0 << QPointF(127, 0.5) << 0 << QByteArray("\xFE\x00", 2);
+    QTest::newRow("a press reported past the edge paints the edge cell")
+        << QByteArray(2, '\0') << 1 << QPointF(200, 300) << 14 << QByteArray("\x01\x00", 2);
 }
 
 void PixelEditorTest::pressPaintsGridViewAndRowBytes()
@@ -103,10 +103,10 @@ void PixelEditorTest::pressPaintsGridViewAndRowBytes()
     QByteArray painted = block;
     painted.replace(byte, 2, expect);
     QCOMPARE(h_->SpriteBuf(), painted);
-    const int column = static_cast<int>(at.x()) / 16;
-    const int rowIndex = static_cast<int>(at.y()) / 16;
-    QVERIFY(CellIs(w.picEdit->Image(), column, rowIndex, DefaultColour(colour)));
-    QVERIFY(CompareTileView(w.picSprites[0]->Image(), painted.left(16)).isEmpty());
+    const int column = std::min(static_cast<int>(at.x()) / 16, 7);
+    const int rowIndex = std::min(static_cast<int>(at.y()) / 16, 7);
+    QVERIFY(CellIs(h_->Grid().Image(), column, rowIndex, DefaultColour(colour)));
+    QVERIFY(CompareTileView(h_->View(0).Image(), painted.left(16)).isEmpty());
     // Nothing reaches the file before Save.
     QCOMPARE(rom_->Contents().mid(kEntry0, 384), block);
 }
@@ -157,17 +157,20 @@ void PixelEditorTest::realDragPaintsEveryCellItPasses()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.Color_Click(3);
-    QTest::mousePress(w.picEdit, Qt::LeftButton, {}, QPoint(8, 8));
+    PictureBox* grid = &h_->Grid();
+    QTest::mousePress(grid, Qt::LeftButton, {}, QPoint(8, 8));
     for (int x : {24, 40, 56})
-        QTest::mouseMove(w.picEdit, QPoint(x, 8));
-    QTest::mouseMove(w.picEdit, QPoint(200, 8)); // outside: ignored
-    QTest::mouseRelease(w.picEdit, Qt::LeftButton, {}, QPoint(200, 8));
+        QTest::mouseMove(grid, QPoint(x, 8));
+    QTest::mouseMove(grid, QPoint(200, 8)); // outside: ignored
+    QTest::mouseRelease(grid, Qt::LeftButton, {}, QPoint(200, 8));
     const QByteArray buf = h_->SpriteBuf();
     QCOMPARE(static_cast<std::uint8_t>(buf.at(16 * 5)), 0xF0);
     QCOMPARE(static_cast<std::uint8_t>(buf.at(16 * 5 + 1)), 0xF0);
     QCOMPARE(buf.count('\0'), 382);
-    QCOMPARE(w.picSprites[5]->Image().pixelColor(15, 0), QColor(0, 0, 255));
-    QCOMPARE(w.picSprites[5]->Image().pixelColor(16, 0), QColor(223, 0, 200));
+    QCOMPARE(h_->View(5).Image().pixelColor(15, 0), QColor(0, 0, 255));
+    QCOMPARE(h_->View(5).Image().pixelColor(16, 0), QColor(223, 0, 200));
+    // The drag is one undo step.
+    QCOMPARE(w.Document().History().count(), 1);
 }
 
 void PixelEditorTest::gridLinesDoNotChangeWhatIsPainted()
@@ -180,13 +183,13 @@ void PixelEditorTest::gridLinesDoNotChangeWhatIsPainted()
         init();
         LoadBlock(RomFixture::Pattern(384), 7);
         frmMain& w = *h_->window;
-        w.chkGRID->setChecked(shown);
+        h_->Find<QCheckBox>(QStringLiteral("chkGRID")).setChecked(shown);
         w.Color_Click(2);
         for (float x : {1.0f, 16.0f, 17.0f, 33.0f, 112.0f})
             w.picEdit_MouseDown(1, 0, x, x);
         buffers << h_->SpriteBuf();
-        grids << w.picEdit->Image().copy();
-        views << w.picSprites[7]->Image().copy();
+        grids << h_->Grid().Image().copy();
+        views << h_->View(7).Image().copy();
     }
     QCOMPARE(buffers[0], buffers[1]);
     QCOMPARE(grids[0], grids[1]);
@@ -203,74 +206,28 @@ void PixelEditorTest::tileClickFramesThatViewAndUnpacksItsBits()
     frmMain& w = *h_->window;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.picSprites[5], Qt::LeftButton);
+    QTest::mouseClick(&h_->View(5), Qt::LeftButton);
 
-    QCOMPARE(w.State.CurTile, 5);
+    QCOMPARE(w.Document().CurTile(), 5);
     for (int t = 0; t < 24; ++t)
-        QCOMPARE(w.picSprites[static_cast<std::size_t>(t)]->OverlayTop(
-                     w.shpPoint[static_cast<std::size_t>(t)]),
-            t == 5 ? 0 : 100);
+        QCOMPARE(h_->MarkerShown(t), t == 5);
     // On screen the view is framed in red; its image holds no marker.
-    QCOMPARE(w.picSprites[5]->Rendered().pixelColor(0, 16), QColor(Qt::red));
-    QCOMPARE(w.picSprites[5]->Rendered().pixelColor(31, 31), QColor(Qt::red));
-    QCOMPARE(w.picSprites[5]->Image().pixelColor(0, 16), DefaultColour(0));
+    QCOMPARE(h_->View(5).Rendered().pixelColor(0, 16), QColor(Qt::red));
+    QCOMPARE(h_->View(5).Rendered().pixelColor(31, 31), QColor(Qt::red));
+    QCOMPARE(h_->View(5).Image().pixelColor(0, 16), DefaultColour(0));
 
     const int lo[8] = {0, 0, 1, 1, 1, 1, 0, 0};
     const int hi[8] = {0, 1, 1, 1, 1, 1, 1, 0};
     for (int c = 0; c < 8; ++c) {
-        QCOMPARE(int(w.State.TileLoBits[static_cast<std::size_t>(8 * 3 + c + 1)]), lo[c]);
-        QCOMPARE(int(w.State.TileHiBits[static_cast<std::size_t>(8 * 3 + c + 1)]), hi[c]);
+        QCOMPARE(int(w.Document().TileLoBits()[static_cast<std::size_t>(8 * 3 + c + 1)]), lo[c]);
+        QCOMPARE(int(w.Document().TileHiBits()[static_cast<std::size_t>(8 * 3 + c + 1)]), hi[c]);
     }
     // Each grid cell has the colour of the view's 4 x 4 block.
-    const QImage grid = w.picEdit->Image();
-    const QImage view = w.picSprites[5]->Image();
+    const QImage grid = h_->Grid().Image();
+    const QImage view = h_->View(5).Image();
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c)
             QVERIFY(CellIs(grid, c, r, view.pixelColor(4 * c, 4 * r)));
-}
-
-void PixelEditorTest::paintedPixelsReachTheFileThroughSave()
-{
-    LoadBlock(RomFixture::Pattern(384), 9);
-    frmMain& w = *h_->window;
-    w.Color_Click(1);
-    w.picEdit_MouseDown(1, 0, 70, 100);
-    w.Color_Click(2);
-    w.picEdit_MouseDown(2, 0, 3, 3);
-    const QByteArray painted = h_->SpriteBuf();
-    const QByteArray before = rom_->Contents();
-    w.cmdSave_Click();
-    w.cmdLoad_Click();
-    QCOMPARE(h_->SpriteBuf(), painted);
-    QVERIFY(CompareTileView(w.picSprites[9]->Image(), painted.mid(16 * 9, 16)).isEmpty());
-    const QByteArray after = rom_->Contents();
-    QCOMPARE(after.left(kEntry0), before.left(kEntry0));
-    QCOMPARE(after.mid(kEntry0 + 384), before.mid(kEntry0 + 384));
-    int changed = 0;
-    for (int i = 0; i < 384; ++i)
-        changed += after.at(kEntry0 + i) != before.at(kEntry0 + i) ? 1 : 0;
-    QVERIFY(changed > 0 && changed <= 4);
-}
-
-void PixelEditorTest::paintAfterLoadingAnotherSpriteKeepsItsOtherRows()
-{
-    h_->LoadRom(rom_->Path());
-    frmMain& w = *h_->window;
-    w.picSprites_Click(6); // selected while entry 0 is loaded
-    h_->LoadSprite(12);
-    const QByteArray fresh = h_->SpriteBuf();
-    QCOMPARE(fresh, rom_->Contents().mid(kEntry0 + 12 * 384, 384));
-    w.Color_Click(3);
-    w.picEdit_MouseDown(1, 0, 20, 40); // tile 6, row 2, column 1
-    const QByteArray painted = h_->SpriteBuf();
-    for (int i = 0; i < 384; ++i) {
-        if (i == 16 * 6 + 4 || i == 16 * 6 + 5)
-            continue;
-        QVERIFY2(
-            painted.at(i) == fresh.at(i), qPrintable(QStringLiteral("byte %1 changed").arg(i)));
-    }
-    const auto lo = static_cast<std::uint8_t>(painted.at(16 * 6 + 4));
-    QCOMPARE(lo, static_cast<std::uint8_t>(fresh.at(16 * 6 + 4) | 0x40));
 }
 
 QTEST_MAIN(PixelEditorTest)

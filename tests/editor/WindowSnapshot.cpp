@@ -2,24 +2,42 @@
 
 #include "EditorHarness.h"
 #include "editor/frmMain.h"
+#include "widgets/ColorSwatch.h"
 #include "widgets/PictureBox.h"
 
 #include <QApplication>
+#include <QScrollBar>
 
 namespace morvane::test {
 
+namespace {
+
+template <typename Control> const Control& Named(const frmMain& window, const QString& name)
+{
+    return *window.findChild<const Control*>(name);
+}
+
+} // namespace
+
 WindowSnapshot TakeSnapshot(const frmMain& window)
 {
+    const SpriteSession& document = window.Document();
     WindowSnapshot snapshot;
-    snapshot.spriteBuf = QByteArray(reinterpret_cast<const char*>(window.State.SpriteBuf.data()),
-        static_cast<qsizetype>(window.State.SpriteBuf.size()));
-    for (const PictureBox* view : window.picSprites)
-        snapshot.views.push_back(view->Image().copy());
-    snapshot.grid = window.picEdit->Image().copy();
-    snapshot.romPath = window.State.RomPath;
-    snapshot.loadedIndex = window.State.LoadedIndex;
+    snapshot.spriteBuf = QByteArray(reinterpret_cast<const char*>(document.SpriteBuf().data()),
+        static_cast<qsizetype>(document.SpriteBuf().size()));
+    for (int t = 0; t < 24; ++t)
+        snapshot.views.push_back(
+            Named<PictureBox>(window, QStringLiteral("picSprites(%1)").arg(t)).Image().copy());
+    snapshot.grid = Named<PictureBox>(window, QStringLiteral("picEdit")).Image().copy();
+    snapshot.romPath = document.RomPath();
+    snapshot.loadedIndex = document.LoadedIndex();
     snapshot.title = window.windowTitle();
-    snapshot.undoCount = window.History().UndoCount();
+    for (int i = 0; i < 5; ++i)
+        snapshot.swatches.push_back(
+            Named<ColorSwatch>(window, QStringLiteral("Color(%1)").arg(i)).FillColor());
+    for (const char* slider : {"hRED", "hGREEN", "hBLUE"})
+        snapshot.sliders.push_back(Named<QScrollBar>(window, QLatin1String(slider)).value());
+    snapshot.undoCount = document.History().index();
     return snapshot;
 }
 
@@ -42,6 +60,8 @@ QString SnapshotDifference(const WindowSnapshot& before, const WindowSnapshot& a
             .arg(after.loadedIndex);
     if (after.title != before.title)
         return QStringLiteral("the caption changed to \"%1\"").arg(after.title);
+    if (after.swatches != before.swatches || after.sliders != before.sliders)
+        return QStringLiteral("the palette changed");
     if (after.undoCount != before.undoCount)
         return QStringLiteral("the undo history went from %1 to %2 steps")
             .arg(before.undoCount)
@@ -72,12 +92,12 @@ QString RefusalFault(const EditorHarness& harness, std::size_t messagesBefore, c
 
 void PaintOneCell(frmMain& window)
 {
-    const int tile = window.State.CurTile;
+    const SpriteSession& document = window.Document();
     const QByteArray bytes(
-        reinterpret_cast<const char*>(window.State.SpriteBuf.data()) + 16 * tile, 16);
+        reinterpret_cast<const char*>(document.SpriteBuf().data()) + 16 * document.CurTile(), 16);
     window.Color_Click((PixelValue(bytes, 2, 2) + 1) % 4);
     window.picEdit_MouseDown(1, 0, 40, 40);
-    emit window.picEdit->MouseReleased(Qt::LeftButton);
+    emit window.findChild<PictureBox*>(QStringLiteral("picEdit"))->MouseReleased(Qt::LeftButton);
 }
 
 } // namespace morvane::test

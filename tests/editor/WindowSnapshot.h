@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QString>
 
@@ -17,7 +18,8 @@ namespace morvane::test {
 struct EditorHarness;
 
 // Everything a refused command must leave as it was: the loaded sprite, what the 24 tile views
-// and the editing grid show, which ROM image and entry the window works on, and the undo history.
+// and the editing grid show, which ROM image and entry the window works on (and Save writes to),
+// the caption, the palette and the undo history.
 struct WindowSnapshot {
     QByteArray spriteBuf;
     std::vector<QImage> views;
@@ -25,7 +27,9 @@ struct WindowSnapshot {
     std::string romPath;
     int loadedIndex = -1;
     QString title;
-    std::size_t undoCount = 0;
+    std::vector<QColor> swatches;
+    std::vector<int> sliders;
+    int undoCount = 0;
 };
 
 WindowSnapshot TakeSnapshot(const frmMain& window);

@@ -107,6 +107,8 @@ void PreviewWindowTest::layout()
     frmTest preview(nullptr, phase);
     QWidget* widget = control(preview);
     QCOMPARE(widget->parentWidget(), &preview);
+    // Found by its design name, as a user names it.
+    QCOMPARE(preview.findChild<QWidget*>(QLatin1String(QTest::currentDataTag())), widget);
     QCOMPARE(widget->geometry(), geometry);
     // The picture boxes are drawn into before the window is ever shown.
     if (auto* box = qobject_cast<PictureBox*>(widget))
@@ -125,12 +127,15 @@ void PreviewWindowTest::windowIsFixedToolWindow()
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(preview.palette().color(QPalette::Window), QColor(Qt::black));
     QCOMPARE(preview.font().pointSizeF(), 8.25);
+    // On screen: a white separator across the black background.
+    const QImage shown = preview.grab().toImage();
+    QCOMPARE(shown.pixelColor(100, 88), QColor(Qt::white));
+    QCOMPARE(shown.pixelColor(100, 87), QColor(Qt::black));
+    QCOMPARE(shown.pixelColor(4, 88), QColor(Qt::black));
 
     QCOMPARE(preview.Label1->text(), QStringLiteral("Speed:"));
     QCOMPARE(preview.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
-    QCOMPARE(preview.Line1->palette().color(QPalette::Window), QColor(Qt::white));
     QCOMPARE(preview.cmdSpeed[0]->text(), QStringLiteral("-"));
     QCOMPARE(preview.cmdSpeed[1]->text(), QStringLiteral("+"));
     QCOMPARE(preview.Command1->text(), QStringLiteral("Ok"));

@@ -1,4 +1,4 @@
-// The block copies between picture images and the picture box's image and overlays.
+// The block copies between picture images, and the picture box's image and overlays on screen.
 #include "widgets/ImageBlit.h"
 #include "widgets/PictureBox.h"
 
@@ -8,15 +8,26 @@ using namespace morvane;
 
 namespace {
 
-// Every pixel a different colour, so a copy from the wrong place shows.
+// Every pixel a different colour, none of them black, so a copy from the wrong place shows.
 QImage Numbered(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb(x, y, (x * 7 + y * 13) & 0xFF));
+            image.setPixel(x, y, qRgb(x, y, (x * 7 + y * 13 + 1) & 0xFF));
     return image;
 }
+
+// Counts the paint events of the widget it watches.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -29,36 +40,53 @@ private slots:
     void stretchWithinOneImageReadsTheSourceFirst();
     void bitBltCopiesAndClips();
     void pictureBoxImageFitsBeforeShowAndOverlaysStayOut();
+    void pictureBoxShowsEveryChangeOnScreen_data();
+    void pictureBoxShowsEveryChangeOnScreen();
 };
 
 void ImageBlitTest::stretchReplicatesOrSamplesExactly_data()
 {
+    // Points worked out by hand: a target point (inside the block drawn at (2, 2)) and the source
+    // pixel it must show. Enlarging four times, target pixels 4k..4k+3 show source pixel k;
+    // reducing four times, target pixel k shows source pixel 4k, the top left of its block.
     QTest::addColumn<int>("sourceSide");
     QTest::addColumn<int>("targetSide");
-    QTest::newRow("tile to view, 4x") << 8 << 32;
-    QTest::newRow("view to grid, 4x") << 32 << 128;
-    QTest::newRow("grid to view, 1/4") << 128 << 32;
-    QTest::newRow("same size") << 16 << 16;
+    QTest::addColumn<QList<QPoint>>("targets");
+    QTest::addColumn<QList<QPoint>>("sources");
+    QTest::newRow("tile to view, 4x")
+        << 8 << 32 << QList<QPoint> {{0, 0}, {3, 3}, {4, 0}, {13, 22}, {31, 31}}
+        << QList<QPoint> {{0, 0}, {0, 0}, {1, 0}, {3, 5}, {7, 7}};
+    QTest::newRow("view to grid, 4x") << 32 << 128 << QList<QPoint> {{5, 6}, {127, 64}, {64, 127}}
+                                      << QList<QPoint> {{1, 1}, {31, 16}, {16, 31}};
+    QTest::newRow("grid to view, 1/4")
+        << 128 << 32 << QList<QPoint> {{0, 0}, {1, 0}, {7, 3}, {31, 31}}
+        << QList<QPoint> {{0, 0}, {4, 0}, {28, 12}, {124, 124}};
+    QTest::newRow("same size") << 16 << 16 << QList<QPoint> {{0, 0}, {9, 15}, {15, 15}}
+                               << QList<QPoint> {{0, 0}, {9, 15}, {15, 15}};
+    QTest::newRow("down to one pixel")
+        << 4 << 1 << QList<QPoint> {{0, 0}} << QList<QPoint> {{0, 0}};
+    QTest::newRow("up from one pixel")
+        << 1 << 4 << QList<QPoint> {{0, 0}, {3, 3}} << QList<QPoint> {{0, 0}, {0, 0}};
 }
 
 void ImageBlitTest::stretchReplicatesOrSamplesExactly()
 {
     QFETCH(int, sourceSide);
     QFETCH(int, targetSide);
+    QFETCH(QList<QPoint>, targets);
+    QFETCH(QList<QPoint>, sources);
     const QImage source = Numbered(sourceSide, sourceSide);
     QImage target(targetSide + 4, targetSide + 4, QImage::Format_RGB32);
     target.fill(Qt::black);
     StretchBlt(target, 2, 2, targetSide, targetSide, source, 0, 0, sourceSide, sourceSide);
-    for (int y = 0; y < target.height(); ++y) {
-        for (int x = 0; x < target.width(); ++x) {
-            const bool inside = x >= 2 && y >= 2 && x < targetSide + 2 && y < targetSide + 2;
-            const QRgb expected = inside
-                ? source.pixel((x - 2) * sourceSide / targetSide, (y - 2) * sourceSide / targetSide)
-                : qRgb(0, 0, 0);
-            QVERIFY2(target.pixel(x, y) == expected,
-                qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+    for (qsizetype i = 0; i < targets.size(); ++i)
+        QCOMPARE(target.pixel(targets[i] + QPoint(2, 2)), source.pixel(sources[i]));
+    // Nothing lands outside the block: a frame two pixels wide stays black all round.
+    for (int a = 0; a < target.width(); ++a)
+        for (int b : {0, 1, targetSide + 2, targetSide + 3}) {
+            QCOMPARE(target.pixel(a, b), qRgb(0, 0, 0));
+            QCOMPARE(target.pixel(b, a), qRgb(0, 0, 0));
         }
-    }
 }
 
 void ImageBlitTest::stretchWithinOneImageReadsTheSourceFirst()
@@ -109,6 +137,48 @@ void ImageBlitTest::pictureBoxImageFitsBeforeShowAndOverlaysStayOut()
     QCOMPARE(box.Image().pixelColor(0, 0), QColor(Qt::green));
     box.SetOverlayVisible(marker, false);
     QCOMPARE(box.Rendered(), box.Image());
+    // An outline is one pixel wide on every side, also where the box has room beyond it.
+    box.setGeometry(0, 0, 40, 40);
+    QCOMPARE(box.Image().pixelColor(0, 0), QColor(Qt::green)); // what was drawn stays put
+    QCOMPARE(box.Image().pixelColor(31, 31), QColor(Qt::green));
+    QCOMPARE(box.Image().pixelColor(39, 39), box.palette().color(QPalette::Button));
+    box.SetOverlayVisible(marker, true);
+    QVERIFY(box.Rendered().pixelColor(10, 32) != QColor(Qt::red));
+    QVERIFY(box.Rendered().pixelColor(32, 10) != QColor(Qt::red));
+}
+
+void ImageBlitTest::pictureBoxShowsEveryChangeOnScreen_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("refresh") << "refresh";
+    QTest::newRow("an overlay hidden") << "hide";
+    QTest::newRow("an overlay recoloured") << "colour";
+    QTest::newRow("an overlay moved") << "move";
+}
+
+void ImageBlitTest::pictureBoxShowsEveryChangeOnScreen()
+{
+    QFETCH(QString, change);
+    PictureBox box;
+    box.setGeometry(0, 0, 32, 32);
+    box.Image().fill(Qt::green);
+    const int line = box.AddLine(QRect(0, 8, 32, 1), Qt::red);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    PaintCounter paints;
+    box.installEventFilter(&paints);
+    box.Image().fill(Qt::blue); // drawn into the image, not yet shown
+    if (change == "hide")
+        box.SetOverlayVisible(line, false);
+    else if (change == "colour")
+        box.SetOverlayColor(line, Qt::yellow);
+    else if (change == "move")
+        box.SetOverlayTop(line, 20);
+    else
+        box.Refresh();
+    // The box is painted again, and paints the image with its overlays over it.
+    QTRY_VERIFY(paints.count > 0);
+    QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_RGB32), box.Rendered());
 }
 
 QTEST_MAIN(ImageBlitTest)

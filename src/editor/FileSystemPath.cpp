@@ -1,0 +1,58 @@
+#include "FileSystemPath.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+namespace morvane {
+
+namespace {
+
+// The length of the UTF-8 character at the start of `bytes`, or 0 when they do not start with
+// one. Qt decodes a sequence of the right shape that is no character (an overlong form, a
+// surrogate) to a replacement mark, which does not encode back to the same bytes.
+std::size_t Utf8CharacterLength(std::string_view bytes)
+{
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    const std::size_t length = lead < 0x80 ? 1
+        : lead >= 0xF0                     ? 4
+        : lead >= 0xE0                     ? 3
+        : lead >= 0xC0                     ? 2
+                                           : 0;
+    if (length == 0 || bytes.size() < length)
+        return 0;
+    const QByteArray sequence(bytes.data(), static_cast<qsizetype>(length));
+    return QString::fromUtf8(sequence).toUtf8() == sequence ? length : 0;
+}
+
+} // namespace
+
+QByteArray DroppedFilePath(const QMimeData* mime)
+{
+    if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1)
+        return {};
+    const QUrl url = mime->urls().constFirst();
+    if (!url.isLocalFile() || !url.host().isEmpty())
+        return {};
+    // QUrl::toLocalFile would decode the path as UTF-8 and lose any other byte; the encoded
+    // path still holds every byte as it came.
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+QString ReadableText(std::string_view bytes)
+{
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    while (!bytes.empty()) {
+        const std::size_t length = Utf8CharacterLength(bytes);
+        if (length == 0) {
+            text += QChar(static_cast<unsigned char>(bytes[0]));
+            bytes.remove_prefix(1);
+        } else {
+            text += QString::fromUtf8(bytes.data(), static_cast<qsizetype>(length));
+            bytes.remove_prefix(length);
+        }
+    }
+    return text;
+}
+
+} // namespace morvane

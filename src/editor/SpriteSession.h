@@ -1,0 +1,135 @@
+#pragma once
+
+#include "sprite/SpriteBlock.h"
+#include "sprite/TileBits.h"
+
+#include <QImage>
+#include <QObject>
+#include <QUndoStack>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+class RomAccess;
+
+// One tile as far as an undo step is concerned: its 16 bytes and its picture.
+struct TileState {
+    TileBytes bytes {};
+    QImage picture;
+    bool operator==(const TileState&) const = default;
+};
+
+// The whole sprite likewise: the block and the 24 tile pictures.
+struct SpriteState {
+    SpriteBlock block {};
+    std::array<QImage, kTilesPerSprite> pictures;
+};
+
+// The sprite being edited, apart from any window: the open ROM image, the block loaded from it
+// (SpriteBuf) and the entry it came from, the 24 tile pictures as the sheet shows them, the
+// selected tile with its bit tables, and the undo history. A command that reads the file reads
+// everything it needs first and changes the session only once every read has succeeded, so a
+// failure leaves it exactly as it was.
+//
+// The tile pictures hold the colours each pixel was drawn or painted in: a change of display
+// colours reaches only what is drawn afterwards, and undo puts back exactly what was shown.
+class SpriteSession : public QObject {
+    Q_OBJECT
+
+public:
+    // How many strokes and replaced blocks Undo can take back; older ones are dropped.
+    static constexpr int kUndoLimit = 200;
+
+    explicit SpriteSession(RomAccess& files, QObject* parent = nullptr);
+    ~SpriteSession() override;
+
+    // The open ROM image as the file system names it (its own bytes, whatever their encoding);
+    // empty until one is open.
+    const std::string& RomPath() const { return romPath_; }
+    const SpriteBlock& SpriteBuf() const { return spriteBuf_; }
+    // The entry SpriteBuf was loaded from, -1 until one is. Save writes there, and nowhere else.
+    int LoadedIndex() const { return loadedIndex_; }
+    // The display colours the tile pictures were last drawn in.
+    const Palette& PalColor() const { return palColor_; }
+    // Tile `tile` as the sheet shows it, 32 x 32; a null image until a sprite has been drawn.
+    const QImage& TilePicture(int tile) const;
+    int CurTile() const { return curTile_; }
+    const BitTable& TileLoBits() const { return tileLoBits_; }
+    const BitTable& TileHiBits() const { return tileHiBits_; }
+    const QUndoStack& History() const { return history_; }
+
+    // Opens a ROM image and loads its entry 0, drawn in `colours`. Throws RomFileError when a
+    // read fails; the session then keeps the ROM image, sprite and history it had.
+    void Open(const std::string& path, const Palette& colours);
+    // Loads entry `index` (0..44) of the open ROM image: its block, and each of its 24 tiles read
+    // from the file again and drawn in `colours`. The history starts afresh and the selected tile
+    // is selected again, so its bit tables mirror the new block. Throws RomFileError when a read
+    // fails, and then nothing changes.
+    void LoadEntry(int index, const Palette& colours);
+    // Writes SpriteBuf into the entry it was loaded from. Throws RomFileError when nothing has
+    // been loaded or the write fails.
+    void Save() const;
+
+    // Makes tile 0..23 the selected tile and unpacks its bits from SpriteBuf.
+    void SelectTile(int tile);
+    // Paints pixel (column, row), each 0..7, of the selected tile: its picture block in `colour`,
+    // its bits from the shade `code`, and the row's two bytes in SpriteBuf rebuilt from the bit
+    // tables. The first pixel begins a stroke, which lasts until EndStroke and is one undo step.
+    void PaintPixel(int column, int row, PackedColor colour, std::string_view code);
+    void EndStroke();
+    // Replaces the whole block (an imported or pasted image), drawn in `colours`, as one undo
+    // step.
+    void ReplaceBlock(const SpriteBlock& block, const Palette& colours);
+    // Both end a stroke in progress first.
+    void Undo();
+    void Redo();
+
+signals:
+    // Every tile picture may have changed, and the selected tile's bits were unpacked again.
+    void SpriteChanged();
+    // The picture of one tile changed.
+    void TileChanged(int tile);
+
+private:
+    friend class PaintStrokeCommand;
+    friend class ReplaceBlockCommand;
+
+    // What a load reads, all of it before anything changes.
+    struct EntryReads {
+        SpriteBlock block {};
+        std::array<TileBytes, kTilesPerSprite> tiles {};
+    };
+    struct Stroke {
+        int tile = 0;
+        TileState before;
+    };
+
+    EntryReads ReadEntry(const std::string& path, int index) const;
+    void CommitEntry(int index, const EntryReads& reads, const Palette& colours);
+    // Draws every tile in `colours`, which become PalColor.
+    std::array<QImage, kTilesPerSprite> DrawPictures(
+        const std::array<TileBytes, kTilesPerSprite>& tiles, const Palette& colours);
+    TileState TileStateOf(int tile) const;
+    void UnpackCurrentTile();
+    // For the undo steps.
+    void RestoreTile(int tile, const TileState& state);
+    void RestoreSprite(const SpriteState& state);
+
+    RomAccess& files_;
+    std::string romPath_;
+    SpriteBlock spriteBuf_ {};
+    int loadedIndex_ = -1;
+    Palette palColor_ {};
+    std::array<QImage, kTilesPerSprite> pictures_;
+    int curTile_ = 0;
+    BitTable tileLoBits_ {};
+    BitTable tileHiBits_ {};
+    std::optional<Stroke> stroke_;
+    QUndoStack history_;
+};
+
+} // namespace morvane

@@ -1,0 +1,374 @@
+// The sprite document's rules, without a window: what a load reads and draws, where Save writes,
+// that a failed read or write changes nothing, what one undo step is, the undo limit, and which
+// signals each change sends.
+#include "editor/SpriteSession.h"
+#include "RomFixture.h"
+#include "ScriptedServices.h"
+#include "TestData.h"
+#include "sprite/RomFileError.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+constexpr qint64 kRomBytes = 1045104;
+constexpr Palette kColours
+    = {PackRgb(1, 2, 3), PackRgb(40, 50, 60), PackRgb(200, 100, 0), PackRgb(7, 8, 250)};
+constexpr PackedColor kPaint = PackRgb(9, 99, 199);
+
+qint64 EntryOffset(int index)
+{
+    return index <= 20 ? 82928 + 384 * index
+        : index <= 36  ? 91184 + 384 * (index - 21)
+                       : 1042032 + 384 * (index - 37);
+}
+
+// The value of pixel (column, row) of a tile, from its two row bytes directly.
+int ValueIn(const SpriteBlock& block, int tile, int column, int row)
+{
+    const int low = block[std::size_t(16 * tile + 2 * row)] >> (7 - column) & 1;
+    return low | (block[std::size_t(16 * tile + 2 * row + 1)] >> (7 - column) & 1) << 1;
+}
+
+// Whether every tile picture shows `block` four times enlarged in `colours`.
+bool PicturesShow(const SpriteSession& s, const SpriteBlock& block, const Palette& colours)
+{
+    for (int t = 0; t < 24; ++t)
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const PackedColor c = colours[std::size_t(ValueIn(block, t, x / 4, y / 4))];
+                if (s.TilePicture(t).pixel(x, y) != qRgb(RedOf(c), GreenOf(c), BlueOf(c)))
+                    return false;
+            }
+    return true;
+}
+
+// Everything a command can change.
+struct SessionState {
+    std::string romPath;
+    SpriteBlock buf {};
+    int loaded = -1;
+    std::vector<QImage> pictures;
+    int tile = 0;
+    BitTable lo {};
+    BitTable hi {};
+    int undoable = 0;
+    bool operator==(const SessionState&) const = default;
+};
+
+SessionState StateOf(const SpriteSession& s)
+{
+    SessionState state {s.RomPath(), s.SpriteBuf(), s.LoadedIndex(), {}, s.CurTile(),
+        s.TileLoBits(), s.TileHiBits(), s.History().index()};
+    for (int t = 0; t < 24; ++t)
+        state.pictures.push_back(s.TilePicture(t));
+    return state;
+}
+
+// Paints pixels of the selected tile in a value's shade code and ends the stroke; by default in
+// a value the first pixel does not have, so the stroke is a change.
+void Stroke(SpriteSession& s, std::initializer_list<QPoint> pixels, int value = -1)
+{
+    static const char* const kCodes[] = {"00", "10", "01", "11"};
+    if (value < 0) {
+        const QPoint first = *pixels.begin();
+        value = (ValueIn(s.SpriteBuf(), s.CurTile(), first.x(), first.y()) + 1) % 4;
+    }
+    for (const QPoint& p : pixels)
+        s.PaintPixel(p.x(), p.y(), kPaint, kCodes[value]);
+    s.EndStroke();
+}
+
+enum class SaveCase { Loaded, LoadedLater, AfterFailedLoad, AfterRefusedOpen, NothingLoaded };
+
+} // namespace
+
+Q_DECLARE_METATYPE(SaveCase)
+
+class SpriteSessionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void loadReadsTheBlockThenEveryTile_data();
+    void loadReadsTheBlockThenEveryTile();
+    void saveWritesTheEntryLoaded_data();
+    void saveWritesTheEntryLoaded();
+    void failedTransferChangesNothing_data();
+    void failedTransferChangesNothing();
+    void changeIsOneUndoStep_data();
+    void changeIsOneUndoStep();
+    void undoLimitDropsTheOldestSteps_data();
+    void undoLimitDropsTheOldestSteps();
+    void signalsSayWhatChanged_data();
+    void signalsSayWhatChanged();
+};
+
+void SpriteSessionTest::loadReadsTheBlockThenEveryTile_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::newRow("entry 0 again") << 0;
+    QTest::newRow("entry 44, the last") << 44;
+}
+
+void SpriteSessionTest::loadReadsTheBlockThenEveryTile()
+{
+    QFETCH(int, index);
+    const qint64 offset = EntryOffset(index);
+    RomFixture rom;
+    RecordingRomAccess files;
+    SpriteSession s(files);
+    s.Open(rom.PathUtf8(), kColours);
+    s.SelectTile(6); // selected while entry 0 is loaded
+    Stroke(s, {{0, 0}});
+    files.transfers.clear();
+
+    s.LoadEntry(index, kColours);
+
+    QCOMPARE(Bytes(s.SpriteBuf()), rom.Contents().mid(offset, 384));
+    QCOMPARE(s.LoadedIndex(), index);
+    QVERIFY(PicturesShow(s, s.SpriteBuf(), kColours));
+    QCOMPARE(s.PalColor(), kColours);
+    // Tile 6 is selected again, so its bits are the new block's; undo cannot reach back.
+    BitTable lo {};
+    BitTable hi {};
+    UnpackTileBits(s.SpriteBuf(), 6, lo, hi);
+    QVERIFY(s.TileLoBits() == lo && s.TileHiBits() == hi);
+    QCOMPARE(s.History().count(), 0);
+    QCOMPARE(files.transfers.size(), std::size_t(25));
+    QCOMPARE(files.transfers[0].kind, RecordingRomAccess::Kind::ReadBlock);
+    for (int k = 0; k <= 24; ++k)
+        QCOMPARE(files.transfers[std::size_t(k)].offset, offset + 16 * std::max(k - 1, 0));
+}
+
+void SpriteSessionTest::saveWritesTheEntryLoaded_data()
+{
+    QTest::addColumn<SaveCase>("steps");
+    QTest::addColumn<int>("entry"); // -1: nothing may be written
+    QTest::newRow("the entry loaded") << SaveCase::Loaded << 4;
+    QTest::newRow("the entry loaded last") << SaveCase::LoadedLater << 21;
+    QTest::newRow("not an entry whose load failed") << SaveCase::AfterFailedLoad << 36;
+    QTest::newRow("into the first ROM after a refused open") << SaveCase::AfterRefusedOpen << 4;
+    QTest::newRow("nowhere before any load") << SaveCase::NothingLoaded << -1;
+}
+
+void SpriteSessionTest::saveWritesTheEntryLoaded()
+{
+    QFETCH(SaveCase, steps);
+    QFETCH(int, entry);
+    // Long enough for entries 0..36, not for 37..44.
+    RomFixture rom(steps == SaveCase::AfterFailedLoad ? 524288 : kRomBytes);
+    RomFixture other(50000, QStringLiteral("short.gb"));
+    SpriteSession s(RomFileAccess());
+    if (steps != SaveCase::NothingLoaded) {
+        s.Open(rom.PathUtf8(), kColours);
+        s.LoadEntry(steps == SaveCase::AfterFailedLoad ? 36 : 4, kColours);
+    }
+    if (steps == SaveCase::LoadedLater)
+        s.LoadEntry(21, kColours);
+    if (steps == SaveCase::AfterFailedLoad)
+        QVERIFY_THROWS_EXCEPTION(RomFileError, s.LoadEntry(37, kColours));
+    if (steps == SaveCase::AfterRefusedOpen)
+        QVERIFY_THROWS_EXCEPTION(RomFileError, s.Open(other.PathUtf8(), kColours));
+    const QByteArray before = rom.Contents();
+    Stroke(s, {{5, 5}});
+
+    if (entry < 0) {
+        QVERIFY_THROWS_EXCEPTION(RomFileError, s.Save());
+        QCOMPARE(rom.Contents(), before);
+        return;
+    }
+    s.Save();
+    QByteArray expected = before;
+    expected.replace(EntryOffset(entry), 384, Bytes(s.SpriteBuf()));
+    QVERIFY(expected != before);
+    QCOMPARE(rom.Contents(), expected);
+    QCOMPARE(other.Contents(), RomFixture::Pattern(50000));
+}
+
+void SpriteSessionTest::failedTransferChangesNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("failAt"); // which transfer of the command fails; -1: the file itself
+    QTest::addColumn<qint64>("otherSize"); // the ROM image an open is asked for
+    QTest::newRow("load: the block read") << "load" << 0 << qint64(0);
+    QTest::newRow("load: the last tile read") << "load" << 24 << qint64(0);
+    QTest::newRow("open: the first tile read") << "open" << 1 << kRomBytes;
+    QTest::newRow("open: a 50000-byte file, short of entry 0") << "open" << -1 << qint64(50000);
+    QTest::newRow("open: an empty file") << "open" << -1 << qint64(0);
+    QTest::newRow("save: the write") << "save" << 0 << qint64(0);
+}
+
+void SpriteSessionTest::failedTransferChangesNothing()
+{
+    QFETCH(QString, command);
+    QFETCH(int, failAt);
+    QFETCH(qint64, otherSize);
+    RomFixture rom;
+    RomFixture other(otherSize, QStringLiteral("other.gb"));
+    RecordingRomAccess files;
+    SpriteSession s(files);
+    s.Open(rom.PathUtf8(), kColours);
+    s.LoadEntry(9, kColours);
+    s.SelectTile(5);
+    Stroke(s, {{1, 1}, {2, 1}});
+    const SessionState before = StateOf(s);
+    QSignalSpy sprite(&s, &SpriteSession::SpriteChanged);
+    QSignalSpy tile(&s, &SpriteSession::TileChanged);
+    files.transfers.clear();
+    files.failAt = failAt;
+
+    if (command == "load")
+        QVERIFY_THROWS_EXCEPTION(RomFileError, s.LoadEntry(12, kColours));
+    else if (command == "open")
+        QVERIFY_THROWS_EXCEPTION(RomFileError, s.Open(other.PathUtf8(), kColours));
+    else
+        QVERIFY_THROWS_EXCEPTION(RomFileError, s.Save());
+
+    QVERIFY(StateOf(s) == before);
+    QCOMPARE(sprite.count() + tile.count(), 0);
+    QCOMPARE(rom.Contents(), RomFixture::Pattern(kRomBytes));
+    // The stroke is still the step Undo takes back.
+    s.Undo();
+    QCOMPARE(Bytes(s.SpriteBuf()), rom.Contents().mid(EntryOffset(9), 384));
+}
+
+void SpriteSessionTest::changeIsOneUndoStep_data()
+{
+    QTest::addColumn<QList<QPoint>>("pixels"); // none: the whole block replaced
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("steps");
+    QTest::newRow("a stroke of one pixel") << QList<QPoint> {{0, 0}} << 3 << 1;
+    QTest::newRow("a drag over three pixels of two rows")
+        << QList<QPoint> {{7, 7}, {6, 7}, {6, 6}} << 1 << 1;
+    QTest::newRow("a pixel painted as it was") << QList<QPoint> {{4, 4}} << 0 << 0;
+    QTest::newRow("a replaced block, in other colours") << QList<QPoint> {} << 0 << 1;
+}
+
+void SpriteSessionTest::changeIsOneUndoStep()
+{
+    QFETCH(QList<QPoint>, pixels);
+    QFETCH(int, value);
+    QFETCH(int, steps);
+    RomFixture rom;
+    rom.Poke(82928 + 16 * 3, QByteArray(16, '\0'));
+    SpriteSession s(RomFileAccess());
+    // Drawn with colour 0 as the paint, so a value-0 pixel painted again does not change.
+    s.Open(rom.PathUtf8(), {kPaint, kColours[1], kColours[2], kColours[3]});
+    s.SelectTile(3);
+    const SessionState original = StateOf(s);
+
+    static const char* const kCodes[] = {"00", "10", "01", "11"};
+    for (const QPoint& p : pixels)
+        s.PaintPixel(p.x(), p.y(), kPaint, kCodes[value]);
+    s.EndStroke();
+    if (pixels.isEmpty())
+        s.ReplaceBlock(RandomBlock(11), kColours);
+    const SessionState changed = StateOf(s);
+
+    QCOMPARE(s.History().count(), steps);
+    for (const QPoint& p : pixels) {
+        QCOMPARE(ValueIn(s.SpriteBuf(), 3, p.x(), p.y()), value);
+        QCOMPARE(s.TilePicture(3).pixel(4 * p.x() + 3, 4 * p.y() + 3), qRgb(9, 99, 199));
+        QCOMPARE(int(s.TileLoBits()[std::size_t(8 * p.y() + p.x() + 1)]), value & 1);
+        QCOMPARE(int(s.TileHiBits()[std::size_t(8 * p.y() + p.x() + 1)]), value >> 1);
+    }
+    if (pixels.isEmpty()) {
+        QVERIFY(s.SpriteBuf() == RandomBlock(11));
+        QVERIFY(PicturesShow(s, RandomBlock(11), kColours));
+        BitTable lo {};
+        BitTable hi {};
+        UnpackTileBits(RandomBlock(11), 3, lo, hi);
+        QVERIFY(s.TileLoBits() == lo && s.TileHiBits() == hi);
+    }
+    if (steps == 0)
+        return;
+    // Undo puts back exactly what was shown, not a redrawing in newer colours.
+    s.Undo();
+    QVERIFY(StateOf(s) == original);
+    s.Redo();
+    QVERIFY(StateOf(s) == changed);
+    // A new stroke after an undo drops what could have been redone.
+    s.Undo();
+    Stroke(s, {{0, 7}});
+    QVERIFY(!s.History().canRedo());
+}
+
+void SpriteSessionTest::undoLimitDropsTheOldestSteps_data()
+{
+    QTest::addColumn<int>("strokes");
+    QTest::newRow("as many as the limit") << SpriteSession::kUndoLimit;
+    QTest::newRow("seven past the limit") << SpriteSession::kUndoLimit + 7;
+}
+
+void SpriteSessionTest::undoLimitDropsTheOldestSteps()
+{
+    QFETCH(int, strokes);
+    QVERIFY(SpriteSession::kUndoLimit >= 100);
+    RomFixture rom;
+    SpriteSession s(RomFileAccess());
+    s.Open(rom.PathUtf8(), kColours);
+    std::vector<SpriteBlock> after {s.SpriteBuf()}; // the block after each stroke
+    for (int i = 0; i < strokes; ++i) {
+        s.SelectTile(i / 64 % 24);
+        Stroke(s, {{i % 8, i / 8 % 8}});
+        after.push_back(s.SpriteBuf());
+    }
+    int undone = 0;
+    for (; s.History().canUndo(); ++undone)
+        s.Undo();
+    QCOMPARE(undone, SpriteSession::kUndoLimit);
+    QVERIFY(s.SpriteBuf() == after[std::size_t(strokes - SpriteSession::kUndoLimit)]);
+}
+
+void SpriteSessionTest::signalsSayWhatChanged_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("sprites");
+    QTest::addColumn<QList<int>>("tiles");
+    QTest::newRow("load") << "load" << 1 << QList<int> {};
+    QTest::newRow("paint a pixel of tile 7") << "paint" << 0 << QList<int> {7};
+    QTest::newRow("undo a stroke on tile 7") << "undo" << 0 << QList<int> {7};
+    QTest::newRow("replace the block") << "replace" << 1 << QList<int> {};
+    QTest::newRow("select a tile past the last: nothing") << "select 24" << 0 << QList<int> {};
+    QTest::newRow("paint a pixel past the last column: nothing") << "paint 8" << 0 << QList<int> {};
+}
+
+void SpriteSessionTest::signalsSayWhatChanged()
+{
+    QFETCH(QString, change);
+    QFETCH(int, sprites);
+    QFETCH(QList<int>, tiles);
+    RomFixture rom;
+    SpriteSession s(RomFileAccess());
+    s.Open(rom.PathUtf8(), kColours);
+    s.SelectTile(7);
+    Stroke(s, {{1, 1}});
+    const SessionState before = StateOf(s);
+    QSignalSpy sprite(&s, &SpriteSession::SpriteChanged);
+    QSignalSpy tile(&s, &SpriteSession::TileChanged);
+
+    if (change == "load")
+        s.LoadEntry(30, kColours);
+    else if (change.startsWith("paint"))
+        s.PaintPixel(change == "paint" ? 0 : 8, 0, kPaint, "11");
+    else if (change == "undo")
+        s.Undo();
+    else if (change == "replace")
+        s.ReplaceBlock(RandomBlock(3), kColours);
+    else
+        s.SelectTile(24);
+
+    QCOMPARE(sprite.count(), sprites);
+    QList<int> changed;
+    for (const QList<QVariant>& arguments : tile)
+        changed << arguments.at(0).toInt();
+    QCOMPARE(changed, tiles);
+    QCOMPARE(StateOf(s) == before, sprites + tiles.size() == 0);
+}
+
+QTEST_MAIN(SpriteSessionTest)
+#include "SpriteSessionTest.moc"
