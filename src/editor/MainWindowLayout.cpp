@@ -238,8 +238,12 @@ void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& w)
     // The window cannot be resized: its size is the menu bar plus the fixed client area.
     window.layout()->setSizeConstraint(QLayout::SetFixedSize);
     window.adjustSize();
+    // Centred by the whole window, title bar and borders included: the native window is made now
+    // so that the platform can tell the frame's size where it knows it before the first show.
+    window.winId();
     if (const QScreen* screen = window.screen())
-        window.move(screen->availableGeometry().center() - window.rect().center());
+        window.move(
+            window.pos() + screen->availableGeometry().center() - window.frameGeometry().center());
 }
 
 } // namespace morvane
