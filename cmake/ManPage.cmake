@@ -2,9 +2,7 @@
 # help2man, compressed as Debian keeps manual pages, so the page never drifts from the program.
 #
 # cmake -DHELP2MAN=... -DPROGRAM=/path/to/program -DNAME=program -DVERSION=1.2.3
-#       -DINCLUDE=extra.h2m -DOUTPUT=program.1.gz [-DVERSION_OPTIONAL=ON] -P ManPage.cmake
-#
-# VERSION_OPTIONAL lets a program that refuses --version through: its page then carries VERSION.
+#       -DINCLUDE=extra.h2m -DOUTPUT=program.1.gz -P ManPage.cmake
 
 get_filename_component(folder "${PROGRAM}" DIRECTORY)
 get_filename_component(file "${PROGRAM}" NAME)
@@ -13,11 +11,7 @@ get_filename_component(file "${PROGRAM}" NAME)
 # page would spread.
 execute_process(COMMAND "./${file}" --version WORKING_DIRECTORY "${folder}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE printed ERROR_VARIABLE printed)
-set(version_source)
-if(VERSION_OPTIONAL AND NOT status EQUAL 0)
-  message(WARNING "${NAME} refuses --version; its manual page carries version ${VERSION}.")
-  set(version_source "--version-string=${VERSION}")
-elseif(NOT status EQUAL 0 OR NOT printed STREQUAL "${NAME} ${VERSION}\n")
+if(NOT status EQUAL 0 OR NOT printed STREQUAL "${NAME} ${VERSION}\n")
   message(FATAL_ERROR "${NAME} --version printed \"${printed}\" (exit status ${status}) instead of "
                       "\"${NAME} ${VERSION}\"; its manual page is not written.")
 endif()
@@ -28,7 +22,7 @@ set(plain "${OUTPUT}.tmp")
 execute_process(
   COMMAND "${HELP2MAN}" --no-info --section=1 "--manual=User Commands"
           "--source=Morvane Sarnet Sprite Editor ${VERSION}" "--include=${INCLUDE}"
-          "--output=${plain}" ${version_source} "./${file}"
+          "--output=${plain}" "./${file}"
   WORKING_DIRECTORY "${folder}"
   RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT status EQUAL 0)

@@ -42,17 +42,12 @@ if(MORVANE_MAN_PAGES)
   set(morvane_man_pages)
   foreach(program morvane-sprite-editor morvane-sprite-tool)
     set(page "${PROJECT_BINARY_DIR}/man/${program}.1.gz")
-    set(optional_version)
-    if(program STREQUAL "morvane-sprite-tool")
-      # A tool built without --version still gets its page, with the project's version.
-      set(optional_version -DVERSION_OPTIONAL=ON)
-    endif()
     add_custom_command(OUTPUT "${page}"
       COMMAND ${CMAKE_COMMAND} -E make_directory "${PROJECT_BINARY_DIR}/man"
       COMMAND ${CMAKE_COMMAND} -DHELP2MAN=${HELP2MAN} -DPROGRAM=$<TARGET_FILE:${program}>
               -DNAME=${program} -DVERSION=${PROJECT_VERSION}
               -DINCLUDE=${PROJECT_SOURCE_DIR}/data/man/${program}.h2m -DOUTPUT=${page}
-              ${optional_version} -P ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
+              -P ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
       DEPENDS ${program} "${PROJECT_SOURCE_DIR}/data/man/${program}.h2m"
               "${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake"
       COMMENT "Writing the manual page of ${program}"
@@ -91,8 +86,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 offsets in one game's Game Boy ROM image: pick a sprite, paint its 24 tiles
 pixel by pixel in four display colours, watch its walking animation and save
 the sprite's 384-byte block back into the ROM image in place.
-morvane-sprite-tool lists, exports and imports the sprites as PNG images from
-the command line.")
+morvane-sprite-tool exports and imports the sprites as PNG images, one by one,
+as a set or as one sheet, compares ROM images, and makes and applies IPS and BPS
+patches from the command line.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://morvane-sarnet.example/sprite-editor")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
