@@ -283,11 +283,18 @@ void PngDecoderTest::refusals_data()
                                                   .replace(PngChunk("PLTE", QByteArray(12, '\x10')),
                                                       PngChunk("PLTE", QByteArray(13, '\x10')))
                                            << "its palette is damaged";
+    QTest::newRow("a palette of 257 entries")
+        << WithIdat(header, zlib)
+               .replace(PngChunk("PLTE", QByteArray(12, '\x10')),
+                   PngChunk("PLTE", QByteArray(771, '\x10')))
+        << "its palette is damaged";
     QTest::newRow("a chunk this program does not know")
         << WithIdat(header, zlib, PngChunk("ZZZZ", "x")) << "ZZZZ chunk";
     QTest::newRow("no header first")
         << PngSignature() + PngChunk("PLTE", QByteArray(12, '\x10')) + PngChunk("IHDR", header)
         << "its header is damaged or incomplete";
+    QTest::newRow("colour type 7")
+        << WithIdat(PngHeaderData(16, 96, 8, 7, false), zlib) << "its header is damaged";
     QTest::newRow("16-bit palette")
         << WithIdat(PngHeaderData(16, 96, 16, 3, false), zlib) << "its header is damaged";
     QTest::newRow("another size") << WithIdat(PngHeaderData(17, 96, 8, 3, false), zlib)
