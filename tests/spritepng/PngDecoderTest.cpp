@@ -1,5 +1,6 @@
-// The PNG decoder against Qt's own reader as the oracle, over every kind of PNG file, and the
-// damaged files it must refuse.
+// PNG files read through Qt's reader: every kind comes out as Qt reads it (palette images as their
+// raw indices, every other kind as colours), an index past the palette is kept, damaged files are
+// refused before Qt sees them, and odd but readable ones are read without a word from Qt.
 #include "spritepng/PngDecoder.h"
 #include "CraftedPng.h"
 #include "TestData.h"
@@ -46,6 +47,15 @@ QImage RandomImage(QImage::Format format, quint32 seed)
     return image.convertToFormat(format);
 }
 
+// What Qt logs while a file is read: its PNG reader reports what it forgives as messages that
+// would reach the error output of the tool.
+QStringList g_logged;
+
+void Log(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    g_logged << message;
+}
+
 QString FailureOf(const QByteArray& png)
 {
     try {
@@ -71,7 +81,10 @@ class PngDecoderTest : public QObject {
 private slots:
     void matchesQtsReader_data();
     void matchesQtsReader();
+    void keepsIndicesPastThePalette_data();
     void keepsIndicesPastThePalette();
+    void readsOdditiesQuietly_data();
+    void readsOdditiesQuietly();
     void refusals_data();
     void refusals();
 };
@@ -129,6 +142,9 @@ void PngDecoderTest::matchesQtsReader()
     const PngPicture picture
         = DecodePng(png, kSize, QStringLiteral("a sprite image"), QStringLiteral("x"));
     QCOMPARE(picture.size, kSize);
+    // Only a palette image (colour type 3) keeps indices: Qt hands over grey levels as indexed
+    // images too, and they must become colours.
+    QCOMPARE(picture.indexed, png[25] == 3);
     if (picture.indexed) {
         // Qt keeps no more entries than the bit depth can index.
         const QList<QRgb> table = oracle.colorTable();
@@ -160,20 +176,69 @@ void PngDecoderTest::matchesQtsReader()
 }
 
 // Qt's reader turns an index past the palette into 0; the decoder keeps it so the reading rules
-// can refuse it.
+// can refuse it, at every bit depth a palette image may have.
+void PngDecoderTest::keepsIndicesPastThePalette_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("stray");
+
+    QTest::newRow("1-bit, index 1 in a palette of 1") << 1 << 1 << 1;
+    QTest::newRow("2-bit, index 3 in a palette of 2") << 2 << 2 << 3;
+    QTest::newRow("4-bit, index 15 in a palette of 4") << 4 << 4 << 15;
+    QTest::newRow("8-bit, index 200 in a palette of 4") << 8 << 4 << 200;
+}
+
 void PngDecoderTest::keepsIndicesPastThePalette()
 {
-    QList<int> samples(16 * 96, 1);
-    samples[16 * 40 + 3] = 3;
+    QFETCH(int, depth);
+    QFETCH(int, entries);
+    QFETCH(int, stray);
+    QList<int> samples(16 * 96, 0);
+    samples[16 * 40 + 3] = stray;
     QByteArray rows;
     for (int y = 0; y < 96; ++y)
-        rows += PackSamples(samples.mid(16 * y, 16), 2);
-    const QByteArray png = CraftedPng(16, 96, 2, 3, rows, QByteArray(6, '\x20'));
+        rows += PackSamples(samples.mid(16 * y, 16), depth);
+    const QByteArray png = CraftedPng(16, 96, depth, 3, rows, QByteArray(3 * entries, '\x20'));
 
     const PngPicture picture
         = DecodePng(png, kSize, QStringLiteral("a sprite image"), QStringLiteral("x"));
-    QCOMPARE(picture.palette.size(), std::size_t(2));
-    QCOMPARE(int(picture.indices[16 * 40 + 3]), 3);
+    QCOMPARE(picture.palette.size(), std::size_t(entries));
+    QCOMPARE(int(picture.indices[16 * 40 + 3]), stray);
+    QCOMPARE(int(picture.indices[16 * 40 + 4]), 0);
+}
+
+// Files that break a rule PNG readers forgive: Qt would complain about each on the error output
+// of the tool, so they reach it mended.
+void PngDecoderTest::readsOdditiesQuietly_data()
+{
+    QTest::addColumn<QByteArray>("png");
+
+    const QByteArray pixels = qCompress(QByteArray(96 * 65, '\x00')).mid(4);
+    const QByteArray header = PngHeaderData(16, 96, 8, 6, false);
+    const auto file = [&](const QByteArray& before, const QByteArray& zlib) {
+        return PngSignature() + PngChunk("IHDR", header) + before + PngChunk("IDAT", zlib)
+            + PngChunk("IEND", {});
+    };
+    QTest::newRow("bytes after the end of the pixel stream") << file({}, pixels + "stray");
+    QTest::newRow("a tRNS chunk beside an alpha channel")
+        << file(PngChunk("tRNS", QByteArray(6, '\0')), pixels);
+    QByteArray damagedText = PngChunk("tEXt", QByteArray("Comment\0hello", 13));
+    damagedText[10] = 'X';
+    QTest::newRow("a damaged text chunk") << file(damagedText, pixels);
+}
+
+void PngDecoderTest::readsOdditiesQuietly()
+{
+    QFETCH(QByteArray, png);
+    g_logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(Log);
+    const PngPicture picture
+        = DecodePng(png, kSize, QStringLiteral("a sprite image"), QStringLiteral("x"));
+    qInstallMessageHandler(previous);
+    QCOMPARE(g_logged, QStringList());
+    QCOMPARE(picture.colours.size(), std::size_t(16 * 96));
+    QCOMPARE(picture.colours.front(), qRgba(0, 0, 0, 0));
 }
 
 void PngDecoderTest::refusals_data()
@@ -191,6 +256,8 @@ void PngDecoderTest::refusals_data()
     QTest::newRow("pixel data that inflates past the image")
         << WithIdat(header, qCompress(QByteArray(4 << 20, '\0'), 9).mid(4))
         << "unpacks to more than a 16 x 96 image holds";
+    QTest::newRow("pixel data without the end of its stream")
+        << WithIdat(header, qCompress(pixels).mid(4).chopped(4)) << "its pixel data is cut short";
     QTest::newRow("pixel data one row short")
         << WithIdat(header, qCompress(pixels.left(95 * 17)).mid(4))
         << "its pixel data is cut short";
@@ -216,11 +283,18 @@ void PngDecoderTest::refusals_data()
                                                   .replace(PngChunk("PLTE", QByteArray(12, '\x10')),
                                                       PngChunk("PLTE", QByteArray(13, '\x10')))
                                            << "its palette is damaged";
+    QTest::newRow("a palette of 257 entries")
+        << WithIdat(header, zlib)
+               .replace(PngChunk("PLTE", QByteArray(12, '\x10')),
+                   PngChunk("PLTE", QByteArray(771, '\x10')))
+        << "its palette is damaged";
     QTest::newRow("a chunk this program does not know")
         << WithIdat(header, zlib, PngChunk("ZZZZ", "x")) << "ZZZZ chunk";
     QTest::newRow("no header first")
         << PngSignature() + PngChunk("PLTE", QByteArray(12, '\x10')) + PngChunk("IHDR", header)
         << "its header is damaged or incomplete";
+    QTest::newRow("colour type 7")
+        << WithIdat(PngHeaderData(16, 96, 8, 7, false), zlib) << "its header is damaged";
     QTest::newRow("16-bit palette")
         << WithIdat(PngHeaderData(16, 96, 16, 3, false), zlib) << "its header is damaged";
     QTest::newRow("another size") << WithIdat(PngHeaderData(17, 96, 8, 3, false), zlib)
