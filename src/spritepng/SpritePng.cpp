@@ -50,12 +50,18 @@ Palette PaletteColours(PngPalette palette)
     return {PackRgb(255, 255, 255), PackRgb(170, 170, 170), PackRgb(85, 85, 85), PackRgb(0, 0, 0)};
 }
 
-QImage SpriteToImage(const SpriteBlock& block, const Palette& colours)
+QImage IndexedCanvas(int width, int height, const Palette& colours)
 {
-    QImage image(kSpriteImageWidth, kSpriteImageHeight, QImage::Format_Indexed8);
+    QImage image(width, height, QImage::Format_Indexed8);
     image.setColorCount(4);
     for (int value = 0; value < 4; ++value)
         image.setColor(value, ToQRgb(colours[static_cast<std::size_t>(value)]));
+    return image;
+}
+
+QImage SpriteToImage(const SpriteBlock& block, const Palette& colours)
+{
+    QImage image = IndexedCanvas(kSpriteImageWidth, kSpriteImageHeight, colours);
     for (int frame = 0; frame < kFramesPerSprite; ++frame) {
         const FramePixels pixels = DecodeFrame(block, frame);
         for (int y = 0; y < kFrameSide; ++y)

@@ -29,6 +29,10 @@ inline constexpr int kSpriteImageHeight = 96;
 // A real sprite image file is a few kilobytes; anything larger than this is refused unread.
 inline constexpr qint64 kMaxSpritePngBytes = 1024 * 1024;
 
+// An image of the given size, not yet filled, with four colour entries whose index is the pixel
+// value, the entries taken from `colours`.
+QImage IndexedCanvas(int width, int height, const Palette& colours);
+
 // The block as an indexed image of four colour entries whose index is the pixel value, the
 // entries taken from `colours`.
 QImage SpriteToImage(const SpriteBlock& block, const Palette& colours);

@@ -2,7 +2,6 @@
 
 #include "PixelValues.h"
 #include "PngDecoder.h"
-#include "qtcolour/PackedColourQt.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -21,10 +20,7 @@ QRect CellOf(int index)
 
 QImage SheetToImage(const SpriteSet& sprites, const Palette& colours)
 {
-    QImage sheet(kSheetWidth, kSheetHeight, QImage::Format_Indexed8);
-    sheet.setColorCount(4);
-    for (int value = 0; value < 4; ++value)
-        sheet.setColor(value, ToQRgb(colours[static_cast<std::size_t>(value)]));
+    QImage sheet = IndexedCanvas(kSheetWidth, kSheetHeight, colours);
     for (int index = 0; index < kSpriteCount; ++index) {
         const QImage sprite = SpriteToImage(sprites[static_cast<std::size_t>(index)], colours);
         const QRect cell = CellOf(index);
