@@ -61,11 +61,6 @@ void MainWindowTest::framesAndControlsSitWhereTheLayoutPutsThem_data()
     QTest::newRow("cmdSave") << "cmdSave" << QRect(88, 64, 65, 25) << "Save";
     QTest::newRow("cmdTest") << "cmdTest" << QRect(8, 104, 65, 25) << "Test Sprite";
     QTest::newRow("chkGRID") << "chkGRID" << QRect(88, 104, 65, 25) << "Gridlines";
-    QTest::newRow("Color(4)") << "Color(4)" << QRect(24, 24, 33, 27) << "";
-    QTest::newRow("Color(0)") << "Color(0)" << QRect(80, 24, 33, 27) << "";
-    QTest::newRow("Color(1)") << "Color(1)" << QRect(112, 24, 33, 27) << "";
-    QTest::newRow("Color(2)") << "Color(2)" << QRect(144, 24, 33, 27) << "";
-    QTest::newRow("Color(3)") << "Color(3)" << QRect(176, 24, 33, 27) << "";
     QTest::newRow("Label1(1)") << "Label1(1)" << QRect(8, 64, 10, 14) << "R:";
     QTest::newRow("Label1(2)") << "Label1(2)" << QRect(8, 88, 11, 14) << "G:";
     QTest::newRow("Label1(3)") << "Label1(3)" << QRect(8, 112, 10, 14) << "B:";

@@ -51,11 +51,9 @@ private slots:
     void colourCommandsWorkBeforeAnyRom();
     void cancelledColourLeavesLinesAndMarkersAsTheyWere();
     void previewShowsUnsavedPaintAndReturnsWhenClosed();
-    void testSpriteIsDisabledUntilARomIsOpen();
     void aboutShowsEightLines();
     void helpOpensTheTextBesideTheProgram();
     void helpWithoutFileOrViewerSaysSo();
-    void quitClosesWithoutAsking();
 };
 
 void OptionsCommandsTest::colourCommandsWorkBeforeAnyRom()
@@ -136,16 +134,6 @@ void OptionsCommandsTest::previewShowsUnsavedPaintAndReturnsWhenClosed()
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
-void OptionsCommandsTest::testSpriteIsDisabledUntilARomIsOpen()
-{
-    EditorHarness h;
-    QAction& item = h.Find<QAction>(QStringLiteral("mnuOptionsTest"));
-    QVERIFY(!item.isEnabled());
-    QVERIFY(!h.Find<QPushButton>(QStringLiteral("cmdTest")).isEnabled());
-    item.trigger(); // a disabled action triggers nothing
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-}
-
 void OptionsCommandsTest::aboutShowsEightLines()
 {
     EditorHarness h;
@@ -195,21 +183,6 @@ void OptionsCommandsTest::helpWithoutFileOrViewerSaysSo()
     QCOMPARE(h.messages.shown.size(), std::size_t(2));
     QVERIFY(h.messages.LastText().contains(h.help.failure));
     QCOMPARE(h.messages.shown[1].title, QStringLiteral("Morvane Sarnet Sprite Editor"));
-}
-
-void OptionsCommandsTest::quitClosesWithoutAsking()
-{
-    RomFixture rom;
-    EditorHarness h;
-    h.LoadRom(rom.Path());
-    frmMain& w = *h.window;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.picEdit_MouseDown(1, 0, 5, 5);
-    h.Find<QAction>(QStringLiteral("mnuFileQuit")).trigger();
-    QVERIFY(!w.isVisible());
-    QVERIFY(h.messages.shown.empty());
-    QCOMPARE(rom.Contents(), RomFixture::Pattern(1045104));
 }
 
 QTEST_MAIN(OptionsCommandsTest)
