@@ -13,12 +13,9 @@ namespace {
 std::size_t Utf8CharacterLength(std::string_view bytes)
 {
     const auto lead = static_cast<unsigned char>(bytes[0]);
-    const std::size_t length = lead < 0x80 ? 1
-        : lead >= 0xF0                     ? 4
-        : lead >= 0xE0                     ? 3
-        : lead >= 0xC0                     ? 2
-                                           : 0;
-    if (length == 0 || bytes.size() < length)
+    // A byte that cannot lead a sequence is taken as one of its own and fails the round trip.
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (bytes.size() < length)
         return 0;
     const QByteArray sequence(bytes.data(), static_cast<qsizetype>(length));
     return QString::fromUtf8(sequence).toUtf8() == sequence ? length : 0;
@@ -41,7 +38,6 @@ QByteArray DroppedFilePath(const QMimeData* mime)
 QString ReadableText(std::string_view bytes)
 {
     QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
     while (!bytes.empty()) {
         const std::size_t length = Utf8CharacterLength(bytes);
         if (length == 0) {

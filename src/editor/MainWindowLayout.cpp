@@ -63,13 +63,15 @@ void BuildViewer(MainWindowControls& w)
 
 void BuildEditor(MainWindowControls& w)
 {
-    w.picEdit = Place(new PictureBox(w.Frame2), QRect(16, 24, 128, 128));
+    w.picEdit = Place(new PictureBox(w.Frame2), QRect(16, 24, kEditSide, kEditSide));
     w.picEdit->setFocusPolicy(Qt::StrongFocus);
     w.picEdit->setCursor(CrosshairCursor());
     for (int i = 0; i < 7; ++i) {
         const int at = 16 * (i + 1);
-        w.vGRID[static_cast<std::size_t>(i)] = w.picEdit->AddLine(QRect(at, 0, 1, 128), Qt::white);
-        w.hGRID[static_cast<std::size_t>(i)] = w.picEdit->AddLine(QRect(0, at, 128, 1), Qt::white);
+        w.vGRID[static_cast<std::size_t>(i)]
+            = w.picEdit->AddLine(QRect(at, 0, 1, kEditSide), Qt::white);
+        w.hGRID[static_cast<std::size_t>(i)]
+            = w.picEdit->AddLine(QRect(0, at, kEditSide, 1), Qt::white);
     }
 }
 

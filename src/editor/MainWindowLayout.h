@@ -16,6 +16,9 @@ namespace morvane {
 class ColorSwatch;
 class PictureBox;
 
+// The editing grid's side in pixels: the 8 x 8 cells of a tile, 16 pixels each.
+inline constexpr int kEditSide = 128;
+
 // Every control of the main window, by its design name. Control arrays are indexed as in the
 // design: picSprites(t) and its marker shpPoint(t) belong to tile t, Color(0..3) show the
 // display colours and Color(4) the painting colour, vGRID(i) and hGRID(i) lie at 16 (i + 1).

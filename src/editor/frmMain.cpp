@@ -181,7 +181,7 @@ void frmMain::DrawTileView(int tile)
     view->Image() = document_.TilePicture(tile);
     view->Refresh();
     if (tile == document_.CurTile()) {
-        StretchBlt(ui_.picEdit->Image(), 0, 0, 128, 128, view->Image(), 0, 0, 32, 32);
+        StretchBlt(ui_.picEdit->Image(), 0, 0, kEditSide, kEditSide, view->Image(), 0, 0, 32, 32);
         ui_.picEdit->Refresh();
     }
 }
@@ -196,8 +196,8 @@ void frmMain::DrawSprite()
 void frmMain::ShowSelection()
 {
     const auto selected = static_cast<std::size_t>(document_.CurTile());
-    StretchBlt(
-        ui_.picEdit->Image(), 0, 0, 128, 128, ui_.picSprites[selected]->Image(), 0, 0, 32, 32);
+    StretchBlt(ui_.picEdit->Image(), 0, 0, kEditSide, kEditSide, ui_.picSprites[selected]->Image(),
+        0, 0, 32, 32);
     ui_.picEdit->Refresh();
     for (std::size_t i = 0; i < ui_.picSprites.size(); ++i)
         ui_.picSprites[i]->SetOverlayTop(ui_.shpPoint[i], 100);
@@ -322,7 +322,7 @@ void frmMain::picEdit_MouseDown(int, int, float X, float Y)
 
 void frmMain::picEdit_MouseMove(int Button, int, float X, float Y)
 {
-    if (Button == 1 && X > 0 && X < 128 && Y > 0 && Y < 128)
+    if (Button == 1 && X > 0 && X < kEditSide && Y > 0 && Y < kEditSide)
         PaintCell(X, Y);
 }
 

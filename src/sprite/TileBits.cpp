@@ -34,8 +34,8 @@ void RepackTileRow(
     std::string high(8, '0');
     for (int column = 0; column < kTileSide; ++column) {
         const std::size_t entry = static_cast<std::size_t>(8 * row + column + 1);
-        low[static_cast<std::size_t>(column)] = plane0[entry] ? '1' : '0';
-        high[static_cast<std::size_t>(column)] = plane1[entry] ? '1' : '0';
+        low.at(static_cast<std::size_t>(column)) = plane0[entry] ? '1' : '0';
+        high.at(static_cast<std::size_t>(column)) = plane1[entry] ? '1' : '0';
     }
     const std::size_t at = static_cast<std::size_t>(kTileBytes * tile + 2 * row);
     block[at] = BitsToByte(low);

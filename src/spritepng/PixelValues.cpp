@@ -169,14 +169,9 @@ bool ReadsByGreys(const PngPicture& picture)
     if (!std::all_of(
             picture.palette.begin(), picture.palette.begin() + std::ptrdiff_t(named), fits))
         return false;
-    std::array<bool, 256> used {};
-    for (const std::uint8_t index : picture.indices)
-        used[index] = true;
-    for (std::size_t index = 0; index < picture.palette.size(); ++index) {
-        if (used[index] && !fits(picture.palette[index]))
-            return false;
-    }
-    return true;
+    // Every index lies inside the palette: ReadIndexed refuses the others first.
+    return std::all_of(picture.indices.begin(), picture.indices.end(),
+        [&](std::uint8_t index) { return fits(picture.palette[index]); });
 }
 
 std::vector<std::uint8_t> ReadIndexed(

@@ -12,9 +12,8 @@ std::string SpriteFileName(int index)
     std::string safe;
     bool gap = false;
     for (const char c : SpriteLabel(index)) {
-        const bool keep
-            = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-        if (!keep) {
+        // The labels are plain ASCII, so the C library's test is the same in every locale.
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0) {
             gap = true;
             continue;
         }

@@ -115,8 +115,10 @@ int DeliverToolRun(const ToolRun& run)
         err += ErrorLine("cannot write to standard output: " + std::string(std::strerror(error)));
         status = std::max(status, run.outputFailureStatus);
     }
-    if (!err.empty() && WriteAll(STDERR_FILENO, err) != 0)
-        status = std::max(status, run.outputFailureStatus);
+    // A message goes with a failure status already, so one that cannot be written changes
+    // nothing further: there is nowhere left to say it.
+    if (!err.empty())
+        WriteAll(STDERR_FILENO, err);
     if (::close(STDERR_FILENO) != 0 && errno != EBADF)
         status = std::max(status, run.outputFailureStatus);
     return status;

@@ -170,6 +170,7 @@ void clsMSDLGTest::cancelledOpenKeepsLastConfirmedPath()
     backend.CancelOpen();
     backend.AnswerOpen(u"/roms/Sarnet.gb"_s);
     backend.CancelOpen();
+    QVERIFY(!dialog.Confirmed()); // nothing is confirmed before a dialog has been shown
 
     dialog.ShowOpen();
     QCOMPARE(dialog.FileName(), QString());
