@@ -498,8 +498,10 @@ void RomFileTest::replacesTheNameNotTheTarget()
     QVERIFY(morvane::test::WriteWholeFile(kept, "old"));
     QVERIFY(::chmod(QFile::encodeName(kept).constData(), 0640) == 0);
 
+    const mode_t umaskBefore = ::umask(022);
     ReplaceWholeFile(link.toStdString(), AsSpan("new"));
     ReplaceWholeFile(kept.toStdString(), AsSpan("newer"));
+    ::umask(umaskBefore);
 
     QVERIFY(rom.Contents() == RomFixture::Pattern(5000));
     QVERIFY(!QFileInfo(link).isSymLink());
@@ -508,6 +510,9 @@ void RomFileTest::replacesTheNameNotTheTarget()
     struct stat info { };
     QVERIFY(::stat(QFile::encodeName(kept).constData(), &info) == 0);
     QCOMPARE(info.st_mode & 07777, mode_t(0640));
+    // The file that replaces a link is new: it takes the usual permissions, less the umask.
+    QVERIFY(::stat(QFile::encodeName(link).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0644));
 }
 
 void RomFileTest::replaceRefusesFoldersAndPipes()
