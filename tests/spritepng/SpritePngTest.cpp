@@ -274,6 +274,12 @@ void SpritePngTest::imageRules_data()
     QTest::newRow("only black and white: read as greys")
         << Argb(blackWhite, PngPalette::DisplayDefaults) << Bytes(TwoValueBlock(5, 3, 0))
         << QStringList();
+    // A pasted two-colour picture may come as 1-bit pixels, stored in either bit order.
+    for (const QImage::Format format : {QImage::Format_Mono, QImage::Format_MonoLSB}) {
+        QTest::addRow("1-bit black and white, format %d", int(format))
+            << Argb(TwoValueBlock(5, 3, 0), PngPalette::HardwareGreys).convertToFormat(format)
+            << Bytes(TwoValueBlock(5, 3, 0)) << QStringList();
+    }
     SpriteBlock withBlue = blackWhite;
     withBlue[0] = 0xFF;
     withBlue[1] = 0xFF;
