@@ -3,6 +3,9 @@
 #include "RomFixture.h"
 #include "TestData.h"
 #include "demo/DemoRom.h"
+#include "patch/IpsPatch.h"
+#include "sprite/DisplayPalette.h"
+#include "sprite/FrameLayout.h"
 #include "sprite/SpriteCatalogue.h"
 #include "spritepng/SpritePng.h"
 #include "spritepng/SpriteSheet.h"
@@ -16,6 +19,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -79,6 +84,7 @@ private slots:
     void initTestCase();
     void help_data();
     void help();
+    void helpTextsStateTheFacts();
     void list_data();
     void list();
     void demoWritesTheImage();
@@ -154,6 +160,89 @@ void SpriteToolTest::help()
     QCOMPARE(run.err, QString());
     if (args.first() == QStringLiteral("--version"))
         QCOMPARE(run.out, starts);
+}
+
+// The help texts say in prose what the code holds as constants; a number in them that drifts
+// from the code misleads the user. Every pattern must be found at least once, so a reworded text
+// cannot slip past unchecked.
+void SpriteToolTest::helpTextsStateTheFacts()
+{
+    QString prose;
+    for (const QString command :
+        {"", "list", "export", "import", "diff", "patch", "apply", "info", "demo"})
+        prose
+            += Run(command.isEmpty() ? QStringList {"--help"} : QStringList {command, "--help"}).out
+            + u' ';
+    prose = prose.simplified();
+    const auto rgb = [](PackedColor c) {
+        return QStringLiteral("RGB(%1, %2, %3)").arg(c & 0xFF).arg((c >> 8) & 0xFF).arg(c >> 16);
+    };
+    const int mib = 1024 * 1024;
+    const QStringList sizes {
+        QStringLiteral("%1 x %2").arg(kSpriteImageWidth).arg(kSpriteImageHeight),
+        QStringLiteral("%1 x %2").arg(kSheetWidth).arg(kSheetHeight),
+        QStringLiteral("%1 x %1").arg(kFrameSide)};
+    const struct {
+        const char* pattern;
+        std::function<bool(const QRegularExpressionMatch&)> holds;
+    } facts[] = {
+        {R"((\d+) (?:overworld character )?sprite(?:s|s?\b blocks))",
+            [](auto& m) { return m.captured(1).toInt() == kSpriteCount; }},
+        {R"(\((0+) to (\d+)\))",
+            [](auto& m) {
+                return m.captured(1).toInt() == 0 && m.captured(2).toInt() == kSpriteCount - 1;
+            }},
+        {R"((\d+) x (\d+))", [&](auto& m) { return sizes.contains(m.captured(0)); }},
+        {R"((\d+)-byte)", [](auto& m) { return m.captured(1).toInt() == kSpriteBlockBytes; }},
+        {R"((\d+) tiles)", [](auto& m) { return m.captured(1).toInt() == kTilesPerSprite; }},
+        {R"(i mod (\d+) and row i div (\d+))",
+            [](auto& m) {
+                return m.captured(1).toInt() == kSheetSpritesAcross
+                    && m.captured(2).toInt() == kSheetSpritesAcross;
+            }},
+        {R"((\d) (RGB\(\d+, \d+, \d+\)))",
+            [&](auto& m) {
+                return m.captured(2) == rgb(kDefaultPalette[std::size_t(m.captured(1).toInt() & 3)])
+                    && m.captured(1).toInt() < 4;
+            }},
+        {R"((RGB\(\d+, \d+, \d+\)) (\d))",
+            [&](auto& m) {
+                return m.captured(1) == rgb(kDefaultPalette[std::size_t(m.captured(2).toInt() & 3)])
+                    && m.captured(2).toInt() < 4;
+            }},
+        {R"((\d) white, (\d) light grey, (\d) dark grey, (\d) black)",
+            [](auto& m) {
+                return m.captured(1) + m.captured(2) + m.captured(3) + m.captured(4) == u"0123";
+            }},
+        {R"(white (\d), light grey (\d), dark grey (\d), black (\d))",
+            [](auto& m) {
+                return m.captured(1) + m.captured(2) + m.captured(3) + m.captured(4) == u"0123";
+            }},
+        {R"(greys \(white (\d), black (\d)\))",
+            [](auto& m) { return m.captured(1) == u"0" && m.captured(2) == u"3"; }},
+        {R"(indices (\d) to (\d))",
+            [](auto& m) { return m.captured(1) == u"0" && m.captured(2) == u"3"; }},
+        {R"(a (\d+) MiB demo)",
+            [&](auto& m) { return m.captured(1).toLongLong() * mib == qint64(kDemoRomBytes); }},
+        {R"(over (\d+) MiB)",
+            [&](auto& m) { return m.captured(1).toLongLong() * mib == kMaxSpritePngBytes; }},
+        {R"(past (\d+) MiB)",
+            [&](auto& m) { return m.captured(1).toLongLong() * mib == qint64(kIpsMaxOffset) + 1; }},
+        {R"((\d) success; .* (\d) a file cannot .* (\d) a mistake on the command line)",
+            [](auto& m) { return m.captured(1) + m.captured(2) + m.captured(3) == u"012"; }},
+        {R"((\d) when the images are identical, (\d) when they differ, (\d) for any error)",
+            [](auto& m) { return m.captured(1) + m.captured(2) + m.captured(3) == u"012"; }},
+    };
+    for (const auto& fact : facts) {
+        int found = 0;
+        for (const auto& m :
+            QRegularExpression(QString::fromUtf8(fact.pattern)).globalMatch(prose)) {
+            ++found;
+            QVERIFY2(
+                fact.holds(m), qPrintable(QStringLiteral("\"%1\" is not so").arg(m.captured(0))));
+        }
+        QVERIFY2(found > 0, fact.pattern);
+    }
 }
 
 // Each format gives every entry with its index, label and offset.
