@@ -79,7 +79,6 @@ void BuildLoader(MainWindowControls& w)
 {
     w.Label1[0] = Place(new QLabel(QStringLiteral("Sprite:"), w.Frame3), QRect(8, 24, 33, 17));
     w.cboSprite = Place(new QComboBox(w.Frame3), QRect(48, 24, 97, 22));
-    w.cboSprite->setEditable(false);
     for (int i = 0; i < kSpriteCount; ++i)
         w.cboSprite->addItem(QString::fromUtf8(
             SpriteLabel(i).data(), static_cast<qsizetype>(SpriteLabel(i).size())));

@@ -218,6 +218,10 @@ void SpriteToolTest::helpTextsStateTheFacts()
             [](auto& m) {
                 return m.captured(1) + m.captured(2) + m.captured(3) + m.captured(4) == u"0123";
             }},
+        {R"((\d) black, (\d) white)",
+            [](auto& m) { return m.captured(1) + m.captured(2) == u"12"; }},
+        {R"(black (\d), white (\d))",
+            [](auto& m) { return m.captured(1) + m.captured(2) == u"12"; }},
         {R"(greys \(white (\d), black (\d)\))",
             [](auto& m) { return m.captured(1) == u"0" && m.captured(2) == u"3"; }},
         {R"(indices (\d) to (\d))",
