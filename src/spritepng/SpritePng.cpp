@@ -86,15 +86,20 @@ SpriteBlock ImageToSprite(const QImage& image, const std::optional<Palette>& ext
     return Decode(PictureOfImage(image), extra, subject);
 }
 
-QByteArray SpritePngData(const SpriteBlock& block, PngPalette palette)
+QByteArray PngData(const QImage& image, const QString& what)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
-    if (!writer.write(SpriteToImage(block, PaletteColours(palette))))
-        Refuse(QStringLiteral("The sprite image cannot be made: %1.").arg(writer.errorString()));
+    if (!writer.write(image))
+        Refuse(QStringLiteral("The %1 cannot be made: %2.").arg(what, writer.errorString()));
     return bytes;
+}
+
+QByteArray SpritePngData(const SpriteBlock& block, PngPalette palette)
+{
+    return PngData(SpriteToImage(block, PaletteColours(palette)), QStringLiteral("sprite image"));
 }
 
 void WriteSpritePng(const QString& path, const SpriteBlock& block, PngPalette palette)

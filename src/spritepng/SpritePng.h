@@ -56,6 +56,9 @@ QImage SpriteToImage(const SpriteBlock& block, const Palette& colours);
 // Anything else is refused with SpritePngError naming the problem and its first pixel.
 SpriteBlock ImageToSprite(const QImage& image, const std::optional<Palette>& extra = {});
 
+// The bytes of a PNG file of the image; `what` names it in the refusal ("sprite image").
+QByteArray PngData(const QImage& image, const QString& what);
+
 // The bytes of an indexed PNG file of the block in the chosen set of colours.
 QByteArray SpritePngData(const SpriteBlock& block, PngPalette palette);
 

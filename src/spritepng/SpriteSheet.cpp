@@ -3,9 +3,6 @@
 #include "PixelValues.h"
 #include "PngDecoder.h"
 
-#include <QBuffer>
-#include <QImageWriter>
-
 namespace morvane {
 
 namespace {
@@ -33,14 +30,7 @@ QImage SheetToImage(const SpriteSet& sprites, const Palette& colours)
 
 QByteArray SheetPngData(const SpriteSet& sprites, PngPalette palette)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(SheetToImage(sprites, PaletteColours(palette))))
-        throw SpritePngError(
-            "The sprite sheet cannot be made: " + writer.errorString().toStdString() + ".");
-    return bytes;
+    return PngData(SheetToImage(sprites, PaletteColours(palette)), QStringLiteral("sprite sheet"));
 }
 
 SpriteSet DecodeSheetPng(const QByteArray& file, const QString& subject)
