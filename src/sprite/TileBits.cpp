@@ -23,8 +23,8 @@ void UnpackTileBits(const SpriteBlock& block, int tile, BitTable& plane0, BitTab
 void SetPixelBits(BitTable& plane0, BitTable& plane1, int column, int row, std::string_view code)
 {
     const std::size_t entry = static_cast<std::size_t>(8 * row + column + 1);
-    plane0[entry] = (code.size() > 0 && code[0] == '1') ? 1 : 0;
-    plane1[entry] = (code.size() > 1 && code[1] == '1') ? 1 : 0;
+    plane0[entry] = code.size() > 0 && code[0] == '1';
+    plane1[entry] = code.size() > 1 && code[1] == '1';
 }
 
 void RepackTileRow(

@@ -39,11 +39,10 @@ int ParseSpriteIndex(const std::string& text)
 {
     const bool digits = !text.empty() && text.size() <= 2
         && text.find_first_not_of("0123456789") == std::string::npos;
-    const int index = digits ? std::stoi(text) : -1;
-    if (index < 0 || index >= kSpriteCount)
+    if (!digits || std::stoi(text) >= kSpriteCount)
         throw UsageError(Quoted(text) + " is not a sprite index: they are numbered 0 to "
             + std::to_string(kSpriteCount - 1) + " (see \"morvane-sprite-tool list\")");
-    return index;
+    return std::stoi(text);
 }
 
 std::int32_t OffsetOf(int index)

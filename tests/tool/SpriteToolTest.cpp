@@ -674,8 +674,10 @@ void SpriteToolTest::info_data()
         << demo_.left(1043000)
         << QStringList {"Sprite blocks:    39 of 45 inside the file; those of entries 39 to 44 "
                         "lie beyond its end"};
-    QTest::newRow("too short for a header") << demo_.left(
-        0x140) << QStringList {"Header:           none: the image ends before byte 336"};
+    QTest::newRow("too short for a header")
+        << demo_.left(0x140)
+        << QStringList {"Header:           none: the image ends before byte 336",
+               "Sprite blocks:    0 of 45 inside the file; those of entries 0 to 44"};
 }
 
 void SpriteToolTest::info()
