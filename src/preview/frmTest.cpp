@@ -120,9 +120,9 @@ void frmTest::cmdSpeed_Click(int Index)
 {
     const int interval = tmrSprite->interval();
     if (Index == 0) {
-        if (interval < kSlowestInterval)
+        if (interval + kIntervalStep <= kSlowestInterval)
             tmrSprite->setInterval(interval + kIntervalStep);
-    } else if (interval > kFastestInterval) {
+    } else if (interval - kIntervalStep >= kFastestInterval) {
         tmrSprite->setInterval(interval - kIntervalStep);
     }
 }

@@ -68,11 +68,12 @@ struct Decoder {
         qsizetype at = kSignature.size();
         bool pixelsEnded = false;
         for (QByteArray type; type != "IEND";) {
-            const quint32 length
-                = file.size() - at < 12 ? 0 : qFromBigEndian<quint32>(file.constData() + at);
-            if (file.size() - at < 12 || length > static_cast<quint32>(file.size() - at - 12))
+            // Every chunk is its length, type and checksum (12 bytes) around its data.
+            const qsizetype left = file.size() - at;
+            if (left < 12 || qFromBigEndian<quint32>(file.constData() + at) > quint64(left - 12))
                 Refuse(at == kSignature.size() ? "its header is damaged or incomplete"
                                                : "the file is cut short");
+            const quint32 length = qFromBigEndian<quint32>(file.constData() + at);
             type = file.mid(at + 4, 4);
             const QString name = QString::fromLatin1(type);
             const QByteArray data = file.mid(at + 8, length);

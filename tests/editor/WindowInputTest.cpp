@@ -303,6 +303,13 @@ public:
         if (what == u"grid-lines") { // all 14 in a colour, or "hidden"
             const QImage seen = Grid()->Rendered();
             for (int i = 1; i <= 7; ++i) {
+                // Each line is one pixel wide: the pixel beside it shows the picture.
+                for (QPoint beside : {QPoint(16 * i + 1, 60), QPoint(60, 16 * i + 1)}) {
+                    if (seen.pixelColor(beside) != Grid()->Image().pixelColor(beside))
+                        return QStringLiteral("a line covers (%1, %2)")
+                            .arg(beside.x())
+                            .arg(beside.y());
+                }
                 for (QPoint at : {QPoint(16 * i, 60), QPoint(60, 16 * i)}) {
                     const QColor expected
                         = w[1] == u"hidden" ? Grid()->Image().pixelColor(at) : Colour(w[1]);

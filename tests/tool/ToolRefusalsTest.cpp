@@ -231,6 +231,9 @@ void ToolRefusalsTest::refusals_data()
     // A sprite image that cannot be read; the reasons are the image reader's own.
     row("missing image", {"import", "@/rom.gb", "3", "@/none.png"}, 1, "@/none.png",
         "cannot be read");
+    // After "--" a name that starts with a dash is a file, not an option.
+    row("image named like an option, after --", {"import", "@/rom.gb", "3", "--", "-none.png"}, 1,
+        "\"-none.png\"", "cannot be read");
     row("image of another size", {"import", "@/rom.gb", "3", "@/wide.png"}, 1, "@/wide.png",
         "is 32 x 96 pixels");
     row("image that is a named pipe", {"import", "@/rom.gb", "3", "@/pipe.png"}, 1, "@/pipe.png",
