@@ -19,7 +19,7 @@ struct Run {
     int last;
     std::int32_t base;
 };
-constexpr std::array<Run, 3> kRuns = {{{0, 20, 82928}, {21, 36, 91184}, {37, 44, 1042032}}};
+constexpr Run kRuns[] = {{0, 20, 82928}, {21, 36, 91184}, {37, 44, 1042032}};
 
 } // namespace
 

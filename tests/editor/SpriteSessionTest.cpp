@@ -105,6 +105,7 @@ private slots:
     void undoLimitDropsTheOldestSteps();
     void signalsSayWhatChanged_data();
     void signalsSayWhatChanged();
+    void replaceDuringAStrokeLeavesTheStrokeItsOwnStep();
 };
 
 void SpriteSessionTest::loadReadsTheBlockThenEveryTile_data()
@@ -368,6 +369,27 @@ void SpriteSessionTest::signalsSayWhatChanged()
         changed << arguments.at(0).toInt();
     QCOMPARE(changed, tiles);
     QCOMPARE(StateOf(s) == before, sprites + tiles.size() == 0);
+}
+
+// A paste while the mouse button is still held ends the stroke first: undo takes back the paste,
+// then the stroke, one at a time.
+void SpriteSessionTest::replaceDuringAStrokeLeavesTheStrokeItsOwnStep()
+{
+    RomFixture rom;
+    rom.Poke(82928 + 16 * 3, QByteArray(16, '\0'));
+    SpriteSession s(RomFileAccess());
+    s.Open(rom.PathUtf8(), kColours);
+    s.SelectTile(3);
+    const SpriteBlock original = s.SpriteBuf();
+    s.PaintPixel(2, 2, kPaint, "11");
+    const SpriteBlock painted = s.SpriteBuf();
+    s.ReplaceBlock(RandomBlock(5), kColours);
+
+    QCOMPARE(s.History().count(), 2);
+    s.Undo();
+    QVERIFY(s.SpriteBuf() == painted);
+    s.Undo();
+    QVERIFY(s.SpriteBuf() == original);
 }
 
 QTEST_MAIN(SpriteSessionTest)

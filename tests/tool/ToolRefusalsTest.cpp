@@ -198,6 +198,8 @@ void ToolRefusalsTest::refusals_data()
     usage("apply to standard input", {"apply", "-", "@/for-other.bps", "@/out.gb"},
         "a ROM image cannot be \"-\"");
     usage("info of standard input", {"info", "-"}, "a ROM image cannot be \"-\"");
+    usage("patch of standard input", {"patch", "@/rom.gb", "-", "@/out.bps"},
+        "a ROM image cannot be \"-\"");
     usage("export --all to standard output", {"export", "@/rom.gb", "--all", "-"},
         "which cannot be \"-\"");
 
