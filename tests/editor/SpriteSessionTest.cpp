@@ -390,6 +390,13 @@ void SpriteSessionTest::replaceDuringAStrokeLeavesTheStrokeItsOwnStep()
     QVERIFY(s.SpriteBuf() == painted);
     s.Undo();
     QVERIFY(s.SpriteBuf() == original);
+
+    // Ctrl+Z with the button still held takes back the stroke so far, and it can be redone.
+    s.PaintPixel(4, 4, kPaint, "11");
+    s.Undo();
+    QVERIFY(s.SpriteBuf() == original);
+    s.Redo();
+    QVERIFY(s.SpriteBuf() != original);
 }
 
 QTEST_MAIN(SpriteSessionTest)
