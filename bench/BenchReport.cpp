@@ -1,5 +1,7 @@
 #include "BenchReport.h"
 
+#include "Statistics.h"
+
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -63,6 +65,19 @@ std::string JsonNumber(double value)
 }
 
 } // namespace
+
+Measurement MedianMeasurement(const std::string& name, const std::string& unit,
+    const std::vector<double>& samples, std::optional<double> limit, const std::string& note)
+{
+    Measurement m;
+    m.name = name;
+    m.unit = unit;
+    m.median = Median(samples);
+    m.samples = static_cast<int>(samples.size());
+    m.limit = limit;
+    m.note = note;
+    return m;
+}
 
 Verdict VerdictOf(const Measurement& m)
 {

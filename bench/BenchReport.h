@@ -25,6 +25,10 @@ struct Measurement {
 
 enum class Verdict { NoTarget, Met, Missed };
 
+// A figure timed on its own: the median of its samples, held against `limit` when there is one.
+Measurement MedianMeasurement(const std::string& name, const std::string& unit,
+    const std::vector<double>& samples, std::optional<double> limit, const std::string& note);
+
 // A figure exactly at its bound meets the target.
 Verdict VerdictOf(const Measurement& measurement);
 

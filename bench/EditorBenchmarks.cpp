@@ -195,20 +195,11 @@ std::vector<Measurement> MeasurePaintCell(const QString& romPath, int runs)
         throw std::runtime_error(
             std::to_string(unchanged) + " measured presses left the sprite unchanged");
 
-    Measurement press;
-    press.name = "paint_cell";
-    press.unit = "us";
-    press.median = Median(presses);
-    press.samples = runs;
-    press.limit = 50.0;
-    press.note = "mouse press only";
+    const Measurement press
+        = MedianMeasurement("paint_cell", "us", presses, 50.0, "mouse press only");
 
-    Measurement release;
-    release.name = "paint_release";
-    release.unit = "us";
-    release.median = Median(releases);
-    release.samples = runs;
-    release.note = "mouse release: ends the stroke, records undo";
+    const Measurement release = MedianMeasurement("paint_release", "us", releases, std::nullopt,
+        "mouse release: ends the stroke, records undo");
     return {press, release};
 }
 
@@ -235,13 +226,8 @@ Measurement MeasureComposePreview(const QString& romPath, int runs)
     }
     opened.CheckQuiet("composing the preview");
 
-    Measurement m;
-    m.name = "compose_preview";
-    m.unit = "us";
-    m.median = Median(samples);
-    m.samples = runs;
-    m.note = "frmTest + ComposePreviewFrames";
-    return m;
+    return MedianMeasurement(
+        "compose_preview", "us", samples, std::nullopt, "frmTest + ComposePreviewFrames");
 }
 
 } // namespace morvane::bench

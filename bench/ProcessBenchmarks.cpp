@@ -112,14 +112,8 @@ Measurement MeasureExportAll(const std::string& romPath, const std::string& scra
             samples.push_back(run.wallMs);
     }
 
-    Measurement m;
-    m.name = "export_all";
-    m.unit = "ms";
-    m.median = Median(samples);
-    m.samples = runs;
-    m.limit = 100.0;
-    m.note = "morvane-sprite-tool export --all, 45 PNG images";
-    return m;
+    return MedianMeasurement(
+        "export_all", "ms", samples, 100.0, "morvane-sprite-tool export --all, 45 PNG images");
 }
 
 Measurement MeasureImportAll(const std::string& romPath, const std::string& scratchFolder, int runs)
@@ -152,14 +146,8 @@ Measurement MeasureImportAll(const std::string& romPath, const std::string& scra
     std::filesystem::remove_all(images);
     std::filesystem::remove(target);
 
-    Measurement m;
-    m.name = "import_all";
-    m.unit = "ms";
-    m.median = Median(samples);
-    m.samples = runs;
-    m.limit = 100.0;
-    m.note = "morvane-sprite-tool import --all, 45 PNG images, all written";
-    return m;
+    return MedianMeasurement("import_all", "ms", samples, 100.0,
+        "morvane-sprite-tool import --all, 45 PNG images, all written");
 }
 
 Measurement MeasurePatch(const std::string& romPath, const std::string& scratchFolder, int runs)
@@ -193,14 +181,8 @@ Measurement MeasurePatch(const std::string& romPath, const std::string& scratchF
     }
     std::filesystem::remove(editedPath);
 
-    Measurement m;
-    m.name = "patch";
-    m.unit = "ms";
-    m.median = Median(samples);
-    m.samples = runs;
-    m.limit = 20.0;
-    m.note = "morvane-sprite-tool patch, two 1 MiB images, BPS";
-    return m;
+    return MedianMeasurement(
+        "patch", "ms", samples, 20.0, "morvane-sprite-tool patch, two 1 MiB images, BPS");
 }
 
 } // namespace morvane::bench
