@@ -45,7 +45,7 @@ std::array<std::uint8_t, 8> DecodeRow(std::uint8_t plane0, std::uint8_t plane1)
     std::array<std::uint8_t, 8> values {};
     for (std::size_t column = 0; column < 8; ++column) {
         const char code[2] = {low[column], high[column]};
-        values[column] = static_cast<std::uint8_t>(ShadeValue(std::string_view(code, 2)));
+        values[column] = static_cast<std::uint8_t>(ShadeValue(std::string_view(code, sizeof code)));
     }
     return values;
 }

@@ -26,14 +26,14 @@ const QByteArray kSignature("\x89PNG\r\n\x1a\n", 8);
 constexpr int kPaletteType = 3;
 
 // By colour type: the samples of one pixel, and the bit depths it allows (bit d set: depth d).
-constexpr std::array<int, 7> kChannels = {1, 0, 3, 1, 2, 0, 4};
-constexpr std::array<int, 7> kDepths = {0x10116, 0, 0x10100, 0x116, 0x10100, 0, 0x10100};
+constexpr auto kChannels = std::to_array({1, 0, 3, 1, 2, 0, 4});
+constexpr auto kDepths = std::to_array({0x10116, 0, 0x10100, 0x116, 0x10100, 0, 0x10100});
 
 // Each pass's first column and row, then the steps between its pixels: the whole image at once,
 // or the seven passes of Adam7 interlacing.
 using Pass = std::array<int, 4>;
-constexpr std::array<Pass, 8> kPasses = {{{0, 0, 1, 1}, {0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8},
-    {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}};
+constexpr auto kPasses = std::to_array<Pass>({{0, 0, 1, 1}, {0, 0, 8, 8}, {4, 0, 8, 8},
+    {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}});
 
 QByteArray Chunk(const QByteArray& type, const QByteArray& data)
 {

@@ -130,6 +130,7 @@ void PixelEditorTest::pressPaintsWithAnyButtonMoveOnlyWithLeftAlone_data()
     QTest::newRow("move at y 128") << false << 1 << QPointF(50, 128) << false;
     QTest::newRow("move beyond") << false << 1 << QPointF(300, -20) << false;
     QTest::newRow("move just inside") << false << 1 << QPointF(0.5, 127.5) << true;
+    QTest::newRow("move just inside, top right") << false << 1 << QPointF(127.5, 0.5) << true;
 }
 
 void PixelEditorTest::pressPaintsWithAnyButtonMoveOnlyWithLeftAlone()
