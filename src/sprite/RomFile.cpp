@@ -75,7 +75,7 @@ Descriptor OpenExisting(const std::string& path, int flags, const char* purpose,
             throw RomFileError("Cannot open " + Quoted(path) + ": " + problem + ".");
     }
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    if (fd == -1) {
         const int error = errno;
         throw RomFileError(
             "Cannot open " + Quoted(path) + " for " + purpose + ": " + Reason(error) + ".");
@@ -246,7 +246,7 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
 
     std::string temporary = FolderOf(path) + "/." + name + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
+    if (fd == -1) {
         const int error = errno;
         throw RomFileError("Cannot "
             + std::string(existing == Existing::Refuse ? "create " : "write ") + Quoted(path) + ": "
@@ -285,7 +285,7 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
     const int folder = existing == Existing::Refuse
         ? ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
         : -1;
-    if (folder >= 0) {
+    if (folder != -1) {
         ::fsync(folder);
         ::close(folder);
     }

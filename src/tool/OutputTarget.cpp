@@ -20,7 +20,7 @@ constexpr std::array<char, 8> kPngSignature = {'\x89', 'P', 'N', 'G', '\r', '\n'
 std::optional<bool> HoldsPng(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    if (fd < 0)
+    if (fd == -1)
         return std::nullopt;
     std::array<char, 8> head {};
     const ssize_t n = ::read(fd, head.data(), head.size());
