@@ -25,7 +25,7 @@ struct CommandRule {
     std::string_view usage;
 };
 
-constexpr std::array<CommandRule, 8> kCommands = {{
+constexpr auto kCommands = std::to_array<CommandRule>({
     {"list", kFormat, 0, "list [--format text|tsv|json]"},
     {"export", kAll | kSheet | kColours | kForce, 3,
         "export ROM INDEX OUT.png | export ROM --all DIR | export ROM --sheet OUT.png"},
@@ -36,7 +36,7 @@ constexpr std::array<CommandRule, 8> kCommands = {{
     {"apply", 0, 3, "apply ROM PATCH OUT"},
     {"info", 0, 1, "info ROM"},
     {"demo", 0, 1, "demo OUT.gb"},
-}};
+});
 
 const CommandRule* FindCommand(std::string_view name)
 {

@@ -23,11 +23,11 @@ std::string_view NameOf(PatchFormat format)
 
 bool EndsWith(const std::string& path, std::string_view extension)
 {
-    if (path.size() < extension.size())
-        return false;
-    return std::equal(extension.begin(), extension.end(),
-        path.end() - std::ptrdiff_t(extension.size()),
-        [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    // In any case of letters: ".IPS" names an IPS patch too.
+    std::string tail = path.substr(path.size() - std::min(path.size(), extension.size()));
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return tail == extension;
 }
 
 // The output is a new file: checked before the images are read, so a mistake costs nothing, and

@@ -295,6 +295,12 @@ void PngDecoderTest::refusals_data()
         << "its header is damaged or incomplete";
     QTest::newRow("colour type 7")
         << WithIdat(PngHeaderData(16, 96, 8, 7, false), zlib) << "its header is damaged";
+    QByteArray unknownInterlace = PngHeaderData(16, 96, 8, 3, false);
+    unknownInterlace[12] = 2;
+    QTest::newRow("interlace method 2")
+        << WithIdat(unknownInterlace, zlib) << "its header is damaged";
+    QTest::newRow("colour type 1")
+        << WithIdat(PngHeaderData(16, 96, 0, 1, false), zlib) << "its header is damaged";
     QTest::newRow("16-bit palette")
         << WithIdat(PngHeaderData(16, 96, 16, 3, false), zlib) << "its header is damaged";
     QTest::newRow("another size") << WithIdat(PngHeaderData(17, 96, 8, 3, false), zlib)

@@ -286,6 +286,12 @@ void SpritePngTest::imageRules_data()
     QTest::newRow("black and white with blue: read as display colours")
         << Argb(withBlue, PngPalette::DisplayDefaults) << Bytes(withBlue) << QStringList();
 
+    QImage displayThenGrey = Argb(withBlue, PngPalette::DisplayDefaults);
+    displayThenGrey.setPixel(15, 95, qRgb(170, 170, 170));
+    QTest::newRow("display colours mixed with a colour only the greys have")
+        << displayThenGrey << QByteArray()
+        << QStringList {"RGB(170, 170, 170) at pixel (15, 95)", "the four greys", "RGB(0, 0, 255)"};
+
     QImage seeThrough = Argb(block, PngPalette::HardwareGreys);
     for (int y = 0; y < 96; ++y) {
         for (int x = 0; x < 16; ++x) {

@@ -116,6 +116,8 @@ void ToolRefusalsTest::initTestCase()
                 Path(set) + QStringLiteral("/%1-x.png").arg(index, 2, 10, QLatin1Char('0')), good));
     }
     QVERIFY(WriteWholeFile(Path("set-extra/readme.txt"), "hello"));
+    QVERIFY(QDir().mkdir(Path("set-45")));
+    QVERIFY(WriteWholeFile(Path("set-45/45-x.png"), good));
     QVERIFY(WriteWholeFile(Path("set-twice/03-y.png"), good));
     QVERIFY(WriteWholeFile(Path("set-bad/05-x.png"), FiveColourPng()));
     QVERIFY(WriteWholeFile(Path("set-bad/06-x.png"), ReadWholeFile(Path("wide.png"))));
@@ -278,6 +280,9 @@ void ToolRefusalsTest::refusals_data()
         "File too large", false, 100);
 
     // A set of images refused whole, every refused file named.
+    row("import --all with an index past the last entry",
+        {"import", "@/rom.gb", "--all", "@/set-45"}, 1, "@/set-45/45-x.png",
+        "is no sprite image of an entry");
     row("import --all with a file of no entry", {"import", "@/rom.gb", "--all", "@/set-extra"}, 1,
         "@/set-extra/readme.txt", "is no sprite image of an entry");
     row("import --all with two files for one entry", {"import", "@/rom.gb", "--all", "@/set-twice"},
