@@ -202,6 +202,8 @@ void ToolRefusalsTest::refusals_data()
     usage("info of standard input", {"info", "-"}, "a ROM image cannot be \"-\"");
     usage("patch of standard input", {"patch", "@/rom.gb", "-", "@/out.bps"},
         "a ROM image cannot be \"-\"");
+    usage("apply a patch from standard input", {"apply", "@/rom.gb", "-", "@/out.gb"},
+        "a ROM image cannot be \"-\"");
     usage("export --all to standard output", {"export", "@/rom.gb", "--all", "-"},
         "which cannot be \"-\"");
 
