@@ -127,23 +127,6 @@ QByteArray FiveColourPng()
     return PngBytes(image);
 }
 
-QByteArray DamagedPixelDataPng()
-{
-    SpriteBlock block {};
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<std::uint8_t>(i * 37);
-    QByteArray png = SpritePngBytes(block, PngPalette::HardwareGreys);
-    const qsizetype idat = FindChunk(png, "IDAT");
-    if (idat < 0)
-        return {};
-    // The two bytes of the compressed stream's own header name no known compression method, so
-    // every decoder must give up on the pixels however forgiving it is about the rest.
-    png[idat + kChunkHeadBytes] = '\xFF';
-    png[idat + kChunkHeadBytes + 1] = '\xFF';
-    RecomputeCrc(png, idat);
-    return png;
-}
-
 bool MakePipe(const QString& path)
 {
     return ::mkfifo(QFile::encodeName(path).constData(), 0666) == 0;

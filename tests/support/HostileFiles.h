@@ -30,10 +30,6 @@ QByteArray WithChunkCrcsFixed(const QByteArray& png);
 // at pixel (3, 40).
 QByteArray FiveColourPng();
 
-// A 16 x 96 sprite PNG whose IDAT data has some bytes flipped and its CRC made right again, so
-// the damage shows only when the compressed pixels are unpacked.
-QByteArray DamagedPixelDataPng();
-
 // Makes a named pipe; nothing ever writes to it.
 bool MakePipe(const QString& path);
 
