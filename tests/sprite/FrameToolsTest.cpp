@@ -1,0 +1,165 @@
+#include "sprite/FrameTools.h"
+#include "sprite/FrameLayout.h"
+#include "sprite/SpriteBlock.h"
+
+#include <QtTest>
+
+#include <functional>
+#include <random>
+#include <stdexcept>
+
+using namespace morvane;
+
+namespace {
+
+using Tool = std::function<SpriteBlock(const SpriteBlock&, int tile)>;
+
+Tool FrameToolOf(FrameTool tool)
+{
+    return [tool](const SpriteBlock& block, int tile) { return ApplyFrameTool(block, tile, tool); };
+}
+
+// One tool with the laws it obeys: `inverse` undoes it, `order` applications give the block
+// back. One marked pixel (value 1 on a frame of 0) must land at `to` with `toValue`, the rest of
+// the frame turning to `background`: a tool that is its own inverse but moves pixels or values
+// the wrong way is caught there.
+struct ToolCase {
+    Tool apply;
+    Tool inverse;
+    int order = 0;
+    bool wholeBlock = false; // changes every frame, not only the tile's own
+    QPoint from;
+    QPoint to;
+    int toValue = 1;
+    int background = 0;
+};
+
+std::vector<SpriteBlock> RandomBlocks()
+{
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::vector<SpriteBlock> blocks(4);
+    for (auto& block : blocks)
+        for (auto& value : block)
+            value = static_cast<std::uint8_t>(byte(random));
+    return blocks;
+}
+
+// True when the two blocks agree on every byte outside the tiles of the frame holding `tile`.
+bool SameOutsideFrame(const SpriteBlock& a, const SpriteBlock& b, int tile)
+{
+    const int first = kTileBytes * TileOfFrame(FrameOfTile(tile), 0);
+    for (int i = 0; i < kSpriteBlockBytes; ++i)
+        if ((i < first || i >= first + 4 * kTileBytes) && a[std::size_t(i)] != b[std::size_t(i)])
+            return false;
+    return true;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ToolCase)
+
+class FrameToolsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tools_data()
+    {
+        QTest::addColumn<ToolCase>("c");
+        const auto frame
+            = [](FrameTool tool, FrameTool inverse, int order, QPoint from, QPoint to) {
+                  return ToolCase {FrameToolOf(tool), FrameToolOf(inverse), order, false, from, to};
+              };
+        using enum FrameTool;
+        QTest::newRow("flip horizontally")
+            << frame(FlipHorizontally, FlipHorizontally, 2, {2, 5}, {13, 5});
+        QTest::newRow("flip vertically")
+            << frame(FlipVertically, FlipVertically, 2, {2, 5}, {2, 10});
+        QTest::newRow("rotate clockwise")
+            << frame(RotateClockwise, RotateAnticlockwise, 4, {2, 5}, {10, 2});
+        QTest::newRow("rotate anticlockwise")
+            << frame(RotateAnticlockwise, RotateClockwise, 4, {2, 5}, {5, 13});
+        QTest::newRow("shift left wraps") << frame(ShiftLeft, ShiftRight, 16, {0, 5}, {15, 5});
+        QTest::newRow("shift right crosses tiles")
+            << frame(ShiftRight, ShiftLeft, 16, {7, 9}, {8, 9});
+        QTest::newRow("shift up wraps") << frame(ShiftUp, ShiftDown, 16, {2, 0}, {2, 15});
+        QTest::newRow("shift down wraps") << frame(ShiftDown, ShiftUp, 16, {2, 15}, {2, 0});
+        const auto swap = [](int a, int b, int toValue, int background) {
+            const Tool tool
+                = [a, b](const SpriteBlock& block, int) { return SwapPixelValues(block, a, b); };
+            return ToolCase {tool, tool, 2, true, {4, 12}, {4, 12}, toValue, background};
+        };
+        QTest::newRow("swap 1 and 3") << swap(1, 3, 3, 0);
+        QTest::newRow("swap 2 and 1") << swap(2, 1, 2, 0);
+        QTest::newRow("swap 3 and 0 keeps 1") << swap(3, 0, 1, 3);
+    }
+
+    // The laws on random blocks through a tile of every frame and quarter, byte for byte, then
+    // where the one marked pixel of a frame goes, in every frame, with the other frames random.
+    void tools()
+    {
+        QFETCH(ToolCase, c);
+        const std::vector<SpriteBlock> blocks = RandomBlocks();
+        for (const SpriteBlock& block : blocks) {
+            for (int tile = 0; tile < kTilesPerSprite; ++tile) {
+                const SpriteBlock once = c.apply(block, tile);
+                QVERIFY(c.wholeBlock || SameOutsideFrame(once, block, tile));
+                QVERIFY(c.inverse(once, tile) == block);
+                SpriteBlock repeated = once;
+                for (int n = 1; n < c.order; ++n) {
+                    QVERIFY2(repeated != block, "gives the block back too soon");
+                    repeated = c.apply(repeated, tile);
+                }
+                QVERIFY(repeated == block);
+            }
+        }
+        for (int frame = 0; frame < kFramesPerSprite; ++frame) {
+            SpriteBlock block = blocks.front();
+            FramePixels pixels {};
+            pixels[std::size_t(c.from.y())][std::size_t(c.from.x())] = 1;
+            EncodeFrame(pixels, frame, block);
+
+            FramePixels expected {};
+            for (auto& line : expected)
+                line.fill(static_cast<std::uint8_t>(c.background));
+            expected[std::size_t(c.to.y())][std::size_t(c.to.x())]
+                = static_cast<std::uint8_t>(c.toValue);
+            QVERIFY(DecodeFrame(c.apply(block, TileOfFrame(frame, frame % 4)), frame) == expected);
+        }
+    }
+
+    void fillSetsExactlyOneTile()
+    {
+        const SpriteBlock block = RandomBlocks().front();
+        for (int tile = 0; tile < kTilesPerSprite; ++tile) {
+            for (int value = 0; value < 4; ++value) {
+                const SpriteBlock filled = FillTile(block, tile, value);
+                const FramePixels pixels = DecodeFrame(filled, FrameOfTile(tile));
+                const int left = TileColumnInFrame(tile) * 8;
+                const int top = TileRowInFrame(tile) * 8;
+                for (int y = 0; y < 8; ++y)
+                    for (int x = 0; x < 8; ++x)
+                        QCOMPARE(int(pixels[std::size_t(top + y)][std::size_t(left + x)]), value);
+                for (int i = 0; i < kSpriteBlockBytes; ++i)
+                    if (i / kTileBytes != tile)
+                        QCOMPARE(filled[std::size_t(i)], block[std::size_t(i)]);
+            }
+        }
+    }
+
+    void outOfRangeTileOrValueIsRefused()
+    {
+        const SpriteBlock block {};
+        QVERIFY_THROWS_EXCEPTION(
+            std::out_of_range, ApplyFrameTool(block, 24, FrameTool::FlipHorizontally));
+        QVERIFY_THROWS_EXCEPTION(
+            std::out_of_range, ApplyFrameTool(block, -1, FrameTool::ShiftDown));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, FillTile(block, 0, 4));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, FillTile(block, 24, 0));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, SwapPixelValues(block, -1, 2));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, SwapPixelValues(block, 0, 4));
+    }
+};
+
+QTEST_APPLESS_MAIN(FrameToolsTest)
+#include "FrameToolsTest.moc"
