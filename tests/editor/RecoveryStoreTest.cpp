@@ -1,0 +1,275 @@
+#include "editor/RecoveryStore.h"
+#include "editor/RecoveryWriter.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace morvane;
+
+namespace {
+
+const QDateTime kNow = QDateTime::fromMSecsSinceEpoch(1'700'000'000'123, Qt::UTC);
+
+// A ROM image file in `folder`, named by the bytes of `name` whatever their encoding.
+std::string MakeRom(const QTemporaryDir& folder, const std::string& name)
+{
+    const std::string path = folder.path().toStdString() + "/" + name;
+    std::ofstream(path, std::ios::binary) << "ROM!";
+    return path;
+}
+
+RecoveryRecord Record(const std::string& rom, int entry, int seed)
+{
+    RecoveryRecord record;
+    record.romPath = rom;
+    record.rom = {1 << 20, 1'700'000'000'000'000'123 + seed};
+    record.entry = entry;
+    for (std::size_t i = 0; i < record.block.size(); ++i) {
+        record.block[i] = static_cast<std::uint8_t>(i * 7 + seed);
+        record.storedBlock[i] = static_cast<std::uint8_t>(i * 13 + seed);
+    }
+    return record;
+}
+
+// The record as Find gives it back after Write at `when`.
+RecoveryRecord Kept(RecoveryRecord record, const QDateTime& when = kNow)
+{
+    record.romPath = RecoveryStore::ResolveRomPath(record.romPath);
+    record.written = when;
+    return record;
+}
+
+QByteArray Contents(const QString& file)
+{
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+void Replace(const QString& file, const QByteArray& bytes, const QDateTime& modified = kNow)
+{
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(bytes);
+    out.flush();
+    QVERIFY(out.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+void ExpectOneMessage(const QString& file, const QString& flaw)
+{
+    QTest::ignoreMessage(QtWarningMsg,
+        QRegularExpression(QRegularExpression::escape("\"" + file + "\": it " + flaw)));
+}
+
+} // namespace
+
+class RecoveryStoreTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    const std::string rom_ = MakeRom(dir_, "game.gb");
+    QString folder_;
+
+private slots:
+    void init()
+    {
+        // Any message not expected by a test is a record passed over that should not be.
+        QTest::failOnWarning(QRegularExpression(".*"));
+        folder_ = dir_.path() + "/state/recovery";
+        QDir(dir_.path() + "/state").removeRecursively();
+    }
+
+    void writeFindRemove()
+    {
+        const std::string latin1 = MakeRom(dir_, "sp\xe9.gb");
+        const RecoveryStore store(folder_);
+        const RecoveryRecord first = Record(rom_, 7, 1);
+        QCOMPARE(store.Write(first, kNow), QString());
+        QVERIFY(store.Find(rom_, 7) == Kept(first));
+        QCOMPARE(QFileInfo(folder_).permissions() & 0x0FF, QFileDevice::Permissions());
+
+        // Found however the ROM image is named next time.
+        QVERIFY(QFile::link(QString::fromStdString(rom_), dir_.path() + "/link.gb"));
+        QVERIFY(store.Find(dir_.path().toStdString() + "/link.gb", 7) == Kept(first));
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+        QVERIFY(store.Find("./state/../game.gb", 7) == Kept(first));
+        QDir::setCurrent(current);
+
+        // One record per ROM image and entry.
+        QVERIFY(!store.Find(rom_, 8));
+        QVERIFY(!store.Find(latin1, 7));
+        const RecoveryRecord other = Record(latin1, 7, 2);
+        const RecoveryRecord second = Record(rom_, 7, 3);
+        QCOMPARE(store.Write(other, kNow), QString());
+        QCOMPARE(store.Write(second, kNow.addSecs(1)), QString());
+        QVERIFY(store.Find(rom_, 7) == Kept(second, kNow.addSecs(1)));
+        QVERIFY(store.Find(latin1, 7) == Kept(other));
+        QCOMPARE(QDir(folder_).entryList(QDir::Files).size(), 2);
+
+        QCOMPARE(store.Remove(rom_, 7), QString());
+        QVERIFY(!store.Find(rom_, 7));
+        QVERIFY(store.Find(latin1, 7) == Kept(other));
+        QCOMPARE(store.Remove(rom_, 7), QString());
+
+        const std::optional<RomStamp> stamp = StampOfRom(rom_);
+        QVERIFY(stamp && stamp->size == 4);
+        QCOMPARE(stamp->modifiedNs / 1'000'000,
+            QFileInfo(QString::fromStdString(rom_)).lastModified().toMSecsSinceEpoch());
+        QVERIFY(!StampOfRom(rom_ + ".gone"));
+        std::remove(latin1.c_str());
+    }
+
+    void failedWriteSaysWhy()
+    {
+        const QString blocked = dir_.path() + "/state";
+        Replace(blocked, "a file where the folder goes");
+        const QString failure = RecoveryStore(blocked + "/recovery").Write(Record(rom_, 7, 1));
+        QVERIFY2(failure.contains(blocked + "/recovery/") && failure.contains("cannot be made"),
+            qPrintable(failure));
+        QFile::remove(blocked);
+
+        QVERIFY(RecoveryStore(folder_).Write(Record(rom_, 45, 1)).contains("45 is not a sprite"));
+    }
+
+    void damagedRecordIsPassedOver_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("flaw");
+        const RecoveryStore store(dir_.path() + "/good");
+        QCOMPARE(store.Write(Record(rom_, 7, 1)), QString());
+        QCOMPARE(store.Write(Record(rom_, 8, 2)), QString());
+        const QByteArray good = Contents(store.FileOf(rom_, 7));
+        const auto with = [&good](qsizetype at, QByteArray part) {
+            return QByteArray(good).replace(at, part.size(), part);
+        };
+        const auto flipped = [&good, &with](qsizetype at, char bits) {
+            return with(at, QByteArray(1, char(good[at] ^ bits)));
+        };
+        QTest::newRow("empty") << QByteArray() << "is cut short (0 bytes)";
+        QTest::newRow("cut in the header") << good.left(20) << "is cut short (20 bytes)";
+        QTest::newRow("cut in the blocks") << good.chopped(1) << "is cut short (";
+        QTest::newRow("one byte more") << good + '\0' << "is damaged (";
+        QTest::newRow("another program's file")
+            << with(0, "\x89PNG\r\n\x1a\n") << "is not a recovery record";
+        QTest::newRow("a short text") << QByteArray("paint") << "is not a recovery record";
+        QTest::newRow("a newer version") << with(8, "\x02") << "has record version 2";
+        QTest::newRow("a path longer than any")
+            << with(12, "\xff\xff\xff\xff") << "is damaged (a ROM path of 4294967295 bytes)";
+        QTest::newRow("one bit of paint changed")
+            << flipped(good.size() - 400, 1) << "is damaged (its checksum";
+        QTest::newRow("checksum changed")
+            << flipped(good.size() - 1, '\x80') << "is damaged (its checksum";
+        QTest::newRow("another entry's record in its place")
+            << Contents(store.FileOf(rom_, 8)) << "belongs to another ROM image or sprite";
+    }
+
+    // Nothing of a damaged or foreign record is trusted; a good record takes its place.
+    void damagedRecordIsPassedOver()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, flaw);
+        const RecoveryStore store(folder_);
+        const QString file = store.FileOf(rom_, 7);
+        QVERIFY(QDir().mkpath(folder_));
+        Replace(file, bytes);
+
+        ExpectOneMessage(file, flaw);
+        QVERIFY(!store.Find(rom_, 7));
+
+        QCOMPARE(store.Write(Record(rom_, 7, 3), kNow), QString());
+        QVERIFY(store.Find(rom_, 7) == Kept(Record(rom_, 7, 3)));
+    }
+
+    // A kill at any moment of a write leaves the record before it or the new one, never damage.
+    void killDuringWriteLeavesASoundRecord()
+    {
+        const RecoveryStore store(folder_);
+        QCOMPARE(store.Write(Record(rom_, 7, 0)), QString());
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> pause(0, 4000);
+        for (int round = 0; round < 20; ++round) {
+            const pid_t child = fork();
+            if (child == 0) {
+                for (int seed = 1;; seed = 3 - seed)
+                    (void)store.Write(Record(rom_, 7, seed));
+            }
+            QVERIFY(child > 0);
+            usleep(static_cast<useconds_t>(pause(random)));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+
+            const std::optional<RecoveryRecord> found = store.Find(rom_, 7);
+            QVERIFY(found);
+            const int seed = found->block[0];
+            QVERIFY(seed <= 2 && found->block == Record(rom_, 7, seed).block);
+        }
+    }
+
+    void pruneRemovesWhatIsOld()
+    {
+        const RecoveryStore store(folder_);
+        const QDateTime old = kNow.addDays(-RecoveryStore::kKeepDays).addSecs(-1);
+        const QDateTime young = kNow.addDays(-RecoveryStore::kKeepDays).addSecs(1);
+        QCOMPARE(store.Write(Record(rom_, 1, 1), old), QString());
+        QCOMPARE(store.Write(Record(rom_, 2, 2), young), QString());
+        const QString damagedOld = store.FileOf(rom_, 3);
+        const QString damagedYoung = store.FileOf(rom_, 4);
+        const QString leftover = store.FileOf(rom_, 5) + ".Xa31Qz";
+        const QString unrelated = folder_ + "/notes.txt";
+        Replace(damagedOld, "damaged", old);
+        Replace(damagedYoung, "damaged", young);
+        Replace(leftover, "partly written", old);
+        Replace(unrelated, "not a record", old);
+
+        ExpectOneMessage(damagedOld, "is not a recovery record");
+        ExpectOneMessage(damagedYoung, "is not a recovery record");
+        store.Prune(kNow);
+
+        QStringList kept = QDir(folder_).entryList(QDir::Files);
+        QStringList expected = {QFileInfo(store.FileOf(rom_, 2)).fileName(),
+            QFileInfo(damagedYoung).fileName(), "notes.txt"};
+        kept.sort();
+        expected.sort();
+        QCOMPARE(kept, expected);
+    }
+
+    void defaultFolderFollowsTheStateSetting()
+    {
+        const QByteArray before = qgetenv("XDG_STATE_HOME");
+        const QString fallback = QDir::homePath() + "/.local/state/morvane-sprite-editor/recovery";
+        qputenv("XDG_STATE_HOME", "/somewhere/state");
+        QCOMPARE(RecoveryStore::DefaultFolder(), "/somewhere/state/morvane-sprite-editor/recovery");
+        qputenv("XDG_STATE_HOME", "relative/state");
+        QCOMPARE(RecoveryStore::DefaultFolder(), fallback);
+        qunsetenv("XDG_STATE_HOME");
+        QCOMPARE(RecoveryStore::DefaultFolder(), fallback);
+        qputenv("XDG_STATE_HOME", before);
+    }
+
+    // The removal after a Save is never overtaken by a write asked for before it, and the last
+    // write asked for is on disk once the writer is gone.
+    void writerKeepsTheOrderAsked()
+    {
+        const RecoveryStore store(folder_);
+        {
+            RecoveryWriter writer(store);
+            for (int seed = 0; seed < 40; ++seed)
+                writer.Write(Record(rom_, 7, seed));
+            writer.Remove(rom_, 7);
+            QVERIFY(!writer.Find(rom_, 7));
+            writer.Write(Record(rom_, 7, 1));
+            writer.Write(Record(rom_, 7, 2));
+        }
+        const std::optional<RecoveryRecord> found = store.Find(rom_, 7);
+        QVERIFY(found && found->block == Record(rom_, 7, 2).block);
+    }
+};
+
+QTEST_GUILESS_MAIN(RecoveryStoreTest)
+#include "RecoveryStoreTest.moc"
