@@ -5,14 +5,15 @@
 #
 #   bash scripts/check-fresh-debian.sh [--keep]
 #
-# 1. A minimal Debian 12 root (mmdebstrap, minbase) from this machine's own apt sources, with a
-#    copy of the checkout's files in the home of an ordinary user, "tester", whose home is 0700.
+# 1. Two minimal Debian 12 roots (mmdebstrap, minbase) from this machine's own apt sources; in
+#    the first, a copy of the checkout's files in the home of an ordinary user, "tester", whose
+#    home is 0700.
 # 2. The README's two commands as root: run-editor.sh first without a display, where it must end
 #    with its one line and status 1; then under a virtual display (Xvfb, installed for the check
 #    only), where it installs, builds and starts the editor, which must still be running 15
 #    seconds later; then run-tests.sh. Then run-tests.sh once more as tester.
 # 3. The README's package step, and lintian on the package.
-# 4. A second minimal root: the package installed with apt, the installed tool's --version, demo
+# 4. In the second root: the package installed with apt, the installed tool's --version, demo
 #    and list, and the package removed with every file it installed.
 # With --keep the roots stay in the work folder (named at the end) for a look inside.
 set -euo pipefail
@@ -71,7 +72,7 @@ step() {
   local log
   log=$(printf '%s/%02d.log' "$logs" "$step_number")
   if [ "$failed" = yes ]; then
-    printf '%2d  %-66s %7s  %s\n' "$step_number" "$name" "-" "not run"
+    printf '%2d  %-72s %7s  %s\n' "$step_number" "$name" "-" "not run"
     return 0
   fi
   local start=$SECONDS status=0
@@ -80,9 +81,9 @@ step() {
   local time
   time=$(printf '%dm%02ds' $((took / 60)) $((took % 60)))
   if [ "$status" -eq 0 ]; then
-    printf '%2d  %-66s %7s  %s\n' "$step_number" "$name" "$time" "ok"
+    printf '%2d  %-72s %7s  %s\n' "$step_number" "$name" "$time" "ok"
   else
-    printf '%2d  %-66s %7s  %s\n' "$step_number" "$name" "$time" "FAILED (status $status)"
+    printf '%2d  %-72s %7s  %s\n' "$step_number" "$name" "$time" "FAILED (status $status)"
     sed 's/^/      | /' "$log" | tail -n 40
     failed=yes
   fi
@@ -108,11 +109,18 @@ in_root() {
     sh "$root" "$user" "$home" "$command"
 }
 
-prepare_first_root() {
+# The second root, for the package, is made at the same time: both wait mostly on the network.
+prepare_roots() {
+  make_root "$second" >"$logs/second-root.log" 2>&1 &
+  local second_made=$!
   make_root "$first"
   in_root "$first" root "useradd --create-home --shell /bin/bash tester && chmod 0700 /home/tester"
   mkdir "$first$source_in_root"
   (cd "$checkout" && git ls-files -z | tar --null -T - -cf -) | tar -xf - -C "$first$source_in_root"
+  if ! wait "$second_made"; then
+    cat "$logs/second-root.log"
+    return 1
+  fi
 }
 
 editor_without_display() {
@@ -127,7 +135,7 @@ editor_without_display() {
 # The editor started by run-editor.sh (which ends by exec'ing it) must still be running 15
 # seconds after it appeared.
 editor_under_virtual_display() {
-  in_root "$first" root "DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends xvfb xauth" >/dev/null
+  in_root "$first" root "apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends xvfb xauth"
   in_root "$first" root "cd $source_in_root && xvfb-run --auto-servernum bash -c '
     bash scripts/run-editor.sh & editor=\$!
     while kill -0 \$editor 2>/dev/null; do
@@ -176,7 +184,7 @@ remove_package() {
 }
 
 echo "Checking the README on minimal Debian 12 roots in $work (logs in $logs)"
-step "first root: minimal Debian 12, the checkout in tester's 0700 home" prepare_first_root
+step "two minimal Debian 12 roots; the checkout in tester's 0700 home" prepare_roots
 step "root: run-editor.sh without a display ends with one line, status 1" editor_without_display
 step "root: run-editor.sh under a virtual display (installs, builds, starts)" \
   editor_under_virtual_display
@@ -185,7 +193,6 @@ step "tester: run-tests.sh, home mode 0700" tests_as_tester
 step "root: (cd build/default && cpack -G DEB)" \
   in_root "$first" root "cd $source_in_root && (cd build/default && cpack -G DEB)"
 step "lintian on the package: no error, no warning" lintian_on_package
-step "second root: minimal Debian 12" make_root "$second"
 step "second root: apt install ./morvane-sprite-editor_*.deb" install_package
 step "second root: useradd tester" in_root "$second" root "useradd --create-home tester"
 step "second root: morvane-sprite-tool --version" tool_answers "morvane-sprite-tool --version"
