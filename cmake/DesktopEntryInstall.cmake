@@ -3,7 +3,7 @@
 # folder is on PATH, for whatever prefix the installation goes to (cmake --install --prefix, or
 # CPack's /usr).
 #
-# Expects MORVANE_DESKTOP_TEMPLATE, MORVANE_DESKTOP_SCRATCH (a folder for the written entry),
+# Expects MORVANE_DESKTOP_TEMPLATE, MORVANE_DESKTOP_SCRATCH (the start of a scratch folder's path),
 # MORVANE_BINDIR and MORVANE_DATADIR (as GNUInstallDirs gives them, relative to the prefix or
 # absolute).
 
@@ -35,9 +35,10 @@ string(REPLACE "\\" "\\\\" MORVANE_DESKTOP_EXEC "${morvane_exec}")
 string(REPLACE "\\" "\\\\" MORVANE_DESKTOP_TRYEXEC "${morvane_program}")
 
 # A folder of its own, so that two installations at once (cmake --install and cpack) never share
-# the written entry.
+# the written entry, and removed whole, so an installation by root leaves no folder in the build
+# folder that its owner could not write into.
 string(RANDOM LENGTH 12 morvane_run)
-set(morvane_scratch "${MORVANE_DESKTOP_SCRATCH}/${morvane_run}")
+set(morvane_scratch "${MORVANE_DESKTOP_SCRATCH}-${morvane_run}")
 configure_file("${MORVANE_DESKTOP_TEMPLATE}" "${morvane_scratch}/morvane-sprite-editor.desktop"
                @ONLY)
 file(INSTALL "${morvane_scratch}/morvane-sprite-editor.desktop"

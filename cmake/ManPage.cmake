@@ -17,11 +17,12 @@ if(NOT status EQUAL 0 OR NOT printed STREQUAL "${NAME} ${VERSION}\n")
 endif()
 
 # help2man runs the program through the shell: from its own folder the command holds no path
-# that the shell could split.
+# that the shell could split. The source, the package's name and version, stays short enough
+# that man's footer at 80 columns keeps it apart from the date in the middle.
 set(plain "${OUTPUT}.tmp")
 execute_process(
   COMMAND "${HELP2MAN}" --no-info --section=1 "--manual=User Commands"
-          "--source=Morvane Sarnet Sprite Editor ${VERSION}" "--include=${INCLUDE}"
+          "--source=morvane-sprite-editor ${VERSION}" "--include=${INCLUDE}"
           "--output=${plain}" "./${file}"
   WORKING_DIRECTORY "${folder}"
   RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)

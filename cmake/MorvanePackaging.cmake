@@ -73,6 +73,11 @@ install(FILES "${PROJECT_SOURCE_DIR}/data/packaging/copyright" "${morvane_change
 # The Debian package: the files of the install rules under /usr, and the Qt 6 runtime packages
 # the programs link as dependencies, found by dpkg-shlibdeps. The desktop, MIME, icon and manual
 # page databases are brought up to date by the triggers of the packages that own them.
+# CMake lists the installed files in the build folder, and one installation by root (sudo cmake
+# --install) would leave that list owned by root, so that the next installation by the build
+# folder's owner could not write its own. Removing it needs only the folder's permission.
+install(CODE "file(REMOVE \"${PROJECT_BINARY_DIR}/install_manifest.txt\")")
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morvane-sprite-editor)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
@@ -86,17 +91,37 @@ set(CPACK_PACKAGE_DESCRIPTION
 offsets in one game's Game Boy ROM image: pick a sprite, paint its 24 tiles
 pixel by pixel in four display colours, watch its walking animation and save
 the sprite's 384-byte block back into the ROM image in place.
-morvane-sprite-tool exports and imports the sprites as PNG images, one by one,
-as a set or as one sheet, compares ROM images, and makes and applies IPS and BPS
-patches from the command line.")
+morvane-sprite-tool exports and imports the sprites as PNG images, one by
+one, as a set or as one sheet, compares ROM images, and makes and applies IPS
+and BPS patches from the command line.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://morvane-sarnet.example/sprite-editor")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# A stripped program still carries the compiler's notes (.comment, .note), which Debian's own
+# strip removes as well; so does this, for the package and for cmake --install --strip.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program morvane-sprite-editor morvane-sprite-tool)
+      set(path \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\")
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                              --remove-section=.note --strip-unneeded \"\${path}\"
+                      RESULT_VARIABLE status ERROR_VARIABLE complaint)
+      if(NOT status EQUAL 0)
+        message(FATAL_ERROR \"${CMAKE_STRIP} cannot strip \${path}: \${complaint}\")
+      endif()
+    endforeach()
+  endif()
+")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Help, Help shows the user guide with the desktop's text viewer through xdg-open.
+# The window's fixed layout is measured in Arial, which resolves to the metric-compatible
+# Liberation Sans only when fonts-liberation is installed; any other font clips its captions.
+# dpkg-shlibdeps adds the libraries the programs link.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+# Help, Help shows the user guide with the desktop's text viewer through xdg-open (and in the
+# editor's own viewer without it).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

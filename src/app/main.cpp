@@ -1,7 +1,6 @@
+#include "ApplicationStart.h"
 #include "EditorCommandLine.h"
 #include "EditorStartup.h"
-
-#include <QApplication>
 
 #include <cerrno>
 #include <csignal>
@@ -66,6 +65,6 @@ int main(int argc, char* argv[])
     // decoding would lose bytes that are not valid in it.
     const QByteArray romPath
         = command.romArgument >= 0 ? QByteArray(argv[command.romArgument + 1]) : QByteArray();
-    QApplication application(argc, argv);
+    const auto application = morvane::StartApplication(argc, argv);
     return morvane::RunEditor(romPath);
 }

@@ -166,15 +166,28 @@ function(check_icons hicolor sizes)
   run_or_fail(output "${XMLLINT}" --noout "${hicolor}/scalable/apps/morvane-sprite-editor.svg")
 endfunction()
 
-# A compressed manual page with its title and the project's version in its header line.
+# A compressed manual page with its title and the project's version in its header line, laid
+# out as man lays it out at 80 columns: its footer keeps the version apart from the date.
 function(check_man_page page title version)
   run_or_fail(text gzip -dc "${page}")
-  set(header "\n\\.TH ${title} \"1\" \"[^\"]*\" \"Morvane Sarnet Sprite Editor ${version}\"")
+  set(header "\n\\.TH ${title} \"1\" \"[^\"]*\" \"morvane-sprite-editor ${version}\"")
   if(NOT text MATCHES "${header}")
     fail("${page} is not the manual page ${title}(1) of version ${version}")
   endif()
   if(NOT text MATCHES "\n\\.SH DESCRIPTION\n")
     fail("${page} has no description: help2man found no --help text")
+  endif()
+  require_program(GROFF groff groff-base)
+  get_filename_component(folder "${page}" DIRECTORY)
+  execute_process(COMMAND gzip -dc "${page}"
+                  COMMAND "${GROFF}" -man -Tascii -P-cbou -rLL=78n -rLT=78n
+                  WORKING_DIRECTORY "${folder}" RESULT_VARIABLE status OUTPUT_VARIABLE shown
+                  ERROR_VARIABLE complaint)
+  string(REGEX MATCH "[^\n]+\n*$" footer "${shown}")
+  if(NOT status EQUAL 0
+     OR NOT footer MATCHES "^morvane-sprite-editor ${version} +[A-Z][a-z]+ [0-9]+ +${title}\\(1\\)")
+    fail("${page} at 80 columns ends with the footer \"${footer}\" instead of the version, the "
+         "date and the page's name apart (${status}): ${complaint}")
   endif()
 endfunction()
 

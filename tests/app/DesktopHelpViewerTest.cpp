@@ -1,49 +1,139 @@
-// The help viewer starts its program directly with the help file's path as one argument.
+// Help shows the user guide: the desktop's viewer gets the path as one argument, and when the
+// desktop has no viewer or its launcher fails, the editor's own read-only viewer shows the guide
+// with the reason; Help never fails silently.
 #include "app/DesktopHelpViewer.h"
 #include "RomFixture.h"
+#include "app/HelpTextDialog.h"
 
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace morvane;
 using namespace morvane::test;
 
+namespace {
+
+// The editor's own viewer, when one is shown.
+HelpTextDialog* OwnViewer()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<HelpTextDialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+struct LauncherCase {
+    QByteArray script; // the stand-in launcher's shell commands; empty: none on the system
+    QString why; // part of the own viewer's reason line; empty: the own viewer stays shut
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(LauncherCase)
+
 class DesktopHelpViewerTest : public QObject {
     Q_OBJECT
 
+    QTemporaryDir dir_;
+
+    QString Write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir_.filePath(name);
+        if (!WriteWholeFile(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    QString Launcher(const QByteArray& script)
+    {
+        const QString path = Write(QStringLiteral("launcher"), "#!/bin/sh\n" + script + "\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
 private slots:
-    void pathWithSpacesAndShellCharactersArrivesAsOneArgument();
-    void noViewerIsReportedWithAReason();
+    void pathWithSpacesAndShellCharactersArrivesAsOneArgument()
+    {
+        // A stand-in viewer that writes down how many arguments it got and the first one.
+        const QString record = dir_.filePath(QStringLiteral("record.txt"));
+        const QString viewer = Launcher(
+            QStringLiteral("printf '%s\\n%s' \"$#\" \"$1\" > '%1'").arg(record).toUtf8());
+        const QString folder
+            = dir_.filePath(QStringLiteral("Program Files; echo hacked > x & 'ü'"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString help
+            = Write(folder.mid(dir_.path().size() + 1) + "/Morvane Sarnet Sprite Editor.txt", "g");
+
+        DesktopHelpViewer viewerUnderTest({viewer});
+        QString reason;
+        QVERIFY(viewerUnderTest.Open(help, reason));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record) && !ReadWholeFile(record).isEmpty(), 10000);
+        QCOMPARE(QString::fromUtf8(ReadWholeFile(record)), QStringLiteral("1\n") + help);
+        QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("x"))));
+    }
+
+    void showsTheGuideItselfWhenTheDesktopCannot_data()
+    {
+        QTest::addColumn<LauncherCase>("row");
+        QTest::newRow("no viewer on the system") << LauncherCase {{}, "no-such-viewer-anywhere"};
+        QTest::newRow("a launcher that names its failure")
+            << LauncherCase {"echo 'no method available for opening it' >&2; exit 3",
+                   "(no method available for opening it)"};
+        QTest::newRow("a launcher that fails without a word")
+            << LauncherCase {"exit 4", "launcher ended with exit status 4"};
+        QTest::newRow("a launcher that shows it") << LauncherCase {"exit 0", {}};
+    }
+
+    void showsTheGuideItselfWhenTheDesktopCannot()
+    {
+        QFETCH(LauncherCase, row);
+        const QByteArray guide = "THE GUIDE\n=========\n\tColumns\tline up\n";
+        const QString help = Write(QStringLiteral("guide.txt"), guide);
+        const QString finished = dir_.filePath(QStringLiteral("finished"));
+        QFile::remove(finished);
+        const QString launcher = row.script.isEmpty()
+            ? QStringLiteral("no-such-viewer-anywhere")
+            : Launcher("touch '" + finished.toUtf8() + "'; " + row.script);
+
+        DesktopHelpViewer viewer({launcher});
+        QString reason;
+        QVERIFY(viewer.Open(help, reason));
+        if (row.why.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(finished), 10000);
+            QTest::qWait(300);
+            QVERIFY(OwnViewer() == nullptr);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(OwnViewer() != nullptr, 10000);
+        HelpTextDialog* shown = OwnViewer();
+        QVERIFY2(shown->Why().contains(row.why), qPrintable(shown->Why()));
+        QVERIFY(shown->windowTitle().contains(QStringLiteral("Help")));
+        QVERIFY(shown->isModal());
+        QCOMPARE(shown->TextView().toPlainText().toUtf8(), guide);
+
+        // Read-only: typing changes nothing; Escape closes it.
+        QTest::keyClicks(&shown->TextView(), QStringLiteral("typed"));
+        QCOMPARE(shown->TextView().toPlainText().toUtf8(), guide);
+        QPointer<HelpTextDialog> closing(shown);
+        QTest::keyClick(&shown->TextView(), Qt::Key_Escape);
+        QTRY_VERIFY(closing.isNull());
+    }
+
+    void aGuideThatCannotBeReadIsRefusedWithTheReason()
+    {
+        const QString record = dir_.filePath(QStringLiteral("started"));
+        DesktopHelpViewer viewer({Launcher("touch '" + record.toUtf8() + "'")});
+        QString reason;
+        QVERIFY(!viewer.Open(dir_.filePath(QStringLiteral("missing.txt")), reason));
+        QVERIFY2(reason.contains(QStringLiteral("No such file")), qPrintable(reason));
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(record));
+        QVERIFY(OwnViewer() == nullptr);
+    }
 };
-
-void DesktopHelpViewerTest::pathWithSpacesAndShellCharactersArrivesAsOneArgument()
-{
-    QTemporaryDir dir;
-    // A stand-in viewer that writes down how many arguments it got and the first one.
-    const QString record = dir.filePath(QStringLiteral("record.txt"));
-    const QString viewer = dir.filePath(QStringLiteral("viewer"));
-    QVERIFY(WriteWholeFile(viewer,
-        QStringLiteral("#!/bin/sh\nprintf '%s\\n%s' \"$#\" \"$1\" > '%1'\n").arg(record).toUtf8()));
-    QVERIFY(QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-
-    const QString folder = dir.filePath(QStringLiteral("Program Files; echo hacked > x & 'ü'"));
-    const QString help = folder + QStringLiteral("/Morvane Sarnet Sprite Editor.txt");
-    DesktopHelpViewer viewerUnderTest({viewer});
-    QString reason;
-    QVERIFY(viewerUnderTest.Open(help, reason));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record) && !ReadWholeFile(record).isEmpty(), 10000);
-    QCOMPARE(QString::fromUtf8(ReadWholeFile(record)), QStringLiteral("1\n") + help);
-    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x"))));
-}
-
-void DesktopHelpViewerTest::noViewerIsReportedWithAReason()
-{
-    DesktopHelpViewer viewer({QStringLiteral("no-such-viewer-anywhere")});
-    QString reason;
-    QVERIFY(!viewer.Open(QStringLiteral("/tmp/help.txt"), reason));
-    QVERIFY(reason.contains(QStringLiteral("no-such-viewer-anywhere")));
-}
 
 QTEST_MAIN(DesktopHelpViewerTest)
 #include "DesktopHelpViewerTest.moc"

@@ -1,6 +1,6 @@
 // The built editor run as a user runs it: --help and --version answer without a display, a
-// mistake on the command line is refused, extra file names are named as ignored, and a write
-// past the file-size limit cannot end the editor.
+// mistake on the command line is refused, no display ends it with a line of its own, extra file
+// names are named as ignored, and a write past the file-size limit cannot end the editor.
 #include "RomFixture.h"
 #include "version/ProjectVersion.h"
 
@@ -18,6 +18,8 @@ class EditorProgramTest : public QObject {
 private slots:
     void answersWithoutADisplay_data();
     void answersWithoutADisplay();
+    void noDisplayIsExplained_data();
+    void noDisplayIsExplained();
     void aFullStandardOutputIsAnError();
     void namesTheIgnoredFilesAndKeepsRunning();
 };
@@ -81,6 +83,41 @@ void EditorProgramTest::answersWithoutADisplay()
         complaint.startsWith(err) && (err.isEmpty() == complaint.isEmpty()), qPrintable(complaint));
     if (arguments.contains(QStringLiteral("--version")))
         QCOMPARE(printed, out);
+}
+
+void EditorProgramTest::noDisplayIsExplained_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("line"); // the last line of standard error
+
+    QTest::newRow("none set") << QString()
+                              << "morvane-sprite-editor: cannot open the window: no display is "
+                                 "set (DISPLAY is empty); run it from a desktop session, or set "
+                                 "DISPLAY";
+    QTest::newRow("one that cannot be reached")
+        << ":2147483"
+        << "morvane-sprite-editor: cannot open the window on the display \":2147483\" (Qt's "
+           "messages above say why); run it from a desktop session, or set DISPLAY to a display "
+           "that can be reached";
+}
+
+void EditorProgramTest::noDisplayIsExplained()
+{
+    QFETCH(QString, display);
+    QFETCH(QString, line);
+
+    RomFixture rom;
+    QProcessEnvironment environment = WithoutDisplay();
+    if (!display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), display);
+    QProcess editor;
+    editor.setProcessEnvironment(environment);
+    editor.start(kEditor, {rom.Path()});
+    QVERIFY(editor.waitForFinished(20000));
+    const QString complaint = QString::fromLocal8Bit(editor.readAllStandardError());
+    QVERIFY2(editor.exitStatus() == QProcess::NormalExit && editor.exitCode() == 1,
+        qPrintable(complaint));
+    QCOMPARE(complaint.trimmed().section(QLatin1Char('\n'), -1), line);
 }
 
 void EditorProgramTest::aFullStandardOutputIsAnError()

@@ -3,7 +3,7 @@
 # files owned by root with the usual modes, exactly the installed files under /usr, a desktop
 # entry that names /usr/bin/morvane-sprite-editor and that desktop-file-validate accepts, and the
 # metadata, MIME types, icons, manual pages and share/doc files as the installation check wants
-# them. The packaged editor must answer --version.
+# them; lintian warns of nothing. The packaged editor must answer --version.
 #
 # cmake -DBUILD_DIR=... -DOUTPUT_DIR=... -DCPACK=... -DSOURCE_DIR=... -DVERSION=...
 #       -P PackageCheck.cmake
@@ -34,7 +34,7 @@ foreach(line "Package: morvane-sprite-editor" "Version: ${VERSION}" "Section: gr
   endif()
 endforeach()
 string(REGEX MATCH "\nDepends: [^\n]*" depends "${control}")
-foreach(library libc6 libstdc\\+\\+6 libqt6core6 libqt6gui6 libqt6widgets6)
+foreach(library fonts-liberation libc6 libstdc\\+\\+6 libqt6core6 libqt6gui6 libqt6widgets6)
   if(NOT depends MATCHES "[ ,]${library}( |,|$)")
     fail("the package does not depend on ${library}:${depends}")
   endif()
@@ -70,6 +70,15 @@ expect_exactly("${root}" "${expected}")
 check_desktop_entry("${desktop}" "/usr/bin/morvane-sprite-editor" "/usr/bin/morvane-sprite-editor")
 check_installed_data("${root}/usr/share" "${root}/usr/share/man" "${VERSION}"
                      "${OUTPUT_DIR}/mime-check")
+
+# lintian has no error or warning, and none of its notes on programs built without Debian's
+# hardening or stripped less than Debian strips.
+require_program(LINTIAN lintian lintian)
+execute_process(COMMAND "${LINTIAN}" --fail-on error,warning --display-info "${packages}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT status EQUAL 0 OR output MATCHES "(^|\n)[EW]: |hardening-|binary-has-unneeded-section")
+  fail("lintian finds fault with ${name} (${status}):\n${output}")
+endif()
 
 run_or_fail(printed "${editor}" --version)
 if(NOT printed STREQUAL "morvane-sprite-editor ${VERSION}\n")

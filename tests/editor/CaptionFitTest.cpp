@@ -1,0 +1,128 @@
+// Every fixed caption of the fixed-size windows (frame titles, labels, buttons, the check box)
+// fits inside its control in the font the window really gets: on a system without the font the
+// layout was measured in, a caption cut short ("Gridlines", "Sprite:" without its colon) fails
+// here, with the font it got named.
+#include "EditorHarness.h"
+#include "preview/frmTest.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyleOption>
+#include <QtTest>
+
+using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+// The caption as it is drawn, without the '&' of a mnemonic.
+QString Shown(const QString& caption)
+{
+    return QString(caption).remove(QRegularExpression(QStringLiteral("&(?!&)")));
+}
+
+// The room the style leaves a control's caption, in the control's own coordinates.
+QRect CaptionRoom(QWidget& control)
+{
+    QStyle& style = *control.style();
+    if (auto* box = qobject_cast<QGroupBox*>(&control)) {
+        QStyleOptionGroupBox option;
+        option.initFrom(box);
+        option.text = box->title();
+        option.textAlignment = box->alignment();
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        option.lineWidth = 1;
+        // The title is drawn where the style puts it and clipped by the frame's own edges.
+        return style.subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box)
+            .intersected(box->rect());
+    }
+    if (auto* check = qobject_cast<QCheckBox*>(&control)) {
+        QStyleOptionButton option;
+        option.initFrom(check);
+        option.text = check->text();
+        return style.subElementRect(QStyle::SE_CheckBoxContents, &option, check)
+            .intersected(check->rect());
+    }
+    if (auto* button = qobject_cast<QPushButton*>(&control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        if (button->autoDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+        return style.subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    }
+    return static_cast<QLabel&>(control).contentsRect();
+}
+
+QString Caption(QWidget& control)
+{
+    if (auto* box = qobject_cast<QGroupBox*>(&control))
+        return box->title();
+    if (auto* button = qobject_cast<QAbstractButton*>(&control))
+        return button->text();
+    return static_cast<QLabel&>(control).text();
+}
+
+} // namespace
+
+class CaptionFitTest : public QObject {
+    Q_OBJECT
+
+    EditorHarness harness_;
+    std::uint8_t framePhase_ = 0;
+    std::unique_ptr<frmTest> preview_;
+
+private slots:
+    void initTestCase()
+    {
+        harness_.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(harness_.window.get()));
+        preview_ = std::make_unique<frmTest>(harness_.window.get(), framePhase_);
+        preview_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(preview_.get()));
+    }
+
+    void everyCaptionFits_data()
+    {
+        QTest::addColumn<QWidget*>("control");
+        for (QWidget* window :
+            std::initializer_list<QWidget*> {harness_.window.get(), preview_.get()}) {
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                const bool captioned = qobject_cast<QGroupBox*>(control)
+                    || qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control);
+                if (captioned && control->window() == window && !Caption(*control).isEmpty())
+                    QTest::newRow(qPrintable(QLatin1String(window->metaObject()->className()) + '/'
+                        + control->objectName()))
+                        << control;
+            }
+        }
+    }
+
+    void everyCaptionFits()
+    {
+        QFETCH(QWidget*, control);
+        const QString caption = Shown(Caption(*control));
+        // The ink of the caption, from where the style starts drawing it: push buttons centre
+        // their caption, the other controls start it at the left of their room. The rectangle
+        // is rounded outwards to whole pixels, so the ink may stop up to a pixel short of it.
+        const QRect ink = QFontMetrics(control->font()).tightBoundingRect(caption);
+        const bool centred = qobject_cast<QPushButton*>(control) != nullptr;
+        const int needed = (centred ? ink.width() : ink.x() + ink.width()) - 1;
+        const QRect room = CaptionRoom(*control);
+        QVERIFY2(needed <= room.width() && ink.height() - 1 <= room.height(),
+            qPrintable(QStringLiteral("\"%1\" needs %2 x %3 pixels in %4 %5 pt, but has %6 x %7")
+                           .arg(caption)
+                           .arg(needed)
+                           .arg(ink.height())
+                           .arg(QFontInfo(control->font()).family())
+                           .arg(QFontInfo(control->font()).pointSizeF())
+                           .arg(room.width())
+                           .arg(room.height())));
+    }
+};
+
+QTEST_MAIN(CaptionFitTest)
+#include "CaptionFitTest.moc"
