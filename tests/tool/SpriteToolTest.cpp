@@ -22,6 +22,8 @@
 
 #include <functional>
 
+#include <unistd.h>
+
 using namespace morvane;
 using namespace morvane::test;
 
@@ -95,6 +97,8 @@ private slots:
     void exportReplaces();
     void exportAllNamesWhatItReplacedWhenAWriteFails();
     void importChangesOnlyThatBlock();
+    void closedStandardDescriptors_data();
+    void closedStandardDescriptors();
     void dryRunWritesNothing();
     void identicalImportDoesNotWrite();
     void importAllChangesExactlyTheEditedImages();
@@ -444,6 +448,33 @@ void SpriteToolTest::importChangesOnlyThatBlock()
     const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("12"), png});
     QCOMPARE(run.status, 0);
     QVERIFY2(run.out.contains(ChangeCounts(DemoSprite(12), DemoSprite(13))), qPrintable(run.out));
+    QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
+}
+
+// Started with standard descriptors closed, a command still does exactly its work and ends in
+// success: no file it opens takes a closed descriptor's number, where a line printed later
+// would land in it.
+void SpriteToolTest::closedStandardDescriptors_data()
+{
+    QTest::addColumn<QList<int>>("closed");
+    QTest::newRow("standard output") << QList<int> {STDOUT_FILENO};
+    QTest::newRow("all three") << QList<int> {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+}
+
+void SpriteToolTest::closedStandardDescriptors()
+{
+    QFETCH(QList<int>, closed);
+    const QString rom = FreshRom(QStringLiteral("closed.gb"));
+    const QString png = Path(QStringLiteral("closed.png"));
+    WriteSpritePng(png, DemoSprite(13), PngPalette::HardwareGreys);
+    RunSetup setup;
+    setup.inChild = [closed] {
+        for (const int fd : closed)
+            ::close(fd);
+    };
+
+    const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("12"), png}, setup);
+    QCOMPARE(run.status, 0);
     QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
 }
 
