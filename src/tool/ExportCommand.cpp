@@ -31,7 +31,7 @@ void Deliver(
         return;
     }
     WriteImageFile(target, png);
-    out << "Wrote " << what << " to " << target << ".\n";
+    out << "Wrote " << what << " to " << DisplayText(target) << ".\n";
 }
 
 void ExportAll(const CommandLine& line, const SpriteSet& blocks,

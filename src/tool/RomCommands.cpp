@@ -58,7 +58,7 @@ void RunDemo(const CommandLine& line, std::ostream& out)
     if (target == kStandardStream)
         throw UsageError("the demo ROM image is written to a file, which cannot be \"-\"");
     CreateRomFile(target, MakeDemoRom());
-    out << "Wrote the demo ROM image " << target << " (" << kDemoRomBytes << " bytes, "
+    out << "Wrote the demo ROM image " << DisplayText(target) << " (" << kDemoRomBytes << " bytes, "
         << kSpriteCount << " sprites).\n";
 }
 
@@ -68,7 +68,7 @@ void RunInfo(const CommandLine& line, std::ostream& out)
     RefuseStandardRom(romPath);
     const std::vector<std::uint8_t> rom = ReadWholeRom(romPath, kMaxRomImageBytes);
     char text[160];
-    out << "File:             " << romPath << "\n";
+    out << "File:             " << DisplayText(romPath) << "\n";
     out << "Size:             " << rom.size() << " bytes\n";
     if (const std::optional<RomHeader> header = ReadRomHeader(rom)) {
         const auto verdict = [](bool matches) { return matches ? "matches" : "DOES NOT MATCH"; };
@@ -106,7 +106,8 @@ int RunDiff(const CommandLine& line, std::ostream& out)
     const std::vector<std::uint8_t> original = ReadWholeRom(originalPath, kMaxRomImageBytes);
     const std::vector<std::uint8_t> edited = ReadWholeRom(editedPath, kMaxRomImageBytes);
     if (original == edited) {
-        out << originalPath << " and " << editedPath << " are identical.\n";
+        out << DisplayText(originalPath) << " and " << DisplayText(editedPath)
+            << " are identical.\n";
         return 0;
     }
 
@@ -124,7 +125,7 @@ int RunDiff(const CommandLine& line, std::ostream& out)
             continue;
         std::string change;
         if (inOriginal != inEdited) {
-            change = "lies beyond the end of " + (inOriginal ? editedPath : originalPath);
+            change = "lies beyond the end of " + DisplayText(inOriginal ? editedPath : originalPath);
         } else {
             SpriteBlock before {};
             SpriteBlock after {};
@@ -150,9 +151,10 @@ int RunDiff(const CommandLine& line, std::ostream& out)
         << (outside == 1 ? " byte differs" : " bytes differ") << " outside the sprite blocks";
     if (original.size() != edited.size()) {
         const bool longer = edited.size() > original.size();
-        out << "; " << editedPath << " is "
+        out << "; " << DisplayText(editedPath) << " is "
             << (longer ? edited.size() - original.size() : original.size() - edited.size())
-            << " bytes " << (longer ? "longer" : "shorter") << " than " << originalPath;
+            << " bytes " << (longer ? "longer" : "shorter") << " than "
+            << DisplayText(originalPath);
     }
     out << ".\n";
     return 1;

@@ -19,15 +19,12 @@ namespace {
 
 constexpr std::string_view kProgram = "morvane-sprite-tool";
 
-// An error is reported on one line, whatever the message or a file name in it holds.
+// An error is reported on one line, whatever the message or a file name in it holds; a name
+// the file access quoted as the file system spells it is shown as the tool's own messages
+// show names.
 std::string ErrorLine(const std::string& message)
 {
-    std::string text = message;
-    for (char& c : text) {
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    }
-    return std::string(kProgram) + ": " + text + "\n";
+    return std::string(kProgram) + ": " + DisplayText(message) + "\n";
 }
 
 int Dispatch(const CommandLine& line, std::ostream& out)

@@ -22,6 +22,7 @@
 
 #include <functional>
 
+#include <cstdio>
 #include <unistd.h>
 
 using namespace morvane;
@@ -70,6 +71,12 @@ QString ChangeCounts(const SpriteBlock& before, const SpriteBlock& after)
     return QStringLiteral("%1 pixels and %2 bytes").arg(pixels).arg(bytes);
 }
 
+// Gives a file a name that need not be UTF-8, its odd bytes written "\xE9".
+bool RenameToBytes(const QString& from, const QString& to)
+{
+    return ::rename(QFile::encodeName(from).constData(), NameBytes(to).constData()) == 0;
+}
+
 void SetOldTime(const QString& path, const QDateTime& time)
 {
     QFile file(path);
@@ -116,6 +123,11 @@ private:
     ToolRun Run(const QStringList& args, const RunSetup& setup = {}) const
     {
         return RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), args, dir_.path(), setup);
+    }
+    // With "\xE9" in an argument standing for that byte.
+    ToolRun RunWithBytes(const QStringList& args) const
+    {
+        return RunProgramWithByteArguments(QStringLiteral(MORVANE_SPRITE_TOOL), args, dir_.path());
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // A ROM image of its own for a test that writes into it.
@@ -444,9 +456,13 @@ void SpriteToolTest::importChangesOnlyThatBlock()
     const QString rom = FreshRom(QStringLiteral("import.gb"));
     const QString png = Path(QStringLiteral("sprite13.png"));
     WriteSpritePng(png, DemoSprite(13), PngPalette::DisplayDefaults);
+    // A Latin-1 name, as an older system writes it, is a name like any other.
+    QVERIFY(RenameToBytes(png, Path(QStringLiteral("caf\\xE9.png"))));
 
-    const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("12"), png});
+    const ToolRun run = RunWithBytes({QStringLiteral("import"), rom, QStringLiteral("12"),
+        Path(QStringLiteral("caf\\xE9.png"))});
     QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("/caf\\xE9.png into sprite 12")), qPrintable(run.out));
     QVERIFY2(run.out.contains(ChangeCounts(DemoSprite(12), DemoSprite(13))), qPrintable(run.out));
     QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
 }
@@ -495,18 +511,22 @@ void SpriteToolTest::dryRunWritesNothing()
 void SpriteToolTest::identicalImportDoesNotWrite()
 {
     const QString rom = FreshRom(QStringLiteral("same.gb"));
-    const QString png = Path(QStringLiteral("sprite20.png"));
+    // Relative and in small letters: the report must spell it as given.
+    const QString png = QStringLiteral("s20.png");
     QCOMPARE(Run({QStringLiteral("export"), rom, QStringLiteral("20"), png}).status, 0);
     const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
     SetOldTime(rom, old);
 
     const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("20"), png});
     QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.startsWith(QStringLiteral("The image s20.png matches sprite 20 ")),
+        qPrintable(run.out));
     QVERIFY2(run.out.contains(QStringLiteral("nothing to change")), qPrintable(run.out));
     QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
 }
 
-// Export all, redraw three, import all: exactly those three blocks change.
+// Export all, redraw three, import all: exactly those three blocks change. Neither the folder's
+// name nor one image's is UTF-8, and each is still found.
 void SpriteToolTest::importAllChangesExactlyTheEditedImages()
 {
     const QString rom = FreshRom(QStringLiteral("set.gb"));
@@ -527,14 +547,18 @@ void SpriteToolTest::importAllChangesExactlyTheEditedImages()
             QDir(folder).filePath(number + rest), DemoSprite(other), PngPalette::DisplayDefaults);
         expected = WithBlock(expected, index, other);
     }
+    QVERIFY(RenameToBytes(QDir(folder).filePath(QStringLiteral("21-redrawn.PNG")),
+        QDir(folder).filePath(QStringLiteral("21-caf\\xE9.png"))));
+    QVERIFY(RenameToBytes(folder, Path(QStringLiteral("s\\xE9t"))));
+    const QString named = QStringLiteral("s\\xE9t");
 
-    ToolRun run = Run({QStringLiteral("import"), QStringLiteral("--dry-run"), rom,
-        QStringLiteral("--all"), folder});
+    ToolRun run = RunWithBytes({QStringLiteral("import"), QStringLiteral("--dry-run"), rom,
+        QStringLiteral("--all"), named});
     QCOMPARE(run.status, 0);
     QCOMPARE(ReadWholeFile(rom), demo_);
     QVERIFY2(run.out.contains(QStringLiteral("3 of 45 entries would change")), qPrintable(run.out));
 
-    run = Run({QStringLiteral("import"), rom, QStringLiteral("--all"), folder});
+    run = RunWithBytes({QStringLiteral("import"), rom, QStringLiteral("--all"), named});
     QCOMPARE(run.status, 0);
     QCOMPARE(ReadWholeFile(rom), expected);
     for (const auto& [index, other] : edits) {
@@ -545,6 +569,7 @@ void SpriteToolTest::importAllChangesExactlyTheEditedImages()
             qPrintable(run.out));
     }
     QCOMPARE(run.out.count(QStringLiteral(" changed.")), 3);
+    QVERIFY2(run.out.contains(QStringLiteral("images of s\\xE9t into")), qPrintable(run.out));
 }
 
 // Export the sheet, import it back: no byte changes; into another image, the differing blocks.

@@ -127,6 +127,13 @@ void ToolRefusalsTest::initTestCase()
     QVERIFY(WriteWholeFile(Path("set-odd/ 3-x.png"), good));
     QVERIFY(WriteWholeFile(Path("set-odd/05-x_png"), good));
 
+    // A set behind a folder its owner may read but not search, so the set cannot be reached;
+    // only root can clean it up again.
+    if (RunningAsRoot()) {
+        QVERIFY(QDir().mkpath(Path("unsearchable/set")));
+        QVERIFY(QFile::setPermissions(Path("unsearchable"), QFile::ReadOwner | QFile::WriteOwner));
+    }
+
     // Patches: one made for another image, one damaged, and a file that is no patch.
     const auto asBytes = [](const std::vector<std::uint8_t>& bytes) {
         return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
@@ -212,6 +219,11 @@ void ToolRefusalsTest::refusals_data()
     const QString oddRom = QStringLiteral("@/ROM mit Ümlaut 精灵.gb");
     row("missing ROM, spaces and non-ASCII in its name", {"export", oddRom, "3", "@/out.png"}, 1,
         oddRom, "No such file");
+    // A name that is not UTF-8 is shown with its odd bytes in hex, and so is a control character.
+    row("missing ROM, a Latin-1 name", {"export", "@/caf\\xE9.gb", "3", "@/out.png"}, 1,
+        "@/caf\\xE9.gb", "No such file");
+    row("missing ROM, an escape character in its name", {"info", "@/\\x1B[2Jrom.gb"}, 1,
+        "\"@/\\x1B[2Jrom.gb\"", "No such file");
     row("ROM name over 255 characters", {"import", longRom, "3", "@/good.png"}, 1, longRom,
         "File name too long");
     row("ROM that is a folder", {"import", "@/folder.gb", "3", "@/good.png"}, 1, "@/folder.gb",
@@ -237,6 +249,8 @@ void ToolRefusalsTest::refusals_data()
     // A sprite image that cannot be read; the reasons are the image reader's own.
     row("missing image", {"import", "@/rom.gb", "3", "@/none.png"}, 1, "@/none.png",
         "cannot be read");
+    row("missing image, a Latin-1 name", {"import", "@/rom.gb", "3", "@/caf\\xE9.png"}, 1,
+        "\"@/caf\\xE9.png\" cannot be read", "No such file");
     // After "--" a name that starts with a dash is a file, not an option.
     row("image named like an option, after --", {"import", "@/rom.gb", "3", "--", "-none.png"}, 1,
         "\"-none.png\"", "cannot be read");
@@ -298,6 +312,11 @@ void ToolRefusalsTest::refusals_data()
         "@/set-empty", "holds no sprite images");
     row("import --all from a missing folder", {"import", "@/rom.gb", "--all", "@/none"}, 1,
         "@/none", "there is no such folder");
+    row("import --all from a missing folder, a Latin-1 name",
+        {"import", "@/rom.gb", "--all", "@/d\\xE9"}, 1, "\"@/d\\xE9\"", "there is no such folder");
+    row("import --all from a folder that cannot be reached",
+        {"import", "@/rom.gb", "--all", "@/unsearchable/set"}, 1, "@/unsearchable/set",
+        "Permission denied", true);
 
     // Patches: a new file each, never over the input, never for another image.
     usage("patch of an unknown format", {"patch", "@/rom.gb", "@/short.gb", "@/out.txt"},
@@ -370,7 +389,9 @@ void ToolRefusalsTest::refusals()
         stdoutTo = QString::fromLocal8Bit(::ptsname(terminal));
     }
     setup.outputFile = stdoutTo;
-    const ToolRun run = RunProgram(tool_, args, dir_.path(), setup);
+    const ToolRun run = args.join(QString()).contains(QStringLiteral("\\x"))
+        ? RunProgramWithByteArguments(tool_, args, dir_.path(), setup)
+        : RunProgram(tool_, args, dir_.path(), setup);
 
     if (terminal >= 0)
         ::close(terminal);
