@@ -67,7 +67,9 @@ writes the image to standard output, which must then be a file or a pipe, not a 
 
 With --all, writes all 45 sprites into DIR as NN-label.png (NN the two-digit index), creating
 DIR if it is missing. Every block is read and every file name checked before the first image
-is written.
+is written. Each image is then written whole under a temporary name, and only when all 45 are
+written do they take their names: a full disk leaves DIR as it was, or removes it again when
+this run created it.
 
 With --sheet, writes all 45 sprites as one 144 x 480 image: nine across and five down,
 sprite i in column i mod 9 and row i div 9, each laid out as a single image.

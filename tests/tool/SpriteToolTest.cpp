@@ -102,7 +102,7 @@ private slots:
     void exportAllIntoNewFolder();
     void exportReplaces_data();
     void exportReplaces();
-    void exportAllNamesWhatItReplacedWhenAWriteFails();
+    void exportAllChangesNothingWhenAWriteFails();
     void importChangesOnlyThatBlock();
     void closedStandardDescriptors_data();
     void closedStandardDescriptors();
@@ -327,20 +327,27 @@ void SpriteToolTest::exportOne_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<int>("palette");
-    QTest::newRow("greys by default") << QStringList() << int(PngPalette::HardwareGreys);
+    QTest::addColumn<QString>("name"); // empty: named after the row
+    QTest::newRow("greys by default")
+        << QStringList() << int(PngPalette::HardwareGreys) << QString();
     QTest::newRow("--colours greys")
-        << QStringList {"--colours", "greys"} << int(PngPalette::HardwareGreys);
+        << QStringList {"--colours", "greys"} << int(PngPalette::HardwareGreys) << QString();
     QTest::newRow("--colours display")
-        << QStringList {"--colours", "display"} << int(PngPalette::DisplayDefaults);
+        << QStringList {"--colours", "display"} << int(PngPalette::DisplayDefaults) << QString();
     QTest::newRow("--colours=display, first")
-        << QStringList {"--colours=display"} << int(PngPalette::DisplayDefaults);
+        << QStringList {"--colours=display"} << int(PngPalette::DisplayDefaults) << QString();
+    // The longest name a file may have leaves no room for a temporary name built on it.
+    QTest::newRow("a name of 255 bytes") << QStringList() << int(PngPalette::HardwareGreys)
+                                         << QString(251, QLatin1Char('n')) + ".png";
 }
 
 void SpriteToolTest::exportOne()
 {
     QFETCH(QStringList, options);
     QFETCH(int, palette);
-    const QString target = Path(QStringLiteral("one-%1.png").arg(QTest::currentDataTag()));
+    QFETCH(QString, name);
+    const QString target
+        = Path(name.isEmpty() ? QStringLiteral("one-%1.png").arg(QTest::currentDataTag()) : name);
     const ToolRun run = Run(QStringList {QStringLiteral("export")} + options
         + QStringList {Path(QStringLiteral("rom.gb")), QStringLiteral("37"), target});
     QCOMPARE(run.status, 0);
@@ -413,24 +420,26 @@ void SpriteToolTest::exportReplaces()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 }
 
-// A write that fails half way through --all names the files it already replaced.
-void SpriteToolTest::exportAllNamesWhatItReplacedWhenAWriteFails()
+// A write that fails part way through --all leaves every file of the folder as it was, and no
+// temporary file behind.
+void SpriteToolTest::exportAllChangesNothingWhenAWriteFails()
 {
     QTemporaryDir dir;
     QVERIFY(Run({QStringLiteral("export"), Path(QStringLiteral("rom.gb")), QStringLiteral("--all"),
                     dir.path()})
                 .status
         == 0);
-    // The images differ in size: the first one larger than the one before it fails under a
-    // limit between the two.
+    // The images differ in size: the first one larger than all before it fails under a limit
+    // between the two, once the images before it are written.
     const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
     qint64 largest = QFileInfo(dir.filePath(names[0])).size();
     int failing = 1;
     while (failing < names.size() && QFileInfo(dir.filePath(names[failing])).size() <= largest)
         largest = std::max(largest, QFileInfo(dir.filePath(names[failing++])).size());
     QVERIFY(failing < names.size());
+    const QByteArray blank = SpritePngBytes({}, PngPalette::HardwareGreys);
     for (const QString& name : names)
-        QVERIFY(WriteWholeFile(dir.filePath(name), SpritePngBytes({}, PngPalette::HardwareGreys)));
+        QVERIFY(WriteWholeFile(dir.filePath(name), blank));
 
     RunSetup setup;
     setup.inChild = FileSizeLimitInChild(largest);
@@ -439,16 +448,14 @@ void SpriteToolTest::exportAllNamesWhatItReplacedWhenAWriteFails()
         setup);
 
     QCOMPARE(run.status, 1);
-    QVERIFY2(run.err.contains(
-                 QStringLiteral("\"%1\": File too large").arg(dir.filePath(names[failing]))),
+    QVERIFY2(run.err.contains(QStringLiteral("\"%1\": File too large. No image was written, and "
+                                             "nothing was changed.")
+                                  .arg(dir.filePath(names[failing]))),
         qPrintable(run.err));
-    QVERIFY2(
-        run.err.contains(QStringLiteral("%1 of the 45 images were written before it").arg(failing)),
-        qPrintable(run.err));
-    for (int i = 0; i < failing; ++i)
-        QVERIFY2(run.err.contains(dir.filePath(names[i])), qPrintable(names[i]));
     QCOMPARE(
-        ReadWholeFile(dir.filePath(names[failing])), SpritePngBytes({}, PngPalette::HardwareGreys));
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), names);
+    for (const QString& name : names)
+        QVERIFY2(ReadWholeFile(dir.filePath(name)) == blank, qPrintable(name));
 }
 
 void SpriteToolTest::importChangesOnlyThatBlock()

@@ -294,6 +294,11 @@ void ToolRefusalsTest::refusals_data()
         "@/notes.txt\" is a file, not a folder", "Cannot create the folder");
     row("export under a file-size limit", {"export", "@/rom.gb", "3", "@/out.png"}, 1, "@/out.png",
         "File too large", false, 100);
+    row("export --all under a file-size limit, the folders it made removed again",
+        {"export", "@/rom.gb", "--all", "@/fresh/sprites"}, 1, "@/fresh/sprites/00-",
+        "File too large. No image was written, and nothing was changed: the folder \"@/fresh\" "
+        "made for them was removed again.",
+        false, 100);
 
     // A set of images refused whole, every refused file named.
     row("import --all with an index past the last entry",
