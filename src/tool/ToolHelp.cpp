@@ -166,6 +166,10 @@ Shows what the ROM image says about itself: its size, the title bytes of its hea
 the header and global checksums as stored and as computed from its bytes, and whether all 45
 sprite blocks lie inside the file. Reads the file, writes nothing.
 
+The hardware checks only the header checksum, at start-up. The global checksum covers the
+sprite blocks too, so it differs after every sprite saved or imported (which changes no other
+byte); that does not stop the game from running.
+
 Options:
   -h, --help   Show this text.
 )";
