@@ -1,6 +1,7 @@
 #include "SpriteTool.h"
 
 #include "CommandLine.h"
+#include "OutputTarget.h"
 #include "ToolCommands.h"
 #include "ToolHelp.h"
 #include "ToolSupport.h"
@@ -27,8 +28,25 @@ std::string ErrorLine(const std::string& message)
     return std::string(kProgram) + ": " + DisplayText(message) + "\n";
 }
 
+// The operands a command reads, which standard output must not lead to.
+std::vector<std::string> InputsOf(const CommandLine& line)
+{
+    const std::vector<std::string>& operands = line.operands;
+    const std::string& command = line.command;
+    if (command == "export")
+        return {operands.front()};
+    if (command == "import")
+        return {operands.front(), operands.back()};
+    if (command == "diff" || command == "info")
+        return operands;
+    if (command == "patch" || command == "apply")
+        return {operands[0], operands[1]};
+    return {};
+}
+
 int Dispatch(const CommandLine& line, std::ostream& out)
 {
+    RefuseStandardOutputOnto(InputsOf(line));
     const std::string& command = line.command;
     if (command == "diff")
         return RunDiff(line, out);

@@ -162,7 +162,7 @@ void ToolRefusalsTest::refusals_data()
     QTest::addColumn<QString>("reason");
     QTest::addColumn<bool>("asOrdinaryUser");
     QTest::addColumn<qint64>("sizeLimit"); // 0: none
-    QTest::addColumn<QString>("stdoutTo"); // empty: to the test
+    QTest::addColumn<QString>("stdoutTo"); // empty: to the test; ">>" first: appended to
 
     const auto row = [](const char* name, const QStringList& args, int status, const QString& named,
                          const char* reason, bool asUser = false, qint64 limit = 0,
@@ -354,6 +354,13 @@ void ToolRefusalsTest::refusals_data()
         "it is a terminal", false, 0, "@terminal");
     row("diff to a full disk", {"diff", "@/rom.gb", "@/short.gb"}, 2, "standard output",
         "No space left on device", false, 0, "/dev/full");
+    // Standard output appended to a file the command reads would grow or garble it.
+    row("image appended to the ROM image", {"export", "@/rom.gb", "3", "-"}, 1, "@/rom.gb",
+        "which this command reads", false, 0, ">>@/rom.gb");
+    row("import report appended to the ROM image", {"import", "@/rom.gb", "3", "@/good.png"}, 1,
+        "@/rom.gb", "which this command reads", false, 0, ">>@/rom.gb");
+    row("diff report appended to the edited image", {"diff", "@/rom.gb", "@/short.gb"}, 2,
+        "@/short.gb", "which this command reads", false, 0, ">>@/short.gb");
 }
 
 void ToolRefusalsTest::refusals()
@@ -393,7 +400,9 @@ void ToolRefusalsTest::refusals()
             QSKIP("this system gives no pseudo-terminal");
         stdoutTo = QString::fromLocal8Bit(::ptsname(terminal));
     }
-    setup.outputFile = stdoutTo;
+    setup.appendOutput = stdoutTo.startsWith(QStringLiteral(">>"));
+    setup.outputFile
+        = setup.appendOutput ? stdoutTo.mid(2).replace(QLatin1Char('@'), dir_.path()) : stdoutTo;
     const ToolRun run = args.join(QString()).contains(QStringLiteral("\\x"))
         ? RunProgramWithByteArguments(tool_, args, dir_.path(), setup)
         : RunProgram(tool_, args, dir_.path(), setup);
