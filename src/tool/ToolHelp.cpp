@@ -102,8 +102,11 @@ standard input.
 With --all, reads every file of DIR named NN-anything.png, as "export --all" writes them: the
 two-digit NN (00 to 44) decides the entry. Any other file in DIR, or two files for one entry,
 refuses the set. With --sheet, reads a 144 x 480 sheet as "export --sheet" writes it. Every
-image is read and checked before the ROM image is touched; one refused image refuses them
-all, naming each refused file. Only the blocks that change are written, all or none.
+image is read and checked before the first byte of the ROM image is written; one refused image
+refuses them all, naming each refused file. Only the blocks that change are written, each one
+whole in a single write, and a write that fails puts back the blocks already written. A run
+stopped part-way (killed, say) may leave some blocks new and the rest old; importing the same
+set again finishes it.
 
 The image is read as follows:
   - an indexed PNG whose pixels use only the four greys (white 0, light grey 1, dark grey 2,
