@@ -92,8 +92,9 @@ void ExportAll(const CommandLine& line, const SpriteSet& blocks,
                 + " made for them could not be removed: " + std::strerror(kept) + ".";
         throw ToolError(message);
     }
-    // Only a rename is left, which needs no space; should one still fail, the message says
-    // which images already took their names.
+    // Only the renames are left, which write no image bytes, so neither a full disk nor a size
+    // limit stops them; should one still fail, the message says how many images already took
+    // their names.
     for (std::size_t i = 0; i < staged.size(); ++i) {
         try {
             PlaceStagedFile(staged[i]);
