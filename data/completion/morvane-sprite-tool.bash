@@ -12,13 +12,25 @@ _morvane_sprite_tool()
         return
     fi
 
-    case $prev in
+    # The value of "--colours=" or "--format=": bash splits the word at "=" into the option, "="
+    # and the value (COMP_WORDBREAKS), or keeps it whole where "=" is no break.
+    local option=$prev prefix=""
+    if [[ $cur == = ]]; then
+        cur=""
+    elif [[ $prev == = ]] && ((COMP_CWORD >= 2)); then
+        option=${COMP_WORDS[COMP_CWORD - 2]}
+    elif [[ $cur == --colours=* || $cur == --format=* ]]; then
+        option=${cur%%=*}
+        prefix=$option=
+        cur=${cur#*=}
+    fi
+    case $option in
     --colours)
-        mapfile -t COMPREPLY < <(compgen -W "greys display" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -P "$prefix" -W "greys display" -- "$cur")
         return
         ;;
     --format)
-        mapfile -t COMPREPLY < <(compgen -W "text tsv json" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -P "$prefix" -W "text tsv json" -- "$cur")
         return
         ;;
     esac
@@ -40,7 +52,11 @@ _morvane_sprite_tool()
         word=${COMP_WORDS[i]}
         case $word in
         --all | --sheet) whole=$word ;;
-        --colours | --format) ((i++)) ;;
+        --colours | --format)
+            # The value follows, after an "=" of its own when bash split "--format=json".
+            ((i++))
+            [[ ${COMP_WORDS[i]} == = ]] && ((i++))
+            ;;
         -?*) ;;
         *) ((operand++)) ;;
         esac

@@ -1,6 +1,7 @@
 #include "ApplicationStart.h"
 #include "EditorCommandLine.h"
 #include "EditorStartup.h"
+#include "sprite/StandardDescriptors.h"
 
 #include <cerrno>
 #include <csignal>
@@ -36,6 +37,12 @@ void Complain(const QString& line)
 
 int main(int argc, char* argv[])
 {
+    if (!morvane::OpenClosedStandardDescriptors()) {
+        std::fprintf(stderr,
+            "morvane-sprite-editor: cannot open /dev/null in place of a closed "
+            "standard input, output or error\n");
+        return 1;
+    }
     // A write past the file-size limit must come back as an error that Save reports, not end the
     // editor with the sprite's edits in it.
     std::signal(SIGXFSZ, SIG_IGN);

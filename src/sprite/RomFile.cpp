@@ -221,11 +221,15 @@ int PlaceWithoutReplacing(const std::string& temporary, const std::string& path)
 
 enum class Existing { Refuse, Replace };
 
-// Writes `data` into a temporary file beside `path`, flushes it to disk and gives it the name:
-// with rename for a replacement (a link at `path` is replaced, not followed), with link for a
-// new file (which fails rather than replace anything that appeared meanwhile). The temporary is
-// removed on every failure.
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data, Existing existing)
+std::string Verb(Existing existing)
+{
+    return existing == Existing::Refuse ? "create " : "write ";
+}
+
+// Writes `data` into a temporary file beside `path` and flushes it to disk. The temporary's name
+// does not grow with the final name, so a name as long as the file system allows still works.
+// It is removed again on every failure.
+StagedFile Stage(const std::string& path, std::span<const std::uint8_t> data, Existing existing)
 {
     mode_t mode = 0666 & ~CurrentUmask();
     struct stat old { };
@@ -244,13 +248,11 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
     if (name.empty() || name == "." || name == "..")
         throw RomFileError("Cannot write " + Quoted(path) + ": it names a folder, not a file.");
 
-    std::string temporary = FolderOf(path) + "/." + name + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    StagedFile staged {path, FolderOf(path) + "/.morvane-XXXXXX"};
+    const int fd = ::mkostemp(staged.temporary.data(), O_CLOEXEC);
     if (fd == -1) {
         const int error = errno;
-        throw RomFileError("Cannot "
-            + std::string(existing == Existing::Refuse ? "create " : "write ") + Quoted(path) + ": "
-            + Reason(error) + ".");
+        throw RomFileError("Cannot " + Verb(existing) + Quoted(path) + ": " + Reason(error) + ".");
     }
     Descriptor file(fd);
     try {
@@ -262,33 +264,33 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
                 "Cannot set the permissions of " + Quoted(path) + ": " + Reason(error) + ".");
         }
         FlushAndClose(path, file);
-        if (existing == Existing::Replace) {
-            if (::rename(temporary.c_str(), path.c_str()) != 0) {
-                const int error = errno;
-                throw RomFileError("Cannot write " + Quoted(path) + ": " + Reason(error) + ".");
-            }
-        } else {
-            if (const int error = PlaceWithoutReplacing(temporary, path)) {
-                if (error == EEXIST)
-                    throw RomFileError("Cannot create " + Quoted(path)
-                        + ": a file of that name already exists and is left untouched.");
-                throw RomFileError("Cannot create " + Quoted(path) + ": " + Reason(error) + ".");
-            }
-        }
     } catch (const RomFileError&) {
-        ::unlink(temporary.c_str());
+        ::unlink(staged.temporary.c_str());
         throw;
     }
-    // A new file's name is durable once its folder is. A replacement is not waited for: its
-    // bytes are on disk before the rename, so the name leads to the old file or the new one,
-    // and "export --all" would otherwise wait for the folder 45 times.
-    const int folder = existing == Existing::Refuse
-        ? ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-        : -1;
-    if (folder != -1) {
-        ::fsync(folder);
-        ::close(folder);
+    return staged;
+}
+
+// Gives the staged file its name: with rename for a replacement (a link at `path` is replaced,
+// not followed), with link for a new file (which fails rather than replace anything that
+// appeared meanwhile). The temporary is removed on failure.
+void Place(const StagedFile& staged, Existing existing)
+{
+    const std::string& path = staged.path;
+    int error = 0;
+    if (existing == Existing::Replace) {
+        if (::rename(staged.temporary.c_str(), path.c_str()) != 0)
+            error = errno;
+    } else {
+        error = PlaceWithoutReplacing(staged.temporary, path);
     }
+    if (error == 0)
+        return;
+    ::unlink(staged.temporary.c_str());
+    if (existing == Existing::Refuse && error == EEXIST)
+        throw RomFileError("Cannot create " + Quoted(path)
+            + ": a file of that name already exists and is left untouched.");
+    throw RomFileError("Cannot " + Verb(existing) + Quoted(path) + ": " + Reason(error) + ".");
 }
 
 std::string RangeText(const RomWrite& write)
@@ -414,12 +416,35 @@ std::int64_t RomFileSize(const std::string& path)
 
 void CreateRomFile(const std::string& path, std::span<const std::uint8_t> data)
 {
-    WriteWholeFile(path, data, Existing::Refuse);
+    Place(Stage(path, data, Existing::Refuse), Existing::Refuse);
+    // A new file's name is durable once its folder is. A replacement is not waited for: its
+    // bytes are on disk before the rename, so the name leads to the old file or the new one,
+    // and "export --all" would otherwise wait for the folder 45 times.
+    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder != -1) {
+        ::fsync(folder);
+        ::close(folder);
+    }
 }
 
 void ReplaceWholeFile(const std::string& path, std::span<const std::uint8_t> data)
 {
-    WriteWholeFile(path, data, Existing::Replace);
+    PlaceStagedFile(StageWholeFile(path, data));
+}
+
+StagedFile StageWholeFile(const std::string& path, std::span<const std::uint8_t> data)
+{
+    return Stage(path, data, Existing::Replace);
+}
+
+void PlaceStagedFile(const StagedFile& staged)
+{
+    Place(staged, Existing::Replace);
+}
+
+void DiscardStagedFile(const StagedFile& staged)
+{
+    ::unlink(staged.temporary.c_str());
 }
 
 } // namespace morvane

@@ -56,6 +56,24 @@ void CreateRomFile(const std::string& path, std::span<const std::uint8_t> data);
 // over.
 void ReplaceWholeFile(const std::string& path, std::span<const std::uint8_t> data);
 
+// A file written whole and flushed to disk under a temporary name beside `path`, not yet given
+// that name: a set of files ("export --all") is staged whole before any of them takes the place
+// of what its name holds, so one that cannot be written leaves every old file as it was.
+struct StagedFile {
+    std::string path;
+    std::string temporary;
+};
+
+// Stages `data` for `path` as ReplaceWholeFile writes it, with the permissions of the file now
+// at `path`. Leaves nothing behind when it fails.
+StagedFile StageWholeFile(const std::string& path, std::span<const std::uint8_t> data);
+
+// Gives a staged file its name, replacing the file or link that has it.
+void PlaceStagedFile(const StagedFile& staged);
+
+// Removes a staged file that is not to take its name.
+void DiscardStagedFile(const StagedFile& staged);
+
 // The length of the file in bytes.
 std::int64_t RomFileSize(const std::string& path);
 

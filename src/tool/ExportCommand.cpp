@@ -2,9 +2,12 @@
 #include "SpriteFileName.h"
 #include "ToolCommands.h"
 #include "ToolSupport.h"
+#include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
 
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace morvane {
@@ -31,7 +34,7 @@ void Deliver(
         return;
     }
     WriteImageFile(target, png);
-    out << "Wrote " << what << " to " << target << ".\n";
+    out << "Wrote " << what << " to " << DisplayText(target) << ".\n";
 }
 
 void ExportAll(const CommandLine& line, const SpriteSet& blocks,
@@ -48,8 +51,9 @@ void ExportAll(const CommandLine& line, const SpriteSet& blocks,
     // Every name is checked before the first image is written, so a file in the way of the
     // tenth image costs none of the first nine. A folder that is not there yet has nothing in
     // the way.
+    std::vector<std::string> made;
     if (!IsFolder(folder)) {
-        MakeFolder(folder);
+        made = MakeFolder(folder);
     } else {
         std::string refused;
         for (const std::string& path : paths) {
@@ -60,26 +64,49 @@ void ExportAll(const CommandLine& line, const SpriteSet& blocks,
             throw ToolError("Cannot write the sprite images into " + Quoted(folder)
                 + ", and none was written: " + refused + ".");
     }
-    std::vector<std::string> replaced;
-    for (int index = 0; index < kSpriteCount; ++index) {
-        const std::string& path = paths[static_cast<std::size_t>(index)];
-        const bool existed = NameIsTaken(path);
-        try {
-            WriteImageFile(path, SpritePngData(blocks[std::size_t(index)], line.colours));
-        } catch (const RomFileError& error) {
-            std::string message = error.what();
-            message += " " + std::to_string(index) + " of the 45 images were written before it";
-            if (!replaced.empty()) {
-                message += ", replacing the earlier files";
-                for (std::size_t i = 0; i < replaced.size(); ++i)
-                    message += (i == 0 ? " " : ", ") + Quoted(replaced[i]);
-            }
-            throw ToolError(message + ".");
+    // Every image is written whole under a temporary name first; that is where a full disk or
+    // a size limit stops the export, and then no file of the folder has changed yet.
+    std::vector<StagedFile> staged;
+    try {
+        for (int index = 0; index < kSpriteCount; ++index) {
+            const auto at = static_cast<std::size_t>(index);
+            staged.push_back(
+                StageWholeFile(paths[at], FileBytes(SpritePngData(blocks[at], line.colours))));
         }
-        if (existed)
-            replaced.push_back(path);
+    } catch (const std::runtime_error& error) {
+        for (const StagedFile& file : staged)
+            DiscardStagedFile(file);
+        int kept = 0;
+        for (auto folderMade = made.rbegin(); folderMade != made.rend(); ++folderMade) {
+            if (::rmdir(folderMade->c_str()) != 0 && kept == 0)
+                kept = errno;
+        }
+        std::string message = std::string(error.what()) + " No image was written";
+        if (made.empty())
+            message += ", and nothing was changed.";
+        else if (kept == 0)
+            message += ", and nothing was changed: the folder " + Quoted(made.front())
+                + " made for them was removed again.";
+        else
+            message += "; the folder " + Quoted(made.front())
+                + " made for them could not be removed: " + std::strerror(kept) + ".";
+        throw ToolError(message);
     }
-    out << "Wrote " << kSpriteCount << " sprites to " << folder << ".\n";
+    // Only the renames are left, which write no image bytes, so neither a full disk nor a size
+    // limit stops them; should one still fail, the message says how many images already took
+    // their names.
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        try {
+            PlaceStagedFile(staged[i]);
+        } catch (const RomFileError& error) {
+            for (std::size_t k = i + 1; k < staged.size(); ++k)
+                DiscardStagedFile(staged[k]);
+            throw ToolError(std::string(error.what()) + " " + std::to_string(i) + " of the "
+                + std::to_string(kSpriteCount)
+                + " images took their names before it; the others were not written.");
+        }
+    }
+    out << "Wrote " << kSpriteCount << " sprites to " << DisplayText(folder) << ".\n";
 }
 
 } // namespace

@@ -5,9 +5,12 @@
 #include "sprite/RomFile.h"
 #include "sprite/SpriteCatalogue.h"
 
-#include <QDir>
-
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <map>
+#include <sys/stat.h>
 
 namespace morvane {
 
@@ -22,27 +25,48 @@ std::string Counts(const BlockDifference& difference)
 // The new blocks of a set of entries, by index.
 using IncomingBlocks = std::map<int, SpriteBlock>;
 
+// Every name in the folder, as the file system spells it, in byte order: a name that is not
+// valid UTF-8 is listed like any other, so no file of the set can be passed over unseen.
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    const auto refuse = [&](const std::string& reason) {
+        throw ToolError("Cannot read the folder " + Quoted(folder) + ": " + reason + ".");
+    };
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) {
+        const int error = errno;
+        struct stat info { };
+        if (error == ENOENT)
+            refuse("there is no such folder");
+        if (error == ENOTDIR && ::stat(folder.c_str(), &info) == 0)
+            refuse("it is not a folder");
+        refuse(std::strerror(error));
+    }
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0)
+        refuse(std::strerror(error));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // The images of a folder written by "export --all", every one read and checked before any is
 // used; every file that is refused is named.
 IncomingBlocks ReadFolder(const std::string& folder)
 {
-    const QDir dir(QtPath(folder));
-    if (!dir.exists())
-        throw ToolError("Cannot read the folder " + Quoted(folder) + ": "
-            + (QFileInfo(QtPath(folder)).exists() ? "it is not a folder"
-                                                  : "there is no such folder")
-            + ".");
-    const QStringList names = dir.entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    if (!dir.isReadable())
-        throw ToolError("Cannot read the folder " + Quoted(folder) + ": Permission denied.");
-
     std::map<int, std::string> sources;
     std::vector<std::string> refusals;
-    for (const QString& name : names) {
-        const std::string fileName = QFile::encodeName(name).toStdString();
-        const std::string path = folder + "/" + fileName;
-        const std::optional<int> index = SpriteIndexOfFileName(fileName);
+    for (const std::string& name : FolderEntries(folder)) {
+        const std::string path = folder + "/" + name;
+        const std::optional<int> index = SpriteIndexOfFileName(name);
         if (!index) {
             refusals.push_back(Quoted(path)
                 + " is no sprite image of an entry (their names are "
@@ -57,7 +81,7 @@ IncomingBlocks ReadFolder(const std::string& folder)
     IncomingBlocks blocks;
     for (const auto& [index, path] : sources) {
         try {
-            blocks.emplace(index, ReadSpritePng(QtPath(path)));
+            blocks.emplace(index, DecodeSpritePng(ReadImageBytes(path), ImageSubject(path)));
         } catch (const SpritePngError& error) {
             std::string message = error.what();
             if (!message.empty() && message.back() == '.')
@@ -78,7 +102,8 @@ IncomingBlocks ReadFolder(const std::string& folder)
     return blocks;
 }
 
-// Compares each new block with the ROM image's and writes the changed ones, all or none.
+// Compares each new block with the ROM image's and writes the changed ones; `from` names the
+// set in the report.
 void ImportSet(const std::string& rom, const IncomingBlocks& incoming, const std::string& from,
     bool dryRun, std::ostream& out)
 {
@@ -108,19 +133,7 @@ void ImportSet(const std::string& rom, const IncomingBlocks& incoming, const std
         writes.push_back({OffsetOf(index), block});
     WriteRomRanges(rom, writes);
     out << report << "Imported " << changed.size() << " of " << total << " images of " << from
-        << " into " << rom << "; the others match already.\n";
-}
-
-QByteArray ReadImage(const std::string& source)
-{
-    if (source == kStandardStream)
-        return ReadStandardInput();
-    return ReadImageFile(QtPath(source), QString::fromStdString(Quoted(source)));
-}
-
-QString SubjectOf(const std::string& source)
-{
-    return source == kStandardStream ? StandardInputName() : QString::fromStdString(Quoted(source));
+        << " into " << DisplayText(rom) << "; the others match already.\n";
 }
 
 void ImportOne(const CommandLine& line, std::ostream& out)
@@ -128,20 +141,21 @@ void ImportOne(const CommandLine& line, std::ostream& out)
     const std::string& rom = line.operands[0];
     const int index = ParseSpriteIndex(line.operands[1]);
     const std::string& source = line.operands[2];
-    const SpriteBlock incoming = DecodeSpritePng(ReadImage(source), SubjectOf(source));
+    const SpriteBlock incoming = DecodeSpritePng(ReadImageBytes(source), ImageSubject(source));
     const BlockDifference difference = CompareBlocks(ReadBlock(rom, index), incoming);
-    const std::string name = source == kStandardStream ? "the image on standard input" : source;
-    const std::string offset = std::to_string(OffsetOf(index));
+    // The sentence starts with "The image", never with the name, whose case is the user's.
+    const std::string image = source == kStandardStream ? "the image on standard input"
+                                                        : "the image " + DisplayText(source);
     if (difference.bytes == 0) {
-        out << Capitalised(name) << " matches " << Describe(index)
+        out << Capitalised(image) << " matches " << Describe(index)
             << " already: nothing to change, the ROM image is not written.\n";
     } else if (line.dryRun) {
-        out << "Importing " << name << " into " << Describe(index) << " would change "
+        out << "Importing " << image << " into " << Describe(index) << " would change "
             << Counts(difference) << "; nothing was written (dry run).\n";
     } else {
-        WriteSpriteBlock(rom, offset, incoming);
-        out << "Imported " << name << " into " << Describe(index) << " at offset " << offset << ": "
-            << Counts(difference) << " changed.\n";
+        WriteRomBytes(rom, OffsetOf(index), incoming);
+        out << "Imported " << image << " into " << Describe(index) << " at offset "
+            << OffsetOf(index) << ": " << Counts(difference) << " changed.\n";
     }
 }
 
@@ -156,16 +170,17 @@ void RunImport(const CommandLine& line, std::ostream& out)
         if (folder == kStandardStream)
             throw UsageError("--all reads the images of a folder, which cannot be \"-\" (see "
                              "\"morvane-sprite-tool import --help\")");
-        return ImportSet(rom, ReadFolder(folder), folder, line.dryRun, out);
+        return ImportSet(rom, ReadFolder(folder), DisplayText(folder), line.dryRun, out);
     }
     if (line.sheet) {
         const std::string& source = line.operands[1];
-        const SpriteSet sheet = DecodeSheetPng(ReadImage(source), SubjectOf(source));
+        const SpriteSet sheet = DecodeSheetPng(ReadImageBytes(source), ImageSubject(source));
         IncomingBlocks incoming;
         for (int index = 0; index < kSpriteCount; ++index)
             incoming.emplace(index, sheet[static_cast<std::size_t>(index)]);
         return ImportSet(rom, incoming,
-            source == kStandardStream ? "the sheet on standard input" : "the sheet " + source,
+            source == kStandardStream ? "the sheet on standard input"
+                                      : "the sheet " + DisplayText(source),
             line.dryRun, out);
     }
     ImportOne(line, out);

@@ -46,6 +46,20 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
         static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
+void RefuseStandardOutputOnto(const std::vector<std::string>& inputs)
+{
+    struct stat info { };
+    if (::fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    const FileIdentity output {
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    for (const std::string& input : inputs) {
+        if (input != kStandardStream && IdentityOf(input) == output)
+            throw ToolError("Cannot write to standard output: it leads to " + Quoted(input)
+                + ", which this command reads; nothing was done.");
+    }
+}
+
 bool NameIsTaken(const std::string& path)
 {
     struct stat info { };

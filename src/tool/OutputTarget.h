@@ -18,6 +18,11 @@ struct FileIdentity {
 // The file `path` leads to, following links; nothing when there is none.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
+// Refuses the run when standard output is a regular file that one of `inputs` also leads to
+// ("export rom.gb 3 - >> rom.gb"): whatever the tool printed would be appended to a file it
+// reads, growing or corrupting a ROM image. Pipes, terminals and devices are never refused.
+void RefuseStandardOutputOnto(const std::vector<std::string>& inputs);
+
 // Why an exported image may not take the place of what `path` names, or nothing when it may.
 // Nothing there, or a regular file that holds a PNG image (by its signature), may be replaced.
 // A link, or a regular file holding anything else, is refused unless `force` is given (then the

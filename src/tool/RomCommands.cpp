@@ -58,7 +58,7 @@ void RunDemo(const CommandLine& line, std::ostream& out)
     if (target == kStandardStream)
         throw UsageError("the demo ROM image is written to a file, which cannot be \"-\"");
     CreateRomFile(target, MakeDemoRom());
-    out << "Wrote the demo ROM image " << target << " (" << kDemoRomBytes << " bytes, "
+    out << "Wrote the demo ROM image " << DisplayText(target) << " (" << kDemoRomBytes << " bytes, "
         << kSpriteCount << " sprites).\n";
 }
 
@@ -67,19 +67,26 @@ void RunInfo(const CommandLine& line, std::ostream& out)
     const std::string& romPath = line.operands[0];
     RefuseStandardRom(romPath);
     const std::vector<std::uint8_t> rom = ReadWholeRom(romPath, kMaxRomImageBytes);
-    char text[160];
-    out << "File:             " << romPath << "\n";
+    char text[256];
+    out << "File:             " << DisplayText(romPath) << "\n";
     out << "Size:             " << rom.size() << " bytes\n";
     if (const std::optional<RomHeader> header = ReadRomHeader(rom)) {
-        const auto verdict = [](bool matches) { return matches ? "matches" : "DOES NOT MATCH"; };
         out << "Title:            " << JsonText(header->title) << "\n";
+        // The boot ROM refuses a cartridge whose header checksum is wrong and never looks at
+        // the global one. Saving a sprite changes bytes the global checksum covers and nothing
+        // else, so it differs after every save: the line says what that means.
         std::snprintf(text, sizeof text, "Header checksum:  0x%02X stored, 0x%02X computed: %s\n",
             header->storedHeaderChecksum, header->computedHeaderChecksum,
-            verdict(header->HeaderChecksumMatches()));
+            header->HeaderChecksumMatches()
+                ? "matches"
+                : "DOES NOT MATCH; the hardware checks it at start-up and will not run the game");
         out << text;
         std::snprintf(text, sizeof text, "Global checksum:  0x%04X stored, 0x%04X computed: %s\n",
             header->storedGlobalChecksum, header->computedGlobalChecksum,
-            verdict(header->GlobalChecksumMatches()));
+            header->GlobalChecksumMatches()
+                ? "matches"
+                : "differs, which is harmless: the hardware checks only the header checksum, so "
+                  "the game still runs");
         out << text;
     } else {
         out << "Header:           none: the image ends before byte " << kRomHeaderEnd << "\n";
@@ -106,11 +113,18 @@ int RunDiff(const CommandLine& line, std::ostream& out)
     const std::vector<std::uint8_t> original = ReadWholeRom(originalPath, kMaxRomImageBytes);
     const std::vector<std::uint8_t> edited = ReadWholeRom(editedPath, kMaxRomImageBytes);
     if (original == edited) {
-        out << originalPath << " and " << editedPath << " are identical.\n";
+        out << DisplayText(originalPath) << " and " << DisplayText(editedPath)
+            << " are identical.\n";
         return 0;
     }
 
     const std::size_t common = std::min(original.size(), edited.size());
+    const auto differing = [&](std::size_t from, std::size_t to) {
+        std::size_t count = 0;
+        for (std::size_t i = from; i < to; ++i)
+            count += original[i] != edited[i] ? 1 : 0;
+        return count;
+    };
     std::vector<bool> inBlock(common, false);
     int sprites = 0;
     for (int index = 0; index < kSpriteCount; ++index) {
@@ -120,12 +134,8 @@ int RunDiff(const CommandLine& line, std::ostream& out)
             inBlock.begin() + std::ptrdiff_t(std::min(end, common)), true);
         const bool inOriginal = end <= original.size();
         const bool inEdited = end <= edited.size();
-        if (!inOriginal && !inEdited)
-            continue;
         std::string change;
-        if (inOriginal != inEdited) {
-            change = "lies beyond the end of " + (inOriginal ? editedPath : originalPath);
-        } else {
+        if (inOriginal && inEdited) {
             SpriteBlock before {};
             SpriteBlock after {};
             std::copy_n(
@@ -136,23 +146,33 @@ int RunDiff(const CommandLine& line, std::ostream& out)
                 continue;
             change = std::to_string(tiles) + " of " + std::to_string(kTilesPerSprite)
                 + (tiles == 1 ? " tiles differs" : " tiles differ");
+        } else if (inOriginal != inEdited) {
+            change
+                = "lies beyond the end of " + DisplayText(inOriginal ? editedPath : originalPath);
+        } else {
+            // A block cut off by both ends still differs when the part both images hold does;
+            // those bytes belong to the block, so they are named here and not counted outside.
+            const std::size_t bytes = offset < common ? differing(offset, common) : 0;
+            if (bytes == 0)
+                continue;
+            change = "lies partly beyond the end of both images; " + std::to_string(bytes)
+                + (bytes == 1 ? " byte differs" : " bytes differ") + " in the part they hold";
         }
         ++sprites;
         out << Capitalised(Describe(index)) << ": " << change << ".\n";
     }
 
     std::size_t outside = 0;
-    for (std::size_t i = 0; i < common; ++i) {
-        if (!inBlock[i] && original[i] != edited[i])
-            ++outside;
-    }
+    for (std::size_t i = 0; i < common; ++i)
+        outside += !inBlock[i] && original[i] != edited[i] ? 1 : 0;
     out << sprites << " of " << kSpriteCount << " sprites differ; " << outside
         << (outside == 1 ? " byte differs" : " bytes differ") << " outside the sprite blocks";
     if (original.size() != edited.size()) {
         const bool longer = edited.size() > original.size();
-        out << "; " << editedPath << " is "
+        out << "; " << DisplayText(editedPath) << " is "
             << (longer ? edited.size() - original.size() : original.size() - edited.size())
-            << " bytes " << (longer ? "longer" : "shorter") << " than " << originalPath;
+            << " bytes " << (longer ? "longer" : "shorter") << " than "
+            << DisplayText(originalPath);
     }
     out << ".\n";
     return 1;

@@ -1,6 +1,7 @@
 #include "SpriteTool.h"
 
 #include "CommandLine.h"
+#include "OutputTarget.h"
 #include "ToolCommands.h"
 #include "ToolHelp.h"
 #include "ToolSupport.h"
@@ -19,19 +20,33 @@ namespace {
 
 constexpr std::string_view kProgram = "morvane-sprite-tool";
 
-// An error is reported on one line, whatever the message or a file name in it holds.
+// An error is reported on one line, whatever the message or a file name in it holds; a name
+// the file access quoted as the file system spells it is shown as the tool's own messages
+// show names.
 std::string ErrorLine(const std::string& message)
 {
-    std::string text = message;
-    for (char& c : text) {
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    }
-    return std::string(kProgram) + ": " + text + "\n";
+    return std::string(kProgram) + ": " + DisplayText(message) + "\n";
+}
+
+// The operands a command reads, which standard output must not lead to.
+std::vector<std::string> InputsOf(const CommandLine& line)
+{
+    const std::vector<std::string>& operands = line.operands;
+    const std::string& command = line.command;
+    if (command == "export")
+        return {operands.front()};
+    if (command == "import")
+        return {operands.front(), operands.back()};
+    if (command == "diff" || command == "info")
+        return operands;
+    if (command == "patch" || command == "apply")
+        return {operands[0], operands[1]};
+    return {};
 }
 
 int Dispatch(const CommandLine& line, std::ostream& out)
 {
+    RefuseStandardOutputOnto(InputsOf(line));
     const std::string& command = line.command;
     if (command == "diff")
         return RunDiff(line, out);

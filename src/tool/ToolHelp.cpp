@@ -67,7 +67,9 @@ writes the image to standard output, which must then be a file or a pipe, not a 
 
 With --all, writes all 45 sprites into DIR as NN-label.png (NN the two-digit index), creating
 DIR if it is missing. Every block is read and every file name checked before the first image
-is written.
+is written. Each image is then written whole under a temporary name, and only when all 45 are
+written do they take their names: a full disk leaves DIR as it was, or removes it again when
+this run created it.
 
 With --sheet, writes all 45 sprites as one 144 x 480 image: nine across and five down,
 sprite i in column i mod 9 and row i div 9, each laid out as a single image.
@@ -100,8 +102,11 @@ standard input.
 With --all, reads every file of DIR named NN-anything.png, as "export --all" writes them: the
 two-digit NN (00 to 44) decides the entry. Any other file in DIR, or two files for one entry,
 refuses the set. With --sheet, reads a 144 x 480 sheet as "export --sheet" writes it. Every
-image is read and checked before the ROM image is touched; one refused image refuses them
-all, naming each refused file. Only the blocks that change are written, all or none.
+image is read and checked before the first byte of the ROM image is written; one refused image
+refuses them all, naming each refused file. Only the blocks that change are written, each one
+whole in a single write, and a write that fails puts back the blocks already written. A run
+stopped part-way (killed, say) may leave some blocks new and the rest old; importing the same
+set again finishes it.
 
 The image is read as follows:
   - an indexed PNG whose pixels use only the four greys (white 0, light grey 1, dark grey 2,
@@ -163,6 +168,10 @@ constexpr std::string_view kInfoHelp = R"(Usage: morvane-sprite-tool info ROM
 Shows what the ROM image says about itself: its size, the title bytes of its header as text,
 the header and global checksums as stored and as computed from its bytes, and whether all 45
 sprite blocks lie inside the file. Reads the file, writes nothing.
+
+The hardware checks only the header checksum, at start-up. The global checksum covers the
+sprite blocks too, so it differs after every sprite saved or imported (which changes no other
+byte); that does not stop the game from running.
 
 Options:
   -h, --help   Show this text.

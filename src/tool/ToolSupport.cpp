@@ -4,19 +4,53 @@
 #include "sprite/RomFile.h"
 #include "sprite/SpriteCatalogue.h"
 
-#include <QFile>
-
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace morvane {
 
-std::string Quoted(const std::string& text)
+namespace {
+
+[[noreturn]] void RefuseImage(const std::string& subject, const std::string& reason)
 {
-    return "\"" + text + "\"";
+    throw SpritePngError(subject + " cannot be read: " + reason + ".");
 }
+
+// Only a regular file can hold an image: opening a named pipe waits until some other program
+// writes to it, a device may never end, and a folder holds no bytes of its own.
+void RefuseKind(const std::string& subject, mode_t mode)
+{
+    if (S_ISDIR(mode))
+        RefuseImage(subject, "it is a folder, not an image file");
+    if (!S_ISREG(mode))
+        RefuseImage(subject, "it is a pipe or a device, not an image file");
+}
+
+// Everything the descriptor holds, refused past the size a sprite image or sheet can have.
+QByteArray ReadUpToImageLimit(int fd, const std::string& subject)
+{
+    QByteArray bytes;
+    char buffer[65536];
+    while (bytes.size() <= kMaxSpritePngBytes) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            RefuseImage(subject, std::strerror(errno));
+        if (n == 0)
+            return bytes;
+        bytes.append(buffer, n);
+    }
+    RefuseImage(subject,
+        "it holds more than " + std::to_string(kMaxSpritePngBytes)
+            + " bytes, and a sprite image file never does");
+}
+
+} // namespace
 
 std::string Label(int index)
 {
@@ -53,7 +87,7 @@ std::int32_t OffsetOf(int index)
 SpriteBlock ReadBlock(const std::string& rom, int index)
 {
     SpriteBlock block {};
-    ReadSpriteBlock(rom, SpriteOffset(static_cast<std::int16_t>(index)), block);
+    ReadRomBytes(rom, OffsetOf(index), block);
     return block;
 }
 
@@ -72,35 +106,52 @@ void RefuseStandardRom(const std::string& rom)
                          "offsets of its sprites");
 }
 
-QString QtPath(const std::string& path)
+QByteArray ReadImageBytes(const std::string& source)
 {
-    return QFile::decodeName(path.c_str());
+    if (source == kStandardStream)
+        return ReadUpToImageLimit(STDIN_FILENO, "Standard input");
+    const std::string subject = Quoted(source);
+    struct stat info { };
+    if (::stat(source.c_str(), &info) == 0)
+        RefuseKind(subject, info.st_mode);
+    // O_NONBLOCK keeps a named pipe swapped in after the check from hanging the open; the kind
+    // is checked again on what was opened.
+    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd == -1)
+        RefuseImage(subject, std::strerror(errno));
+    QByteArray bytes;
+    try {
+        if (::fstat(fd, &info) != 0)
+            RefuseImage(subject, std::strerror(errno));
+        RefuseKind(subject, info.st_mode);
+        if (info.st_size > kMaxSpritePngBytes)
+            RefuseImage(subject,
+                "it is " + std::to_string(info.st_size)
+                    + " bytes long, and a sprite image file is never larger than "
+                    + std::to_string(kMaxSpritePngBytes) + " bytes");
+        bytes = ReadUpToImageLimit(fd, subject);
+    } catch (const SpritePngError&) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+    return bytes;
 }
 
-QByteArray ReadStandardInput()
+QString ImageSubject(const std::string& source)
 {
-    QByteArray bytes;
-    char buffer[65536];
-    while (bytes.size() <= kMaxSpritePngBytes) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw ToolError(
-                "Cannot read standard input: " + std::string(std::strerror(errno)) + ".");
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, n);
-    }
-    throw ToolError("Cannot read standard input: it holds more than "
-        + std::to_string(kMaxSpritePngBytes) + " bytes, and a sprite image file never does.");
+    return QString::fromStdString(source == kStandardStream ? "standard input" : Quoted(source));
+}
+
+std::span<const std::uint8_t> FileBytes(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+        static_cast<std::size_t>(bytes.size())};
 }
 
 void WriteImageFile(const std::string& path, const QByteArray& bytes)
 {
-    ReplaceWholeFile(path,
-        {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-            static_cast<std::size_t>(bytes.size())});
+    ReplaceWholeFile(path, FileBytes(bytes));
 }
 
 } // namespace morvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DisplayText.h"
 #include "sprite/SpriteBlock.h"
 #include "spritepng/SpriteSheet.h"
 
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -25,8 +27,6 @@ inline constexpr std::string_view kStandardStream = "-";
 // The largest ROM image the tool reads whole (diff, patch, apply, info): far beyond any
 // cartridge, and the most a patch here may build.
 inline constexpr std::int64_t kMaxRomImageBytes = std::int64_t {64} << 20;
-
-std::string Quoted(const std::string& text);
 
 // The label the catalogue gives the entry.
 std::string Label(int index);
@@ -48,17 +48,16 @@ SpriteSet ReadAllBlocks(const std::string& rom);
 // A ROM image is changed in place, so it cannot be "-".
 void RefuseStandardRom(const std::string& rom);
 
-// A file name from the command line as Qt spells it.
-QString QtPath(const std::string& path);
+// The bytes of a sprite image or sheet: the file `source` names, or standard input for "-".
+// Refused past the size such a file can have, and refused unread when the name leads to a
+// folder, pipe or device.
+QByteArray ReadImageBytes(const std::string& source);
 
-// Everything on standard input, refused past the size a sprite image or sheet can have; named
-// "standard input" in messages.
-QByteArray ReadStandardInput();
-inline const QString& StandardInputName()
-{
-    static const QString name = QStringLiteral("standard input");
-    return name;
-}
+// How messages name an image's source: the quoted file name, or "standard input".
+QString ImageSubject(const std::string& source);
+
+// The bytes of an encoded image, as the file access writes them.
+std::span<const std::uint8_t> FileBytes(const QByteArray& bytes);
 
 // Writes a whole image file in place of whatever file `path` names (checked by the caller).
 void WriteImageFile(const std::string& path, const QByteArray& bytes);

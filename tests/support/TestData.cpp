@@ -39,7 +39,8 @@ ToolRun RunProgram(
     if (setup.inChild)
         process.setChildProcessModifier(setup.inChild);
     if (!setup.outputFile.isEmpty())
-        process.setStandardOutputFile(setup.outputFile);
+        process.setStandardOutputFile(
+            setup.outputFile, setup.appendOutput ? QIODevice::Append : QIODevice::Truncate);
     process.start(program, args);
     if (process.waitForStarted(60000)) {
         process.write(setup.input);
@@ -53,6 +54,26 @@ ToolRun RunProgram(
     run.out = QString::fromUtf8(run.outBytes);
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+ToolRun RunProgramWithByteArguments(
+    const QString& program, const QStringList& args, const QString& folder, const RunSetup& setup)
+{
+    // bash's printf turns each argument's "\xE9" into its byte, and the program then starts in
+    // bash's place with the arguments as bytes.
+    const QString script = QStringLiteral(
+        "args=(); for a; do printf -v b '%b' \"$a\"; args+=(\"$b\"); done; exec \"${args[@]}\"");
+    return RunProgram(QStringLiteral("/bin/bash"),
+        QStringList {QStringLiteral("-c"), script, QStringLiteral("bash"), program} + args, folder,
+        setup);
+}
+
+QByteArray NameBytes(const QString& name)
+{
+    QByteArray bytes = name.toUtf8();
+    for (qsizetype at = bytes.indexOf("\\x"); at >= 0; at = bytes.indexOf("\\x", at + 1))
+        bytes.replace(at, 4, QByteArray(1, char(bytes.mid(at + 2, 2).toInt(nullptr, 16))));
+    return bytes;
 }
 
 } // namespace morvane::test

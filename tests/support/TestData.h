@@ -36,10 +36,21 @@ struct RunSetup {
     QByteArray input;
     // Where its standard output goes instead of to the test, such as /dev/full.
     QString outputFile;
+    // Appends to outputFile, as ">>" does, instead of truncating it.
+    bool appendOutput = false;
 };
 
 // Runs a program to completion in `folder`.
 ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder,
     const RunSetup& setup = {});
+
+// Runs it the same way with each "\xE9" in its arguments passed on as the byte it spells, for
+// file names that are not UTF-8: QProcess hands arguments on only as UTF-8.
+ToolRun RunProgramWithByteArguments(const QString& program, const QStringList& args,
+    const QString& folder, const RunSetup& setup = {});
+
+// The file name `name` with each "\xE9" in it turned into the byte it spells, for the system
+// calls that make such a file.
+QByteArray NameBytes(const QString& name);
 
 } // namespace morvane::test

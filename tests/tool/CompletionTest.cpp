@@ -56,6 +56,16 @@ void CompletionTest::offers_data()
         ""} << QStringList {"greys", "display"};
     QTest::newRow("a list format") << QStringList {"morvane-sprite-tool", "list", "--format", "t"}
                                    << QStringList {"text", "tsv"};
+    // bash hands "--format=t" over split at the "=", or whole where "=" breaks no words.
+    QTest::newRow("a list format after =") << QStringList {"morvane-sprite-tool", "list",
+        "--format", "=", "t"} << QStringList {"text", "tsv"};
+    QTest::newRow("the colour sets right after =") << QStringList {"morvane-sprite-tool", "export",
+        "--colours", "="} << QStringList {"greys", "display"};
+    QTest::newRow("a list format in one word") << QStringList {"morvane-sprite-tool", "list",
+        "--format=j"} << QStringList {"--format=json"};
+    QTest::newRow("a sprite index after --colours=display")
+        << QStringList {"morvane-sprite-tool", "export", "--colours", "=", "display", "rom.gb", "4"}
+        << QStringList {"4", "40", "41", "42", "43", "44"};
     QTest::newRow("a sprite index after the ROM image") << QStringList {"morvane-sprite-tool",
         "import", "--dry-run", "rom.gb", "4"} << QStringList {"4", "40", "41", "42", "43", "44"};
     QTest::newRow("a folder after --all") << QStringList {"morvane-sprite-tool", "import", "rom.gb",

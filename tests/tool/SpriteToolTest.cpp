@@ -22,6 +22,9 @@
 
 #include <functional>
 
+#include <cstdio>
+#include <unistd.h>
+
 using namespace morvane;
 using namespace morvane::test;
 
@@ -68,6 +71,12 @@ QString ChangeCounts(const SpriteBlock& before, const SpriteBlock& after)
     return QStringLiteral("%1 pixels and %2 bytes").arg(pixels).arg(bytes);
 }
 
+// Gives a file a name that need not be UTF-8, its odd bytes written "\xE9".
+bool RenameToBytes(const QString& from, const QString& to)
+{
+    return ::rename(QFile::encodeName(from).constData(), NameBytes(to).constData()) == 0;
+}
+
 void SetOldTime(const QString& path, const QDateTime& time)
 {
     QFile file(path);
@@ -93,8 +102,10 @@ private slots:
     void exportAllIntoNewFolder();
     void exportReplaces_data();
     void exportReplaces();
-    void exportAllNamesWhatItReplacedWhenAWriteFails();
+    void exportAllChangesNothingWhenAWriteFails();
     void importChangesOnlyThatBlock();
+    void closedStandardDescriptors_data();
+    void closedStandardDescriptors();
     void dryRunWritesNothing();
     void identicalImportDoesNotWrite();
     void importAllChangesExactlyTheEditedImages();
@@ -113,6 +124,11 @@ private:
     {
         return RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), args, dir_.path(), setup);
     }
+    // With "\xE9" in an argument standing for that byte.
+    ToolRun RunWithBytes(const QStringList& args) const
+    {
+        return RunProgramWithByteArguments(QStringLiteral(MORVANE_SPRITE_TOOL), args, dir_.path());
+    }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // A ROM image of its own for a test that writes into it.
     QString FreshRom(const QString& name, const QByteArray& bytes = {}) const
@@ -123,13 +139,13 @@ private:
     }
 
     QTemporaryDir dir_;
-    QByteArray demo_;
+    // Made with the test object, so the tables that build on it are whole even when only listed.
+    QByteArray demo_ = DemoBytes();
 };
 
 void SpriteToolTest::initTestCase()
 {
     QVERIFY(dir_.isValid());
-    demo_ = DemoBytes();
     QVERIFY(WriteWholeFile(Path(QStringLiteral("rom.gb")), demo_));
 }
 
@@ -311,20 +327,27 @@ void SpriteToolTest::exportOne_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<int>("palette");
-    QTest::newRow("greys by default") << QStringList() << int(PngPalette::HardwareGreys);
+    QTest::addColumn<QString>("name"); // empty: named after the row
+    QTest::newRow("greys by default")
+        << QStringList() << int(PngPalette::HardwareGreys) << QString();
     QTest::newRow("--colours greys")
-        << QStringList {"--colours", "greys"} << int(PngPalette::HardwareGreys);
+        << QStringList {"--colours", "greys"} << int(PngPalette::HardwareGreys) << QString();
     QTest::newRow("--colours display")
-        << QStringList {"--colours", "display"} << int(PngPalette::DisplayDefaults);
+        << QStringList {"--colours", "display"} << int(PngPalette::DisplayDefaults) << QString();
     QTest::newRow("--colours=display, first")
-        << QStringList {"--colours=display"} << int(PngPalette::DisplayDefaults);
+        << QStringList {"--colours=display"} << int(PngPalette::DisplayDefaults) << QString();
+    // The longest name a file may have leaves no room for a temporary name built on it.
+    QTest::newRow("a name of 255 bytes") << QStringList() << int(PngPalette::HardwareGreys)
+                                         << QString(251, QLatin1Char('n')) + ".png";
 }
 
 void SpriteToolTest::exportOne()
 {
     QFETCH(QStringList, options);
     QFETCH(int, palette);
-    const QString target = Path(QStringLiteral("one-%1.png").arg(QTest::currentDataTag()));
+    QFETCH(QString, name);
+    const QString target
+        = Path(name.isEmpty() ? QStringLiteral("one-%1.png").arg(QTest::currentDataTag()) : name);
     const ToolRun run = Run(QStringList {QStringLiteral("export")} + options
         + QStringList {Path(QStringLiteral("rom.gb")), QStringLiteral("37"), target});
     QCOMPARE(run.status, 0);
@@ -397,24 +420,26 @@ void SpriteToolTest::exportReplaces()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 }
 
-// A write that fails half way through --all names the files it already replaced.
-void SpriteToolTest::exportAllNamesWhatItReplacedWhenAWriteFails()
+// A write that fails part way through --all leaves every file of the folder as it was, and no
+// temporary file behind.
+void SpriteToolTest::exportAllChangesNothingWhenAWriteFails()
 {
     QTemporaryDir dir;
     QVERIFY(Run({QStringLiteral("export"), Path(QStringLiteral("rom.gb")), QStringLiteral("--all"),
                     dir.path()})
                 .status
         == 0);
-    // The images differ in size: the first one larger than the one before it fails under a
-    // limit between the two.
+    // The images differ in size: the first one larger than all before it fails under a limit
+    // between the two, once the images before it are written.
     const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
     qint64 largest = QFileInfo(dir.filePath(names[0])).size();
     int failing = 1;
     while (failing < names.size() && QFileInfo(dir.filePath(names[failing])).size() <= largest)
         largest = std::max(largest, QFileInfo(dir.filePath(names[failing++])).size());
     QVERIFY(failing < names.size());
+    const QByteArray blank = SpritePngBytes({}, PngPalette::HardwareGreys);
     for (const QString& name : names)
-        QVERIFY(WriteWholeFile(dir.filePath(name), SpritePngBytes({}, PngPalette::HardwareGreys)));
+        QVERIFY(WriteWholeFile(dir.filePath(name), blank));
 
     RunSetup setup;
     setup.inChild = FileSizeLimitInChild(largest);
@@ -423,16 +448,14 @@ void SpriteToolTest::exportAllNamesWhatItReplacedWhenAWriteFails()
         setup);
 
     QCOMPARE(run.status, 1);
-    QVERIFY2(run.err.contains(
-                 QStringLiteral("\"%1\": File too large").arg(dir.filePath(names[failing]))),
+    QVERIFY2(run.err.contains(QStringLiteral("\"%1\": File too large. No image was written, and "
+                                             "nothing was changed.")
+                                  .arg(dir.filePath(names[failing]))),
         qPrintable(run.err));
-    QVERIFY2(
-        run.err.contains(QStringLiteral("%1 of the 45 images were written before it").arg(failing)),
-        qPrintable(run.err));
-    for (int i = 0; i < failing; ++i)
-        QVERIFY2(run.err.contains(dir.filePath(names[i])), qPrintable(names[i]));
     QCOMPARE(
-        ReadWholeFile(dir.filePath(names[failing])), SpritePngBytes({}, PngPalette::HardwareGreys));
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), names);
+    for (const QString& name : names)
+        QVERIFY2(ReadWholeFile(dir.filePath(name)) == blank, qPrintable(name));
 }
 
 void SpriteToolTest::importChangesOnlyThatBlock()
@@ -440,10 +463,41 @@ void SpriteToolTest::importChangesOnlyThatBlock()
     const QString rom = FreshRom(QStringLiteral("import.gb"));
     const QString png = Path(QStringLiteral("sprite13.png"));
     WriteSpritePng(png, DemoSprite(13), PngPalette::DisplayDefaults);
+    // A Latin-1 name, as an older system writes it, is a name like any other.
+    QVERIFY(RenameToBytes(png, Path(QStringLiteral("caf\\xE9.png"))));
 
-    const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("12"), png});
+    const ToolRun run = RunWithBytes({QStringLiteral("import"), rom, QStringLiteral("12"),
+        Path(QStringLiteral("caf\\xE9.png"))});
     QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("/caf\\xE9.png into sprite 12")), qPrintable(run.out));
     QVERIFY2(run.out.contains(ChangeCounts(DemoSprite(12), DemoSprite(13))), qPrintable(run.out));
+    QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
+}
+
+// Started with standard descriptors closed, a command still does exactly its work and ends in
+// success: no file it opens takes a closed descriptor's number, where a line printed later
+// would land in it.
+void SpriteToolTest::closedStandardDescriptors_data()
+{
+    QTest::addColumn<QList<int>>("closed");
+    QTest::newRow("standard output") << QList<int> {STDOUT_FILENO};
+    QTest::newRow("all three") << QList<int> {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+}
+
+void SpriteToolTest::closedStandardDescriptors()
+{
+    QFETCH(QList<int>, closed);
+    const QString rom = FreshRom(QStringLiteral("closed.gb"));
+    const QString png = Path(QStringLiteral("closed.png"));
+    WriteSpritePng(png, DemoSprite(13), PngPalette::HardwareGreys);
+    RunSetup setup;
+    setup.inChild = [closed] {
+        for (const int fd : closed)
+            ::close(fd);
+    };
+
+    const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("12"), png}, setup);
+    QCOMPARE(run.status, 0);
     QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
 }
 
@@ -464,18 +518,22 @@ void SpriteToolTest::dryRunWritesNothing()
 void SpriteToolTest::identicalImportDoesNotWrite()
 {
     const QString rom = FreshRom(QStringLiteral("same.gb"));
-    const QString png = Path(QStringLiteral("sprite20.png"));
+    // Relative and in small letters: the report must spell it as given.
+    const QString png = QStringLiteral("s20.png");
     QCOMPARE(Run({QStringLiteral("export"), rom, QStringLiteral("20"), png}).status, 0);
     const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
     SetOldTime(rom, old);
 
     const ToolRun run = Run({QStringLiteral("import"), rom, QStringLiteral("20"), png});
     QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.startsWith(QStringLiteral("The image s20.png matches sprite 20 ")),
+        qPrintable(run.out));
     QVERIFY2(run.out.contains(QStringLiteral("nothing to change")), qPrintable(run.out));
     QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
 }
 
-// Export all, redraw three, import all: exactly those three blocks change.
+// Export all, redraw three, import all: exactly those three blocks change. Neither the folder's
+// name nor one image's is UTF-8, and each is still found.
 void SpriteToolTest::importAllChangesExactlyTheEditedImages()
 {
     const QString rom = FreshRom(QStringLiteral("set.gb"));
@@ -496,14 +554,18 @@ void SpriteToolTest::importAllChangesExactlyTheEditedImages()
             QDir(folder).filePath(number + rest), DemoSprite(other), PngPalette::DisplayDefaults);
         expected = WithBlock(expected, index, other);
     }
+    QVERIFY(RenameToBytes(QDir(folder).filePath(QStringLiteral("21-redrawn.PNG")),
+        QDir(folder).filePath(QStringLiteral("21-caf\\xE9.png"))));
+    QVERIFY(RenameToBytes(folder, Path(QStringLiteral("s\\xE9t"))));
+    const QString named = QStringLiteral("s\\xE9t");
 
-    ToolRun run = Run({QStringLiteral("import"), QStringLiteral("--dry-run"), rom,
-        QStringLiteral("--all"), folder});
+    ToolRun run = RunWithBytes({QStringLiteral("import"), QStringLiteral("--dry-run"), rom,
+        QStringLiteral("--all"), named});
     QCOMPARE(run.status, 0);
     QCOMPARE(ReadWholeFile(rom), demo_);
     QVERIFY2(run.out.contains(QStringLiteral("3 of 45 entries would change")), qPrintable(run.out));
 
-    run = Run({QStringLiteral("import"), rom, QStringLiteral("--all"), folder});
+    run = RunWithBytes({QStringLiteral("import"), rom, QStringLiteral("--all"), named});
     QCOMPARE(run.status, 0);
     QCOMPARE(ReadWholeFile(rom), expected);
     for (const auto& [index, other] : edits) {
@@ -514,6 +576,7 @@ void SpriteToolTest::importAllChangesExactlyTheEditedImages()
             qPrintable(run.out));
     }
     QCOMPARE(run.out.count(QStringLiteral(" changed.")), 3);
+    QVERIFY2(run.out.contains(QStringLiteral("images of s\\xE9t into")), qPrintable(run.out));
 }
 
 // Export the sheet, import it back: no byte changes; into another image, the differing blocks.
@@ -573,18 +636,19 @@ void SpriteToolTest::pipes()
 
 void SpriteToolTest::diff_data()
 {
+    QTest::addColumn<QByteArray>("original"); // empty: the demo image
     QTest::addColumn<QByteArray>("edited");
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("lines");
 
-    QTest::newRow("identical") << demo_ << 0 << QStringList {"are identical."};
+    QTest::newRow("identical") << QByteArray() << demo_ << 0 << QStringList {"are identical."};
 
     QByteArray edited = WithBlock(demo_, 12, 13);
     edited[OffsetOf(30) + 16 * 7 + 3] = char(~edited[OffsetOf(30) + 16 * 7 + 3]);
     edited.replace(0x200, 5, "\1\2\3\4\5");
     edited[0] = '\x55';
     QTest::newRow("two sprites and six bytes, the first one among them")
-        << edited << 1
+        << QByteArray() << edited << 1
         << QStringList {QStringLiteral("Sprite 12 (Boy): %1 of 24 tiles differ.").arg([] {
                             int tiles = 0;
                             for (int t = 0; t < 24; ++t)
@@ -597,27 +661,40 @@ void SpriteToolTest::diff_data()
                "Sprite 30 (Man): 1 of 24 tiles differs.",
                "2 of 45 sprites differ; 6 bytes differ outside the sprite blocks."};
     QTest::newRow("cut short before the last entries")
-        << demo_.left(1043000) << 1
+        << QByteArray() << demo_.left(1043000) << 1
         << QStringList {"Sprite 39 (Morvane): lies beyond the end of @edited.",
                "Sprite 44 (Wenna): lies beyond the end of @edited.",
                "6 of 45 sprites differ; 0 bytes differ outside the sprite blocks; @edited is 5576 "
                "bytes shorter than @original."};
+    // Both end inside the first block, and the one byte that differs lies in it.
+    QByteArray cut = demo_.left(83000);
+    cut[82950] = char(~cut[82950]);
+    QTest::newRow("both cut short inside a block that differs")
+        << demo_.left(83000) << cut << 1
+        << QStringList {
+               QStringLiteral("Sprite 0 (%1): lies partly beyond the end of both images; 1 "
+                              "byte differs in the part they hold.")
+                   .arg(LabelOf(0)),
+               "1 of 45 sprites differ; 0 bytes differ outside the sprite blocks."};
 }
 
 void SpriteToolTest::diff()
 {
+    QFETCH(QByteArray, original);
     QFETCH(QByteArray, edited);
     QFETCH(int, status);
     QFETCH(QStringList, lines);
-    const QString original = Path(QStringLiteral("rom.gb"));
+    const QString originalPath = original.isEmpty()
+        ? Path(QStringLiteral("rom.gb"))
+        : FreshRom(QStringLiteral("original.gb"), original);
     const QString changed = FreshRom(QStringLiteral("edited.gb"), edited);
 
-    const ToolRun run = Run({QStringLiteral("diff"), original, changed});
+    const ToolRun run = Run({QStringLiteral("diff"), originalPath, changed});
     QCOMPARE(run.status, status);
     QCOMPARE(run.err, QString());
     for (QString line : lines) {
         line.replace(QStringLiteral("@edited"), changed)
-            .replace(QStringLiteral("@original"), original);
+            .replace(QStringLiteral("@original"), originalPath);
         QVERIFY2(run.out.contains(line), qPrintable(run.out));
     }
 }
@@ -669,7 +746,8 @@ void SpriteToolTest::info_data()
     QTest::newRow("a sprite changed, the sums not")
         << painted
         << QStringList {"Header checksum:  0x83 stored, 0x83 computed: matches",
-               "computed: DOES NOT MATCH\nSprite blocks"};
+               "computed: differs, which is harmless: the hardware checks only the header "
+               "checksum, so the game still runs\nSprite blocks"};
     QTest::newRow("too short for the last entries")
         << demo_.left(1043000)
         << QStringList {"Sprite blocks:    39 of 45 inside the file; those of entries 39 to 44 "

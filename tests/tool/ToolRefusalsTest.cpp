@@ -127,6 +127,13 @@ void ToolRefusalsTest::initTestCase()
     QVERIFY(WriteWholeFile(Path("set-odd/ 3-x.png"), good));
     QVERIFY(WriteWholeFile(Path("set-odd/05-x_png"), good));
 
+    // A set behind a folder its owner may read but not search, so the set cannot be reached;
+    // only root can clean it up again.
+    if (RunningAsRoot()) {
+        QVERIFY(QDir().mkpath(Path("unsearchable/set")));
+        QVERIFY(QFile::setPermissions(Path("unsearchable"), QFile::ReadOwner | QFile::WriteOwner));
+    }
+
     // Patches: one made for another image, one damaged, and a file that is no patch.
     const auto asBytes = [](const std::vector<std::uint8_t>& bytes) {
         return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
@@ -155,7 +162,7 @@ void ToolRefusalsTest::refusals_data()
     QTest::addColumn<QString>("reason");
     QTest::addColumn<bool>("asOrdinaryUser");
     QTest::addColumn<qint64>("sizeLimit"); // 0: none
-    QTest::addColumn<QString>("stdoutTo"); // empty: to the test
+    QTest::addColumn<QString>("stdoutTo"); // empty: to the test; ">>" first: appended to
 
     const auto row = [](const char* name, const QStringList& args, int status, const QString& named,
                          const char* reason, bool asUser = false, qint64 limit = 0,
@@ -212,6 +219,11 @@ void ToolRefusalsTest::refusals_data()
     const QString oddRom = QStringLiteral("@/ROM mit Ümlaut 精灵.gb");
     row("missing ROM, spaces and non-ASCII in its name", {"export", oddRom, "3", "@/out.png"}, 1,
         oddRom, "No such file");
+    // A name that is not UTF-8 is shown with its odd bytes in hex, and so is a control character.
+    row("missing ROM, a Latin-1 name", {"export", "@/caf\\xE9.gb", "3", "@/out.png"}, 1,
+        "@/caf\\xE9.gb", "No such file");
+    row("missing ROM, an escape character in its name", {"info", "@/\\x1B[2Jrom.gb"}, 1,
+        "\"@/\\x1B[2Jrom.gb\"", "No such file");
     row("ROM name over 255 characters", {"import", longRom, "3", "@/good.png"}, 1, longRom,
         "File name too long");
     row("ROM that is a folder", {"import", "@/folder.gb", "3", "@/good.png"}, 1, "@/folder.gb",
@@ -237,6 +249,8 @@ void ToolRefusalsTest::refusals_data()
     // A sprite image that cannot be read; the reasons are the image reader's own.
     row("missing image", {"import", "@/rom.gb", "3", "@/none.png"}, 1, "@/none.png",
         "cannot be read");
+    row("missing image, a Latin-1 name", {"import", "@/rom.gb", "3", "@/caf\\xE9.png"}, 1,
+        "\"@/caf\\xE9.png\" cannot be read", "No such file");
     // After "--" a name that starts with a dash is a file, not an option.
     row("image named like an option, after --", {"import", "@/rom.gb", "3", "--", "-none.png"}, 1,
         "\"-none.png\"", "cannot be read");
@@ -280,6 +294,11 @@ void ToolRefusalsTest::refusals_data()
         "@/notes.txt\" is a file, not a folder", "Cannot create the folder");
     row("export under a file-size limit", {"export", "@/rom.gb", "3", "@/out.png"}, 1, "@/out.png",
         "File too large", false, 100);
+    row("export --all under a file-size limit, the folders it made removed again",
+        {"export", "@/rom.gb", "--all", "@/fresh/sprites"}, 1, "@/fresh/sprites/00-",
+        "File too large. No image was written, and nothing was changed: the folder \"@/fresh\" "
+        "made for them was removed again.",
+        false, 100);
 
     // A set of images refused whole, every refused file named.
     row("import --all with an index past the last entry",
@@ -298,6 +317,11 @@ void ToolRefusalsTest::refusals_data()
         "@/set-empty", "holds no sprite images");
     row("import --all from a missing folder", {"import", "@/rom.gb", "--all", "@/none"}, 1,
         "@/none", "there is no such folder");
+    row("import --all from a missing folder, a Latin-1 name",
+        {"import", "@/rom.gb", "--all", "@/d\\xE9"}, 1, "\"@/d\\xE9\"", "there is no such folder");
+    row("import --all from a folder that cannot be reached",
+        {"import", "@/rom.gb", "--all", "@/unsearchable/set"}, 1, "@/unsearchable/set",
+        "Permission denied", true);
 
     // Patches: a new file each, never over the input, never for another image.
     usage("patch of an unknown format", {"patch", "@/rom.gb", "@/short.gb", "@/out.txt"},
@@ -330,6 +354,13 @@ void ToolRefusalsTest::refusals_data()
         "it is a terminal", false, 0, "@terminal");
     row("diff to a full disk", {"diff", "@/rom.gb", "@/short.gb"}, 2, "standard output",
         "No space left on device", false, 0, "/dev/full");
+    // Standard output appended to a file the command reads would grow or garble it.
+    row("image appended to the ROM image", {"export", "@/rom.gb", "3", "-"}, 1, "@/rom.gb",
+        "which this command reads", false, 0, ">>@/rom.gb");
+    row("import report appended to the ROM image", {"import", "@/rom.gb", "3", "@/good.png"}, 1,
+        "@/rom.gb", "which this command reads", false, 0, ">>@/rom.gb");
+    row("diff report appended to the edited image", {"diff", "@/rom.gb", "@/short.gb"}, 2,
+        "@/short.gb", "which this command reads", false, 0, ">>@/short.gb");
 }
 
 void ToolRefusalsTest::refusals()
@@ -369,8 +400,12 @@ void ToolRefusalsTest::refusals()
             QSKIP("this system gives no pseudo-terminal");
         stdoutTo = QString::fromLocal8Bit(::ptsname(terminal));
     }
-    setup.outputFile = stdoutTo;
-    const ToolRun run = RunProgram(tool_, args, dir_.path(), setup);
+    setup.appendOutput = stdoutTo.startsWith(QStringLiteral(">>"));
+    setup.outputFile
+        = setup.appendOutput ? stdoutTo.mid(2).replace(QLatin1Char('@'), dir_.path()) : stdoutTo;
+    const ToolRun run = args.join(QString()).contains(QStringLiteral("\\x"))
+        ? RunProgramWithByteArguments(tool_, args, dir_.path(), setup)
+        : RunProgram(tool_, args, dir_.path(), setup);
 
     if (terminal >= 0)
         ::close(terminal);
