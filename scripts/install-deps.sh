@@ -10,6 +10,8 @@ packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xdg-utils)
 packages+=(zlib1g-dev)
 # The manual pages (help2man) and the Debian package's dependencies (dpkg-shlibdeps).
 packages+=(help2man dpkg-dev)
+# Google Benchmark, which repeats and times morvane-bench's benchmarks of the window.
+packages+=(libbenchmark-dev)
 # The checks of the installed files: desktop entry, AppStream metadata, MIME types, XML; and of
 # the sources' formatting.
 packages+=(desktop-file-utils appstream shared-mime-info libxml2-utils clang-format)
