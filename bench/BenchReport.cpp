@@ -1,7 +1,5 @@
 #include "BenchReport.h"
 
-#include "Statistics.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,15 +40,7 @@ std::string TargetText(const Measurement& m)
 
 std::string VerdictText(Verdict verdict)
 {
-    switch (verdict) {
-    case Verdict::Met:
-        return "ok";
-    case Verdict::Missed:
-        return "MISSED";
-    case Verdict::NoTarget:
-        break;
-    }
-    return "-";
+    return verdict == Verdict::Met ? "ok" : verdict == Verdict::Missed ? "MISSED" : "-";
 }
 
 std::string PadRight(std::string text, std::size_t width)
@@ -79,13 +69,6 @@ Measurement TimedMeasurement(const std::string& name, const std::string& unit, d
     m.limit = limit;
     m.note = note;
     return m;
-}
-
-Measurement MedianMeasurement(const std::string& name, const std::string& unit,
-    const std::vector<double>& samples, std::optional<double> limit, const std::string& note)
-{
-    return TimedMeasurement(
-        name, unit, Median(samples), static_cast<int>(samples.size()), limit, note);
 }
 
 Verdict VerdictOf(const Measurement& m)

@@ -25,14 +25,10 @@ struct Measurement {
 
 enum class Verdict { NoTarget, Met, Missed };
 
-// A figure with no reference: its median over `samples` runs, held against `limit` when there is
-// one.
+// A figure with no reference yet: its median over `samples` runs, held against `limit` when
+// there is one.
 Measurement TimedMeasurement(const std::string& name, const std::string& unit, double median,
     int samples, std::optional<double> limit, const std::string& note);
-
-// The same with the median taken of `samples`.
-Measurement MedianMeasurement(const std::string& name, const std::string& unit,
-    const std::vector<double>& samples, std::optional<double> limit, const std::string& note);
 
 // A figure exactly at its bound meets the target.
 Verdict VerdictOf(const Measurement& measurement);

@@ -1,7 +1,7 @@
 #include "EditorBenchmarks.h"
 
-#include "BenchServices.h"
 #include "MedianCollector.h"
+#include "dialogs/DialogBackend.h"
 #include "editor/frmMain.h"
 #include "sprite/SpriteCatalogue.h"
 
@@ -14,13 +14,12 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <iostream>
-#include <memory>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -32,7 +31,6 @@ constexpr int kGridCells = 64;
 constexpr int kCellSide = 16;
 // How many times the floor of its own file reads Load Sprite may take.
 constexpr double kLoadSpriteFloorRatio = 3.0;
-constexpr double kPaintCellLimitUs = 50.0;
 
 // The offscreen platform cannot raise a window and says so every time the preview opens: that
 // line, hundreds of times over, would bury the benchmark's own.
@@ -51,18 +49,36 @@ template <typename Step> double SecondsOf(Step&& step)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The user the measured window has: cancels every dialog, opens no help, and keeps the text of
+// every message box instead of showing it, so the window never waits on anyone.
+class Unattended final : public DialogBackend, public MessageService, public HelpViewer {
+public:
+    std::optional<QString> GetOpenFileName(const FileDialogRequest&) override { return {}; }
+    std::optional<QString> GetSaveFileName(const FileDialogRequest&) override { return {}; }
+    std::optional<PackedColor> ChooseColor(QWidget*, PackedColor, std::uint32_t) override
+    {
+        return {};
+    }
+    void Show(QWidget*, Icon, const QString&, const QString& text) override { texts.append(text); }
+    bool Open(const QString&, QString& reason) override
+    {
+        reason = QStringLiteral("the benchmark shows no help");
+        return false;
+    }
+
+    QStringList texts;
+};
+
 // The real main window with the ROM image open, as a user has it after File, Load Rom.
 class OpenedWindow {
 public:
     explicit OpenedWindow(const QString& romPath)
         : romPath_(romPath),
-          dialogs_(romPath),
-          window_(
-              PlatformServices {dialogs_, messages_, help_, QCoreApplication::applicationDirPath()})
+          window_(PlatformServices {user_, user_, user_, QCoreApplication::applicationDirPath()})
     {
         window_.show();
         if (!window_.OpenRom(QFile::encodeName(romPath)))
-            throw std::runtime_error("the editor cannot open the ROM image: " + Messages());
+            throw std::runtime_error("the editor cannot open the ROM image: " + Problems());
         Settle();
     }
 
@@ -81,57 +97,24 @@ public:
     // Lets the window repaint what the last run changed.
     static void Settle() { QCoreApplication::processEvents(); }
 
-    // Every message the window showed the user: a command that had to say something did not do
-    // the work being measured.
-    std::string Messages() const { return messages_.texts.join(" / ").toStdString(); }
+    // What the window told the user, and what a benchmark found wrong with its work: either way
+    // the runs measured something other than the step.
+    void Report(const QString& problem) { user_.texts.append(problem); }
+    std::string Problems() const { return user_.texts.join(" / ").toStdString(); }
 
 private:
     QString romPath_;
-    FixedOpenDialogs dialogs_;
-    RecordedMessages messages_;
-    NoHelpViewer help_;
+    Unattended user_;
     frmMain window_;
 };
 
-// One measured run: the seconds of the measured step and, for a benchmark that times a second
-// step alongside it (the floor it is compared with, the release after a press), of that step.
+// One measured run: the seconds of the measured step and of the step timed alongside it.
 struct Sample {
     double seconds = 0;
-    const char* companion = nullptr;
     double companionSeconds = 0;
 };
 
-// One benchmark of the window: a step that Google Benchmark repeats, one run per repetition.
-class EditorBenchmark {
-public:
-    explicit EditorBenchmark(OpenedWindow& opened) : opened_(opened) { }
-    virtual ~EditorBenchmark() = default;
-
-    // Before the first measured run: the benchmark's own preparation, then runs that are not
-    // measured, so the first measured one finds the caches as the others do.
-    void Start(const char* name, int runs)
-    {
-        if (std::exchange(started_, true))
-            return;
-        std::cerr << "morvane-bench: measuring " << name << "..." << std::endl;
-        Prepare();
-        for (int i = std::max(5, runs / 10); i > 0; --i)
-            Run();
-    }
-    virtual Sample Run() = 0;
-    // The rows of the report, from the medians of the measured runs.
-    virtual std::vector<Measurement> Report(const RunMedians& medians) const = 0;
-    // Why the runs measured something other than the step; empty when they did not.
-    virtual std::string Problem() const { return opened_.Messages(); }
-
-protected:
-    virtual void Prepare() { }
-
-    OpenedWindow& opened_;
-
-private:
-    bool started_ = false;
-};
+using Step = std::function<Sample()>;
 
 // One open, read and close of `count` bytes, as plain system calls.
 void ReadOnce(const std::string& path, std::int32_t offset, std::uint8_t* buffer, std::size_t count)
@@ -147,181 +130,137 @@ void ReadOnce(const std::string& path, std::int32_t offset, std::uint8_t* buffer
             + (n < 0 ? std::strerror(error) : "the file ended early"));
 }
 
-// Load Sprite through its handler, against the floor of what it has to do with the file: the
-// block once and every tile again, each in its own open, read and close, made with plain system
-// calls in the same run, so a slow stretch of the machine weighs on both alike.
-class LoadSprite final : public EditorBenchmark {
-public:
-    explicit LoadSprite(OpenedWindow& opened)
-        : EditorBenchmark(opened), path_(QFile::encodeName(opened.RomPath()).toStdString())
-    {
-        const auto offset = SpriteOffsetValue(
-            static_cast<std::int16_t>(opened.Find<QComboBox>("cboSprite").currentIndex()));
-        if (!offset)
-            throw std::runtime_error("no sprite is selected after opening the ROM image");
-        offset_ = *offset;
-    }
-
-    Sample Run() override
-    {
-        const double load = SecondsOf([&] { opened_.Window().cmdLoad_Click(); });
+// Load Sprite through its handler, then its floor: what it has to do with the file, the block
+// once and every tile again, each in its own open, read and close, made with plain system calls
+// in the same run, so that a slow stretch of the machine weighs on both alike.
+Step LoadSprite(OpenedWindow& opened)
+{
+    const auto offset = SpriteOffsetValue(
+        static_cast<std::int16_t>(opened.Find<QComboBox>("cboSprite").currentIndex()));
+    if (!offset)
+        throw std::runtime_error("no sprite is selected after opening the ROM image");
+    return [&opened, path = QFile::encodeName(opened.RomPath()).toStdString(), at = *offset] {
+        const double load = SecondsOf([&] { opened.Window().cmdLoad_Click(); });
         OpenedWindow::Settle();
-        const double floor = SecondsOf([&] { sink_ = ReadLikeLoadSprite(); });
-        return {load, "floor", floor};
-    }
+        const double floor = SecondsOf([&] {
+            std::uint8_t block[kSpriteBlockBytes];
+            ReadOnce(path, at, block, sizeof block);
+            for (int k = 0; k < kTilesPerSprite; ++k)
+                ReadOnce(path, at + kTileBytes * k, block + kTileBytes * k, kTileBytes);
+            benchmark::DoNotOptimize(block);
+        });
+        return Sample {load, floor};
+    };
+}
 
-    std::vector<Measurement> Report(const RunMedians& medians) const override
-    {
-        Measurement m = TimedMeasurement("load_sprite", "us", medians.us, medians.runs,
-            kLoadSpriteFloorRatio, "cmdLoad_Click vs 25 open/pread/close");
-        m.referenceName = "floor";
-        m.reference = medians.counters.at("floor");
-        m.ratio = m.median / m.reference;
-        return {m};
-    }
-
-private:
-    // Returns a byte of each read, so none can be left out.
-    std::uint8_t ReadLikeLoadSprite() const
-    {
-        std::uint8_t block[kSpriteBlockBytes];
-        std::uint8_t tile[kTileBytes];
-        ReadOnce(path_, offset_, block, sizeof block);
-        std::uint8_t sum = block[0];
-        for (int k = 0; k < kTilesPerSprite; ++k) {
-            ReadOnce(path_, offset_ + kTileBytes * k, tile, sizeof tile);
-            sum = static_cast<std::uint8_t>(sum + tile[0]);
-        }
-        return sum;
-    }
-
-    std::string path_;
-    std::int32_t offset_ = 0;
-    // Written to a volatile, so the floor's reads are never optimised away.
-    volatile std::uint8_t sink_ = 0;
-};
-
-// One cell painted by a mouse press on the editing grid, and the release that ends the stroke
-// and records it for undo. The passes over the 64 cells alternate between two colours, so every
-// measured press really changes a pixel.
-class PaintCell final : public EditorBenchmark {
-public:
-    explicit PaintCell(OpenedWindow& opened)
-        : EditorBenchmark(opened), grid_(opened.Find<QWidget>("picEdit"))
-    {
-    }
-
-    Sample Run() override
-    {
-        frmMain& window = opened_.Window();
-        const int cell = step_ % kGridCells;
+// One cell painted by a mouse press on the editing grid, then the release that ends the stroke
+// and records it for undo. The passes over the 64 cells alternate between two colours, so after
+// the first pass every press really changes a pixel.
+Step PaintCell(OpenedWindow& opened)
+{
+    QWidget& grid = opened.Find<QWidget>("picEdit");
+    return [&opened, &grid, step = 0]() mutable {
+        frmMain& window = opened.Window();
+        const int cell = step % kGridCells;
         if (cell == 0)
-            window.Color_Click((step_ / kGridCells) % 2 == 0 ? 2 : 1);
-        ++step_;
+            window.Color_Click((step / kGridCells) % 2 == 0 ? 2 : 1);
         const QPointF at(
             (cell % 8) * kCellSide + kCellSide / 2, (cell / 8) * kCellSide + kCellSide / 2);
-        QMouseEvent press(QEvent::MouseButtonPress, at, grid_.mapToGlobal(at), Qt::LeftButton,
+        QMouseEvent press(QEvent::MouseButtonPress, at, grid.mapToGlobal(at), Qt::LeftButton,
             Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, grid_.mapToGlobal(at), Qt::LeftButton,
+        QMouseEvent release(QEvent::MouseButtonRelease, at, grid.mapToGlobal(at), Qt::LeftButton,
             Qt::NoButton, Qt::NoModifier);
         const auto before = window.Document().SpriteBuf();
-        const double pressed = SecondsOf([&] { QCoreApplication::sendEvent(&grid_, &press); });
-        if (window.Document().SpriteBuf() == before)
-            ++unchanged_;
-        const double released = SecondsOf([&] { QCoreApplication::sendEvent(&grid_, &release); });
+        const double pressed = SecondsOf([&] { QCoreApplication::sendEvent(&grid, &press); });
+        if (++step > kGridCells && window.Document().SpriteBuf() == before)
+            opened.Report(
+                QStringLiteral("paint_cell: press %1 left the sprite unchanged").arg(step));
+        const double released = SecondsOf([&] { QCoreApplication::sendEvent(&grid, &release); });
         OpenedWindow::Settle();
-        return {pressed, "release", released};
-    }
-
-    std::vector<Measurement> Report(const RunMedians& medians) const override
-    {
-        return {TimedMeasurement("paint_cell", "us", medians.us, medians.runs, kPaintCellLimitUs,
-                    "mouse press only"),
-            TimedMeasurement("paint_release", "us", medians.counters.at("release"), medians.runs,
-                std::nullopt, "mouse release: ends the stroke, records undo")};
-    }
-
-    std::string Problem() const override
-    {
-        if (unchanged_ == 0)
-            return EditorBenchmark::Problem();
-        return std::to_string(unchanged_) + " measured presses left the sprite unchanged";
-    }
-
-protected:
-    // One whole pass first, which leaves every cell in the colour of that pass.
-    void Prepare() override
-    {
-        for (int i = 0; i < kGridCells; ++i)
-            Run();
-        unchanged_ = 0;
-    }
-
-private:
-    QWidget& grid_;
-    int step_ = 0;
-    int unchanged_ = 0;
-};
+        return Sample {pressed, released};
+    };
+}
 
 // Test Sprite through its handler: the preview window built, its frames filled from the sprite,
 // shown modally and closed by the first event its loop handles.
-class ComposePreview final : public EditorBenchmark {
-public:
-    using EditorBenchmark::EditorBenchmark;
-
-    Sample Run() override
-    {
-        frmMain& window = opened_.Window();
-        QTimer::singleShot(0, &window, [] {
+Step ComposePreview(OpenedWindow& opened)
+{
+    return [&opened] {
+        QTimer::singleShot(0, &opened.Window(), [] {
             if (auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 preview->accept();
         });
-        const double seconds = SecondsOf([&] { window.cmdTest_Click(); });
+        const double seconds = SecondsOf([&] { opened.Window().cmdTest_Click(); });
         OpenedWindow::Settle();
-        return {seconds};
-    }
-
-    std::vector<Measurement> Report(const RunMedians& medians) const override
-    {
-        return {TimedMeasurement("compose_preview", "us", medians.us, medians.runs, std::nullopt,
-            "cmdTest_Click: preview built, filled, shown, closed")};
-    }
-};
+        return Sample {seconds, 0};
+    };
+}
 
 struct EditorRow {
     const char* name;
     RunCounts counts;
-    std::unique_ptr<EditorBenchmark> (*make)(OpenedWindow& opened);
+    Step (*step)(OpenedWindow& opened);
+    std::optional<double> limit;
+    const char* note;
+    // The step timed alongside, by name: the reference the figure is held against, or, with a
+    // note of its own, a figure of its own.
+    const char* companion;
+    const char* companionNote;
 };
 
-template <typename Benchmark> std::unique_ptr<EditorBenchmark> Make(OpenedWindow& opened)
+// The benchmarks of the window in report order; another one is a step above and a row here.
+const EditorRow kEditorRows[] = {
+    {"load_sprite", {.runs = 2000, .quickRuns = 50}, LoadSprite, kLoadSpriteFloorRatio,
+        "cmdLoad_Click vs 25 open/pread/close", "floor", nullptr},
+    {"paint_cell", {.runs = 2000, .quickRuns = 100}, PaintCell, 50.0, "mouse press only",
+        "paint_release", "mouse release: ends the stroke, records undo"},
+    {"compose_preview", {.runs = 500, .quickRuns = 30}, ComposePreview, std::nullopt,
+        "cmdTest_Click: preview built, filled, shown, closed", nullptr, nullptr},
+};
+
+std::vector<Measurement> Report(const EditorRow& row, const RunMedians& medians)
 {
-    return std::make_unique<Benchmark>(opened);
+    Measurement m = TimedMeasurement(row.name, "us", medians.us, medians.runs, row.limit, row.note);
+    if (row.companion == nullptr)
+        return {m};
+    const double companion = medians.counters.at(row.companion);
+    if (row.companionNote != nullptr)
+        return {m,
+            TimedMeasurement(
+                row.companion, "us", companion, medians.runs, std::nullopt, row.companionNote)};
+    m.referenceName = row.companion;
+    m.reference = companion;
+    m.ratio = m.median / companion;
+    return {m};
 }
 
-// The benchmarks of the window in report order; another one is a class above and a row here.
-const EditorRow kEditorRows[] = {
-    {"load_sprite", {.runs = 2000, .quickRuns = 50}, Make<LoadSprite>},
-    {"paint_cell", {.runs = 2000, .quickRuns = 100}, Make<PaintCell>},
-    {"compose_preview", {.runs = 500, .quickRuns = 30}, Make<ComposePreview>},
-};
-
-// Registers `bench` with Google Benchmark as `runs` repetitions of one run each, timed by the
-// benchmark's own clock, so that only its measured step counts.
-void Register(const char* name, int runs, EditorBenchmark& bench)
+// Registers the row's step with Google Benchmark as `runs` repetitions of one run each, timed
+// by the step itself so that only the measured part counts. A problem ends the row's runs.
+void Register(const EditorRow& row, int runs, OpenedWindow& opened, Step step)
 {
-    benchmark::RegisterBenchmark(name,
-        [name, runs, &bench](benchmark::State& state) {
-            bench.Start(name, runs);
-            for ([[maybe_unused]] auto _ : state) {
-                const Sample sample = bench.Run();
-                state.SetIterationTime(sample.seconds);
-                if (sample.companion != nullptr)
-                    state.counters[sample.companion] = sample.companionSeconds * 1e6;
+    benchmark::RegisterBenchmark(row.name,
+        [&row, runs, &opened, step, warm = false](benchmark::State& state) mutable {
+            try {
+                if (opened.Problems().empty()) {
+                    if (!std::exchange(warm, true)) {
+                        std::cerr << "morvane-bench: measuring " << row.name << "..." << std::endl;
+                        // At least one pass over the editing grid, so that paint_cell finds
+                        // every cell in a known colour.
+                        for (int i = std::max(kGridCells, runs / 10); i > 0; --i)
+                            step();
+                    }
+                    for ([[maybe_unused]] auto _ : state) {
+                        const Sample sample = step();
+                        state.SetIterationTime(sample.seconds);
+                        if (row.companion != nullptr)
+                            state.counters[row.companion] = sample.companionSeconds * 1e6;
+                    }
+                }
+            } catch (const std::exception& error) {
+                opened.Report(QString::fromStdString(std::string(row.name) + ": " + error.what()));
             }
-            const std::string problem = bench.Problem();
-            if (!problem.empty())
-                state.SkipWithError(problem.c_str());
+            if (const std::string problems = opened.Problems(); !problems.empty())
+                state.SkipWithError(problems.c_str());
         })
         ->Iterations(1)
         ->Repetitions(runs)
@@ -351,25 +290,21 @@ std::vector<Measurement> MeasureEditor(const QString& romPath, const BenchOption
         return {};
 
     OpenedWindow opened(romPath);
-    std::vector<std::unique_ptr<EditorBenchmark>> benchmarks;
-    for (const EditorRow* row : rows) {
-        benchmarks.push_back(row->make(opened));
-        Register(row->name, row->counts.For(options), *benchmarks.back());
-    }
+    for (const EditorRow* row : rows)
+        Register(*row, row->counts.For(options), opened, row->step(opened));
     MedianCollector collector;
     previousMessageHandler = qInstallMessageHandler(DropRaiseWarnings);
     benchmark::RunSpecifiedBenchmarks(&collector);
     qInstallMessageHandler(previousMessageHandler);
     benchmark::ClearRegisteredBenchmarks();
+    if (const std::string problems = opened.Problems(); !problems.empty())
+        throw std::runtime_error("the window did not do the measured work: " + problems);
 
     std::vector<Measurement> results;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::string problem = benchmarks[i]->Problem();
-        if (!problem.empty())
-            throw std::runtime_error(std::string(rows[i]->name) + ": " + problem);
-        // A row --benchmark_filter left out has no medians.
-        if (const RunMedians* medians = collector.Find(rows[i]->name)) {
-            const std::vector<Measurement> more = benchmarks[i]->Report(*medians);
+    for (const EditorRow* row : rows) {
+        // A row that --benchmark_filter left out has no medians.
+        if (const RunMedians* medians = collector.Find(row->name)) {
+            const std::vector<Measurement> more = Report(*row, *medians);
             results.insert(results.end(), more.begin(), more.end());
         }
     }

@@ -4,11 +4,6 @@
 
 namespace morvane::bench {
 
-bool MedianCollector::ReportContext(const Context&)
-{
-    return true;
-}
-
 void MedianCollector::ReportRuns(const std::vector<Run>& runs)
 {
     for (const Run& run : runs) {

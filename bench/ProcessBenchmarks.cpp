@@ -43,13 +43,24 @@ std::size_t CountPngFiles(const fs::path& folder)
     return count;
 }
 
+// The editor's figure against the bare window's, with the median of the ratios of the pairs.
+Measurement AgainstBare(const char* name, const char* unit, const std::vector<double>& editor,
+    const std::vector<double>& bare, double limit, const char* note)
+{
+    Measurement m = TimedMeasurement(
+        name, unit, Median(editor), static_cast<int>(editor.size()), limit, note);
+    m.referenceName = "bare";
+    m.reference = Median(bare);
+    m.ratio = MedianRatio(editor, bare);
+    return m;
+}
+
 std::vector<Measurement> MeasureStartup(const std::string&, const fs::path&, int pairs)
 {
     const std::string launcher = MORVANE_BENCH_LAUNCH;
     const std::string editor = MORVANE_STARTUP_EDITOR;
     const std::string bare = MORVANE_STARTUP_BARE;
-    std::vector<ChildRun> editorRuns;
-    std::vector<ChildRun> bareRuns;
+    std::vector<double> editorMs, bareMs, editorKiB, bareKiB;
     for (int i = -kWarmUps; i < pairs; ++i) {
         // Which program starts first alternates, so neither always finds the caches the other
         // has just warmed.
@@ -57,40 +68,16 @@ std::vector<Measurement> MeasureStartup(const std::string&, const fs::path&, int
         const ChildRun second = RunChildThroughLauncher(launcher, i % 2 == 0 ? bare : editor, {});
         if (i < 0)
             continue;
-        editorRuns.push_back(i % 2 == 0 ? first : second);
-        bareRuns.push_back(i % 2 == 0 ? second : first);
+        const ChildRun& editorRun = i % 2 == 0 ? first : second;
+        const ChildRun& bareRun = i % 2 == 0 ? second : first;
+        editorMs.push_back(editorRun.wallMs);
+        bareMs.push_back(bareRun.wallMs);
+        editorKiB.push_back(editorRun.peakKiB);
+        bareKiB.push_back(bareRun.peakKiB);
     }
-
-    std::vector<double> editorMs, bareMs, editorKiB, bareKiB;
-    for (std::size_t i = 0; i < editorRuns.size(); ++i) {
-        editorMs.push_back(editorRuns[i].wallMs);
-        bareMs.push_back(bareRuns[i].wallMs);
-        editorKiB.push_back(editorRuns[i].peakKiB);
-        bareKiB.push_back(bareRuns[i].peakKiB);
-    }
-
-    Measurement time;
-    time.name = "startup_time";
-    time.unit = "ms";
-    time.median = Median(editorMs);
-    time.samples = pairs;
-    time.referenceName = "bare";
-    time.reference = Median(bareMs);
-    time.ratio = MedianRatio(editorMs, bareMs);
-    time.limit = 1.5;
-    time.note = "start, show, paint, quit; ratio = median of pairs";
-
-    Measurement memory;
-    memory.name = "startup_memory";
-    memory.unit = "KiB";
-    memory.median = Median(editorKiB);
-    memory.samples = pairs;
-    memory.referenceName = "bare";
-    memory.reference = Median(bareKiB);
-    memory.ratio = MedianRatio(editorKiB, bareKiB);
-    memory.limit = 1.3;
-    memory.note = "peak resident (ru_maxrss)";
-    return {time, memory};
+    return {AgainstBare("startup_time", "ms", editorMs, bareMs, 1.5,
+                "start, show, paint, quit; ratio = median of pairs"),
+        AgainstBare("startup_memory", "KiB", editorKiB, bareKiB, 1.3, "peak resident (ru_maxrss)")};
 }
 
 std::vector<Measurement> MeasureExportAll(
@@ -110,8 +97,8 @@ std::vector<Measurement> MeasureExportAll(
             samples.push_back(run.wallMs);
     }
 
-    return {MedianMeasurement(
-        "export_all", "ms", samples, 100.0, "morvane-sprite-tool export --all, 45 PNG images")};
+    return {TimedMeasurement("export_all", "ms", Median(samples), runs, 100.0,
+        "morvane-sprite-tool export --all, 45 PNG images")};
 }
 
 std::vector<Measurement> MeasureImportAll(
@@ -144,7 +131,7 @@ std::vector<Measurement> MeasureImportAll(
     fs::remove_all(images);
     fs::remove(target);
 
-    return {MedianMeasurement("import_all", "ms", samples, 100.0,
+    return {TimedMeasurement("import_all", "ms", Median(samples), runs, 100.0,
         "morvane-sprite-tool import --all, 45 PNG images, all written")};
 }
 
@@ -190,8 +177,8 @@ std::vector<Measurement> MeasurePatch(const std::string& romPath, const fs::path
     for (const fs::path& made : {first, applied, editedPath})
         fs::remove(made);
 
-    return {MedianMeasurement(
-                "patch", "ms", samples, 20.0, "morvane-sprite-tool patch, two 1 MiB images, BPS"),
+    return {TimedMeasurement("patch", "ms", Median(samples), runs, 20.0,
+                "morvane-sprite-tool patch, two 1 MiB images, BPS"),
         TimedMeasurement("patch_size", "bytes", size, runs, std::nullopt,
             "the same patch, every run alike, checked by apply")};
 }
