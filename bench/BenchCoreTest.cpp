@@ -1,6 +1,10 @@
+// The benchmark's own arithmetic and reporting, which its figures depend on: the medians, the
+// options, the verdicts, the table and the JSON line, the reading of Google Benchmark's results,
+// and the runs of child programs through the launcher.
 #include "BenchOptions.h"
 #include "BenchReport.h"
 #include "ChildProcess.h"
+#include "MedianCollector.h"
 #include "Statistics.h"
 
 #include <QJsonArray>
@@ -14,28 +18,36 @@ using namespace morvane::bench;
 
 namespace {
 
-std::vector<double> ToVector(const QList<double>& values)
-{
-    return std::vector<double>(values.begin(), values.end());
-}
+const std::vector<std::string> kNames = {"load_sprite", "paint_cell", "startup", "export_all"};
 
-std::vector<std::string> ToArgs(const QStringList& words)
-{
+struct MedianRow {
+    std::vector<double> samples;
+    // The reference run each sample pairs with, for a median ratio.
+    std::vector<double> references;
+    double expected = 0;
+};
+
+struct OptionsRow {
     std::vector<std::string> args;
-    for (const QString& word : words)
-        args.push_back(word.toStdString());
-    return args;
-}
+    bool valid = true;
+    std::vector<std::string> only;
+    bool quick = false;
+};
+
+struct VerdictRow {
+    Measurement figure;
+    Verdict verdict = Verdict::NoTarget;
+};
+
+struct ReportRow {
+    std::string report;
+    // The launcher's own message, when the report carries one.
+    std::string message;
+};
 
 Measurement Timed(const std::string& name, double median, std::optional<double> limit)
 {
-    Measurement m;
-    m.name = name;
-    m.unit = "us";
-    m.median = median;
-    m.samples = 10;
-    m.limit = limit;
-    return m;
+    return TimedMeasurement(name, "us", median, 10, limit, "");
 }
 
 Measurement Compared(const std::string& name, double median, double reference, double limit)
@@ -47,7 +59,34 @@ Measurement Compared(const std::string& name, double median, double reference, d
     return m;
 }
 
+// Repetition k of a benchmark that reports the k-th of `times` (seconds) as its run and the k-th
+// of `floors` as its "floor" counter.
+void RegisterScripted(const char* name, benchmark::TimeUnit unit, std::vector<double> times,
+    std::vector<double> floors)
+{
+    const auto repetitions = static_cast<int>(times.size());
+    benchmark::RegisterBenchmark(name,
+        [times, floors, k = std::size_t {0}](benchmark::State& state) mutable {
+            for ([[maybe_unused]] auto _ : state) {
+                state.SetIterationTime(times[k]);
+                state.counters["floor"] = floors[k];
+            }
+            ++k;
+        })
+        ->Iterations(1)
+        ->Repetitions(repetitions)
+        ->UseManualTime()
+        ->Unit(unit)
+        ->ReportAggregatesOnly(true);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(MedianRow)
+Q_DECLARE_METATYPE(OptionsRow)
+Q_DECLARE_METATYPE(VerdictRow)
+Q_DECLARE_METATYPE(ReportRow)
+Q_DECLARE_METATYPE(ChildRun)
 
 class BenchCoreTest : public QObject {
     Q_OBJECT
@@ -55,20 +94,18 @@ class BenchCoreTest : public QObject {
 private slots:
     void Median_data()
     {
-        QTest::addColumn<QList<double>>("samples");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("one sample") << QList<double> {7} << 7.0;
-        QTest::newRow("odd count, unsorted") << QList<double> {5, 1, 3} << 3.0;
-        QTest::newRow("even count: mean of the middle two") << QList<double> {4, 1, 3, 2} << 2.5;
-        QTest::newRow("an outlier does not pull it") << QList<double> {1, 2, 1000, 3} << 2.5;
-        QTest::newRow("repeated middle value") << QList<double> {2, 9, 2, 2} << 2.0;
-        QTest::newRow("two samples") << QList<double> {10, 20} << 15.0;
+        QTest::addColumn<MedianRow>("row");
+        QTest::newRow("one sample") << MedianRow {{7}, {}, 7};
+        QTest::newRow("odd count, unsorted") << MedianRow {{5, 1, 3}, {}, 3};
+        QTest::newRow("even count: mean of the middle two") << MedianRow {{4, 1, 3, 2}, {}, 2.5};
+        QTest::newRow("an outlier does not pull it") << MedianRow {{1, 2, 1000, 3}, {}, 2.5};
+        QTest::newRow("repeated middle value") << MedianRow {{2, 9, 2, 2}, {}, 2};
+        QTest::newRow("two samples") << MedianRow {{10, 20}, {}, 15};
     }
     void Median()
     {
-        QFETCH(QList<double>, samples);
-        QFETCH(double, expected);
-        QCOMPARE(morvane::bench::Median(ToVector(samples)), expected);
+        QFETCH(MedianRow, row);
+        QCOMPARE(morvane::bench::Median(row.samples), row.expected);
     }
 
     void MedianOfNothingIsRefused()
@@ -78,21 +115,15 @@ private slots:
 
     void MedianRatio_data()
     {
-        QTest::addColumn<QList<double>>("numerators");
-        QTest::addColumn<QList<double>>("denominators");
-        QTest::addColumn<double>("expected");
+        QTest::addColumn<MedianRow>("row");
         // Pairwise ratios 2, 4, 3: the median of the ratios, not the ratio of the medians (2.5).
-        QTest::newRow("ratio per pair")
-            << QList<double> {10, 20, 30} << QList<double> {5, 5, 10} << 3.0;
-        QTest::newRow("one pair") << QList<double> {3} << QList<double> {2} << 1.5;
+        QTest::newRow("ratio per pair") << MedianRow {{10, 20, 30}, {5, 5, 10}, 3};
+        QTest::newRow("one pair") << MedianRow {{3}, {2}, 1.5};
     }
     void MedianRatio()
     {
-        QFETCH(QList<double>, numerators);
-        QFETCH(QList<double>, denominators);
-        QFETCH(double, expected);
-        QCOMPARE(
-            morvane::bench::MedianRatio(ToVector(numerators), ToVector(denominators)), expected);
+        QFETCH(MedianRow, row);
+        QCOMPARE(morvane::bench::MedianRatio(row.samples, row.references), row.expected);
     }
 
     void MedianRatioRefusesUnpairedOrEmptyRuns()
@@ -104,48 +135,38 @@ private slots:
 
     void ParseOptions_data()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QStringList>("only");
-        QTest::addColumn<bool>("quick");
-        QTest::newRow("no arguments") << QStringList {} << true << QStringList {} << false;
-        QTest::newRow("quick") << QStringList {"--quick"} << true << QStringList {} << true;
-        QTest::newRow("only, separate name") << QStringList {"--only", "load_sprite", "--quick"}
-                                             << true << QStringList {"load_sprite"} << true;
-        QTest::newRow("only=, comma list") << QStringList {"--only=paint_cell,startup"} << true
-                                           << QStringList {"paint_cell", "startup"} << false;
-        QTest::newRow("repeated name kept once")
-            << QStringList {"--only", "export_all", "--only=export_all"} << true
-            << QStringList {"export_all"} << false;
-        QTest::newRow("only without a name")
-            << QStringList {"--only"} << false << QStringList {} << false;
-        QTest::newRow("unknown benchmark")
-            << QStringList {"--only", "load"} << false << QStringList {} << false;
+        QTest::addColumn<OptionsRow>("row");
+        QTest::newRow("no arguments") << OptionsRow {{}, true, {}, false};
+        QTest::newRow("quick") << OptionsRow {{"--quick"}, true, {}, true};
+        QTest::newRow("only, separate name")
+            << OptionsRow {{"--only", "load_sprite", "--quick"}, true, {"load_sprite"}, true};
+        QTest::newRow("only=, comma list")
+            << OptionsRow {{"--only=paint_cell,startup"}, true, {"paint_cell", "startup"}, false};
+        QTest::newRow("repeated name kept once") << OptionsRow {
+            {"--only", "export_all", "--only=export_all"}, true, {"export_all"}, false};
+        QTest::newRow("only without a name") << OptionsRow {{"--only"}, false, {}, false};
+        QTest::newRow("unknown benchmark") << OptionsRow {{"--only", "load"}, false, {}, false};
         QTest::newRow("empty name after a comma")
-            << QStringList {"--only=load_sprite,"} << false << QStringList {} << false;
-        QTest::newRow("unknown option")
-            << QStringList {"--fast"} << false << QStringList {} << false;
+            << OptionsRow {{"--only=load_sprite,"}, false, {}, false};
+        QTest::newRow("unknown option") << OptionsRow {{"--fast"}, false, {}, false};
     }
     void ParseOptions()
     {
-        QFETCH(QStringList, args);
-        QFETCH(bool, valid);
-        QFETCH(QStringList, only);
-        QFETCH(bool, quick);
-        if (!valid) {
-            QVERIFY_THROWS_EXCEPTION(BenchUsageError, ParseBenchOptions(ToArgs(args)));
+        QFETCH(OptionsRow, row);
+        if (!row.valid) {
+            QVERIFY_THROWS_EXCEPTION(BenchUsageError, ParseBenchOptions(row.args, kNames));
             return;
         }
-        const BenchOptions options = ParseBenchOptions(ToArgs(args));
-        QCOMPARE(options.only, ToArgs(only));
-        QCOMPARE(options.quick, quick);
+        const BenchOptions options = ParseBenchOptions(row.args, kNames);
+        QCOMPARE(options.only, row.only);
+        QCOMPARE(options.quick, row.quick);
     }
 
     void OnlyNarrowsTheSelection()
     {
-        const BenchOptions all = ParseBenchOptions({});
-        const BenchOptions some = ParseBenchOptions({"--only", "startup"});
-        for (const std::string_view name : kBenchmarkNames) {
+        const BenchOptions all = ParseBenchOptions({}, kNames);
+        const BenchOptions some = ParseBenchOptions({"--only", "startup"}, kNames);
+        for (const std::string& name : kNames) {
             QVERIFY(IsSelected(all, name));
             QCOMPARE(IsSelected(some, name), name == "startup");
         }
@@ -153,27 +174,21 @@ private slots:
 
     void Verdict_data()
     {
-        QTest::addColumn<double>("median");
-        QTest::addColumn<double>("reference");
-        QTest::addColumn<double>("limit");
-        QTest::addColumn<int>("verdict");
-        // A reference of 0 means the target bounds the median itself.
-        QTest::newRow("under a time bound") << 49.0 << 0.0 << 50.0 << int(Verdict::Met);
-        QTest::newRow("at a time bound") << 50.0 << 0.0 << 50.0 << int(Verdict::Met);
-        QTest::newRow("over a time bound") << 50.5 << 0.0 << 50.0 << int(Verdict::Missed);
-        QTest::newRow("large figure, ratio within") << 900.0 << 400.0 << 3.0 << int(Verdict::Met);
-        QTest::newRow("small figure, ratio beyond") << 31.0 << 10.0 << 3.0 << int(Verdict::Missed);
-        QTest::newRow("ratio exactly at its bound") << 30.0 << 10.0 << 3.0 << int(Verdict::Met);
+        QTest::addColumn<VerdictRow>("row");
+        QTest::newRow("under a time bound") << VerdictRow {Timed("x", 49, 50), Verdict::Met};
+        QTest::newRow("at a time bound") << VerdictRow {Timed("x", 50, 50), Verdict::Met};
+        QTest::newRow("over a time bound") << VerdictRow {Timed("x", 50.5, 50), Verdict::Missed};
+        QTest::newRow("large figure, ratio within")
+            << VerdictRow {Compared("x", 900, 400, 3), Verdict::Met};
+        QTest::newRow("small figure, ratio beyond")
+            << VerdictRow {Compared("x", 31, 10, 3), Verdict::Missed};
+        QTest::newRow("ratio exactly at its bound")
+            << VerdictRow {Compared("x", 30, 10, 3), Verdict::Met};
     }
     void Verdict()
     {
-        QFETCH(double, median);
-        QFETCH(double, reference);
-        QFETCH(double, limit);
-        QFETCH(int, verdict);
-        const Measurement m
-            = reference > 0 ? Compared("x", median, reference, limit) : Timed("x", median, limit);
-        QCOMPARE(int(VerdictOf(m)), verdict);
+        QFETCH(VerdictRow, row);
+        QCOMPARE(VerdictOf(row.figure), row.verdict);
     }
 
     void FigureWithoutTargetHasNoVerdict()
@@ -183,40 +198,25 @@ private slots:
 
     void JsonIsOneValidLineWithEveryFigure()
     {
-        const std::vector<Measurement> results
-            = {Compared("load_sprite", 300, 100, 3.0), Timed("paint_cell", 80, 50.0),
-                Timed("compose_preview", 400, std::nullopt), Timed("broken", std::nan(""), 10.0)};
-        const std::string json = FormatJson(results, true);
+        const std::string json = FormatJson(
+            {Compared("load_sprite", 300, 100, 3.0), Timed("paint_cell", 80, 50.0),
+                Timed("compose_preview", 400, std::nullopt), Timed("broken", std::nan(""), 10.0)},
+            true);
         QVERIFY(json.find('\n') == std::string::npos);
-
-        QJsonParseError error;
-        const QJsonDocument document
-            = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
-        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-        const QJsonObject root = document.object();
-        QCOMPARE(root.value("quick").toBool(), true);
-
-        const QJsonObject figures = root.value("results").toObject();
-        QCOMPARE(figures.size(), 4);
-        const QJsonObject load = figures.value("load_sprite").toObject();
-        QCOMPARE(load.value("median_us").toDouble(), 300.0);
-        QCOMPARE(load.value("floor_us").toDouble(), 100.0);
-        QCOMPARE(load.value("ratio").toDouble(), 3.0);
-        QCOMPARE(load.value("target_ratio").toDouble(), 3.0);
-        QCOMPARE(load.value("pass").toBool(), true);
-        QCOMPARE(load.value("runs").toInt(), 10);
-
-        const QJsonObject paint = figures.value("paint_cell").toObject();
-        QCOMPARE(paint.value("target_us").toDouble(), 50.0);
-        QCOMPARE(paint.value("pass").toBool(), false);
-        QVERIFY(!paint.contains("ratio"));
-        QVERIFY(!figures.value("compose_preview").toObject().contains("pass"));
-        QVERIFY(figures.value("broken").toObject().value("median_us").isNull());
-
-        const QJsonArray missed = root.value("missed").toArray();
-        QCOMPARE(missed.size(), 2);
-        QCOMPARE(missed.at(0).toString(), QStringLiteral("paint_cell"));
-        QCOMPARE(missed.at(1).toString(), QStringLiteral("broken"));
+        const QJsonObject results {
+            {"load_sprite",
+                QJsonObject {{"median_us", 300}, {"runs", 10}, {"floor_us", 100}, {"ratio", 3},
+                    {"target_ratio", 3}, {"pass", true}}},
+            {"paint_cell",
+                QJsonObject {{"median_us", 80}, {"runs", 10}, {"target_us", 50}, {"pass", false}}},
+            {"compose_preview", QJsonObject {{"median_us", 400}, {"runs", 10}}},
+            // A figure that could not be measured is null, and misses its target.
+            {"broken",
+                QJsonObject {{"median_us", QJsonValue::Null}, {"runs", 10}, {"target_us", 10},
+                    {"pass", false}}}};
+        QCOMPARE(QJsonDocument::fromJson(QByteArray::fromStdString(json)).object(),
+            (QJsonObject {{"platform", "offscreen"}, {"quick", true}, {"results", results},
+                {"missed", QJsonArray {"paint_cell", "broken"}}}));
     }
 
     void TableNamesWhatMissed()
@@ -232,6 +232,28 @@ private slots:
         QVERIFY(met.find("All targets met.") != std::string::npos);
     }
 
+    // The median of each benchmark's repetitions, not their mean, in microseconds whatever unit
+    // the benchmark reports in, with the medians of its counters.
+    void CollectorKeepsTheMedianOfEachBenchmark()
+    {
+        RegisterScripted(
+            "a", benchmark::kMicrosecond, {3e-6, 1e-6, 2e-6, 100e-6, 4e-6}, {10, 30, 20, 20, 1000});
+        RegisterScripted("b", benchmark::kMillisecond, {5e-3, 5e-3, 7e-3}, {1, 1, 1});
+        MedianCollector collector;
+        benchmark::RunSpecifiedBenchmarks(&collector);
+        benchmark::ClearRegisteredBenchmarks();
+
+        const RunMedians* a = collector.Find("a");
+        QVERIFY(a != nullptr);
+        QVERIFY(qFuzzyCompare(a->us, 3.0));
+        QCOMPARE(a->counters.at("floor"), 20.0);
+        QCOMPARE(a->runs, 5);
+        const RunMedians* b = collector.Find("b");
+        QVERIFY(b != nullptr);
+        QVERIFY(qFuzzyCompare(b->us, 5000.0));
+        QVERIFY(collector.Find("c") == nullptr);
+    }
+
     void ChildRunsAreReapedAndFailuresReported()
     {
         const ChildRun run = RunChild("/bin/sh", {"-c", "exit 0"});
@@ -245,46 +267,37 @@ private slots:
 
     void LauncherReportReadsBack_data()
     {
-        QTest::addColumn<double>("wallMs");
-        QTest::addColumn<double>("peakKiB");
-        QTest::newRow("typical start") << 18.25 << 29220.0;
-        QTest::newRow("tiny") << 0.001 << 1.0;
+        QTest::addColumn<ChildRun>("row");
+        QTest::newRow("typical start") << ChildRun {18.25, 29220};
+        QTest::newRow("tiny") << ChildRun {0.001, 1};
     }
     void LauncherReportReadsBack()
     {
-        QFETCH(double, wallMs);
-        QFETCH(double, peakKiB);
-        const ChildRun run = ParseChildReport(FormatChildRun({wallMs, peakKiB}));
-        QCOMPARE(run.wallMs, wallMs);
-        QCOMPARE(run.peakKiB, peakKiB);
+        QFETCH(ChildRun, row);
+        const ChildRun run = ParseChildReport(FormatChildRun(row));
+        QCOMPARE(run.wallMs, row.wallMs);
+        QCOMPARE(run.peakKiB, row.peakKiB);
     }
 
     void LauncherErrorsAndGarbageAreRefused_data()
     {
-        QTest::addColumn<QString>("report");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<ReportRow>("row");
         QTest::newRow("error line")
-            << QString::fromStdString(FormatChildError("x exited with status 3"))
-            << "x exited with status 3";
-        QTest::newRow("nothing") << ""
-                                 << "";
-        QTest::newRow("one figure") << "12.5\n"
-                                    << "";
-        QTest::newRow("cut short") << "12.5 300"
-                                   << "";
-        QTest::newRow("trailing words") << "12.5 300 KiB\n"
-                                        << "";
+            << ReportRow {FormatChildError("x exited with status 3"), "x exited with status 3"};
+        QTest::newRow("nothing") << ReportRow {"", ""};
+        QTest::newRow("one figure") << ReportRow {"12.5\n", ""};
+        QTest::newRow("cut short") << ReportRow {"12.5 300", ""};
+        QTest::newRow("trailing words") << ReportRow {"12.5 300 KiB\n", ""};
     }
     void LauncherErrorsAndGarbageAreRefused()
     {
-        QFETCH(QString, report);
-        QFETCH(QString, message);
+        QFETCH(ReportRow, row);
         try {
-            ParseChildReport(report.toStdString());
+            ParseChildReport(row.report);
             QFAIL("the report was accepted");
         } catch (const ChildProcessError& error) {
-            if (!message.isEmpty())
-                QCOMPARE(QString::fromUtf8(error.what()), message);
+            if (!row.message.empty())
+                QCOMPARE(std::string(error.what()), row.message);
         }
     }
 
@@ -298,8 +311,7 @@ private slots:
             RunChildThroughLauncher(MORVANE_BENCH_LAUNCH, "/bin/sh", {"-c", "exit 5"});
             QFAIL("a failing program was reported as a run");
         } catch (const ChildProcessError& error) {
-            QCOMPARE(
-                QString::fromUtf8(error.what()), QStringLiteral("/bin/sh exited with status 5"));
+            QCOMPARE(std::string(error.what()), std::string("/bin/sh exited with status 5"));
         }
     }
 };

@@ -1,32 +1,12 @@
 #include "BenchOptions.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace morvane::bench {
 
 namespace {
 
-constexpr std::string_view kUsage = R"(Usage: morvane-bench [--only NAME]... [--quick]
-
-Measures the editor on the offscreen platform and prints a table and one JSON line.
-A missed target is marked MISSED; the exit status is still 0.
-
-Benchmarks: load_sprite, paint_cell, compose_preview, startup, export_all, import_all, patch.
-
-Options:
-  --only NAME   Run only this benchmark (repeatable; NAME may list several, comma-separated).
-  --quick       Far fewer repetitions, for a quick look or a run under a profiler.
-  -h, --help    Show this text.
-)";
-
-bool IsBenchmarkName(std::string_view name)
-{
-    return std::find(std::begin(kBenchmarkNames), std::end(kBenchmarkNames), name)
-        != std::end(kBenchmarkNames);
-}
-
-void AddNames(BenchOptions& options, std::string_view list)
+void AddNames(BenchOptions& options, std::string_view list, const std::vector<std::string>& names)
 {
     if (list.empty())
         throw BenchUsageError("--only needs a benchmark name");
@@ -34,7 +14,7 @@ void AddNames(BenchOptions& options, std::string_view list)
     while (start <= list.size()) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
         const std::string name(list.substr(start, comma - start));
-        if (!IsBenchmarkName(name))
+        if (std::find(names.begin(), names.end(), name) == names.end())
             throw BenchUsageError("unknown benchmark \"" + name + "\"");
         if (std::find(options.only.begin(), options.only.end(), name) == options.only.end())
             options.only.push_back(name);
@@ -44,7 +24,8 @@ void AddNames(BenchOptions& options, std::string_view list)
 
 } // namespace
 
-BenchOptions ParseBenchOptions(const std::vector<std::string>& args)
+BenchOptions ParseBenchOptions(
+    const std::vector<std::string>& args, const std::vector<std::string>& names)
 {
     BenchOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -56,9 +37,9 @@ BenchOptions ParseBenchOptions(const std::vector<std::string>& args)
         } else if (arg == "--only") {
             if (i + 1 == args.size())
                 throw BenchUsageError("--only needs a benchmark name");
-            AddNames(options, args[++i]);
+            AddNames(options, args[++i], names);
         } else if (arg.starts_with("--only=")) {
-            AddNames(options, arg.substr(7));
+            AddNames(options, arg.substr(7), names);
         } else {
             throw BenchUsageError("unknown argument \"" + std::string(arg) + "\"");
         }
@@ -66,34 +47,38 @@ BenchOptions ParseBenchOptions(const std::vector<std::string>& args)
     return options;
 }
 
-bool IsSelected(const BenchOptions& options, std::string_view name)
+bool IsSelected(const BenchOptions& options, const std::string& name)
 {
     return options.only.empty()
         || std::find(options.only.begin(), options.only.end(), name) != options.only.end();
 }
 
-Repetitions RepetitionsFor(bool quick)
+std::string BenchUsage(
+    const std::vector<std::string>& windowNames, const std::vector<std::string>& processNames)
 {
-    if (quick)
-        return {.loadSprite = 50,
-            .paintCell = 100,
-            .composePreview = 30,
-            .startupPairs = 3,
-            .exportRuns = 3,
-            .importRuns = 3,
-            .patchRuns = 3};
-    return {.loadSprite = 2000,
-        .paintCell = 2000,
-        .composePreview = 500,
-        .startupPairs = 20,
-        .exportRuns = 15,
-        .importRuns = 15,
-        .patchRuns = 15};
-}
+    const auto list = [](const std::vector<std::string>& names) {
+        std::string text;
+        for (const std::string& name : names)
+            text += (text.empty() ? "" : ", ") + name;
+        return text;
+    };
+    return "Usage: morvane-bench [--only NAME]... [--quick] [--benchmark_filter=REGEX]\n"
+           "                     [--benchmark_out=FILE]\n\n"
+           "Measures the editor on the offscreen platform and prints a table and one JSON line.\n"
+           "A missed target is marked MISSED; the exit status is still 0.\n\n"
+           "Benchmarks of the window, run on Google Benchmark: "
+        + list(windowNames) + ".\nBenchmarks of whole processes: " + list(processNames) + R"(.
 
-std::string_view BenchUsage()
-{
-    return kUsage;
+Options:
+  --only NAME            Run only this benchmark (repeatable; NAME may list several,
+                         comma-separated).
+  --quick                Far fewer repetitions, for a quick look or a run under a profiler.
+  --benchmark_filter=REGEX
+                         Of the benchmarks of the window, run only those REGEX matches.
+  --benchmark_out=FILE   Also write Google Benchmark's own report of the benchmarks of the
+                         window to FILE (--benchmark_out_format=json|console|csv).
+  -h, --help             Show this text.
+)";
 }
 
 } // namespace morvane::bench

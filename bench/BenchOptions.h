@@ -2,27 +2,11 @@
 
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace morvane::bench {
 
-// The benchmarks one run can measure, in the order they run and are reported.
-inline constexpr std::string_view kBenchmarkNames[] = {
-    "load_sprite", "paint_cell", "compose_preview", "startup", "export_all", "import_all", "patch"};
-
-// How often each benchmark repeats its measured step. Warm-up runs come on top.
-struct Repetitions {
-    int loadSprite = 0;
-    int paintCell = 0;
-    int composePreview = 0;
-    // Each pair is one start of the editor and one of the bare window.
-    int startupPairs = 0;
-    int exportRuns = 0;
-    int importRuns = 0;
-    int patchRuns = 0;
-};
-
+// The benchmark's own options; Google Benchmark has already taken its --benchmark_* flags out.
 struct BenchOptions {
     // Benchmarks to run; empty runs them all.
     std::vector<std::string> only;
@@ -38,13 +22,21 @@ public:
 };
 
 // Reads the arguments after the program name: --only NAME (repeatable, also --only=NAME and
-// comma-separated names), --quick, -h/--help.
-BenchOptions ParseBenchOptions(const std::vector<std::string>& args);
+// comma-separated names, each one of `names`), --quick, -h/--help.
+BenchOptions ParseBenchOptions(
+    const std::vector<std::string>& args, const std::vector<std::string>& names);
 
-bool IsSelected(const BenchOptions& options, std::string_view name);
+bool IsSelected(const BenchOptions& options, const std::string& name);
 
-Repetitions RepetitionsFor(bool quick);
+// How often a benchmark repeats its measured step: `runs`, or `quickRuns` under --quick.
+struct RunCounts {
+    int runs = 0;
+    int quickRuns = 0;
+    int For(const BenchOptions& options) const { return options.quick ? quickRuns : runs; }
+};
 
-std::string_view BenchUsage();
+// The text --help shows, listing the benchmarks by their names.
+std::string BenchUsage(
+    const std::vector<std::string>& windowNames, const std::vector<std::string>& processNames);
 
 } // namespace morvane::bench

@@ -1,6 +1,8 @@
 #include "BenchReport.h"
 
-#include "Statistics.h"
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cmath>
 #include <cstdio>
@@ -38,15 +40,7 @@ std::string TargetText(const Measurement& m)
 
 std::string VerdictText(Verdict verdict)
 {
-    switch (verdict) {
-    case Verdict::Met:
-        return "ok";
-    case Verdict::Missed:
-        return "MISSED";
-    case Verdict::NoTarget:
-        break;
-    }
-    return "-";
+    return verdict == Verdict::Met ? "ok" : verdict == Verdict::Missed ? "MISSED" : "-";
 }
 
 std::string PadRight(std::string text, std::size_t width)
@@ -56,24 +50,22 @@ std::string PadRight(std::string text, std::size_t width)
     return text + "  ";
 }
 
-// JSON has no NaN or infinity; a figure that could not be measured is null.
-std::string JsonNumber(double value)
+// Three decimals are finer than any of the figures can be trusted to.
+double Rounded(double value)
 {
-    if (!std::isfinite(value))
-        return "null";
-    return Printf("%.3f", value);
+    return std::round(value * 1000) / 1000;
 }
 
 } // namespace
 
-Measurement MedianMeasurement(const std::string& name, const std::string& unit,
-    const std::vector<double>& samples, std::optional<double> limit, const std::string& note)
+Measurement TimedMeasurement(const std::string& name, const std::string& unit, double median,
+    int samples, std::optional<double> limit, const std::string& note)
 {
     Measurement m;
     m.name = name;
     m.unit = unit;
-    m.median = Median(samples);
-    m.samples = static_cast<int>(samples.size());
+    m.median = median;
+    m.samples = samples;
     m.limit = limit;
     m.note = note;
     return m;
@@ -135,30 +127,28 @@ std::string FormatTable(const std::vector<Measurement>& measurements)
 
 std::string FormatJson(const std::vector<Measurement>& measurements, bool quick)
 {
-    std::ostringstream out;
-    out << "{\"platform\":\"offscreen\",\"quick\":" << (quick ? "true" : "false")
-        << ",\"results\":{";
-    for (std::size_t i = 0; i < measurements.size(); ++i) {
-        const Measurement& m = measurements[i];
-        out << (i == 0 ? "" : ",") << '"' << m.name << "\":{\"median_" << m.unit
-            << "\":" << JsonNumber(m.median) << ",\"runs\":" << m.samples;
+    QJsonObject results;
+    QJsonArray missed;
+    for (const Measurement& m : measurements) {
+        QJsonObject figure {
+            {QString::fromStdString("median_" + m.unit), Rounded(m.median)}, {"runs", m.samples}};
         if (!m.referenceName.empty())
-            out << ",\"" << m.referenceName << '_' << m.unit << "\":" << JsonNumber(m.reference);
+            figure.insert(
+                QString::fromStdString(m.referenceName + '_' + m.unit), Rounded(m.reference));
         if (m.ratio)
-            out << ",\"ratio\":" << JsonNumber(*m.ratio);
+            figure.insert("ratio", Rounded(*m.ratio));
         if (m.limit) {
-            out << (m.ratio ? ",\"target_ratio\":" : ",\"target_" + m.unit + "\":")
-                << JsonNumber(*m.limit)
-                << ",\"pass\":" << (VerdictOf(m) == Verdict::Met ? "true" : "false");
+            figure.insert(m.ratio ? "target_ratio" : QString::fromStdString("target_" + m.unit),
+                Rounded(*m.limit));
+            figure.insert("pass", VerdictOf(m) == Verdict::Met);
         }
-        out << '}';
+        if (VerdictOf(m) == Verdict::Missed)
+            missed.append(QString::fromStdString(m.name));
+        results.insert(QString::fromStdString(m.name), figure);
     }
-    out << "},\"missed\":[";
-    const std::vector<std::string> missed = MissedNames(measurements);
-    for (std::size_t i = 0; i < missed.size(); ++i)
-        out << (i == 0 ? "" : ",") << '"' << missed[i] << '"';
-    out << "]}";
-    return out.str();
+    const QJsonObject report {
+        {"platform", "offscreen"}, {"quick", quick}, {"results", results}, {"missed", missed}};
+    return QJsonDocument(report).toJson(QJsonDocument::Compact).toStdString();
 }
 
 } // namespace morvane::bench

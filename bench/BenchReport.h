@@ -9,7 +9,7 @@ namespace morvane::bench {
 // One figure of the report: a median over many runs, what it is compared with, and its target.
 struct Measurement {
     std::string name;
-    // "us", "ms" or "KiB": the unit of `median` and `reference`.
+    // "us", "ms", "KiB" or "bytes": the unit of `median` and `reference`.
     std::string unit;
     double median = 0;
     int samples = 0;
@@ -25,9 +25,10 @@ struct Measurement {
 
 enum class Verdict { NoTarget, Met, Missed };
 
-// A figure timed on its own: the median of its samples, held against `limit` when there is one.
-Measurement MedianMeasurement(const std::string& name, const std::string& unit,
-    const std::vector<double>& samples, std::optional<double> limit, const std::string& note);
+// A figure with no reference yet: its median over `samples` runs, held against `limit` when
+// there is one.
+Measurement TimedMeasurement(const std::string& name, const std::string& unit, double median,
+    int samples, std::optional<double> limit, const std::string& note);
 
 // A figure exactly at its bound meets the target.
 Verdict VerdictOf(const Measurement& measurement);
@@ -39,7 +40,8 @@ std::vector<std::string> MissedNames(const std::vector<Measurement>& measurement
 // or starts with "MISSED:" and names the figures that missed.
 std::string FormatTable(const std::vector<Measurement>& measurements);
 
-// Every figure on one line of JSON, keyed by name, with the unit in each field's name.
+// Every figure on one line of JSON, keyed by name, with the unit in each field's name; a figure
+// that could not be measured is null.
 std::string FormatJson(const std::vector<Measurement>& measurements, bool quick);
 
 } // namespace morvane::bench

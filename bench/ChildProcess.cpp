@@ -18,29 +18,8 @@ namespace {
 
 constexpr std::string_view kErrorPrefix = "error: ";
 
-// Owns the spawn file actions so every exit path destroys them.
-class SpawnOutput {
-public:
-    // Standard output goes to `outputFd`, or to /dev/null for -1; standard error always goes to
-    // /dev/null.
-    explicit SpawnOutput(int outputFd)
-    {
-        posix_spawn_file_actions_init(&actions_);
-        if (outputFd < 0)
-            posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        else
-            posix_spawn_file_actions_adddup2(&actions_, outputFd, STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    }
-    ~SpawnOutput() { posix_spawn_file_actions_destroy(&actions_); }
-    SpawnOutput(const SpawnOutput&) = delete;
-    SpawnOutput& operator=(const SpawnOutput&) = delete;
-    const posix_spawn_file_actions_t* get() const { return &actions_; }
-
-private:
-    posix_spawn_file_actions_t actions_ {};
-};
-
+// Standard output goes to `outputFd`, or to /dev/null for -1; standard error always goes to
+// /dev/null.
 pid_t Spawn(const std::string& program, const std::vector<std::string>& args, int outputFd)
 {
     std::vector<std::string> words;
@@ -51,10 +30,16 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, in
         argv.push_back(word.data());
     argv.push_back(nullptr);
 
-    const SpawnOutput output(outputFd);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (outputFd < 0)
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    else
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    const int error
-        = posix_spawn(&pid, program.c_str(), output.get(), nullptr, argv.data(), environ);
+    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
         throw ChildProcessError("cannot start " + program + ": " + std::strerror(error));
     return pid;
@@ -79,25 +64,6 @@ rusage Reap(pid_t pid, const std::string& program)
     return usage;
 }
 
-// Closes a pipe end on every path out.
-class PipeEnd {
-public:
-    explicit PipeEnd(int fd) : fd_(fd) { }
-    ~PipeEnd() { Close(); }
-    PipeEnd(const PipeEnd&) = delete;
-    PipeEnd& operator=(const PipeEnd&) = delete;
-    int get() const { return fd_; }
-    void Close()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
-
 } // namespace
 
 ChildRun RunChild(const std::string& program, const std::vector<std::string>& args)
@@ -118,25 +84,30 @@ ChildRun RunChildThroughLauncher(
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         throw ChildProcessError(std::string("cannot make a pipe: ") + std::strerror(errno));
-    PipeEnd readEnd(fds[0]);
-    PipeEnd writeEnd(fds[1]);
-
     std::vector<std::string> launcherArgs {program};
     launcherArgs.insert(launcherArgs.end(), args.begin(), args.end());
-    const pid_t pid = Spawn(launcher, launcherArgs, writeEnd.get());
+    pid_t pid = 0;
+    try {
+        pid = Spawn(launcher, launcherArgs, fds[1]);
+    } catch (const ChildProcessError&) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        throw;
+    }
     // Only the launcher may hold the write end now, so the read below ends when it exits.
-    writeEnd.Close();
+    ::close(fds[1]);
 
     std::string report;
     char buffer[256];
     for (;;) {
-        const ssize_t n = ::read(readEnd.get(), buffer, sizeof buffer);
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         report.append(buffer, static_cast<std::size_t>(n));
     }
+    ::close(fds[0]);
     try {
         Reap(pid, launcher);
     } catch (const ChildProcessError&) {

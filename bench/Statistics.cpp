@@ -9,17 +9,9 @@ double Median(std::vector<double> samples)
 {
     if (samples.empty())
         throw std::invalid_argument("the median of no samples is undefined");
+    std::sort(samples.begin(), samples.end());
     const std::size_t middle = samples.size() / 2;
-    std::nth_element(
-        samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(middle), samples.end());
-    const double upper = samples[middle];
-    if (samples.size() % 2 != 0)
-        return upper;
-    // After nth_element everything before the middle is no larger, so its maximum is the other
-    // middle value.
-    const double lower
-        = *std::max_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(middle));
-    return (lower + upper) / 2;
+    return samples.size() % 2 != 0 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
 }
 
 double MedianRatio(const std::vector<double>& numerators, const std::vector<double>& denominators)

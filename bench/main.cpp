@@ -7,6 +7,8 @@
 #include "demo/DemoRom.h"
 #include "sprite/RomFile.h"
 
+#include <benchmark/benchmark.h>
+
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -16,68 +18,40 @@ namespace {
 
 using namespace morvane::bench;
 
-void Append(std::vector<Measurement>& results, std::vector<Measurement> more)
+std::vector<std::string> BenchmarkNames()
 {
-    results.insert(results.end(), more.begin(), more.end());
+    std::vector<std::string> names = EditorBenchmarkNames();
+    const std::vector<std::string> processes = ProcessBenchmarkNames();
+    names.insert(names.end(), processes.begin(), processes.end());
+    return names;
 }
 
-void Announce(const char* name)
+std::string Usage()
 {
-    std::cerr << "morvane-bench: measuring " << name << "..." << std::endl;
+    return BenchUsage(EditorBenchmarkNames(), ProcessBenchmarkNames());
 }
 
-std::vector<Measurement> RunSelected(
-    const BenchOptions& options, const QString& romPath, const QString& scratchFolder)
+void PrintHelp()
 {
-    const Repetitions runs = RepetitionsFor(options.quick);
-    std::vector<Measurement> results;
-    if (IsSelected(options, "load_sprite")) {
-        Announce("load_sprite");
-        results.push_back(MeasureLoadSprite(romPath, runs.loadSprite));
-    }
-    if (IsSelected(options, "paint_cell")) {
-        Announce("paint_cell");
-        Append(results, MeasurePaintCell(romPath, runs.paintCell));
-    }
-    if (IsSelected(options, "compose_preview")) {
-        Announce("compose_preview");
-        results.push_back(MeasureComposePreview(romPath, runs.composePreview));
-    }
-    if (IsSelected(options, "startup")) {
-        Announce("startup");
-        Append(results, MeasureStartup(runs.startupPairs));
-    }
-    if (IsSelected(options, "export_all")) {
-        Announce("export_all");
-        results.push_back(
-            MeasureExportAll(romPath.toStdString(), scratchFolder.toStdString(), runs.exportRuns));
-    }
-    if (IsSelected(options, "import_all")) {
-        Announce("import_all");
-        results.push_back(
-            MeasureImportAll(romPath.toStdString(), scratchFolder.toStdString(), runs.importRuns));
-    }
-    if (IsSelected(options, "patch")) {
-        Announce("patch");
-        results.push_back(
-            MeasurePatch(romPath.toStdString(), scratchFolder.toStdString(), runs.patchRuns));
-    }
-    return results;
+    std::cout << Usage();
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Google Benchmark takes its own flags out of the arguments, and answers --help with ours.
+    benchmark::Initialize(&argc, argv, PrintHelp);
     BenchOptions options;
     try {
-        options = ParseBenchOptions(std::vector<std::string>(argv + 1, argv + argc));
+        options
+            = ParseBenchOptions(std::vector<std::string>(argv + 1, argv + argc), BenchmarkNames());
     } catch (const BenchUsageError& error) {
-        std::cerr << "morvane-bench: " << error.what() << "\n\n" << BenchUsage();
+        std::cerr << "morvane-bench: " << error.what() << "\n\n" << Usage();
         return 2;
     }
     if (options.help) {
-        std::cout << BenchUsage();
+        PrintHelp();
         return 0;
     }
 
@@ -96,12 +70,16 @@ int main(int argc, char* argv[])
     std::vector<Measurement> results;
     try {
         morvane::CreateRomFile(romPath.toStdString(), morvane::MakeDemoRom());
-        results = RunSelected(options, romPath, scratch.path());
+        results = MeasureEditor(romPath, options);
+        const std::vector<Measurement> processes
+            = MeasureProcesses(romPath.toStdString(), scratch.path().toStdString(), options);
+        results.insert(results.end(), processes.begin(), processes.end());
     } catch (const std::exception& error) {
         std::cerr << "morvane-bench: " << error.what() << '\n';
         return 1;
     }
 
     std::cout << FormatTable(results) << '\n' << FormatJson(results, options.quick) << std::endl;
+    benchmark::Shutdown();
     return 0;
 }

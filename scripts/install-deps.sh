@@ -14,6 +14,8 @@ packages+=(zlib1g-dev)
 # package: its dependencies (dpkg-shlibdeps), the file utility CPack's Debian generator needs,
 # and lintian, which must find nothing to warn about in it.
 packages+=(help2man groff-base dpkg-dev file lintian)
+# Google Benchmark, which repeats and times morvane-bench's benchmarks of the window.
+packages+=(libbenchmark-dev)
 # The checks of the installed files: desktop entry, AppStream metadata, MIME types, XML; and of
 # the sources' formatting.
 packages+=(desktop-file-utils appstream shared-mime-info libxml2-utils clang-format)
