@@ -8,6 +8,8 @@ packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xdg-utils)
 # zlib, which Qt already uses, unpacks a sprite image's pixels under a hard cap, so a small file
 # that inflates without end is refused at once.
 packages+=(zlib1g-dev)
+# libpng reads sprite images in one pass, held to the size a sprite image can have.
+packages+=(libpng-dev)
 # The manual pages (help2man) and the Debian package's dependencies (dpkg-shlibdeps).
 packages+=(help2man dpkg-dev)
 # The checks of the installed files: desktop entry, AppStream metadata, MIME types, XML; and of

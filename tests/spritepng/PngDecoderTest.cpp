@@ -221,8 +221,6 @@ void PngDecoderTest::readsOdditiesQuietly_data()
             + PngChunk("IEND", {});
     };
     QTest::newRow("bytes after the end of the pixel stream") << file({}, pixels + "stray");
-    QTest::newRow("a tRNS chunk beside an alpha channel")
-        << file(PngChunk("tRNS", QByteArray(6, '\0')), pixels);
     QByteArray damagedText = PngChunk("tEXt", QByteArray("Comment\0hello", 13));
     damagedText[10] = 'X';
     QTest::newRow("a damaged text chunk") << file(damagedText, pixels);
@@ -266,10 +264,17 @@ void PngDecoderTest::refusals_data()
     QByteArray badFilter = pixels;
     badFilter[17 * 5] = 7;
     QTest::newRow("a row with filter 7")
-        << WithIdat(header, qCompress(badFilter).mid(4)) << "a row has filter 7";
+        << WithIdat(header, qCompress(badFilter).mid(4)) << "a row has an unknown filter";
     QByteArray badCrc = good;
     badCrc[good.indexOf("IDAT") + 6] = '\x01';
-    QTest::newRow("pixel data failing its checksum") << badCrc << "its IDAT chunk is damaged";
+    // Unpacked as it arrives, the chunk's damage shows in the stream before its checksum is read.
+    QTest::newRow("pixel data failing its checksum") << badCrc << "its pixel data is damaged";
+    QByteArray badEnd = zlib;
+    badEnd[badEnd.size() - 1] = char(badEnd[badEnd.size() - 1] ^ 1);
+    QTest::newRow("pixel data whose stream is damaged after the last row")
+        << WithIdat(header, badEnd) << "its pixel data is damaged";
+    QTest::newRow("a pixel data chunk longer than the image can need") << WithIdat(header,
+        zlib + QByteArray(70000, '\0')) << "its IDAT chunk is larger than a 16 x 96 image can need";
     QTest::newRow("pixel data split by another chunk") << PngSignature() + PngChunk("IHDR", header)
             + PngChunk("PLTE", QByteArray(12, '\x10')) + PngChunk("IDAT", zlib.left(10))
             + PngChunk("tEXt", "a\0b") + PngChunk("IDAT", zlib.mid(10))
@@ -305,6 +310,21 @@ void PngDecoderTest::refusals_data()
         << WithIdat(PngHeaderData(16, 96, 16, 3, false), zlib) << "its header is damaged";
     QTest::newRow("another size") << WithIdat(PngHeaderData(17, 96, 8, 3, false), zlib)
                                   << "is 17 x 96 pixels; a sprite image must be 16 x 96";
+    QTest::newRow("one row taller")
+        << WithIdat(PngHeaderData(16, 97, 8, 3, false), zlib) << "is 16 x 97 pixels";
+    // What PNG readers forgive with a warning is refused: the picture would be a guess.
+    const QByteArray rgba = PngHeaderData(16, 96, 8, 6, false);
+    const QByteArray rgbaPixels = qCompress(QByteArray(96 * 65, '\0')).mid(4);
+    QTest::newRow("a tRNS chunk beside an alpha channel") << PngSignature() + PngChunk("IHDR", rgba)
+            + PngChunk("tRNS", QByteArray(6, '\0')) + PngChunk("IDAT", rgbaPixels)
+            + PngChunk("IEND", {}) << "its tRNS chunk is damaged (invalid with alpha channel)";
+    QTest::newRow("a tRNS chunk after the pixel data")
+        << good.left(good.size() - 12) + PngChunk("tRNS", "\x10") + PngChunk("IEND", {})
+        << "its tRNS chunk is out of place";
+    QByteArray badTransparency = WithIdat(header, zlib, PngChunk("tRNS", "\x10"));
+    badTransparency[badTransparency.indexOf("tRNS") + 4] = '\x11';
+    QTest::newRow("a tRNS chunk failing its checksum")
+        << badTransparency << "its tRNS chunk is damaged (its checksum is wrong)";
 }
 
 void PngDecoderTest::refusals()
