@@ -256,8 +256,6 @@ QString Reason(const Reading& reading)
         return "its pixel data is split by other chunks";
     if (says("Missing PLTE"))
         return "its palette is missing";
-    if (says("missing IHDR") || says("Missing IHDR"))
-        return "its header is damaged or incomplete";
     if (says("unhandled critical chunk"))
         return QString("it holds a %1 chunk this program does not know").arg(chunk);
     if (says("chunk data is too large"))
