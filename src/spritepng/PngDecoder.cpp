@@ -93,7 +93,8 @@ Reading& ReadingOf(png_structp png)
     return *static_cast<Reading*>(png_get_error_ptr(png));
 }
 
-// The faults only this file sees, noted in libpng's place.
+// The one fault only this file sees, noted in libpng's words' place, and the two warnings of
+// libpng that refuse the file.
 constexpr std::string_view kWrongSize = "wrong size";
 constexpr std::string_view kUnpacksTooLong = "Extra compressed data in IDAT";
 constexpr std::string_view kStreamDamaged = "Truncated compressed data in IDAT";
@@ -242,7 +243,8 @@ QString Reason(const Reading& reading)
         return QString("its pixel data unpacks to more than a %1 x %2 image holds")
             .arg(reading.expected.width())
             .arg(reading.expected.height());
-    // libpng names every fault of the zlib stream a checksum mismatch until the last row.
+    // Before the last row libpng calls any damage to the zlib stream a checksum mismatch, and
+    // after it a truncated stream.
     if (message == kStreamDamaged || says("Decompression error") || says("ADLER32"))
         return "its pixel data is damaged (it does not unpack as a zlib stream)";
     if (says("bad adaptive filter"))
