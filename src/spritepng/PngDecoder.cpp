@@ -67,7 +67,8 @@ struct Reading {
     // Room for the widest rows the image can give (four bytes a pixel), allocated before libpng
     // runs, and the palette with the alpha of any tRNS chunk.
     std::vector<png_byte> pixels {};
-    std::vector<QRgb> palette {};
+    std::array<QRgb, PNG_MAX_PALETTE_LENGTH> palette {};
+    int paletteSize = 0;
 
     void Note(png_structp png, std::string_view what)
     {
@@ -135,14 +136,13 @@ void OnHeader(png_structp png, png_infop info)
     reading.indexed = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
     if (reading.indexed) {
         png_colorp entries = nullptr;
-        int count = 0;
-        png_get_PLTE(png, info, &entries, &count);
+        png_get_PLTE(png, info, &entries, &reading.paletteSize);
         png_bytep alpha = nullptr;
         int alphas = 0;
         png_get_tRNS(png, info, &alpha, &alphas, nullptr);
-        for (int i = 0; i < count; ++i)
-            reading.palette.push_back(qRgba(
-                entries[i].red, entries[i].green, entries[i].blue, i < alphas ? alpha[i] : 255));
+        for (int i = 0; i < reading.paletteSize; ++i)
+            reading.palette[std::size_t(i)] = qRgba(
+                entries[i].red, entries[i].green, entries[i].blue, i < alphas ? alpha[i] : 255);
         png_set_packing(png);
     } else {
         // Grey levels of fewer bits become 8-bit ones and a tRNS chunk becomes alpha; 16-bit
@@ -301,7 +301,6 @@ PngPicture DecodePng(
     Reading reading {expected};
     const std::size_t pixels = std::size_t(expected.width()) * std::size_t(expected.height());
     reading.pixels.resize(4 * pixels);
-    reading.palette.reserve(256);
     PngReader reader(reading);
     if (!reader.Read(file)) {
         const bool wrongSize = reading.Message() == kWrongSize
@@ -324,7 +323,8 @@ PngPicture DecodePng(
     picture.size = expected;
     picture.indexed = reading.indexed;
     if (picture.indexed) {
-        picture.palette = std::move(reading.palette);
+        picture.palette.assign(
+            reading.palette.begin(), reading.palette.begin() + reading.paletteSize);
         picture.indices.assign(reading.pixels.begin(), reading.pixels.begin() + pixels);
         return picture;
     }
