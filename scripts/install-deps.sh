@@ -7,9 +7,10 @@ set -euo pipefail
 # Building and running. The window's fixed layout is measured in Arial, which Debian resolves to
 # the metric-compatible Liberation Sans only when fonts-liberation is there.
 packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xdg-utils)
-# zlib, which Qt already uses, unpacks a sprite image's pixels under a hard cap, so a small file
-# that inflates without end is refused at once.
+# zlib's CRC-32 checks patches and the editor's recovery records.
 packages+=(zlib1g-dev)
+# libpng reads sprite images in one pass, held to the size a sprite image can have.
+packages+=(libpng-dev)
 # The manual pages (help2man, and groff to lay them out as man shows them) and the Debian
 # package: its dependencies (dpkg-shlibdeps), the file utility CPack's Debian generator needs,
 # and lintian, which must find nothing to warn about in it.

@@ -135,21 +135,18 @@ std::vector<std::uint8_t> ReadByColour(
         if (qAlpha(colour) == 0)
             continue;
         const QRgb rgb = qRgb(qRed(colour), qGreen(colour), qBlue(colour));
-        std::vector<int> matches;
-        for (int value = 0; value < 4; ++value) {
-            if (set.colours[static_cast<std::size_t>(value)] == rgb)
-                matches.push_back(value);
-        }
-        if (matches.size() > 1)
+        const auto first = std::find(set.colours.begin(), set.colours.end(), rgb);
+        const auto second = std::find(first + 1, set.colours.end(), rgb);
+        if (second != set.colours.end())
             Refuse(QStringLiteral("%1 uses %2 at %3, which is colour %4 and colour %5 of %6 "
                                   "alike, so its pixel value cannot be told.")
                        .arg(subject, RgbText(rgb),
                            PixelText(static_cast<int>(at % std::size_t(size.width())),
                                static_cast<int>(at / std::size_t(size.width()))))
-                       .arg(matches[0])
-                       .arg(matches[1])
+                       .arg(first - set.colours.begin())
+                       .arg(second - set.colours.begin())
                        .arg(set.name));
-        values[at] = static_cast<std::uint8_t>(matches.front());
+        values[at] = static_cast<std::uint8_t>(first - set.colours.begin());
     }
     return values;
 }

@@ -1,16 +1,15 @@
 #include "PngDecoder.h"
 
-#include "PixelValues.h"
 #include "SpritePngError.h"
 
-#include <QImage>
-#include <QtEndian>
+#include <png.h>
 
-#include <zlib.h>
-
+#include <algorithm>
 #include <array>
-#include <numeric>
-#include <span>
+#include <csetjmp>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 namespace morvane {
 
@@ -21,194 +20,320 @@ namespace {
 //     length (4 bytes, big-endian) | type (4 letters) | data (length bytes) | CRC-32 (4 bytes)
 //
 // IHDR first, PLTE and tRNS before the pixels, the pixels as one zlib stream spread over
-// consecutive IDAT chunks, IEND last. Unpacked, the pixels are rows each led by a filter byte.
+// consecutive IDAT chunks, IEND last. libpng walks the chunks and unpacks the pixels in one pass
+// as the file is pushed through it; this file configures it for images of one known size and
+// turns what it finds into the reasons a user reads.
 const QByteArray kSignature("\x89PNG\r\n\x1a\n", 8);
-constexpr int kPaletteType = 3;
+// The signature, then the length and type of the first chunk, which must be the 13-byte header.
+constexpr qsizetype kHeaderEnd = 8 + 8 + 13 + 4;
 
-// By colour type: the samples of one pixel, and the bit depths it allows (bit d set: depth d).
-constexpr auto kChannels = std::to_array({1, 0, 3, 1, 2, 0, 4});
-constexpr auto kDepths = std::to_array({0x10116, 0, 0x10100, 0x116, 0x10100, 0, 0x10100});
+// No chunk a sprite image needs comes near this: palettes are at most 768 bytes, and libpng
+// lets pixel data chunks grow to what an image of the file's size can need. Metadata a paint
+// program adds (text, colour profiles) stays well below it.
+constexpr png_alloc_size_t kMaxChunkBytes = 64 * 1024;
 
-// Each pass's first column and row, then the steps between its pixels: the whole image at once,
-// or the seven passes of Adam7 interlacing.
-using Pass = std::array<int, 4>;
-constexpr auto kPasses = std::to_array<Pass>({{0, 0, 1, 1}, {0, 0, 8, 8}, {4, 0, 8, 8},
-    {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}});
-
-QByteArray Chunk(const QByteArray& type, const QByteArray& data)
+constexpr png_uint_32 ChunkType(const char (&name)[5])
 {
-    QByteArray chunk = QByteArray(4, '\0') + type + data + QByteArray(4, '\0');
-    qToBigEndian(static_cast<quint32>(data.size()), chunk.data());
-    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(chunk.constData() + 4),
-        static_cast<uInt>(data.size() + 4));
-    qToBigEndian(static_cast<quint32>(crc), chunk.data() + 8 + data.size());
-    return chunk;
+    return png_uint_32(std::uint8_t(name[0])) << 24 | png_uint_32(std::uint8_t(name[1])) << 16
+        | png_uint_32(std::uint8_t(name[2])) << 8 | png_uint_32(std::uint8_t(name[3]));
 }
 
-// Qt's reader decodes the pixels; this first checks what it does not: the size before a single
-// pixel is unpacked, pixel data that unpacks without end, and palette indices past the palette.
-struct Decoder {
-    const QByteArray& file;
-    const QSize expected;
-    const QString& kind;
-    const QString& subject;
-    QByteArray header {}, palette {}, transparency {}, pixels {};
-    int depth = 0, colourType = 0;
+QString ChunkName(png_uint_32 type)
+{
+    QString name;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        name += QLatin1Char(char(type >> shift & 0xFF));
+    return name;
+}
 
-    [[noreturn]] void Refuse(const QString& why) const
+// What libpng stopped for, noted by the callbacks. They run inside libpng's C code, which no
+// exception may cross, so each notes the first reason and leaves through png_longjmp; DecodePng
+// explains it once libpng has let go. Nothing here allocates, so noting cannot fail.
+struct Reading {
+    QSize expected;
+    // The first stop: libpng's words (or this file's own, for the faults only it sees) and the
+    // chunk being read.
+    std::array<char, 128> message {};
+    png_uint_32 chunk = 0;
+    // Whether every complaint about the header was about its size.
+    bool sizeWrong = false;
+    bool headerDamaged = false;
+    // Set once the last row of the last pass has arrived, and once IEND has been read.
+    bool rowsDone = false;
+    bool ended = false;
+    bool indexed = false;
+    int lastPass = 0;
+    png_size_t rowBytes = 0;
+    // Room for the widest rows the image can give (four bytes a pixel), allocated before libpng
+    // runs, and the palette with the alpha of any tRNS chunk.
+    std::vector<png_byte> pixels {};
+    std::array<QRgb, PNG_MAX_PALETTE_LENGTH> palette {};
+    int paletteSize = 0;
+
+    void Note(png_structp png, std::string_view what)
     {
-        throw SpritePngError(
-            QStringLiteral("%1 cannot be read: %2.").arg(subject, why).toStdString());
+        if (message[0] != '\0')
+            return;
+        chunk = png_get_io_chunk_type(png);
+        const std::size_t length = std::min(what.size(), message.size() - 1);
+        std::memcpy(message.data(), what.data(), length);
+        message[length] = '\0';
     }
 
-    void ReadChunks()
+    [[noreturn]] void Stop(png_structp png, std::string_view what)
     {
-        if (!file.startsWith(kSignature))
-            Refuse(file.isEmpty() ? "the file is empty" : "it is not a PNG image");
-        qsizetype at = kSignature.size();
-        bool pixelsEnded = false;
-        for (QByteArray type; type != "IEND";) {
-            // Every chunk is its length, type and checksum (12 bytes) around its data.
-            const qsizetype left = file.size() - at;
-            if (left < 12 || qFromBigEndian<quint32>(file.constData() + at) > quint64(left - 12))
-                Refuse(at == kSignature.size() ? "its header is damaged or incomplete"
-                                               : "the file is cut short");
-            const quint32 length = qFromBigEndian<quint32>(file.constData() + at);
-            type = file.mid(at + 4, 4);
-            const QString name = QString::fromLatin1(type);
-            const QByteArray data = file.mid(at + 8, length);
-            const bool critical = (type[0] & 0x20) == 0;
-            const bool sound = Chunk(type, data) == file.mid(at, 12 + length);
-            at += 12 + qsizetype(length);
-            // A damaged optional chunk is dropped, as PNG readers do; a damaged one the
-            // picture depends on refuses the file.
-            if (!sound && !critical && type != "tRNS")
-                continue;
-            if (!sound)
-                Refuse(QString("its %1 chunk is damaged (its checksum is wrong)").arg(name));
-            if (header.isEmpty() != (type == "IHDR"))
-                Refuse("its header is damaged or incomplete");
-            pixelsEnded = pixelsEnded || (!pixels.isEmpty() && type != "IDAT");
-            if (type == "IHDR")
-                ReadHeader(data);
-            else if (type == "IDAT" && pixelsEnded)
-                Refuse("its pixel data is split by other chunks");
-            else if (type == "IDAT")
-                pixels += data;
-            else if (type == "PLTE"
-                && (!palette.isEmpty() || data.isEmpty() || data.size() % 3 != 0
-                    || data.size() > 3 * 256))
-                Refuse("its palette is damaged");
-            else if ((type == "PLTE" || type == "tRNS") && !pixels.isEmpty())
-                Refuse(QString("its %1 chunk comes after the pixel data").arg(name));
-            else if (type == "PLTE" || type == "tRNS")
-                (type == "PLTE" ? palette : transparency) = data;
-            else if (critical && type != "IEND")
-                Refuse(QString("it holds a %1 chunk this program does not know").arg(name));
-        }
-        if (colourType == kPaletteType && palette.isEmpty())
-            Refuse("its palette is missing");
-        if (pixels.isEmpty())
-            Refuse("it holds no pixel data");
+        Note(png, what);
+        png_longjmp(png, 1);
     }
 
-    void ReadHeader(const QByteArray& data)
-    {
-        const auto byte = [&](int at) { return static_cast<std::uint8_t>(data[at]); };
-        if (data.size() != 13 || byte(9) >= kDepths.size() || byte(8) > 16
-            || (kDepths[byte(9)] >> byte(8) & 1) == 0 || byte(10) != 0 || byte(11) != 0
-            || byte(12) > 1)
-            Refuse("its header is damaged");
-        const quint32 width = qFromBigEndian<quint32>(data.constData());
-        const quint32 height = qFromBigEndian<quint32>(data.constData() + 4);
-        depth = byte(8);
-        colourType = byte(9);
-        const auto number = [](auto n) { return QString::number(n); };
-        if (width != static_cast<quint32>(expected.width())
-            || height != static_cast<quint32>(expected.height()))
-            throw SpritePngError(QStringLiteral("%1 is %2 x %3 pixels; %4 must be %5 x %6.")
-                                     .arg(subject, number(width), number(height), kind,
-                                         number(expected.width()), number(expected.height()))
-                                     .toStdString());
-        header = data;
-    }
-
-    // Inflates the pixel data into a buffer one byte longer than the image's rows, each led by
-    // its filter byte: filling that last byte proves the data too long, and inflating stops
-    // there, so a small file that inflates without end costs next to nothing.
-    void CheckPixelData()
-    {
-        std::vector<std::size_t> rows;
-        const bool interlaced = header[12] == 1;
-        for (const auto& [x0, y0, dx, dy] :
-            std::span(kPasses).subspan(interlaced, 1 + 6 * interlaced)) {
-            // A pass starts within its first step, so it may get no columns or rows at all.
-            const int width = (expected.width() - x0 + dx - 1) / dx;
-            const int height = (expected.height() - y0 + dy - 1) / dy;
-            const qsizetype bits = qsizetype(width) * kChannels[std::size_t(colourType)] * depth;
-            if (width > 0)
-                rows.insert(rows.end(), std::size_t(height), std::size_t(1 + (bits + 7) / 8));
-        }
-        std::vector<Bytef> unpacked(std::accumulate(rows.begin(), rows.end(), std::size_t(1)));
-        z_stream stream {};
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(pixels.constData()));
-        stream.avail_in = static_cast<uInt>(pixels.size());
-        stream.next_out = unpacked.data();
-        stream.avail_out = static_cast<uInt>(unpacked.size());
-        if (inflateInit(&stream) != Z_OK)
-            Refuse("its pixel data cannot be unpacked");
-        const int result = inflate(&stream, Z_FINISH);
-        const QString reason
-            = QString::fromLatin1(stream.msg ? stream.msg : "not a plain zlib stream");
-        inflateEnd(&stream);
-        if (stream.avail_out == 0)
-            Refuse(QString("its pixel data unpacks to more than a %1 x %2 image holds")
-                       .arg(expected.width())
-                       .arg(expected.height()));
-        if (result != Z_STREAM_END && result != Z_BUF_ERROR)
-            Refuse(QString("its pixel data is damaged (%1)").arg(reason));
-        if (result != Z_STREAM_END || stream.avail_out > 1)
-            Refuse("its pixel data is cut short");
-        for (std::size_t row = 0, at = 0; row < rows.size(); at += rows[row++])
-            if (unpacked[at] > 4)
-                Refuse(
-                    QString("its pixel data is damaged (a row has filter %1)").arg(unpacked[at]));
-        pixels.chop(stream.avail_in); // whatever follows the stream is no part of the picture
-    }
-
-    // The file as Qt's reader gets it: only the chunks the picture depends on, and the palette
-    // padded to 256 entries, since Qt turns an index past the end of the palette into 0. A
-    // palette image keeps those raw indices, its palette cut back to its real length; every
-    // other kind becomes colours, grey levels too, which Qt gives as indexed images.
-    PngPicture Decode() const
-    {
-        QByteArray png = kSignature + Chunk("IHDR", header);
-        if (colourType == kPaletteType)
-            png += Chunk("PLTE", palette.leftJustified(3 * 256, '\0'));
-        // Colour types 4 and 6 carry an alpha channel, beside which a tRNS chunk is meaningless.
-        if (!transparency.isEmpty() && (colourType & 4) == 0)
-            png += Chunk("tRNS", transparency);
-        png += Chunk("IDAT", pixels) + Chunk("IEND", {});
-        const QImage image = QImage::fromData(png, "png");
-        if (image.isNull())
-            Refuse("its pixel data is damaged");
-        if (colourType != kPaletteType)
-            return PictureOfImage(image.convertToFormat(QImage::Format_ARGB32));
-        PngPicture picture = PictureOfImage(image);
-        picture.palette.resize(std::min(picture.palette.size(), std::size_t(palette.size() / 3)));
-        return picture;
-    }
+    std::string_view Message() const { return message.data(); }
 };
+
+Reading& ReadingOf(png_structp png)
+{
+    return *static_cast<Reading*>(png_get_error_ptr(png));
+}
+
+// The one fault only this file sees, noted in libpng's words' place, and the two warnings of
+// libpng that refuse the file.
+constexpr std::string_view kWrongSize = "wrong size";
+constexpr std::string_view kUnpacksTooLong = "Extra compressed data in IDAT";
+constexpr std::string_view kStreamDamaged = "Truncated compressed data in IDAT";
+
+void OnError(png_structp png, png_const_charp message)
+{
+    ReadingOf(png).Stop(png, message);
+}
+
+// libpng warns where it mends a file and carries on. It carries on rightly for a damaged chunk
+// the picture does not depend on (dropped) and for bytes after the end of the pixel stream
+// (ignored); the rest would have it read another picture than the file holds.
+void OnWarning(png_structp png, png_const_charp text)
+{
+    Reading& reading = ReadingOf(png);
+    const std::string_view message(text);
+    const png_uint_32 chunk = png_get_io_chunk_type(png);
+    if (chunk == ChunkType("IHDR")) {
+        // Each fault of the header is one warning before libpng refuses it as a whole.
+        const bool size = message.starts_with("Image width") || message.starts_with("Image height");
+        (size ? reading.sizeWrong : reading.headerDamaged) = true;
+    } else if (chunk == ChunkType("tRNS") && message.ends_with("CRC error")) {
+        reading.Stop(png, message);
+    } else if (message == kUnpacksTooLong || message == kStreamDamaged) {
+        // More output after the last row, or a stream broken after it.
+        reading.Stop(png, message);
+    }
+}
+
+// The header and any palette have been read and the pixels come next: the size is checked and
+// libpng set to give palette indices as they are stored and every other kind as 8-bit RGBA.
+void OnHeader(png_structp png, png_infop info)
+{
+    Reading& reading = ReadingOf(png);
+    if (png_get_image_width(png, info) != png_uint_32(reading.expected.width())
+        || png_get_image_height(png, info) != png_uint_32(reading.expected.height()))
+        reading.Stop(png, kWrongSize);
+    reading.indexed = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
+    if (reading.indexed) {
+        png_colorp entries = nullptr;
+        png_get_PLTE(png, info, &entries, &reading.paletteSize);
+        png_bytep alpha = nullptr;
+        int alphas = 0;
+        png_get_tRNS(png, info, &alpha, &alphas, nullptr);
+        for (int i = 0; i < reading.paletteSize; ++i)
+            reading.palette[std::size_t(i)] = qRgba(
+                entries[i].red, entries[i].green, entries[i].blue, i < alphas ? alpha[i] : 255);
+        png_set_packing(png);
+    } else {
+        // Grey levels of fewer bits become 8-bit ones and a tRNS chunk becomes alpha; 16-bit
+        // samples are rounded to 8 bits, as Qt's image conversions round them.
+        png_set_expand(png);
+        png_set_scale_16(png);
+        png_set_gray_to_rgb(png);
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    reading.rowBytes = png_get_rowbytes(png, info);
+    if (png_get_interlace_type(png, info) == PNG_INTERLACE_ADAM7) {
+        const png_uint_32 width = png_get_image_width(png, info);
+        const png_uint_32 height = png_get_image_height(png, info);
+        for (int pass = 0; pass < 7; ++pass) {
+            if (PNG_PASS_COLS(width, pass) > 0 && PNG_PASS_ROWS(height, pass) > 0)
+                reading.lastPass = pass;
+        }
+    }
+}
+
+// One row of one pass: libpng places an interlaced pass's pixels among those of the passes
+// before it.
+void OnRow(png_structp png, png_bytep row, png_uint_32 number, int pass)
+{
+    Reading& reading = ReadingOf(png);
+    png_progressive_combine_row(png, reading.pixels.data() + number * reading.rowBytes, row);
+    if (pass == reading.lastPass && number + 1 == png_uint_32(reading.expected.height()))
+        reading.rowsDone = true;
+}
+
+void OnEnd(png_structp png, png_infop)
+{
+    ReadingOf(png).ended = true;
+}
+
+// Owns libpng's two structures for one file.
+class PngReader {
+public:
+    explicit PngReader(Reading& reading)
+        : png_(png_create_read_struct(PNG_LIBPNG_VER_STRING, &reading, OnError, OnWarning)),
+          info_(png_ ? png_create_info_struct(png_) : nullptr)
+    {
+        if (!info_) {
+            png_destroy_read_struct(&png_, &info_, nullptr);
+            throw std::bad_alloc();
+        }
+    }
+    ~PngReader() { png_destroy_read_struct(&png_, &info_, nullptr); }
+    PngReader(const PngReader&) = delete;
+    PngReader& operator=(const PngReader&) = delete;
+
+    // Pushes the whole file through libpng; false when it stopped early. No object of this
+    // frame or of the callbacks needs destroying, so libpng may leave it by png_longjmp.
+    bool Read(const QByteArray& file)
+    {
+        if (setjmp(png_jmpbuf(png_)) != 0)
+            return false;
+        Reading& reading = ReadingOf(png_);
+        png_set_user_limits(
+            png_, png_uint_32(reading.expected.width()), png_uint_32(reading.expected.height()));
+        png_set_chunk_malloc_max(png_, kMaxChunkBytes);
+        // What libpng forgives with a warning and a guess, such as a palette entry past the
+        // palette's end in a tRNS chunk, refuses the file instead.
+        png_set_benign_errors(png_, 0);
+        // Only the header, palette, transparency and pixels matter to a sprite; other chunks
+        // are skipped unread, their checksums still checked.
+        png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+        png_set_progressive_read_fn(png_, nullptr, OnHeader, OnRow, OnEnd);
+        png_process_data(png_, info_,
+            reinterpret_cast<png_bytep>(const_cast<char*>(file.constData())),
+            std::size_t(file.size()));
+        return true;
+    }
+
+    // The size the header claims, known once libpng has read the header, even when it refused it.
+    std::pair<png_uint_32, png_uint_32> ClaimedSize() const
+    {
+        return {png_get_image_width(png_, info_), png_get_image_height(png_, info_)};
+    }
+
+private:
+    png_structp png_;
+    png_infop info_;
+};
+
+// Why libpng stopped, in the words of this program.
+QString Reason(const Reading& reading)
+{
+    const std::string_view message = reading.Message();
+    const QString chunk = ChunkName(reading.chunk);
+    const auto is = [&](const char(&type)[5]) { return reading.chunk == ChunkType(type); };
+    const auto says = [&](std::string_view words) { return message.find(words) != message.npos; };
+    if (says("CRC error"))
+        return QString("its %1 chunk is damaged (its checksum is wrong)").arg(chunk);
+    if (message == kUnpacksTooLong)
+        return QString("its pixel data unpacks to more than a %1 x %2 image holds")
+            .arg(reading.expected.width())
+            .arg(reading.expected.height());
+    // Before the last row libpng calls any damage to the zlib stream a checksum mismatch, and
+    // after it a truncated stream.
+    if (message == kStreamDamaged || says("Decompression error") || says("ADLER32"))
+        return "its pixel data is damaged (it does not unpack as a zlib stream)";
+    if (says("bad adaptive filter"))
+        return "its pixel data is damaged (a row has an unknown filter)";
+    if (says("Not enough compressed data"))
+        return is("IEND") ? QString("its pixel data is cut short")
+                          : QString("its pixel data is cut short or split by other chunks (a %1 "
+                                    "chunk comes before its end)")
+                                .arg(chunk);
+    if (says("Too many IDATs"))
+        return "its pixel data is split by other chunks";
+    if (says("Missing PLTE"))
+        return "its palette is missing";
+    if (says("unhandled critical chunk"))
+        return QString("it holds a %1 chunk this program does not know").arg(chunk);
+    if (says("chunk data is too large"))
+        return QString("its %1 chunk is larger than a %2 x %3 image can need")
+            .arg(chunk)
+            .arg(reading.expected.width())
+            .arg(reading.expected.height());
+    if (is("IHDR"))
+        return "its header is damaged";
+    if (says("invalid chunk type"))
+        return QString("a chunk's type is damaged (%1)")
+            .arg(QString::fromLatin1(message.substr(0, message.find(':'))));
+    if (says("out of place"))
+        return is("IEND") ? QString("it holds no pixel data")
+                          : QString("its %1 chunk is out of place").arg(chunk);
+    if (is("PLTE") && says("grayscale"))
+        return "it holds a palette, which a grey-level image may not";
+    if (is("PLTE"))
+        return "its palette is damaged";
+    // The rest are rare enough to be told in libpng's words, after the chunk they concern.
+    const std::string named = chunk.toStdString() + ": ";
+    const std::string_view words = message.substr(message.starts_with(named) ? named.size() : 0);
+    return QString("its %1 chunk is damaged (%2)").arg(chunk, QString::fromLatin1(words));
+}
 
 } // namespace
 
 PngPicture DecodePng(
     const QByteArray& file, QSize expected, const QString& kind, const QString& subject)
 {
-    Decoder decoder {file, expected, kind, subject};
-    decoder.ReadChunks();
-    decoder.CheckPixelData();
-    return decoder.Decode();
+    const auto refuse = [&](const QString& why) {
+        throw SpritePngError(
+            QStringLiteral("%1 cannot be read: %2.").arg(subject, why).toStdString());
+    };
+    if (!file.startsWith(kSignature))
+        refuse(file.isEmpty() ? "the file is empty" : "it is not a PNG image");
+    // libpng skips an optional chunk before the header; a sprite image file starts with it.
+    if (file.size() < kHeaderEnd || file.mid(12, 4) != "IHDR")
+        refuse("its header is damaged or incomplete");
+
+    Reading reading {expected};
+    const std::size_t pixels = std::size_t(expected.width()) * std::size_t(expected.height());
+    reading.pixels.resize(4 * pixels);
+    PngReader reader(reading);
+    if (!reader.Read(file)) {
+        const bool wrongSize = reading.Message() == kWrongSize
+            || (reading.sizeWrong && !reading.headerDamaged && reading.chunk == ChunkType("IHDR"));
+        if (!wrongSize)
+            refuse(Reason(reading));
+        const auto [width, height] = reader.ClaimedSize();
+        const auto number = [](qint64 n) { return QString::number(n); };
+        throw SpritePngError(QStringLiteral("%1 is %2 x %3 pixels; %4 must be %5 x %6.")
+                                 .arg(subject, number(width), number(height), kind,
+                                     number(expected.width()), number(expected.height()))
+                                 .toStdString());
+    }
+    if (!reading.ended)
+        refuse("the file is cut short");
+    if (!reading.rowsDone)
+        refuse("its pixel data is cut short");
+
+    PngPicture picture;
+    picture.size = expected;
+    picture.indexed = reading.indexed;
+    if (picture.indexed) {
+        picture.palette.assign(
+            reading.palette.begin(), reading.palette.begin() + reading.paletteSize);
+        picture.indices.assign(reading.pixels.begin(), reading.pixels.begin() + pixels);
+        return picture;
+    }
+    picture.colours.resize(pixels);
+    for (std::size_t at = 0; at < pixels; ++at) {
+        const png_byte* rgba = reading.pixels.data() + 4 * at;
+        picture.colours[at] = qRgba(rgba[0], rgba[1], rgba[2], rgba[3]);
+    }
+    return picture;
 }
 
 } // namespace morvane

@@ -22,12 +22,11 @@ struct PngPicture {
     std::vector<QRgb> colours;
 };
 
-// Decodes a PNG file of exactly `expected` pixels, of every kind the format allows, with Qt's
-// reader. Before Qt sees it, a file that claims another size is refused from its header, damaged
-// or misplaced chunks are refused, and its pixel data is unpacked once to be checked, stopping as
-// soon as it is longer than `expected` pixels can be, so a small file that inflates without end
-// costs next to nothing. Throws SpritePngError naming `subject`; a wrong size is explained as what
-// `kind` ("a sprite image") must be.
+// Decodes a PNG file of exactly `expected` pixels, of every kind the format allows, in one pass.
+// A header that claims another size is refused before a single pixel is unpacked, damaged or
+// misplaced chunks are refused, and unpacking stops as soon as the pixel data runs past the
+// image, so a small file that inflates without end costs next to nothing. Throws SpritePngError
+// naming `subject`; a wrong size is explained as what `kind` ("a sprite image") must be.
 PngPicture DecodePng(
     const QByteArray& file, QSize expected, const QString& kind, const QString& subject);
 

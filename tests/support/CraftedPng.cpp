@@ -70,6 +70,26 @@ QByteArray PngSignature()
     return QByteArray("\x89PNG\r\n\x1a\n", 8);
 }
 
+QByteArray PngFile(const QByteArray& header, const QByteArray& before, const QByteArray& zlib)
+{
+    return PngSignature() + PngChunk("IHDR", header) + before + PngChunk("IDAT", zlib)
+        + PngChunk("IEND", {});
+}
+
+QByteArray ZlibStream(const QByteArray& bytes, int level)
+{
+    // qCompress puts the length in front of a plain zlib stream, which is what IDAT holds.
+    return qCompress(bytes, level).mid(4);
+}
+
+QByteArray RandomBytes(QRandomGenerator& random, qsizetype count, int bound)
+{
+    QByteArray bytes(count, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random.bounded(bound));
+    return bytes;
+}
+
 QByteArray CraftedPng(int width, int height, int bitDepth, int colourType, const QByteArray& rows,
     const QByteArray& palette, bool interlaced, const QByteArray& transparency)
 {
@@ -92,18 +112,13 @@ QByteArray CraftedPng(int width, int height, int bitDepth, int colourType, const
             }
         }
     }
-    // qCompress puts the length in front of a plain zlib stream, which is what IDAT holds.
-    const QByteArray zlib = qCompress(filtered).mid(4);
-
-    QByteArray png = PngSignature();
-    png += PngChunk("IHDR", PngHeaderData(width, height, bitDepth, colourType, interlaced));
+    QByteArray before;
     if (!palette.isEmpty())
-        png += PngChunk("PLTE", palette);
+        before += PngChunk("PLTE", palette);
     if (!transparency.isEmpty())
-        png += PngChunk("tRNS", transparency);
-    png += PngChunk("IDAT", zlib);
-    png += PngChunk("IEND", {});
-    return png;
+        before += PngChunk("tRNS", transparency);
+    return PngFile(PngHeaderData(width, height, bitDepth, colourType, interlaced), before,
+        ZlibStream(filtered));
 }
 
 QByteArray PackSamples(const QList<int>& samples, int bitDepth)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "spritepng/SpritePngError.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QRandomGenerator>
+#include <QString>
 
 namespace morvane::test {
 
@@ -24,5 +28,26 @@ QByteArray PngHeaderData(int width, int height, int bitDepth, int colourType, bo
 
 // The 8-byte signature every PNG file starts with.
 QByteArray PngSignature();
+
+// A PNG file of one header, the chunks `before` (whole chunks, as PngChunk makes them), the pixel
+// data `zlib` in one IDAT chunk, and the end marker.
+QByteArray PngFile(const QByteArray& header, const QByteArray& before, const QByteArray& zlib);
+
+// The plain zlib stream an IDAT chunk holds for `bytes`.
+QByteArray ZlibStream(const QByteArray& bytes, int level = -1);
+
+// `count` random bytes below `bound`, for pixel rows and noise.
+QByteArray RandomBytes(QRandomGenerator& random, qsizetype count, int bound = 256);
+
+// The SpritePngError message of an operation, or an empty text when it succeeds.
+template <typename Operation> QString FailureOf(Operation&& operation)
+{
+    try {
+        operation();
+    } catch (const SpritePngError& error) {
+        return QString::fromStdString(error.what());
+    }
+    return {};
+}
 
 } // namespace morvane::test
