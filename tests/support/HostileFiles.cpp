@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QStandardPaths>
 
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -16,6 +15,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace morvane::test {
 
@@ -68,20 +68,8 @@ QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette)
 
 std::uint32_t PngCrc(const QByteArray& bytes)
 {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t {};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) != 0 ? 0xEDB88320U ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    std::uint32_t crc = 0xFFFFFFFFU;
-    for (const char byte : bytes)
-        crc = table[(crc ^ static_cast<std::uint8_t>(byte)) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFU;
+    return static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.constData()), std::size_t(bytes.size())));
 }
 
 QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height)
