@@ -9,7 +9,6 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <utility>
 
 namespace morvane {
 
@@ -22,6 +21,10 @@ constexpr std::size_t kHashedBytes = 4;
 constexpr int kFewestHashBits = 12;
 constexpr int kMostHashBits = 20;
 constexpr std::uint32_t kNowhere = std::numeric_limits<std::uint32_t>::max();
+// The most places of the source indexed: every place of a sprite area and the code around it,
+// and of a 1 MiB image without long runs every eighth, which keeps the index to a few
+// milliseconds' work.
+constexpr std::size_t kMostSourcePlaces = std::size_t {1} << 17;
 // How many earlier places sharing a hash are tried at each position. Sprite blocks repeat their
 // rows often, so the nearest few dozen hold the useful copies; the cap keeps an image of few
 // distinct strings from costing quadratic time.
@@ -101,40 +104,42 @@ std::size_t CommonLength(const std::uint8_t* a, const std::uint8_t* b, std::size
 // table sized for the whole image would cost more to clear than a small change costs to plan.
 class ChainIndex {
 public:
-    explicit ChainIndex(std::span<const std::uint8_t> data)
-        : data_(data)
-          // Only indexed places are ever written or read, so the rest need no clearing.
-          ,
-          previous_(std::make_unique_for_overwrite<std::uint32_t[]>(data.size()))
+    // `places` is how many places are expected, when known.
+    explicit ChainIndex(std::span<const std::uint8_t> data, std::size_t places = 0) : data_(data)
     {
-        Resize(kFewestHashBits);
+        links_.reserve(places);
+        Resize(
+            std::clamp(static_cast<int>(std::bit_width(places)), kFewestHashBits, kMostHashBits));
     }
 
     void Insert(std::size_t at)
     {
-        if (spans_.empty() || spans_.back().second != at)
-            spans_.emplace_back(at, at);
-        ++spans_.back().second;
-        if (++places_ > head_.size() && bits_ < kMostHashBits) {
+        links_.push_back({static_cast<std::uint32_t>(at), kNowhere});
+        if (links_.size() > head_.size() && bits_ < kMostHashBits) {
             Resize(std::min(bits_ + 2, kMostHashBits));
-            for (const auto& [from, to] : spans_) {
-                for (std::size_t place = from; place < to; ++place)
-                    Link(place);
-            }
+            for (std::size_t link = 0; link < links_.size(); ++link)
+                Chain(link);
         } else {
-            Link(at);
+            Chain(links_.size() - 1);
         }
     }
 
     // The places whose string may equal the kHashedBytes bytes at `key`, latest first.
     template <typename Visit> void ForEach(const std::uint8_t* key, Visit visit) const
     {
-        std::uint32_t at = head_[Hash(key)];
-        for (int depth = 0; at != kNowhere && depth < kChainDepth; ++depth, at = previous_[at])
-            visit(at);
+        std::uint32_t link = head_[Hash(key)];
+        for (int depth = 0; link != kNowhere && depth < kChainDepth;
+             ++depth, link = links_[link].previous)
+            visit(links_[link].place);
     }
 
 private:
+    // A place indexed, and the link indexed before it with the same hash.
+    struct Link {
+        std::uint32_t place;
+        std::uint32_t previous;
+    };
+
     std::uint32_t Hash(const std::uint8_t* at) const
     {
         std::uint32_t word;
@@ -148,20 +153,17 @@ private:
         head_.assign(std::size_t {1} << bits, kNowhere);
     }
 
-    void Link(std::size_t at)
+    void Chain(std::size_t link)
     {
-        std::uint32_t& head = head_[Hash(data_.data() + at)];
-        previous_[at] = head;
-        head = static_cast<std::uint32_t>(at);
+        std::uint32_t& head = head_[Hash(data_.data() + links_[link].place)];
+        links_[link].previous = head;
+        head = static_cast<std::uint32_t>(link);
     }
 
     std::span<const std::uint8_t> data_;
     int bits_ = 0;
     std::vector<std::uint32_t> head_;
-    std::unique_ptr<std::uint32_t[]> previous_;
-    // The stretches of places indexed, [first, end), to index again when the table grows.
-    std::vector<std::pair<std::size_t, std::size_t>> spans_;
-    std::size_t places_ = 0;
+    std::vector<Link> links_;
 };
 
 // One way to make the next `length` bytes of output; `extraBytes` is what the patch spends on
@@ -234,12 +236,20 @@ private:
         }
     }
 
-    // Built at the first change, so identical images cost no index.
+    // Built at the first change, so identical images cost no index. Of an image with more
+    // places than kMostSourcePlaces, only every second, fourth, ... place is indexed, so that
+    // about that many are: a copy found at one of them is then traced back to where it starts.
     const ChainIndex& SourceIndex()
     {
         if (!sourceIndex_) {
-            sourceIndex_ = std::make_unique<ChainIndex>(source_);
-            ForEachSourcePlace([&](std::size_t at) { sourceIndex_->Insert(at); });
+            std::size_t places = 0;
+            ForEachSourcePlace([&](std::size_t) { ++places; });
+            sourceStride_ = std::bit_ceil((places + kMostSourcePlaces - 1) / kMostSourcePlaces);
+            sourceIndex_ = std::make_unique<ChainIndex>(source_, places / sourceStride_ + 1);
+            ForEachSourcePlace([&](std::size_t at) {
+                if (at % sourceStride_ == 0)
+                    sourceIndex_->Insert(at);
+            });
         }
         return *sourceIndex_;
     }
@@ -445,7 +455,11 @@ private:
         if (move.action != SourceCopy && move.action != TargetCopy)
             return 0;
         const std::uint8_t* from = (move.action == SourceCopy ? source_ : target_).data();
-        const std::size_t most = std::min({unsearched_, j, static_cast<std::size_t>(move.origin)});
+        // A copy from the source may also have started at one of the places between those the
+        // index holds.
+        const std::size_t skipped
+            = move.action == SourceCopy ? std::max(unsearched_, sourceStride_ - 1) : unsearched_;
+        const std::size_t most = std::min({skipped, j, static_cast<std::size_t>(move.origin)});
         std::size_t back = 0;
         while (back < most
             && from[static_cast<std::size_t>(move.origin) - back - 1] == target_[at - back - 1])
@@ -518,6 +532,7 @@ private:
     std::span<const std::uint8_t> source_;
     std::span<const std::uint8_t> target_;
     std::unique_ptr<ChainIndex> sourceIndex_;
+    std::size_t sourceStride_ = 1;
     ChainIndex targetIndex_;
     std::size_t targetIndexed_ = 0;
     unsigned misses_ = 0;

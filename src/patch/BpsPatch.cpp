@@ -176,10 +176,20 @@ std::vector<std::uint8_t> ApplyBpsPatch(
             const std::int64_t from = MoveBy(targetOffset, ReadBpsNumber(body, at));
             if (from < 0 || from >= static_cast<std::int64_t>(image.size()))
                 throw refuse("copies from outside the part of the image built so far");
-            // Byte by byte: a copy that starts just behind its end repeats what it writes.
-            for (std::size_t k = 0; k < count; ++k) {
-                const std::uint8_t value = image[static_cast<std::size_t>(from) + k];
-                image.push_back(value);
+            // As if byte by byte: a copy that starts `period` bytes behind the end, and runs
+            // further than that, repeats those bytes. Copied in pieces that double, each a whole
+            // number of repeats taken from what is already written.
+            const auto first = static_cast<std::size_t>(from);
+            const std::size_t start = image.size();
+            const std::size_t period = start - first;
+            image.resize(start + count);
+            std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(first), std::min(count, period),
+                image.begin() + static_cast<std::ptrdiff_t>(start));
+            for (std::size_t done = std::min(count, period); done < count;) {
+                const std::size_t piece = std::min(done, count - done);
+                std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(start), piece,
+                    image.begin() + static_cast<std::ptrdiff_t>(start + done));
+                done += piece;
             }
             targetOffset = from + static_cast<std::int64_t>(count);
             break;
