@@ -14,6 +14,8 @@ namespace morvane {
 
 namespace {
 
+using enum BpsAction;
+
 // The matcher indexes strings of this many bytes: a copy from an arbitrary place costs an action
 // word and a distance, so a shorter one seldom beats carrying the bytes.
 constexpr std::size_t kHashedBytes = 4;
@@ -70,7 +72,7 @@ std::uint64_t DistanceCode(std::int64_t from, std::int64_t to)
 
 std::uint64_t ActionWord(BpsAction action, std::size_t length)
 {
-    return (static_cast<std::uint64_t>(length - 1) << 2) | action;
+    return (static_cast<std::uint64_t>(length - 1) << 2) | static_cast<std::uint64_t>(action);
 }
 
 // How many bytes from `a` and `b` agree, up to `cap`; eight at a time, since unchanged

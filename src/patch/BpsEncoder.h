@@ -7,7 +7,7 @@
 namespace morvane {
 
 // What a BPS action does with its length; the action word is (length - 1) << 2 | action.
-enum BpsAction : std::uint64_t {
+enum class BpsAction : std::uint64_t {
     SourceRead = 0, // the source's bytes at the same place as the output
     TargetRead = 1, // bytes carried in the patch
     SourceCopy = 2, // the source's bytes from anywhere, the place given relative to the last copy

@@ -147,7 +147,7 @@ std::vector<std::uint8_t> ApplyBpsPatch(
         const auto count = static_cast<std::size_t>(length);
 
         switch (static_cast<BpsAction>(word & 3u)) {
-        case SourceRead: {
+        case BpsAction::SourceRead: {
             const std::size_t from = image.size();
             if (from > source.size() || count > source.size() - from)
                 throw refuse("reads past the end of the original image");
@@ -155,7 +155,7 @@ std::vector<std::uint8_t> ApplyBpsPatch(
             image.insert(image.end(), first, first + static_cast<std::ptrdiff_t>(count));
             break;
         }
-        case TargetRead: {
+        case BpsAction::TargetRead: {
             if (count > body.size() - at)
                 throw refuse("runs past the end of the patch");
             const auto first = body.begin() + static_cast<std::ptrdiff_t>(at);
@@ -163,7 +163,7 @@ std::vector<std::uint8_t> ApplyBpsPatch(
             at += count;
             break;
         }
-        case SourceCopy: {
+        case BpsAction::SourceCopy: {
             const std::int64_t from = MoveBy(sourceOffset, ReadBpsNumber(body, at));
             if (from < 0 || from > sourceEnd || static_cast<std::int64_t>(count) > sourceEnd - from)
                 throw refuse("copies from outside the original image");
@@ -172,7 +172,7 @@ std::vector<std::uint8_t> ApplyBpsPatch(
             sourceOffset = from + static_cast<std::int64_t>(count);
             break;
         }
-        case TargetCopy: {
+        case BpsAction::TargetCopy: {
             const std::int64_t from = MoveBy(targetOffset, ReadBpsNumber(body, at));
             if (from < 0 || from >= static_cast<std::int64_t>(image.size()))
                 throw refuse("copies from outside the part of the image built so far");
