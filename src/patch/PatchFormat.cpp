@@ -30,10 +30,12 @@ void CheckPatch(PatchFormat format, std::span<const std::uint8_t> original,
     if (rebuilt.size() != edited.size())
         throw PatchError(fault + "it builds " + std::to_string(rebuilt.size())
             + " bytes instead of " + std::to_string(edited.size()));
-    const auto differ = std::mismatch(rebuilt.begin(), rebuilt.end(), edited.begin());
-    if (differ.first != rebuilt.end())
+    // Compared whole first, which is fast; the first difference is looked for only on failure.
+    if (!std::equal(rebuilt.begin(), rebuilt.end(), edited.begin())) {
+        const auto differ = std::mismatch(rebuilt.begin(), rebuilt.end(), edited.begin());
         throw PatchError(
             fault + "the result differs at byte " + std::to_string(differ.first - rebuilt.begin()));
+    }
 }
 
 std::vector<std::uint8_t> MakeCheckedPatch(PatchFormat format,
