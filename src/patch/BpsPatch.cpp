@@ -1,13 +1,15 @@
 #include "BpsPatch.h"
 
+#include "BpsEncoder.h"
 #include "BpsNumber.h"
-#include "Crc32.h"
 #include "PatchError.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
+
+#include <zlib.h>
 
 namespace morvane {
 
@@ -18,14 +20,6 @@ constexpr std::array<std::uint8_t, 4> kMagic = {'B', 'P', 'S', '1'};
 constexpr std::size_t kFooterBytes = 12;
 // The magic, three one-byte numbers and the checksums: nothing shorter can be a patch.
 constexpr std::size_t kSmallestPatch = kMagic.size() + 3 + kFooterBytes;
-
-enum Action : std::uint64_t { SourceRead = 0, TargetRead = 1, SourceCopy = 2, TargetCopy = 3 };
-
-// An unchanged stretch shorter than this rides along in the changed bytes around it: a
-// SourceRead of its own, and the TargetRead it splits, would cost about as much as the bytes.
-constexpr std::size_t kShortestSourceRead = 4;
-// A repeat of one byte this long or longer is written as one byte and a TargetCopy over it.
-constexpr std::size_t kShortestRepeat = 8;
 
 std::string Hex(std::uint32_t value)
 {
@@ -51,9 +45,11 @@ std::uint32_t LittleEndian(std::span<const std::uint8_t> bytes)
         | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-void PutAction(std::vector<std::uint8_t>& out, Action action, std::size_t length)
+// The CRC-32 of zip and PNG, as zlib computes it: the checksum a patch carries for its source,
+// its target and itself.
+std::uint32_t Crc32(std::span<const std::uint8_t> data)
 {
-    AppendBpsNumber(out, (static_cast<std::uint64_t>(length - 1) << 2) | action);
+    return static_cast<std::uint32_t>(crc32_z(0, data.data(), data.size()));
 }
 
 PatchError Damaged(const std::string& what)
@@ -74,6 +70,9 @@ std::int64_t MoveBy(std::int64_t from, std::uint64_t encoded)
 std::vector<std::uint8_t> MakeBpsPatch(
     std::span<const std::uint8_t> source, std::span<const std::uint8_t> target)
 {
+    if (source.size() > kBpsMaxTargetSize)
+        throw PatchError("the original image has " + Bytes(source.size())
+            + ", more than the 64 MiB a patch may start from");
     if (target.size() > kBpsMaxTargetSize)
         throw PatchError("the edited image has " + Bytes(target.size())
             + ", more than the 64 MiB a patch may build");
@@ -82,63 +81,7 @@ std::vector<std::uint8_t> MakeBpsPatch(
     AppendBpsNumber(patch, source.size());
     AppendBpsNumber(patch, target.size());
     AppendBpsNumber(patch, 0);
-
-    const std::size_t size = target.size();
-    const std::size_t common = std::min(source.size(), size);
-    std::size_t at = 0;
-    std::size_t literal = 0; // the first changed byte not yet in the patch
-    std::size_t targetOffset = 0; // where the next TargetCopy starts unless moved
-    const auto flushLiteral = [&](std::size_t end) {
-        if (end > literal) {
-            PutAction(patch, TargetRead, end - literal);
-            patch.insert(patch.end(), target.begin() + static_cast<std::ptrdiff_t>(literal),
-                target.begin() + static_cast<std::ptrdiff_t>(end));
-        }
-        literal = end;
-    };
-
-    while (at < size) {
-        std::size_t same = 0;
-        if (at < common) {
-            same = static_cast<std::size_t>(
-                std::mismatch(source.begin() + static_cast<std::ptrdiff_t>(at),
-                    source.begin() + static_cast<std::ptrdiff_t>(common),
-                    target.begin() + static_cast<std::ptrdiff_t>(at))
-                    .first
-                - source.begin() - static_cast<std::ptrdiff_t>(at));
-        }
-        if (same >= kShortestSourceRead || (same > 0 && at + same == size)) {
-            flushLiteral(at);
-            PutAction(patch, SourceRead, same);
-            at += same;
-            literal = at;
-            continue;
-        }
-        if (same > 0) {
-            at += same;
-            continue;
-        }
-
-        std::size_t repeat = 1;
-        while (at + repeat < size && target[at + repeat] == target[at])
-            ++repeat;
-        if (repeat >= kShortestRepeat) {
-            // The first byte goes out as a literal; the copy then reads each byte it has just
-            // written, one behind itself.
-            flushLiteral(at + 1);
-            PutAction(patch, TargetCopy, repeat - 1);
-            const bool back = at < targetOffset;
-            const std::size_t distance = back ? targetOffset - at : at - targetOffset;
-            AppendBpsNumber(patch, (static_cast<std::uint64_t>(distance) << 1) | (back ? 1u : 0u));
-            targetOffset = at + repeat - 1;
-            at += repeat;
-            literal = at;
-            continue;
-        }
-        at += repeat;
-    }
-    flushLiteral(size);
-
+    AppendBpsActions(patch, source, target);
     PutLittleEndian(patch, Crc32(source));
     PutLittleEndian(patch, Crc32(target));
     PutLittleEndian(patch, Crc32(patch));
@@ -203,8 +146,8 @@ std::vector<std::uint8_t> ApplyBpsPatch(
                 + " the patch declares");
         const auto count = static_cast<std::size_t>(length);
 
-        switch (static_cast<Action>(word & 3u)) {
-        case SourceRead: {
+        switch (static_cast<BpsAction>(word & 3u)) {
+        case BpsAction::SourceRead: {
             const std::size_t from = image.size();
             if (from > source.size() || count > source.size() - from)
                 throw refuse("reads past the end of the original image");
@@ -212,7 +155,7 @@ std::vector<std::uint8_t> ApplyBpsPatch(
             image.insert(image.end(), first, first + static_cast<std::ptrdiff_t>(count));
             break;
         }
-        case TargetRead: {
+        case BpsAction::TargetRead: {
             if (count > body.size() - at)
                 throw refuse("runs past the end of the patch");
             const auto first = body.begin() + static_cast<std::ptrdiff_t>(at);
@@ -220,7 +163,7 @@ std::vector<std::uint8_t> ApplyBpsPatch(
             at += count;
             break;
         }
-        case SourceCopy: {
+        case BpsAction::SourceCopy: {
             const std::int64_t from = MoveBy(sourceOffset, ReadBpsNumber(body, at));
             if (from < 0 || from > sourceEnd || static_cast<std::int64_t>(count) > sourceEnd - from)
                 throw refuse("copies from outside the original image");
@@ -229,14 +172,24 @@ std::vector<std::uint8_t> ApplyBpsPatch(
             sourceOffset = from + static_cast<std::int64_t>(count);
             break;
         }
-        case TargetCopy: {
+        case BpsAction::TargetCopy: {
             const std::int64_t from = MoveBy(targetOffset, ReadBpsNumber(body, at));
             if (from < 0 || from >= static_cast<std::int64_t>(image.size()))
                 throw refuse("copies from outside the part of the image built so far");
-            // Byte by byte: a copy that starts just behind its end repeats what it writes.
-            for (std::size_t k = 0; k < count; ++k) {
-                const std::uint8_t value = image[static_cast<std::size_t>(from) + k];
-                image.push_back(value);
+            // As if byte by byte: a copy that starts `period` bytes behind the end, and runs
+            // further than that, repeats those bytes. Copied in pieces that double, each a whole
+            // number of repeats taken from what is already written.
+            const auto first = static_cast<std::size_t>(from);
+            const std::size_t start = image.size();
+            const std::size_t period = start - first;
+            image.resize(start + count);
+            std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(first), std::min(count, period),
+                image.begin() + static_cast<std::ptrdiff_t>(start));
+            for (std::size_t done = std::min(count, period); done < count;) {
+                const std::size_t piece = std::min(done, count - done);
+                std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(start), piece,
+                    image.begin() + static_cast<std::ptrdiff_t>(start + done));
+                done += piece;
             }
             targetOffset = from + static_cast<std::int64_t>(count);
             break;

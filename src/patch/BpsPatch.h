@@ -16,10 +16,12 @@ namespace morvane {
 // size from asking for gigabytes.
 inline constexpr std::size_t kBpsMaxTargetSize = std::size_t {64} << 20;
 
-// The patch that turns `source` into `target`, of any sizes: unchanged bytes are read from the
-// source where they lie, changed ones are carried in the patch, and a long repeat of one byte
-// (the padding of an enlarged image) is copied from the target itself. Linear in the sizes.
-// Refuses with PatchError a target larger than kBpsMaxTargetSize, which no applier here takes.
+// The patch that turns `source` into `target`, whatever their lengths: unchanged bytes are read
+// from the source where they lie, and changed ones copied from wherever the source or the image
+// written so far already holds them (a mirrored sprite's rows, an enlarged image's repeated
+// padding), or else carried in the patch. Near linear in the sizes. Refuses with PatchError a
+// source or target larger than kBpsMaxTargetSize: no applier here builds such a target, and the
+// matcher numbers the places of either image in 32 bits.
 std::vector<std::uint8_t> MakeBpsPatch(
     std::span<const std::uint8_t> source, std::span<const std::uint8_t> target);
 

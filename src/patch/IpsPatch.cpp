@@ -36,17 +36,22 @@ struct Piece {
     bool run;
 };
 
-// Finds the stretches of changed bytes. An unchanged gap shorter than a record header costs less
-// carried inside the record than a new record would, so such gaps join their neighbours.
+// Finds the stretches of changed bytes; past the original's end every byte of the edited image
+// counts as changed, so the records that grow the image leave no gap a patcher would have to
+// fill. An unchanged gap shorter than a record header costs less carried inside the record than
+// a new record would, so such gaps join their neighbours.
 std::vector<std::pair<std::size_t, std::size_t>> ChangedStretches(
     std::span<const std::uint8_t> original, std::span<const std::uint8_t> edited)
 {
     std::vector<std::pair<std::size_t, std::size_t>> stretches;
-    const std::size_t size = original.size();
+    const std::size_t size = edited.size();
+    const std::size_t common = std::min(original.size(), size);
+    const auto same = [&](std::size_t at) { return at < common && original[at] == edited[at]; };
     std::size_t at = 0;
     while (at < size) {
         at = static_cast<std::size_t>(
-            std::mismatch(original.begin() + static_cast<std::ptrdiff_t>(at), original.end(),
+            std::mismatch(original.begin() + static_cast<std::ptrdiff_t>(at),
+                original.begin() + static_cast<std::ptrdiff_t>(common),
                 edited.begin() + static_cast<std::ptrdiff_t>(at))
                 .first
             - original.begin());
@@ -54,11 +59,10 @@ std::vector<std::pair<std::size_t, std::size_t>> ChangedStretches(
             break;
         std::size_t end = at;
         for (;;) {
-            while (end < size && original[end] != edited[end])
+            while (end < size && !same(end))
                 ++end;
             std::size_t gap = 0;
-            while (end + gap < size && gap < kRecordHeaderBytes
-                && original[end + gap] == edited[end + gap])
+            while (end + gap < size && gap < kRecordHeaderBytes && same(end + gap))
                 ++gap;
             if (end + gap == size || gap == kRecordHeaderBytes)
                 break;
@@ -110,7 +114,9 @@ void SplitStretch(std::vector<Piece>& pieces, std::span<const std::uint8_t> edit
 // A piece that would start at 0x454F46 is moved off it. Every piece writes the edited image's
 // bytes, so a record may cover an unchanged byte or overlap the one before it harmlessly: a
 // literal record simply starts one byte earlier; a run, or a literal already at its longest,
-// gives up its first byte to a two-byte literal record over 0x454F45 and 0x454F46.
+// gives up its first byte to a two-byte literal record over 0x454F45 and 0x454F46, and is
+// dropped if that was its only byte, since a record of no bytes ends the patch for some readers
+// and is refused by ours.
 void AvoidEofOffset(std::vector<Piece>& pieces)
 {
     const auto hit = std::find_if(
@@ -124,7 +130,8 @@ void AvoidEofOffset(std::vector<Piece>& pieces)
     }
     ++hit->offset;
     --hit->length;
-    pieces.insert(hit, Piece {kEofOffset - 1, 2, false});
+    const auto after = hit->length == 0 ? pieces.erase(hit) : hit;
+    pieces.insert(after, Piece {kEofOffset - 1, 2, false});
 }
 
 void PutBigEndian(std::vector<std::uint8_t>& out, std::size_t value, int bytes)
@@ -160,11 +167,11 @@ std::uint8_t* MakeRoom(std::vector<std::uint8_t>& image, std::size_t offset, std
 std::vector<std::uint8_t> MakeIpsPatch(
     std::span<const std::uint8_t> original, std::span<const std::uint8_t> edited)
 {
-    if (original.size() != edited.size())
-        throw PatchError("an IPS patch cannot describe images of different lengths: the original "
-                         "has "
-            + std::to_string(original.size()) + " bytes, the edited image "
-            + std::to_string(edited.size()) + "; make a BPS patch instead");
+    const bool shorter = edited.size() < original.size();
+    if (shorter && edited.size() > kIpsMaxOffset)
+        throw PatchError("an IPS patch can cut an image short only to less than 16 MiB, and the "
+                         "edited image has "
+            + std::to_string(edited.size()) + " bytes; make a BPS patch instead");
 
     std::vector<Piece> pieces;
     for (const auto& [begin, end] : ChangedStretches(original, edited))
@@ -190,6 +197,9 @@ std::vector<std::uint8_t> MakeIpsPatch(
         }
     }
     patch.insert(patch.end(), kFooter.begin(), kFooter.end());
+    // The length the image is cut to, as the patchers that read IPS of other lengths expect it.
+    if (shorter)
+        PutBigEndian(patch, edited.size(), 3);
     return patch;
 }
 

@@ -16,8 +16,10 @@ inline constexpr std::size_t kIpsMaxOffset = 0xFFFFFF;
 // The patch that turns `original` into `edited`: one record per stretch of changed bytes (short
 // unchanged gaps inside a stretch are carried along when that is smaller than a new record),
 // stretches longer than 0xFFFF bytes split, a long repeat of one byte written as a run record.
-// No record starts at 0x454F46, whose three offset bytes read as "EOF". Refuses with
-// PatchError images of different lengths, and changes that need an offset past 16 MiB.
+// A longer edited image gets records for every byte past the original's end; a shorter one gets
+// the length to cut to after "EOF". No record is empty, and none starts at 0x454F46, whose three
+// offset bytes read as "EOF". Refuses with PatchError changes that need an offset past 16 MiB,
+// and a cut to a length of 16 MiB or more.
 std::vector<std::uint8_t> MakeIpsPatch(
     std::span<const std::uint8_t> original, std::span<const std::uint8_t> edited);
 

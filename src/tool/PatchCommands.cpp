@@ -1,9 +1,8 @@
 #include "OutputTarget.h"
 #include "ToolCommands.h"
 #include "ToolSupport.h"
-#include "patch/BpsPatch.h"
-#include "patch/IpsPatch.h"
 #include "patch/PatchError.h"
+#include "patch/PatchFormat.h"
 #include "sprite/RomFile.h"
 
 #include <algorithm>
@@ -13,8 +12,6 @@
 namespace morvane {
 
 namespace {
-
-enum class PatchFormat { Ips, Bps };
 
 std::string_view NameOf(PatchFormat format)
 {
@@ -67,11 +64,13 @@ void RunPatch(const CommandLine& line, std::ostream& out)
     const std::vector<std::uint8_t> edited = ReadWholeRom(editedPath, kMaxRomImageBytes);
     std::vector<std::uint8_t> patch;
     try {
-        patch = format == PatchFormat::Ips ? MakeIpsPatch(original, edited)
-                                           : MakeBpsPatch(original, edited);
+        // Applied in memory and compared with the edited image before it is written, so a patch
+        // this program's own apply would refuse, or that rebuilds anything else, never leaves it.
+        patch = MakeCheckedPatch(format, original, edited);
     } catch (const PatchError& error) {
-        throw PatchError("Cannot make an " + std::string(NameOf(format)) + " patch from "
-            + Quoted(originalPath) + " to " + Quoted(editedPath) + ": " + error.what() + ".");
+        throw PatchError(std::string("Cannot make ") + (format == PatchFormat::Ips ? "an " : "a ")
+            + std::string(NameOf(format)) + " patch from " + Quoted(originalPath) + " to "
+            + Quoted(editedPath) + ": " + error.what() + ".");
     }
     CreateRomFile(target, patch);
     out << "Wrote the " << NameOf(format) << " patch " << target << " (" << patch.size()
@@ -99,7 +98,7 @@ void RunApply(const CommandLine& line, std::ostream& out)
               "\"BPS1\").");
     std::vector<std::uint8_t> result;
     try {
-        result = format == PatchFormat::Ips ? ApplyIpsPatch(rom, patch) : ApplyBpsPatch(rom, patch);
+        result = ApplyPatch(format, rom, patch);
     } catch (const PatchError& error) {
         throw PatchError("Cannot apply the " + std::string(NameOf(format)) + " patch "
             + Quoted(patchPath) + " to " + Quoted(romPath) + ": " + error.what()

@@ -145,8 +145,9 @@ constexpr std::string_view kPatchHelp
 Writes the difference between two ROM images as a patch that ROM patchers read: an IPS patch
 when OUT ends in .ips, a BPS patch when it ends in .bps. A BPS patch carries the checksums of
 both images and of itself, so it applies only to ORIGINAL and a damaged one is refused. An IPS
-patch carries none; it is refused for images of different lengths, or for changes past
-16 MiB. OUT must not exist yet; it is written whole or not at all.
+patch carries none; it grows or cuts the image when EDITED is longer or shorter, and is refused
+for changes past 16 MiB. Either patch is applied in memory and must rebuild EDITED before it is
+written. OUT must not exist yet; it is written whole or not at all.
 
 Options:
   -h, --help   Show this text.

@@ -1,11 +1,12 @@
 #include "patch/BpsPatch.h"
 #include "patch/BpsNumber.h"
-#include "patch/Crc32.h"
 #include "patch/PatchError.h"
 
 #include "PatchImages.h"
 
 #include <QtTest>
+
+#include <zlib.h>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -13,6 +14,13 @@ using namespace morvane::test;
 namespace {
 
 const QByteArray kSource("ABCDEFGH");
+
+// The checksum a patch carries, zlib's CRC-32.
+std::uint32_t Crc32(const QByteArray& bytes)
+{
+    return static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.constData()), std::size_t(bytes.size())));
+}
 
 QByteArray Number(quint64 value)
 {
@@ -32,8 +40,8 @@ QByteArray LittleEndian(std::uint32_t value)
 // A hand-written patch closed with the checksums of `source`, of `target` and of itself.
 QByteArray Sealed(QByteArray patch, const QByteArray& source, const QByteArray& target)
 {
-    patch += LittleEndian(Crc32(Bytes(source))) + LittleEndian(Crc32(Bytes(target)));
-    return patch + LittleEndian(Crc32(Bytes(patch)));
+    patch += LittleEndian(Crc32(source)) + LittleEndian(Crc32(target));
+    return patch + LittleEndian(Crc32(patch));
 }
 
 // Every action once, both relative offsets moved forward and back, and a two-byte description:
@@ -72,8 +80,9 @@ private slots:
     void applyHandWritten();
     void refusals_data();
     void refusals();
+    void splicedImagesRoundTrip();
     void everyTruncationIsRefused();
-    void makeRefusesTargetOver64MiB();
+    void makeRefusesImagesOver64MiB();
 };
 
 void BpsPatchTest::roundTrip_data()
@@ -157,8 +166,7 @@ void BpsPatchTest::refusals_data()
     QTest::newRow("another image")
         << Sealed(kEveryAction.first(kEveryAction.size() - 12), "ABCDEFGX", kEveryActionTarget)
         << "this patch was made for another image: its source checksum is "
-            + Hex(Crc32(Bytes(QByteArray("ABCDEFGX")))) + ", this image's is "
-            + Hex(Crc32(Bytes(kSource)));
+            + Hex(Crc32(QByteArray("ABCDEFGX"))) + ", this image's is " + Hex(Crc32(kSource));
     QTest::newRow("another size") << sealed(magic + Number(9) + Number(0) + Number(0))
                                   << "expects an image of 9 bytes, this image has 8 bytes";
     QTest::newRow("target over 64 MiB") << sealed(fromSource + Number(kLargest + 1) + Number(0))
@@ -191,7 +199,7 @@ void BpsPatchTest::refusals_data()
         << sealed(fromSource + Number(4) + Number(0) + Number(1 << 2))
         << "builds an image of 2 bytes but declares 4 bytes";
     QTest::newRow("wrong result") << Sealed(fromSource + Number(2) + Number(0) + Number(1 << 2),
-        kSource, "XY") << "the patched image's checksum is " + Hex(Crc32(Bytes(QByteArray("AB"))));
+        kSource, "XY") << "the patched image's checksum is " + Hex(Crc32(QByteArray("AB")));
 }
 
 void BpsPatchTest::refusals()
@@ -203,6 +211,47 @@ void BpsPatchTest::refusals()
     QVERIFY2(refusal.contains(message), qPrintable(refusal));
 }
 
+// Targets pieced together from stretches of the source, repeats of themselves, new bytes and
+// runs, some longer than one plan of the maker: whatever copies it chooses, the patch must
+// rebuild the target.
+void BpsPatchTest::splicedImagesRoundTrip()
+{
+    QRandomGenerator random(22);
+    for (int pair = 0; pair < 60; ++pair) {
+        // Small images, and large ones of which the maker indexes only some places.
+        const QByteArray source = pair % 3 == 0 ? PatternImage(random.bounded(12000))
+            : pair % 3 == 1                     ? QByteArray(random.bounded(12000), '\0')
+                                                : PatternImage(300000);
+        QByteArray target;
+        const qsizetype size = random.bounded(16000);
+        while (target.size() < size) {
+            const qsizetype length = 1 + random.bounded(random.bounded(2) == 0 ? 8 : 600);
+            const qsizetype at = target.size();
+            switch (random.bounded(5)) {
+            case 0: // from anywhere in the source
+                target += source.mid(random.bounded(source.size() + 1), length);
+                break;
+            case 1: // a repeat of the target, which may run on into itself
+                for (qsizetype k = 0, from = at > 0 ? random.bounded(at) : 0; at > 0 && k < length;
+                     ++k)
+                    target += target[from + k];
+                break;
+            case 2: // the source where it lies, with a changed byte after it
+                target += source.mid(at, length) + char(random.bounded(256));
+                break;
+            case 3: // new bytes
+                for (qsizetype k = 0; k < length; ++k)
+                    target += char(random.bounded(256));
+                break;
+            default: // a run
+                target += QByteArray(length, char(random.bounded(256)));
+            }
+        }
+        QCOMPARE(
+            ToQt(ApplyBpsPatch(Bytes(source), MakeBpsPatch(Bytes(source), Bytes(target)))), target);
+    }
+}
+
 void BpsPatchTest::everyTruncationIsRefused()
 {
     for (qsizetype length = 0; length < kEveryAction.size(); ++length)
@@ -210,14 +259,17 @@ void BpsPatchTest::everyTruncationIsRefused()
             qPrintable(QString::number(length)));
 }
 
-void BpsPatchTest::makeRefusesTargetOver64MiB()
+void BpsPatchTest::makeRefusesImagesOver64MiB()
 {
-    try {
-        MakeBpsPatch({}, Bytes(QByteArray((qsizetype(64) << 20) + 1, '\0')));
-        QFAIL("a patch was made");
-    } catch (const PatchError& error) {
-        QVERIFY2(QString(error.what()).contains("has 67108865 bytes, more than the 64 MiB"),
-            error.what());
+    const QByteArray large((qsizetype(64) << 20) + 1, '\0');
+    for (const bool fromLarge : {true, false}) {
+        try {
+            fromLarge ? MakeBpsPatch(Bytes(large), {}) : MakeBpsPatch({}, Bytes(large));
+            QFAIL("a patch was made");
+        } catch (const PatchError& error) {
+            QVERIFY2(QString(error.what()).contains("has 67108865 bytes, more than the 64 MiB"),
+                error.what());
+        }
     }
 }
 

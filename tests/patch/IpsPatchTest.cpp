@@ -1,5 +1,7 @@
 #include "patch/IpsPatch.h"
+#include "patch/BpsPatch.h"
 #include "patch/PatchError.h"
+#include "patch/PatchFormat.h"
 
 #include "PatchImages.h"
 
@@ -36,6 +38,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void makeRefusals();
+    void checkRefusesWhatDoesNotRebuild_data();
+    void checkRefusesWhatDoesNotRebuild();
     void applyHandWritten_data();
     void applyHandWritten();
     void applyRefusals_data();
@@ -80,10 +84,22 @@ void IpsPatchTest::roundTrip_data()
     QTest::newRow("a longest record at the EOF offset")
         << large << Changed(around, {kEofOffset}, 0x10000)
         << 5 + others + 7 + 5 + 0xFFFE + 5 + 1 + 3;
+    // A longest run, then a run of one byte at the EOF offset, which has nothing left to give.
+    QTest::newRow("a fill split onto the EOF offset")
+        << large << Changed(around, {kEofOffset - 0xFFFF}, 0x10000, 0x11) << 5 + others + 8 + 7 + 3;
     // The byte that breaks a repeat must not be swallowed by the run record after it.
     QTest::newRow("nearly a fill")
         << image << QByteArray(image).replace(0x2000, 16, QByteArray("\x11\x22").append(14, 0x11))
         << 5 + 7 + 8 + 3;
+
+    // Images of other lengths: records for every new byte, or the length to cut to after EOF.
+    QTest::newRow("grown by zeros") << image << image + QByteArray(0x20000, '\0') << 5 + 3 * 8 + 3;
+    QTest::newRow("grown by new bytes")
+        << image.first(1000) << Changed(PatternImage(3000), {500}, 1) << 5 + 5 + 1 + 5 + 2000 + 3;
+    QTest::newRow("grown from nothing") << QByteArray() << image.first(300) << 5 + 5 + 300 + 3;
+    QTest::newRow("shortened") << image << Changed(image.first(kMiB / 2), {0x143F0}, 384)
+                               << 5 + 5 + 384 + 3 + 3;
+    QTest::newRow("shortened to nothing") << image << QByteArray() << 5 + 3 + 3;
 }
 
 // Applying the patch to the original must give the edited image byte for byte, and the patch
@@ -97,22 +113,70 @@ void IpsPatchTest::roundTrip()
     const std::vector<std::uint8_t> patch = MakeIpsPatch(Bytes(original), Bytes(edited));
     QVERIFY2(qsizetype(patch.size()) <= largestPatch, QByteArray::number(qsizetype(patch.size())));
     QCOMPARE(ToQt(ApplyIpsPatch(Bytes(original), patch)), edited);
+
+    // Patchers that grow an image need not fill it with zeros: every new byte must come from a
+    // record, so bytes already standing there are overwritten too.
+    if (edited.size() > original.size()) {
+        const QByteArray standing = original
+            + Changed(edited.sliced(original.size()), {0}, edited.size() - original.size());
+        QCOMPARE(ToQt(ApplyIpsPatch(Bytes(standing), patch)), edited);
+    }
 }
 
 void IpsPatchTest::makeRefusals()
 {
-    const QByteArray image = PatternImage(kMiB);
-    QVERIFY(RefusalOf([&] { MakeIpsPatch(Bytes(image), Bytes(image + "x")); })
-                .contains("different lengths: the original has 1048576 bytes, the edited image "
-                          "1048577"));
-
-    // Past 16 MiB only a change beyond the last offset a record can name is refused.
+    // Past 16 MiB only a change beyond the last offset a record can name is refused, and a cut
+    // to a length the three bytes after EOF cannot hold.
     const QByteArray huge = PatternImage(17 * kMiB);
     const QByteArray below = Changed(huge, {0xFFFFFF}, 2);
     QCOMPARE(ToQt(ApplyIpsPatch(Bytes(huge), MakeIpsPatch(Bytes(huge), Bytes(below)))), below);
     QVERIFY(RefusalOf([&] {
         MakeIpsPatch(Bytes(huge), Bytes(Changed(huge, {0x1000000}, 1)));
     }).contains("past 16 MiB, and the images differ at offset 0x1000000"));
+    const QByteArray cut = huge.first(0xFFFFFF);
+    QCOMPARE(ToQt(ApplyIpsPatch(Bytes(huge), MakeIpsPatch(Bytes(huge), Bytes(cut)))), cut);
+    QVERIFY(RefusalOf([&] {
+        MakeIpsPatch(Bytes(huge), Bytes(huge.first(0x1000000)));
+    }).contains("only to less than 16 MiB, and the edited image has 16777216 bytes"));
+}
+
+void IpsPatchTest::checkRefusesWhatDoesNotRebuild_data()
+{
+    QTest::addColumn<bool>("ips");
+    QTest::addColumn<QByteArray>("patch");
+    QTest::addColumn<QString>("message");
+
+    const QByteArray other("abcdefgX");
+    QTest::newRow("another result")
+        << true << QByteArray("PATCH") + QByteArray::fromHex("0000020001") + "XEOF"
+        << "the result differs at byte 2";
+    QTest::newRow("another length")
+        << true << QByteArray("PATCHEOF") + QByteArray::fromHex("000004")
+        << "it builds 4 bytes instead of 8";
+    QTest::newRow("refused by apply")
+        << true << QByteArray("PATCH") + QByteArray::fromHex("0000000000000041") + "EOF"
+        << "applying it fails: the patch is damaged: the run record at patch byte 5";
+    QTest::newRow("for another image")
+        << false << ToQt(MakeBpsPatch(Bytes(other), Bytes(QByteArray("abcdefgh"))))
+        << "applying it fails: this patch was made for another image";
+}
+
+// A patch is handed out only once this program's own apply has rebuilt the edited image with it.
+void IpsPatchTest::checkRefusesWhatDoesNotRebuild()
+{
+    QFETCH(bool, ips);
+    QFETCH(QByteArray, patch);
+    QFETCH(QString, message);
+
+    const QByteArray image("abcdefgh");
+    const QString refusal = RefusalOf([&] {
+        CheckPatch(
+            ips ? PatchFormat::Ips : PatchFormat::Bps, Bytes(image), Bytes(image), Bytes(patch));
+    });
+    QVERIFY2(refusal.contains("the patch made does not rebuild the edited image, so it was not "
+                              "written")
+            && refusal.contains(message),
+        qPrintable(refusal));
 }
 
 void IpsPatchTest::applyHandWritten_data()

@@ -68,8 +68,8 @@ QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette)
 
 std::uint32_t PngCrc(const QByteArray& bytes)
 {
-    return std::uint32_t(
-        crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
+    return static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.constData()), std::size_t(bytes.size())));
 }
 
 QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height)

@@ -330,8 +330,6 @@ void ToolRefusalsTest::refusals_data()
         "a ROM image cannot be \"-\"");
     row("patch onto an existing file", {"patch", "@/rom.gb", "@/short.gb", "@/notes.txt.bps"}, 1,
         "@/notes.txt.bps", "already exists");
-    row("IPS patch of images of different lengths",
-        {"patch", "@/rom.gb", "@/short.gb", "@/out.ips"}, 1, "@/short.gb", "different lengths");
     row("apply onto the ROM image itself", {"apply", "@/rom.gb", "@/for-other.bps", "@/rom.gb"}, 1,
         "@/rom.gb", "already exists");
     row("apply a BPS patch made for another image",
