@@ -2,6 +2,7 @@
 
 #include "AboutText.h"
 #include "FileSystemPath.h"
+#include "PaletteView.h"
 #include "RomAccess.h"
 #include "dialogs/clsMSDLG.h"
 #include "preview/RunPreview.h"
@@ -157,6 +158,8 @@ void frmMain::ConnectEvents()
     connect(ui_.mnuHelpHelp, &QAction::triggered, this, &frmMain::mnuHelpHelp_Click);
     connect(ui_.mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
 
+    ShowPaletteIn(palette_, ui_);
+
     // The views show what the document holds, whoever changed it.
     connect(&document_, &SpriteSession::SpriteChanged, this, &frmMain::DrawSprite);
     connect(&document_, &SpriteSession::TileChanged, this, &frmMain::DrawTileView);
@@ -250,23 +253,9 @@ void frmMain::ShowOpenedRom()
     for (QGroupBox* frame : {ui_.Frame1, ui_.Frame2, ui_.Frame3, ui_.Frame4})
         frame->setEnabled(true);
 
-    for (std::size_t i = 0; i < 4; ++i) {
-        const PackedColor c = kDefaultPalette[i];
-        ui_.Color[i]->SetFillColor(ToQColor(c));
-        PalRed[i] = static_cast<std::uint8_t>(RedOf(c));
-        PalGreen[i] = static_cast<std::uint8_t>(GreenOf(c));
-        PalBlue[i] = static_cast<std::uint8_t>(BlueOf(c));
-    }
-    CurColor = 0;
-    // Each assignment that changes a slider stores it into colour 0 and repaints its swatch and
-    // the current-colour swatch, nested inside this assignment.
-    ui_.hRED->setValue(PalRed[0]);
-    ui_.hGREEN->setValue(PalGreen[0]);
-    ui_.hBLUE->setValue(PalBlue[0]);
-    // A slider that already showed its value raised nothing; the current-colour swatch must
-    // still show colour 0.
-    ui_.Color[4]->SetFillColor(ui_.Color[0]->FillColor());
-    CurCode = std::string(ShadeCode(0));
+    // The swatches and sliders show the defaults at once; a slider that moves passes on a value
+    // the palette already holds.
+    palette_.ResetToDefaults();
     ui_.cboSprite->setCurrentIndex(0);
 }
 
@@ -280,7 +269,7 @@ void frmMain::cmdLoad_Click()
     }
     try {
         BusyPointer busy;
-        document_.LoadEntry(index, DisplayColours());
+        document_.LoadEntry(index, palette_.Colours());
     } catch (const RomFileError& error) {
         ShowError(error);
     }
@@ -330,7 +319,7 @@ void frmMain::PaintCell(float X, float Y)
 {
     const int c = std::clamp(static_cast<int>(X / 16), 0, 7);
     const int r = std::clamp(static_cast<int>(Y / 16), 0, 7);
-    document_.PaintPixel(c, r, ToPacked(ui_.Color[4]->FillColor()), CurCode);
+    document_.PaintPixel(c, r, palette_.CurrentColour(), ShadeCode(palette_.CurColor()));
 }
 
 void frmMain::chkGRID_Click()
@@ -346,38 +335,20 @@ void frmMain::chkGRID_Click()
 
 void frmMain::Color_Click(int Index)
 {
-    if (Index < 0 || Index > 3)
-        return;
-    const std::size_t i = static_cast<std::size_t>(Index);
-    CurColor = static_cast<std::uint8_t>(Index);
-    // CurColor is set first: the Change handlers these assignments raise store into colour i.
-    ui_.hRED->setValue(PalRed[i]);
-    ui_.hGREEN->setValue(PalGreen[i]);
-    ui_.hBLUE->setValue(PalBlue[i]);
-    ui_.Color[4]->SetFillColor(ui_.Color[i]->FillColor());
-    CurCode = std::string(ShadeCode(Index));
-}
-
-void frmMain::StoreSlider(QScrollBar* bar, std::array<std::uint8_t, 4>& components)
-{
-    const std::size_t current = CurColor;
-    components[current] = static_cast<std::uint8_t>(bar->value());
-    ui_.Color[current]->SetFillColor(
-        QColor(ui_.hRED->value(), ui_.hGREEN->value(), ui_.hBLUE->value()));
-    ui_.Color[4]->SetFillColor(ui_.Color[current]->FillColor());
+    palette_.SelectColour(Index);
 }
 
 void frmMain::hRED_Change()
 {
-    StoreSlider(ui_.hRED, PalRed);
+    palette_.SetComponent(PaletteModel::Component::Red, ui_.hRED->value());
 }
 void frmMain::hGREEN_Change()
 {
-    StoreSlider(ui_.hGREEN, PalGreen);
+    palette_.SetComponent(PaletteModel::Component::Green, ui_.hGREEN->value());
 }
 void frmMain::hBLUE_Change()
 {
-    StoreSlider(ui_.hBLUE, PalBlue);
+    palette_.SetComponent(PaletteModel::Component::Blue, ui_.hBLUE->value());
 }
 void frmMain::hRED_Scroll()
 {
@@ -390,14 +361,6 @@ void frmMain::hGREEN_Scroll()
 void frmMain::hBLUE_Scroll()
 {
     hBLUE_Change();
-}
-
-Palette frmMain::DisplayColours() const
-{
-    Palette colours {};
-    for (std::size_t i = 0; i < colours.size(); ++i)
-        colours[i] = ToPacked(ui_.Color[i]->FillColor());
-    return colours;
 }
 
 // ---- Options, Help and About ----
@@ -475,7 +438,7 @@ void frmMain::Redo()
 bool frmMain::ImportImage(
     const QString& origin, const std::function<SpriteBlock(const Palette&)>& read)
 {
-    const Palette colours = DisplayColours();
+    const Palette colours = palette_.Colours();
     try {
         document_.ReplaceBlock(read(colours), colours);
     } catch (const SpritePngError& error) {
@@ -502,7 +465,7 @@ void frmMain::CopySprite()
 {
     if (document_.LoadedIndex() < 0)
         return;
-    QApplication::clipboard()->setImage(SpriteToImage(document_.SpriteBuf(), DisplayColours()));
+    QApplication::clipboard()->setImage(SpriteToImage(document_.SpriteBuf(), palette_.Colours()));
 }
 
 void frmMain::PasteSprite()

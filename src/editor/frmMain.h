@@ -1,17 +1,16 @@
 #pragma once
 
 #include "MainWindowLayout.h"
+#include "PaletteModel.h"
 #include "PlatformServices.h"
 #include "SpriteSession.h"
 
 #include <QMainWindow>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 
 namespace morvane {
 
@@ -79,14 +78,11 @@ private:
     void BuildShortcuts();
     void ConnectEvents();
     void ShowOpenedRom();
-    void StoreSlider(QScrollBar* bar, std::array<std::uint8_t, 4>& components);
     void PaintCell(float X, float Y);
     // Drawing what the document holds.
     void DrawTileView(int tile);
     void DrawSprite();
     void ShowSelection();
-    // The four display colours as the swatches show them now.
-    Palette DisplayColours() const;
     // Replaces the sprite with what `read` makes of a sprite image in the display colours. A
     // refused image changes nothing and is reported, after `origin` when it is not empty (a
     // picture with no file name of its own).
@@ -100,12 +96,7 @@ private:
     PlatformServices services_;
     std::unique_ptr<clsMSDLG> sharedDialog_;
     SpriteSession document_;
-    // The palette: the components of each display colour, the current colour and its shade code.
-    std::array<std::uint8_t, 4> PalRed {};
-    std::array<std::uint8_t, 4> PalGreen {};
-    std::array<std::uint8_t, 4> PalBlue {};
-    std::uint8_t CurColor = 0;
-    std::string CurCode;
+    PaletteModel palette_;
     // Which frame of each pose the preview's next tick shows; kept for the whole run.
     std::uint8_t FramePhase = 0;
 };
