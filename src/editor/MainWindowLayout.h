@@ -50,6 +50,10 @@ struct MainWindowControls {
     QAction* mnuOptionsSprites = nullptr;
     QAction* mnuHelpHelp = nullptr;
     QAction* mnuHelpAbout = nullptr;
+    // Undo and Redo, made by the window from the document's history, which keeps their text and
+    // enabled state; bound to their keys until a menu shows them.
+    QAction* mnuEditUndo = nullptr;
+    QAction* mnuEditRedo = nullptr;
 };
 
 // Builds every frame, control, overlay and menu of the main window at its fixed pixel position,

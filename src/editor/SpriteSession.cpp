@@ -1,6 +1,6 @@
 #include "SpriteSession.h"
 
-#include "PaintStrokeCommand.h"
+#include "PaintCommand.h"
 #include "ReplaceBlockCommand.h"
 #include "RomAccess.h"
 #include "TilePicture.h"
@@ -77,7 +77,6 @@ void SpriteSession::LoadEntry(int index, const Palette& colours)
 
 void SpriteSession::CommitEntry(int index, const EntryReads& reads, const Palette& colours)
 {
-    stroke_.reset();
     history_.clear();
     pictures_ = DrawPictures(reads.tiles, colours);
     spriteBuf_ = reads.block;
@@ -110,7 +109,6 @@ void SpriteSession::SelectTile(int tile)
 {
     if (tile < 0 || tile >= kTilesPerSprite)
         return;
-    EndStroke();
     curTile_ = tile;
     UnpackCurrentTile();
 }
@@ -118,6 +116,23 @@ void SpriteSession::SelectTile(int tile)
 void SpriteSession::UnpackCurrentTile()
 {
     UnpackTileBits(spriteBuf_, curTile_, tileLoBits_, tileHiBits_);
+}
+
+void SpriteSession::Paint(
+    int stroke, int column, int row, PackedColor colour, std::string_view code)
+{
+    // Before the first load there is no picture to paint into, and no pixel lies outside 0..7.
+    if (TilePicture(curTile_).isNull() || column < 0 || column >= kTileSide || row < 0
+        || row >= kTileSide)
+        return;
+    history_.push(new PaintCommand(*this, stroke, column, row, colour, code));
+}
+
+void SpriteSession::ReplaceBlock(
+    const SpriteBlock& block, const Palette& colours, const QString& text)
+{
+    history_.push(new ReplaceBlockCommand(
+        *this, SpriteState {block, DrawPictures(TilesOf(block), colours)}, text));
 }
 
 TileState SpriteSession::TileStateOf(int tile) const
@@ -128,67 +143,35 @@ TileState SpriteSession::TileStateOf(int tile) const
     return state;
 }
 
-void SpriteSession::PaintPixel(int column, int row, PackedColor colour, std::string_view code)
-{
-    QImage& image = pictures_[static_cast<std::size_t>(curTile_)];
-    // Before the first load there is no picture to paint into, and no pixel lies outside 0..7.
-    if (image.isNull() || column < 0 || column >= kTileSide || row < 0 || row >= kTileSide)
-        return;
-    if (!stroke_)
-        stroke_ = Stroke {curTile_, TileStateOf(curTile_)};
-    morvane::TilePicture(image).FillTilePixel(column, row, colour);
-    SetPixelBits(tileLoBits_, tileHiBits_, column, row, code);
-    RepackTileRow(spriteBuf_, curTile_, row, tileLoBits_, tileHiBits_);
-    emit TileChanged(curTile_);
-}
-
-void SpriteSession::EndStroke()
-{
-    if (!stroke_)
-        return;
-    const Stroke stroke = std::move(*stroke_);
-    stroke_.reset();
-    TileState after = TileStateOf(stroke.tile);
-    if (after == stroke.before)
-        return;
-    history_.push(new PaintStrokeCommand(*this, stroke.tile, stroke.before, std::move(after)));
-}
-
-void SpriteSession::ReplaceBlock(const SpriteBlock& block, const Palette& colours)
-{
-    EndStroke();
-    SpriteState before {spriteBuf_, pictures_};
-    SpriteState after {block, DrawPictures(TilesOf(block), colours)};
-    history_.push(new ReplaceBlockCommand(*this, std::move(before), std::move(after)));
-}
-
-void SpriteSession::Undo()
-{
-    EndStroke();
-    history_.undo();
-}
-
-void SpriteSession::Redo()
-{
-    EndStroke();
-    history_.redo();
-}
-
-void SpriteSession::RestoreTile(int tile, const TileState& state)
+void SpriteSession::SetTileState(int tile, const TileState& state)
 {
     std::copy(state.bytes.begin(), state.bytes.end(), spriteBuf_.begin() + kTileBytes * tile);
-    pictures_[static_cast<std::size_t>(tile)] = state.picture;
+    pictures_.at(static_cast<std::size_t>(tile)) = state.picture;
     if (tile == curTile_)
         UnpackCurrentTile();
     emit TileChanged(tile);
 }
 
-void SpriteSession::RestoreSprite(const SpriteState& state)
+SpriteState SpriteSession::State() const
+{
+    return {spriteBuf_, pictures_};
+}
+
+void SpriteSession::SetState(const SpriteState& state)
 {
     spriteBuf_ = state.block;
     pictures_ = state.pictures;
     UnpackCurrentTile();
     emit SpriteChanged();
+}
+
+void SpriteSession::PaintPixel(int column, int row, PackedColor colour, std::string_view code)
+{
+    morvane::TilePicture(pictures_[static_cast<std::size_t>(curTile_)])
+        .FillTilePixel(column, row, colour);
+    SetPixelBits(tileLoBits_, tileHiBits_, column, row, code);
+    RepackTileRow(spriteBuf_, curTile_, row, tileLoBits_, tileHiBits_);
+    emit TileChanged(curTile_);
 }
 
 } // namespace morvane

@@ -105,9 +105,14 @@ void frmMain::BuildShortcuts()
         auto* shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, handler);
     };
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Z), &frmMain::Undo);
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Y), &frmMain::Redo);
-    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &frmMain::Redo);
+    ui_.mnuEditUndo = document_.History().createUndoAction(this);
+    ui_.mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    ui_.mnuEditRedo = document_.History().createRedoAction(this);
+    ui_.mnuEditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    ui_.mnuEditUndo->setObjectName(QStringLiteral("mnuEditUndo"));
+    ui_.mnuEditRedo->setObjectName(QStringLiteral("mnuEditRedo"));
+    addActions({ui_.mnuEditUndo, ui_.mnuEditRedo});
     bind(QKeySequence(Qt::CTRL | Qt::Key_C), &frmMain::CopySprite);
     bind(QKeySequence(Qt::CTRL | Qt::Key_V), &frmMain::PasteSprite);
 }
@@ -147,7 +152,7 @@ void frmMain::ConnectEvents()
             picEdit_MouseMove(ButtonCode(buttons), ShiftCode(modifiers), static_cast<float>(at.x()),
                 static_cast<float>(at.y()));
         });
-    connect(ui_.picEdit, &PictureBox::MouseReleased, &document_, &SpriteSession::EndStroke);
+    connect(ui_.picEdit, &PictureBox::MouseReleased, this, [this] { ++stroke_; });
 
     connect(ui_.mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
     connect(ui_.mnuFileSave, &QAction::triggered, this, &frmMain::mnuFileSave_Click);
@@ -306,6 +311,7 @@ void frmMain::picSprites_Click(int Index)
 
 void frmMain::picEdit_MouseDown(int, int, float X, float Y)
 {
+    ++stroke_;
     PaintCell(X, Y);
 }
 
@@ -319,7 +325,7 @@ void frmMain::PaintCell(float X, float Y)
 {
     const int c = std::clamp(static_cast<int>(X / 16), 0, 7);
     const int r = std::clamp(static_cast<int>(Y / 16), 0, 7);
-    document_.PaintPixel(c, r, palette_.CurrentColour(), ShadeCode(palette_.CurColor()));
+    document_.Paint(stroke_, c, r, palette_.CurrentColour(), ShadeCode(palette_.CurColor()));
 }
 
 void frmMain::chkGRID_Click()
@@ -423,24 +429,14 @@ void frmMain::mnuHelpAbout_Click()
     services_.messages.Show(this, MessageService::Icon::Information, kProgramTitle, AboutText());
 }
 
-// ---- Beyond the menu tree: undo, images, clipboard, drops ----
+// ---- Beyond the menu tree: images, clipboard, drops ----
 
-void frmMain::Undo()
-{
-    document_.Undo();
-}
-
-void frmMain::Redo()
-{
-    document_.Redo();
-}
-
-bool frmMain::ImportImage(
-    const QString& origin, const std::function<SpriteBlock(const Palette&)>& read)
+bool frmMain::ImportImage(const QString& origin, const QString& step,
+    const std::function<SpriteBlock(const Palette&)>& read)
 {
     const Palette colours = palette_.Colours();
     try {
-        document_.ReplaceBlock(read(colours), colours);
+        document_.ReplaceBlock(read(colours), colours, step);
     } catch (const SpritePngError& error) {
         const QString reason = ReadableText(error.what());
         ShowError(origin.isEmpty() ? reason : origin + QStringLiteral(": ") + reason);
@@ -457,8 +453,8 @@ bool frmMain::ImportSpriteImage(const QString& path)
         return false;
     }
     // The reader's messages name the file themselves.
-    return ImportImage(
-        QString(), [&path](const Palette& colours) { return ReadSpritePng(path, colours); });
+    return ImportImage(QString(), QStringLiteral("Import Image"),
+        [&path](const Palette& colours) { return ReadSpritePng(path, colours); });
 }
 
 void frmMain::CopySprite()
@@ -477,7 +473,7 @@ void frmMain::PasteSprite()
         ShowError(QStringLiteral("The clipboard holds no image to paste."));
         return;
     }
-    ImportImage(QStringLiteral("The pasted image"),
+    ImportImage(QStringLiteral("The pasted image"), QStringLiteral("Paste"),
         [&image](const Palette& colours) { return ImageToSprite(image, colours); });
 }
 

@@ -7,10 +7,12 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace morvane {
 
@@ -60,8 +62,6 @@ public:
     void picSprites_Click(int Index);
 
     // Beyond the menu tree: keyboard shortcuts only.
-    void Undo();
-    void Redo();
     void CopySprite();
     void PasteSprite();
 
@@ -83,10 +83,11 @@ private:
     void DrawTileView(int tile);
     void DrawSprite();
     void ShowSelection();
-    // Replaces the sprite with what `read` makes of a sprite image in the display colours. A
-    // refused image changes nothing and is reported, after `origin` when it is not empty (a
-    // picture with no file name of its own).
-    bool ImportImage(const QString& origin, const std::function<SpriteBlock(const Palette&)>& read);
+    // Replaces the sprite with what `read` makes of a sprite image in the display colours, as the
+    // undo step `step`. A refused image changes nothing and is reported, after `origin` when it
+    // is not empty (a picture with no file name of its own).
+    bool ImportImage(const QString& origin, const QString& step,
+        const std::function<SpriteBlock(const Palette&)>& read);
     // The colour confirmed in the shared colour dialog, or nothing after Cancel.
     std::optional<QColor> AskColour();
     void ShowError(const QString& text);
@@ -99,6 +100,9 @@ private:
     PaletteModel palette_;
     // Which frame of each pose the preview's next tick shows; kept for the whole run.
     std::uint8_t FramePhase = 0;
+    // Counts presses and releases on the editing grid: the pixels painted under one count are
+    // one stroke, undone together.
+    int stroke_ = 0;
 };
 
 } // namespace morvane

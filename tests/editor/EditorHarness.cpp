@@ -2,6 +2,7 @@
 
 #include "widgets/PictureBox.h"
 
+#include <QAction>
 #include <QComboBox>
 
 namespace morvane::test {
@@ -29,6 +30,11 @@ QByteArray EditorHarness::SpriteBuf() const
     const SpriteBlock& block = window->Document().SpriteBuf();
     return QByteArray(
         reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
+}
+
+void EditorHarness::Trigger(const QString& action) const
+{
+    Find<QAction>(action).trigger();
 }
 
 PictureBox& EditorHarness::View(int tile) const

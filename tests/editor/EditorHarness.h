@@ -38,6 +38,8 @@ struct EditorHarness {
             qFatal("The window has no control named %s", qPrintable(name));
         return *control;
     }
+    // Triggers a command of the window by its design name ("mnuEditUndo").
+    void Trigger(const QString& action) const;
     PictureBox& View(int tile) const;
     PictureBox& Grid() const;
     // Whether tile view t shows its marker: the view's only overlay, seen only when it frames

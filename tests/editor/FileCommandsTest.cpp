@@ -462,7 +462,7 @@ void FileCommandsTest::refusedCommandKeepsTheWindowAndItsWork()
     QCOMPARE(h.messages.shown.size(), messages + 1);
     QCOMPARE(rom.Contents(),
         WithEditedBlock(RomFixture::Pattern(rom.Contents().size()), before.spriteBuf));
-    h.window->Undo();
+    h.Trigger(QStringLiteral("mnuEditUndo"));
     QCOMPARE(h.SpriteBuf(), RomFixture::Pattern(kRomBytes).mid(kEditedOffset, 384));
 }
 

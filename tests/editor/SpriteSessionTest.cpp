@@ -69,18 +69,20 @@ SessionState StateOf(const SpriteSession& s)
     return state;
 }
 
-// Paints pixels of the selected tile in a value's shade code and ends the stroke; by default in
-// a value the first pixel does not have, so the stroke is a change.
+const char* const kCodes[] = {"00", "10", "01", "11"};
+
+// Paints pixels of the selected tile in a value's shade code as one stroke of its own; by default
+// in a value the first pixel does not have, so the stroke is a change.
 void Stroke(SpriteSession& s, std::initializer_list<QPoint> pixels, int value = -1)
 {
-    static const char* const kCodes[] = {"00", "10", "01", "11"};
+    static int stroke = 1000;
+    ++stroke;
     if (value < 0) {
         const QPoint first = *pixels.begin();
         value = (ValueIn(s.SpriteBuf(), s.CurTile(), first.x(), first.y()) + 1) % 4;
     }
     for (const QPoint& p : pixels)
-        s.PaintPixel(p.x(), p.y(), kPaint, kCodes[value]);
-    s.EndStroke();
+        s.Paint(stroke, p.x(), p.y(), kPaint, kCodes[value]);
 }
 
 enum class SaveCase { Loaded, LoadedLater, AfterFailedLoad, AfterRefusedOpen, NothingLoaded };
@@ -233,7 +235,7 @@ void SpriteSessionTest::failedTransferChangesNothing()
     QCOMPARE(sprite.count() + tile.count(), 0);
     QCOMPARE(rom.Contents(), RomFixture::Pattern(kRomBytes));
     // The stroke is still the step Undo takes back.
-    s.Undo();
+    s.History().undo();
     QCOMPARE(Bytes(s.SpriteBuf()), rom.Contents().mid(EntryOffset(9), 384));
 }
 
@@ -262,12 +264,10 @@ void SpriteSessionTest::changeIsOneUndoStep()
     s.SelectTile(3);
     const SessionState original = StateOf(s);
 
-    static const char* const kCodes[] = {"00", "10", "01", "11"};
     for (const QPoint& p : pixels)
-        s.PaintPixel(p.x(), p.y(), kPaint, kCodes[value]);
-    s.EndStroke();
+        s.Paint(1, p.x(), p.y(), kPaint, kCodes[value]);
     if (pixels.isEmpty())
-        s.ReplaceBlock(RandomBlock(11), kColours);
+        s.ReplaceBlock(RandomBlock(11), kColours, QStringLiteral("Paste"));
     const SessionState changed = StateOf(s);
 
     QCOMPARE(s.History().count(), steps);
@@ -288,12 +288,12 @@ void SpriteSessionTest::changeIsOneUndoStep()
     if (steps == 0)
         return;
     // Undo puts back exactly what was shown, not a redrawing in newer colours.
-    s.Undo();
+    s.History().undo();
     QVERIFY(StateOf(s) == original);
-    s.Redo();
+    s.History().redo();
     QVERIFY(StateOf(s) == changed);
     // A new stroke after an undo drops what could have been redone.
-    s.Undo();
+    s.History().undo();
     Stroke(s, {{0, 7}});
     QVERIFY(!s.History().canRedo());
 }
@@ -320,7 +320,7 @@ void SpriteSessionTest::undoLimitDropsTheOldestSteps()
     }
     int undone = 0;
     for (; s.History().canUndo(); ++undone)
-        s.Undo();
+        s.History().undo();
     QCOMPARE(undone, SpriteSession::kUndoLimit);
     QVERIFY(s.SpriteBuf() == after[std::size_t(strokes - SpriteSession::kUndoLimit)]);
 }
@@ -332,6 +332,8 @@ void SpriteSessionTest::signalsSayWhatChanged_data()
     QTest::addColumn<QList<int>>("tiles");
     QTest::newRow("load") << "load" << 1 << QList<int> {};
     QTest::newRow("paint a pixel of tile 7") << "paint" << 0 << QList<int> {7};
+    QTest::newRow("a stroke over three pixels: each drawn once")
+        << "stroke" << 0 << QList<int> {7, 7, 7};
     QTest::newRow("undo a stroke on tile 7") << "undo" << 0 << QList<int> {7};
     QTest::newRow("replace the block") << "replace" << 1 << QList<int> {};
     QTest::newRow("select a tile past the last: nothing") << "select 24" << 0 << QList<int> {};
@@ -355,11 +357,13 @@ void SpriteSessionTest::signalsSayWhatChanged()
     if (change == "load")
         s.LoadEntry(30, kColours);
     else if (change.startsWith("paint"))
-        s.PaintPixel(change == "paint" ? 0 : 8, 0, kPaint, "11");
+        s.Paint(1, change == "paint" ? 0 : 8, 0, kPaint, "11");
+    else if (change == "stroke")
+        Stroke(s, {{0, 0}, {1, 0}, {2, 0}});
     else if (change == "undo")
-        s.Undo();
+        s.History().undo();
     else if (change == "replace")
-        s.ReplaceBlock(RandomBlock(3), kColours);
+        s.ReplaceBlock(RandomBlock(3), kColours, QStringLiteral("Paste"));
     else
         s.SelectTile(24);
 
@@ -381,22 +385,27 @@ void SpriteSessionTest::replaceDuringAStrokeLeavesTheStrokeItsOwnStep()
     s.Open(rom.PathUtf8(), kColours);
     s.SelectTile(3);
     const SpriteBlock original = s.SpriteBuf();
-    s.PaintPixel(2, 2, kPaint, "11");
+    s.Paint(1, 2, 2, kPaint, "11");
     const SpriteBlock painted = s.SpriteBuf();
-    s.ReplaceBlock(RandomBlock(5), kColours);
+    s.ReplaceBlock(RandomBlock(5), kColours, QStringLiteral("Paste"));
+    s.Paint(1, 3, 3, kPaint, "11"); // the same button still held
 
-    QCOMPARE(s.History().count(), 2);
-    s.Undo();
+    QCOMPARE(s.History().count(), 3);
+    s.History().undo();
+    s.History().undo();
     QVERIFY(s.SpriteBuf() == painted);
-    s.Undo();
+    s.History().undo();
     QVERIFY(s.SpriteBuf() == original);
 
-    // Ctrl+Z with the button still held takes back the stroke so far, and it can be redone.
-    s.PaintPixel(4, 4, kPaint, "11");
-    s.Undo();
+    // Ctrl+Z with the button still held takes back the stroke so far, and it can be redone;
+    // what the stroke paints afterwards is a step of its own.
+    s.Paint(2, 4, 4, kPaint, "11");
+    s.History().undo();
     QVERIFY(s.SpriteBuf() == original);
-    s.Redo();
+    s.History().redo();
     QVERIFY(s.SpriteBuf() != original);
+    s.Paint(2, 5, 5, kPaint, "11");
+    QCOMPARE(s.History().count(), 2);
 }
 
 QTEST_MAIN(SpriteSessionTest)
