@@ -207,9 +207,6 @@ Measurement MeasureComposePreview(const QString& romPath, int runs)
 {
     OpenedWindow opened(romPath);
     frmMain& window = opened.Window();
-    std::array<PictureBox*, kTilesPerSprite> views {};
-    for (std::size_t t = 0; t < views.size(); ++t)
-        views[t] = opened.Find<PictureBox>(QStringLiteral("picSprites(%1)").arg(t));
     std::uint8_t framePhase = 0;
 
     std::vector<double> samples;
@@ -217,7 +214,7 @@ Measurement MeasureComposePreview(const QString& romPath, int runs)
         std::unique_ptr<frmTest> preview;
         const double elapsed = MicrosecondsOf([&] {
             preview = std::make_unique<frmTest>(&window, framePhase);
-            ComposePreviewFrames(views, preview->picSprite);
+            ComposePreviewFrames(window.Document().TilePictures(), preview->picSprite);
         });
         preview.reset();
         OpenedWindow::Settle();

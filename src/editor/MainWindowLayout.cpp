@@ -45,19 +45,21 @@ template <typename Control> Control* Place(Control* control, QRect geometry)
 QPoint TileViewPosition(int t)
 {
     const int frame = FrameOfTile(t);
-    return {16 + 64 * FrameColumnInSheet(frame) + 32 * TileColumnInFrame(t),
-        24 + 64 * FrameRowInSheet(frame) + 32 * TileRowInFrame(t)};
+    constexpr int kFrameViewSide = 2 * kTileViewSide;
+    return {16 + kFrameViewSide * FrameColumnInSheet(frame) + kTileViewSide * TileColumnInFrame(t),
+        24 + kFrameViewSide * FrameRowInSheet(frame) + kTileViewSide * TileRowInFrame(t)};
 }
 
 void BuildViewer(MainWindowControls& w)
 {
-    for (int t = 0; t < 24; ++t) {
+    for (int t = 0; t < kTilesPerSprite; ++t) {
         auto* view = new PictureBox(w.Frame1);
-        view->setGeometry(QRect(TileViewPosition(t), QSize(32, 32)));
+        view->setGeometry(QRect(TileViewPosition(t), QSize(kTileViewSide, kTileViewSide)));
         view->setFocusPolicy(Qt::StrongFocus);
         w.picSprites[static_cast<std::size_t>(t)] = view;
-        // The marker starts below the 32-pixel view, out of sight.
-        w.shpPoint[static_cast<std::size_t>(t)] = view->AddOutline(QRect(0, 100, 32, 32), Qt::red);
+        // The marker starts below the view, out of sight.
+        w.shpPoint[static_cast<std::size_t>(t)]
+            = view->AddOutline(QRect(0, kMarkerHidden, kTileViewSide, kTileViewSide), Qt::red);
     }
 }
 

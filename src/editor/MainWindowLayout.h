@@ -18,6 +18,9 @@ class PictureBox;
 
 // The editing grid's side in pixels: the 8 x 8 cells of a tile, 16 pixels each.
 inline constexpr int kEditSide = 128;
+// The tops of a tile view's marker: framing the view, and below it, out of sight.
+inline constexpr int kMarkerShown = 0;
+inline constexpr int kMarkerHidden = 100;
 
 // Every control of the main window, by its design name. Control arrays are indexed as in the
 // design: picSprites(t) and its marker shpPoint(t) belong to tile t, Color(0..3) show the

@@ -56,6 +56,7 @@ public:
     const Palette& PalColor() const { return palColor_; }
     // Tile `tile` as the sheet shows it, 32 x 32; a null image until a sprite has been drawn.
     const QImage& TilePicture(int tile) const;
+    const std::array<QImage, kTilesPerSprite>& TilePictures() const { return pictures_; }
     int CurTile() const { return curTile_; }
     const BitTable& TileLoBits() const { return tileLoBits_; }
     const BitTable& TileHiBits() const { return tileHiBits_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sprite/FrameLayout.h"
 #include "sprite/TileSurface.h"
 
 #include <QImage>
@@ -11,7 +12,7 @@ namespace morvane {
 // view; the window's view shows the picture as it is.
 class TilePicture final : public TileSurface {
 public:
-    static constexpr int kSide = 4 * kTileSide;
+    static constexpr int kSide = kTileViewSide;
 
     // Draws into `image`, which becomes a 32 x 32 picture if it is not one yet.
     explicit TilePicture(QImage& image);

@@ -8,6 +8,7 @@
 #include "preview/RunPreview.h"
 #include "qtcolour/PackedColourQt.h"
 #include "sprite/DisplayPalette.h"
+#include "sprite/FrameLayout.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
 #include "sprite/TileCodec.h"
@@ -188,28 +189,29 @@ void frmMain::DrawTileView(int tile)
     PictureBox* view = ui_.picSprites[static_cast<std::size_t>(tile)];
     view->Image() = document_.TilePicture(tile);
     view->Refresh();
-    if (tile == document_.CurTile()) {
-        StretchBlt(ui_.picEdit->Image(), 0, 0, kEditSide, kEditSide, view->Image(), 0, 0, 32, 32);
-        ui_.picEdit->Refresh();
-    }
+    if (tile == document_.CurTile())
+        DrawGrid();
+}
+
+void frmMain::DrawGrid()
+{
+    StretchBlt(ui_.picEdit->Image(), 0, 0, kEditSide, kEditSide,
+        document_.TilePicture(document_.CurTile()), 0, 0, kTileViewSide, kTileViewSide);
+    ui_.picEdit->Refresh();
 }
 
 void frmMain::DrawSprite()
 {
     for (int t = 0; t < kTilesPerSprite; ++t)
         DrawTileView(t);
-    ShowSelection();
+    ShowMarkers();
 }
 
-void frmMain::ShowSelection()
+void frmMain::ShowMarkers()
 {
-    const auto selected = static_cast<std::size_t>(document_.CurTile());
-    StretchBlt(ui_.picEdit->Image(), 0, 0, kEditSide, kEditSide, ui_.picSprites[selected]->Image(),
-        0, 0, 32, 32);
-    ui_.picEdit->Refresh();
     for (std::size_t i = 0; i < ui_.picSprites.size(); ++i)
-        ui_.picSprites[i]->SetOverlayTop(ui_.shpPoint[i], 100);
-    ui_.picSprites[selected]->SetOverlayTop(ui_.shpPoint[selected], 0);
+        ui_.picSprites[i]->SetOverlayTop(ui_.shpPoint[i],
+            static_cast<int>(i) == document_.CurTile() ? kMarkerShown : kMarkerHidden);
 }
 
 // ---- File and sprite commands ----
@@ -306,7 +308,8 @@ void frmMain::mnuFileQuit_Click()
 void frmMain::picSprites_Click(int Index)
 {
     document_.SelectTile(Index);
-    ShowSelection();
+    DrawGrid();
+    ShowMarkers();
 }
 
 void frmMain::picEdit_MouseDown(int, int, float X, float Y)
@@ -373,7 +376,7 @@ void frmMain::hBLUE_Scroll()
 
 void frmMain::cmdTest_Click()
 {
-    RunPreview(this, FramePhase, ui_.picSprites);
+    RunPreview(this, FramePhase, document_.TilePictures());
 }
 
 void frmMain::mnuOptionsTest_Click()

@@ -81,8 +81,9 @@ private:
     void PaintCell(float X, float Y);
     // Drawing what the document holds.
     void DrawTileView(int tile);
+    void DrawGrid();
     void DrawSprite();
-    void ShowSelection();
+    void ShowMarkers();
     // Replaces the sprite with what `read` makes of a sprite image in the display colours, as the
     // undo step `step`. A refused image changes nothing and is reported, after `origin` when it
     // is not empty (a picture with no file name of its own).

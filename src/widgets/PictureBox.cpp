@@ -47,7 +47,11 @@ void PictureBox::SetOverlayColor(int overlay, const QColor& color)
 
 void PictureBox::SetOverlayTop(int overlay, int top)
 {
-    overlays_.at(static_cast<std::size_t>(overlay)).rect.moveTop(top);
+    QRect& rect = overlays_.at(static_cast<std::size_t>(overlay)).rect;
+    // Every selection moves all 24 markers; only the two that change need repainting.
+    if (rect.top() == top)
+        return;
+    rect.moveTop(top);
     update();
 }
 
