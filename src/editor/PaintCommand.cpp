@@ -9,8 +9,8 @@ constexpr int kPaintId = 1;
 
 } // namespace
 
-PaintCommand::PaintCommand(SpriteSession& document, int stroke, int column, int row,
-    PackedColor colour, std::string_view code)
+PaintCommand::PaintCommand(
+    SpriteSession& document, int stroke, int column, int row, PackedColor colour, int value)
     : QUndoCommand(QStringLiteral("Paint")),
       document_(document),
       stroke_(stroke),
@@ -18,7 +18,7 @@ PaintCommand::PaintCommand(SpriteSession& document, int stroke, int column, int 
       column_(column),
       row_(row),
       colour_(colour),
-      code_(code),
+      value_(value),
       before_(document.TileStateOf(tile_))
 {
 }
@@ -51,7 +51,7 @@ void PaintCommand::redo()
         document_.SetTileState(tile_, after_);
         return;
     }
-    document_.PaintPixel(column_, row_, colour_, code_);
+    document_.PaintPixel(column_, row_, colour_, value_);
     painted_ = true;
     after_ = document_.TileStateOf(tile_);
     setObsolete(after_ == before_);

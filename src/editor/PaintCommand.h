@@ -4,8 +4,6 @@
 
 #include <QUndoCommand>
 
-#include <string>
-
 namespace morvane {
 
 // Pixels painted on one tile in one stroke, from the press on the editing grid to the release:
@@ -14,8 +12,8 @@ namespace morvane {
 // is obsolete and leaves no step.
 class PaintCommand final : public QUndoCommand {
 public:
-    PaintCommand(SpriteSession& document, int stroke, int column, int row, PackedColor colour,
-        std::string_view code);
+    PaintCommand(
+        SpriteSession& document, int stroke, int column, int row, PackedColor colour, int value);
 
     int id() const override;
     bool mergeWith(const QUndoCommand* other) override;
@@ -30,7 +28,7 @@ private:
     int column_;
     int row_;
     PackedColor colour_;
-    std::string code_;
+    int value_;
     TileState before_;
     TileState after_;
     bool painted_ = false;

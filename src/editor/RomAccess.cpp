@@ -8,19 +8,17 @@ namespace {
 
 class RomFileTransfers final : public RomAccess {
 public:
-    void ReadBlock(
-        const std::string& path, const std::string& offsetText, SpriteBlock& block) override
+    void ReadBlock(const std::string& path, std::int32_t offset, SpriteBlock& block) override
     {
-        ReadSpriteBlock(path, offsetText, block);
+        ReadSpriteBlock(path, offset, block);
     }
     TileBytes ReadTile(const std::string& path, std::int32_t offset) override
     {
         return morvane::ReadTile(path, offset);
     }
-    void WriteBlock(
-        const std::string& path, const std::string& offsetText, const SpriteBlock& block) override
+    void WriteBlock(const std::string& path, std::int32_t offset, const SpriteBlock& block) override
     {
-        WriteSpriteBlock(path, offsetText, block);
+        WriteSpriteBlock(path, offset, block);
     }
 };
 

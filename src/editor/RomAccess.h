@@ -14,12 +14,9 @@ namespace morvane {
 class RomAccess {
 public:
     virtual ~RomAccess() = default;
-    virtual void ReadBlock(
-        const std::string& path, const std::string& offsetText, SpriteBlock& block)
-        = 0;
+    virtual void ReadBlock(const std::string& path, std::int32_t offset, SpriteBlock& block) = 0;
     virtual TileBytes ReadTile(const std::string& path, std::int32_t offset) = 0;
-    virtual void WriteBlock(
-        const std::string& path, const std::string& offsetText, const SpriteBlock& block)
+    virtual void WriteBlock(const std::string& path, std::int32_t offset, const SpriteBlock& block)
         = 0;
 };
 

@@ -57,7 +57,7 @@ SpriteSession::EntryReads SpriteSession::ReadEntry(const std::string& path, int 
     // The block, then every tile read from the file once more: the sheet shows what the file
     // holds, read tile by tile, as the tile drawing always has.
     EntryReads reads;
-    files_.ReadBlock(path, SpriteOffset(entry), reads.block);
+    files_.ReadBlock(path, offset, reads.block);
     for (std::size_t k = 0; k < reads.tiles.size(); ++k)
         reads.tiles[k] = files_.ReadTile(path, offset + kTileBytes * static_cast<std::int32_t>(k));
     return reads;
@@ -102,7 +102,8 @@ void SpriteSession::Save() const
 {
     if (loadedIndex_ < 0)
         throw RomFileError("No sprite has been loaded, so there is nothing to save.");
-    files_.WriteBlock(romPath_, SpriteOffset(static_cast<std::int16_t>(loadedIndex_)), spriteBuf_);
+    files_.WriteBlock(
+        romPath_, SpriteOffsetValue(static_cast<std::int16_t>(loadedIndex_)).value(), spriteBuf_);
 }
 
 void SpriteSession::SelectTile(int tile)
@@ -118,14 +119,13 @@ void SpriteSession::UnpackCurrentTile()
     UnpackTileBits(spriteBuf_, curTile_, tileLoBits_, tileHiBits_);
 }
 
-void SpriteSession::Paint(
-    int stroke, int column, int row, PackedColor colour, std::string_view code)
+void SpriteSession::Paint(int stroke, int column, int row, PackedColor colour, int value)
 {
     // Before the first load there is no picture to paint into, and no pixel lies outside 0..7.
     if (TilePicture(curTile_).isNull() || column < 0 || column >= kTileSide || row < 0
         || row >= kTileSide)
         return;
-    history_.push(new PaintCommand(*this, stroke, column, row, colour, code));
+    history_.push(new PaintCommand(*this, stroke, column, row, colour, value));
 }
 
 void SpriteSession::ReplaceBlock(
@@ -165,11 +165,11 @@ void SpriteSession::SetState(const SpriteState& state)
     emit SpriteChanged();
 }
 
-void SpriteSession::PaintPixel(int column, int row, PackedColor colour, std::string_view code)
+void SpriteSession::PaintPixel(int column, int row, PackedColor colour, int value)
 {
     morvane::TilePicture(pictures_[static_cast<std::size_t>(curTile_)])
         .FillTilePixel(column, row, colour);
-    SetPixelBits(tileLoBits_, tileHiBits_, column, row, code);
+    SetPixelBits(tileLoBits_, tileHiBits_, column, row, value);
     RepackTileRow(spriteBuf_, curTile_, row, tileLoBits_, tileHiBits_);
     emit TileChanged(curTile_);
 }

@@ -9,7 +9,6 @@
 
 #include <array>
 #include <string>
-#include <string_view>
 
 namespace morvane {
 
@@ -80,22 +79,22 @@ public:
     void SelectTile(int tile);
 
     // The edits, each an undo step. Painting pixel (column, row), each 0..7, of the selected tile
-    // in `colour` with the shade `code` is one step with every pixel painted before it in the
-    // same `stroke` on the same tile; a stroke that changed nothing is no step. Nothing happens
+    // with pixel value `value` shown in `colour` is one step with every pixel painted before it in
+    // the same `stroke` on the same tile; a stroke that changed nothing is no step. Nothing happens
     // before a sprite has been loaded.
-    void Paint(int stroke, int column, int row, PackedColor colour, std::string_view code);
+    void Paint(int stroke, int column, int row, PackedColor colour, int value);
     // Replaces the whole block (an imported or pasted image), drawn in `colours`; `text` names
     // the step.
     void ReplaceBlock(const SpriteBlock& block, const Palette& colours, const QString& text);
 
     // What the commands do and undo, without recording a step. PaintPixel paints on the selected
-    // tile: its picture block in `colour`, its bits from the shade `code`, and the row's two
-    // bytes in SpriteBuf rebuilt from the bit tables.
+    // tile: its picture block in `colour`, its two bits from `value`, and the row's two bytes in
+    // SpriteBuf rebuilt from the bit tables.
     TileState TileStateOf(int tile) const;
     void SetTileState(int tile, const TileState& state);
     SpriteState State() const;
     void SetState(const SpriteState& state);
-    void PaintPixel(int column, int row, PackedColor colour, std::string_view code);
+    void PaintPixel(int column, int row, PackedColor colour, int value);
 
 signals:
     // Every tile picture may have changed, and the selected tile's bits were unpacked again.

@@ -11,7 +11,6 @@
 #include "sprite/FrameLayout.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
-#include "sprite/TileCodec.h"
 #include "spritepng/SpritePng.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/ImageBlit.h"
@@ -328,7 +327,8 @@ void frmMain::PaintCell(float X, float Y)
 {
     const int c = std::clamp(static_cast<int>(X / 16), 0, 7);
     const int r = std::clamp(static_cast<int>(Y / 16), 0, 7);
-    document_.Paint(stroke_, c, r, palette_.CurrentColour(), ShadeCode(palette_.CurColor()));
+    // The current colour's index is the pixel value it paints.
+    document_.Paint(stroke_, c, r, palette_.CurrentColour(), palette_.CurColor());
 }
 
 void frmMain::chkGRID_Click()

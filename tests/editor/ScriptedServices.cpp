@@ -30,11 +30,10 @@ void RecordingRomAccess::Note(Kind kind, const std::string& path, std::int64_t o
             + " failed as the test asked");
 }
 
-void RecordingRomAccess::ReadBlock(
-    const std::string& path, const std::string& offsetText, SpriteBlock& block)
+void RecordingRomAccess::ReadBlock(const std::string& path, std::int32_t offset, SpriteBlock& block)
 {
-    Note(Kind::ReadBlock, path, std::stoll(offsetText));
-    RomFileAccess().ReadBlock(path, offsetText, block);
+    Note(Kind::ReadBlock, path, offset);
+    RomFileAccess().ReadBlock(path, offset, block);
 }
 
 TileBytes RecordingRomAccess::ReadTile(const std::string& path, std::int32_t offset)
@@ -44,10 +43,10 @@ TileBytes RecordingRomAccess::ReadTile(const std::string& path, std::int32_t off
 }
 
 void RecordingRomAccess::WriteBlock(
-    const std::string& path, const std::string& offsetText, const SpriteBlock& block)
+    const std::string& path, std::int32_t offset, const SpriteBlock& block)
 {
-    Note(Kind::WriteBlock, path, std::stoll(offsetText));
-    RomFileAccess().WriteBlock(path, offsetText, block);
+    Note(Kind::WriteBlock, path, offset);
+    RomFileAccess().WriteBlock(path, offset, block);
 }
 
 } // namespace morvane::test

@@ -48,11 +48,10 @@ public:
         std::optional<Qt::CursorShape> pointer;
     };
 
-    void ReadBlock(
-        const std::string& path, const std::string& offsetText, SpriteBlock& block) override;
+    void ReadBlock(const std::string& path, std::int32_t offset, SpriteBlock& block) override;
     TileBytes ReadTile(const std::string& path, std::int32_t offset) override;
     void WriteBlock(
-        const std::string& path, const std::string& offsetText, const SpriteBlock& block) override;
+        const std::string& path, std::int32_t offset, const SpriteBlock& block) override;
 
     std::vector<Transfer> transfers;
     // The transfer, counted from 0 in `transfers`, that throws RomFileError without touching the

@@ -69,9 +69,7 @@ SessionState StateOf(const SpriteSession& s)
     return state;
 }
 
-const char* const kCodes[] = {"00", "10", "01", "11"};
-
-// Paints pixels of the selected tile in a value's shade code as one stroke of its own; by default
+// Paints pixels of the selected tile in a pixel value as one stroke of its own; by default
 // in a value the first pixel does not have, so the stroke is a change.
 void Stroke(SpriteSession& s, std::initializer_list<QPoint> pixels, int value = -1)
 {
@@ -82,7 +80,7 @@ void Stroke(SpriteSession& s, std::initializer_list<QPoint> pixels, int value = 
         value = (ValueIn(s.SpriteBuf(), s.CurTile(), first.x(), first.y()) + 1) % 4;
     }
     for (const QPoint& p : pixels)
-        s.Paint(stroke, p.x(), p.y(), kPaint, kCodes[value]);
+        s.Paint(stroke, p.x(), p.y(), kPaint, value);
 }
 
 enum class SaveCase { Loaded, LoadedLater, AfterFailedLoad, AfterRefusedOpen, NothingLoaded };
@@ -265,7 +263,7 @@ void SpriteSessionTest::changeIsOneUndoStep()
     const SessionState original = StateOf(s);
 
     for (const QPoint& p : pixels)
-        s.Paint(1, p.x(), p.y(), kPaint, kCodes[value]);
+        s.Paint(1, p.x(), p.y(), kPaint, value);
     if (pixels.isEmpty())
         s.ReplaceBlock(RandomBlock(11), kColours, QStringLiteral("Paste"));
     const SessionState changed = StateOf(s);
@@ -357,7 +355,7 @@ void SpriteSessionTest::signalsSayWhatChanged()
     if (change == "load")
         s.LoadEntry(30, kColours);
     else if (change.startsWith("paint"))
-        s.Paint(1, change == "paint" ? 0 : 8, 0, kPaint, "11");
+        s.Paint(1, change == "paint" ? 0 : 8, 0, kPaint, 3);
     else if (change == "stroke")
         Stroke(s, {{0, 0}, {1, 0}, {2, 0}});
     else if (change == "undo")
@@ -385,10 +383,10 @@ void SpriteSessionTest::replaceDuringAStrokeLeavesTheStrokeItsOwnStep()
     s.Open(rom.PathUtf8(), kColours);
     s.SelectTile(3);
     const SpriteBlock original = s.SpriteBuf();
-    s.Paint(1, 2, 2, kPaint, "11");
+    s.Paint(1, 2, 2, kPaint, 3);
     const SpriteBlock painted = s.SpriteBuf();
     s.ReplaceBlock(RandomBlock(5), kColours, QStringLiteral("Paste"));
-    s.Paint(1, 3, 3, kPaint, "11"); // the same button still held
+    s.Paint(1, 3, 3, kPaint, 3); // the same button still held
 
     QCOMPARE(s.History().count(), 3);
     s.History().undo();
@@ -399,12 +397,12 @@ void SpriteSessionTest::replaceDuringAStrokeLeavesTheStrokeItsOwnStep()
 
     // Ctrl+Z with the button still held takes back the stroke so far, and it can be redone;
     // what the stroke paints afterwards is a step of its own.
-    s.Paint(2, 4, 4, kPaint, "11");
+    s.Paint(2, 4, 4, kPaint, 3);
     s.History().undo();
     QVERIFY(s.SpriteBuf() == original);
     s.History().redo();
     QVERIFY(s.SpriteBuf() != original);
-    s.Paint(2, 5, 5, kPaint, "11");
+    s.Paint(2, 5, 5, kPaint, 3);
     QCOMPARE(s.History().count(), 2);
 }
 
