@@ -249,4 +249,15 @@ void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& w)
             window.pos() + screen->availableGeometry().center() - window.frameGeometry().center());
 }
 
+void EnableRomControls(MainWindowControls& w)
+{
+    for (QWidget* control :
+        std::initializer_list<QWidget*> {w.cmdLoad, w.cboSprite, w.cmdSave, w.cmdTest})
+        control->setEnabled(true);
+    w.mnuFileSave->setEnabled(true);
+    w.mnuOptionsTest->setEnabled(true);
+    for (QGroupBox* frame : {w.Frame1, w.Frame2, w.Frame3, w.Frame4})
+        frame->setEnabled(true);
+}
+
 } // namespace morvane

@@ -65,4 +65,8 @@ struct MainWindowControls {
 // the screen.
 void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& controls);
 
+// Enables what waits for a ROM image, in the order opening one enables it: the list, the
+// buttons, Save Changes, Test Sprite and the frames. Nothing disables them again.
+void EnableRomControls(MainWindowControls& controls);
+
 } // namespace morvane

@@ -2,30 +2,16 @@
 
 #include "PaintCommand.h"
 #include "ReplaceBlockCommand.h"
-#include "RomAccess.h"
 #include "TilePicture.h"
+#include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
-#include "sprite/TileDrawing.h"
 
 #include <algorithm>
 
 namespace morvane {
 
 namespace {
-
-// The colours a tile is drawn in, as the tile drawing asks for them.
-class FixedColours final : public SwatchSource {
-public:
-    explicit FixedColours(const Palette& colours) : colours_(colours) { }
-    PackedColor SwatchColor(int value) const override
-    {
-        return colours_[static_cast<std::size_t>(value)];
-    }
-
-private:
-    const Palette& colours_;
-};
 
 std::array<TileBytes, kTilesPerSprite> TilesOf(const SpriteBlock& block)
 {
@@ -38,7 +24,7 @@ std::array<TileBytes, kTilesPerSprite> TilesOf(const SpriteBlock& block)
 
 } // namespace
 
-SpriteSession::SpriteSession(RomAccess& files, QObject* parent) : QObject(parent), files_(files)
+SpriteSession::SpriteSession(QObject* parent) : QObject(parent)
 {
     history_.setUndoLimit(kUndoLimit);
 }
@@ -55,11 +41,11 @@ SpriteSession::EntryReads SpriteSession::ReadEntry(const std::string& path, int 
     const auto entry = static_cast<std::int16_t>(index);
     const std::int32_t offset = SpriteOffsetValue(entry).value();
     // The block, then every tile read from the file once more: the sheet shows what the file
-    // holds, read tile by tile, as the tile drawing always has.
+    // holds, read tile by tile.
     EntryReads reads;
-    files_.ReadBlock(path, offset, reads.block);
+    ReadSpriteBlock(path, offset, reads.block);
     for (std::size_t k = 0; k < reads.tiles.size(); ++k)
-        reads.tiles[k] = files_.ReadTile(path, offset + kTileBytes * static_cast<std::int32_t>(k));
+        reads.tiles[k] = ReadTile(path, offset + kTileBytes * static_cast<std::int32_t>(k));
     return reads;
 }
 
@@ -89,12 +75,10 @@ void SpriteSession::CommitEntry(int index, const EntryReads& reads, const Palett
 std::array<QImage, kTilesPerSprite> SpriteSession::DrawPictures(
     const std::array<TileBytes, kTilesPerSprite>& tiles, const Palette& colours)
 {
-    const FixedColours swatches(colours);
     std::array<QImage, kTilesPerSprite> pictures;
-    for (std::size_t k = 0; k < tiles.size(); ++k) {
-        morvane::TilePicture picture(pictures[k]);
-        DrawTile(tiles[k], picture, swatches, palColor_);
-    }
+    for (std::size_t k = 0; k < tiles.size(); ++k)
+        pictures[k] = DrawTilePicture(tiles[k], colours);
+    palColor_ = colours;
     return pictures;
 }
 
@@ -102,7 +86,7 @@ void SpriteSession::Save() const
 {
     if (loadedIndex_ < 0)
         throw RomFileError("No sprite has been loaded, so there is nothing to save.");
-    files_.WriteBlock(
+    WriteSpriteBlock(
         romPath_, SpriteOffsetValue(static_cast<std::int16_t>(loadedIndex_)).value(), spriteBuf_);
 }
 
@@ -167,8 +151,7 @@ void SpriteSession::SetState(const SpriteState& state)
 
 void SpriteSession::PaintPixel(int column, int row, PackedColor colour, int value)
 {
-    morvane::TilePicture(pictures_[static_cast<std::size_t>(curTile_)])
-        .FillTilePixel(column, row, colour);
+    FillTilePixel(pictures_[static_cast<std::size_t>(curTile_)], column, row, colour);
     SetPixelBits(tileLoBits_, tileHiBits_, column, row, value);
     RepackTileRow(spriteBuf_, curTile_, row, tileLoBits_, tileHiBits_);
     emit TileChanged(curTile_);

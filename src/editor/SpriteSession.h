@@ -12,8 +12,6 @@
 
 namespace morvane {
 
-class RomAccess;
-
 // One tile as far as an undo step is concerned: its 16 bytes and its picture.
 struct TileState {
     TileBytes bytes {};
@@ -42,7 +40,7 @@ public:
     // How many strokes and replaced blocks Undo can take back; older ones are dropped.
     static constexpr int kUndoLimit = 200;
 
-    explicit SpriteSession(RomAccess& files, QObject* parent = nullptr);
+    explicit SpriteSession(QObject* parent = nullptr);
     ~SpriteSession() override;
 
     // The open ROM image as the file system names it (its own bytes, whatever their encoding);
@@ -116,7 +114,6 @@ private:
         const std::array<TileBytes, kTilesPerSprite>& tiles, const Palette& colours);
     void UnpackCurrentTile();
 
-    RomAccess& files_;
     std::string romPath_;
     SpriteBlock spriteBuf_ {};
     int loadedIndex_ = -1;

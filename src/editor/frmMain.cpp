@@ -3,7 +3,6 @@
 #include "AboutText.h"
 #include "FileSystemPath.h"
 #include "PaletteView.h"
-#include "RomAccess.h"
 #include "dialogs/clsMSDLG.h"
 #include "preview/RunPreview.h"
 #include "qtcolour/PackedColourQt.h"
@@ -12,8 +11,10 @@
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
 #include "spritepng/SpritePng.h"
+#include "widgets/BusyPointer.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/ImageBlit.h"
+#include "widgets/MouseCodes.h"
 #include "widgets/PictureBox.h"
 
 #include <QAction>
@@ -24,8 +25,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -34,55 +33,8 @@
 
 namespace morvane {
 
-namespace {
-
-// Shows the busy pointer for the whole application until the command returns, on every path.
-class BusyPointer {
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
-
-int ButtonCode(Qt::MouseButtons buttons)
-{
-    return (buttons.testFlag(Qt::LeftButton) ? 1 : 0) | (buttons.testFlag(Qt::RightButton) ? 2 : 0)
-        | (buttons.testFlag(Qt::MiddleButton) ? 4 : 0);
-}
-
-int ShiftCode(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0)
-        | (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0)
-        | (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
-}
-
-bool HasSuffix(const QByteArray& path, std::initializer_list<const char*> suffixes)
-{
-    const QByteArray lower = path.toLower();
-    for (const char* suffix : suffixes)
-        if (lower.endsWith(suffix))
-            return true;
-    return false;
-}
-
-bool IsRomFile(const QByteArray& path)
-{
-    return HasSuffix(path, {".gb", ".gbc"});
-}
-
-bool IsPngFile(const QByteArray& path)
-{
-    return HasSuffix(path, {".png"});
-}
-
-} // namespace
-
 frmMain::frmMain(PlatformServices services, QWidget* parent)
-    : QMainWindow(parent),
-      services_(std::move(services)),
-      document_(services_.files != nullptr ? *services_.files : RomFileAccess())
+    : QMainWindow(parent), services_(std::move(services))
 {
     BuildMainWindowLayout(*this, ui_);
     BuildShortcuts();
@@ -251,13 +203,7 @@ void frmMain::ShowOpenedRom()
 {
     setWindowTitle(kProgramTitle + QStringLiteral(" [") + ReadableText(document_.RomPath())
         + QStringLiteral("]"));
-    for (QWidget* control :
-        std::initializer_list<QWidget*> {ui_.cmdLoad, ui_.cboSprite, ui_.cmdSave, ui_.cmdTest})
-        control->setEnabled(true);
-    ui_.mnuFileSave->setEnabled(true);
-    ui_.mnuOptionsTest->setEnabled(true);
-    for (QGroupBox* frame : {ui_.Frame1, ui_.Frame2, ui_.Frame3, ui_.Frame4})
-        frame->setEnabled(true);
+    EnableRomControls(ui_);
 
     // The swatches and sliders show the defaults at once; a slider that moves passes on a value
     // the palette already holds.
@@ -400,10 +346,10 @@ void frmMain::mnuOptionsGrid_Click()
     const auto colour = AskColour();
     if (!colour)
         return;
-    for (std::size_t i = 0; i < 7; ++i)
+    for (std::size_t i = 0; i < 7; ++i) {
         ui_.picEdit->SetOverlayColor(ui_.hGRID[i], *colour);
-    for (std::size_t i = 0; i < 7; ++i)
         ui_.picEdit->SetOverlayColor(ui_.vGRID[i], *colour);
+    }
 }
 
 void frmMain::mnuOptionsSprites_Click()
@@ -417,14 +363,9 @@ void frmMain::mnuOptionsSprites_Click()
 
 void frmMain::mnuHelpHelp_Click()
 {
-    const QString path = HelpFilePath(services_.programFolder);
-    if (!QFileInfo(path).isFile()) {
-        ShowError(QStringLiteral("The help file \"%1\" cannot be found.").arg(path));
-        return;
-    }
-    QString reason;
-    if (!services_.help.Open(path, reason))
-        ShowError(QStringLiteral("The help file \"%1\" cannot be shown: %2").arg(path, reason));
+    if (const QString problem = OpenHelpFile(services_.help, services_.programFolder);
+        !problem.isEmpty())
+        ShowError(problem);
 }
 
 void frmMain::mnuHelpAbout_Click()
@@ -483,7 +424,7 @@ void frmMain::PasteSprite()
 void frmMain::dragEnterEvent(QDragEnterEvent* event)
 {
     const QByteArray path = DroppedFilePath(event->mimeData());
-    if (IsRomFile(path) || IsPngFile(path))
+    if (NamesRomImage(path) || NamesSpriteImage(path))
         event->acceptProposedAction();
 }
 
@@ -493,9 +434,9 @@ void frmMain::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    if (IsRomFile(path))
+    if (NamesRomImage(path))
         OpenRom(path);
-    else if (IsPngFile(path))
+    else if (NamesSpriteImage(path))
         ImportSpriteImage(QFile::decodeName(path));
 }
 

@@ -1,16 +1,33 @@
 #include "EditorHarness.h"
 
+#include "DiskScript.h"
+
 #include "widgets/PictureBox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 
 namespace morvane::test {
 
 EditorHarness::EditorHarness()
-    : window(std::make_unique<frmMain>(
-        PlatformServices {dialogs, messages, help, programFolder.path(), &files}))
+    : window(
+        std::make_unique<frmMain>(PlatformServices {dialogs, messages, help, programFolder.path()}))
 {
+}
+
+EditorHarness::~EditorHarness()
+{
+    DisarmDisk();
+}
+
+void EditorHarness::WatchTransfers()
+{
+    ArmDisk({}, [this](const DiskTransfer& transfer) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        transfers.push_back({transfer.write, transfer.offset,
+            cursor != nullptr ? std::optional(cursor->shape()) : std::nullopt});
+    });
 }
 
 void EditorHarness::LoadRom(const QString& path)

@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <optional>
 
 #include <fcntl.h>
@@ -240,15 +241,15 @@ void FileCommandsTest::loadSpriteReadsUnderTheBusyPointerAndRedrawsTheGrid()
     EditorHarness h;
     h.LoadRom(rom.Path());
     h.window->picSprites_Click(13);
-    h.files.transfers.clear();
+    h.WatchTransfers();
 
     h.LoadSprite(index);
 
     const QByteArray file = rom.Contents();
     QCOMPARE(h.SpriteBuf(), file.mid(offset, 384));
     QVERIFY(CompareTileView(h.View(23).Image(), file.mid(offset + 368, 16)).isEmpty());
-    QCOMPARE(h.files.transfers.size(), std::size_t(25));
-    for (const RecordingRomAccess::Transfer& read : h.files.transfers)
+    QCOMPARE(h.transfers.size(), std::size_t(25));
+    for (const EditorHarness::Transfer& read : h.transfers)
         QCOMPARE(read.pointer, std::optional(Qt::WaitCursor));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     // The editing grid shows the selected tile of the new sprite, which is still selected.
@@ -307,15 +308,19 @@ void FileCommandsTest::saveWritesTheLoadedBlockFromButtonAndMenu()
     QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
     OpenAndEdit(h, rom.Path());
     h.Find<QComboBox>(QStringLiteral("cboSprite")).setCurrentIndex(listed);
-    h.files.transfers.clear();
+    h.WatchTransfers();
     if (menu)
         h.Find<QAction>(QStringLiteral("mnuFileSave")).trigger();
     else
         QTest::mouseClick(&h.Find<QPushButton>(QStringLiteral("cmdSave")), Qt::LeftButton);
 
     QCOMPARE(rom.Contents(), WithEditedBlock(RomFixture::Pattern(kRomBytes), h.SpriteBuf()));
-    QCOMPARE(h.files.transfers.size(), std::size_t(1));
-    QCOMPARE(h.files.transfers[0].pointer, std::optional(Qt::WaitCursor));
+    // One write of the block, and every transfer under the busy pointer.
+    QCOMPARE(std::count_if(h.transfers.begin(), h.transfers.end(),
+                 [](const EditorHarness::Transfer& t) { return t.write; }),
+        1);
+    for (const EditorHarness::Transfer& transfer : h.transfers)
+        QCOMPARE(transfer.pointer, std::optional(Qt::WaitCursor));
     QVERIFY(h.messages.shown.empty());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }

@@ -2,8 +2,8 @@
 // that a failed read or write changes nothing, what one undo step is, the undo limit, and which
 // signals each change sends.
 #include "editor/SpriteSession.h"
+#include "DiskScript.h"
 #include "RomFixture.h"
-#include "ScriptedServices.h"
 #include "TestData.h"
 #include "sprite/RomFileError.h"
 
@@ -120,14 +120,15 @@ void SpriteSessionTest::loadReadsTheBlockThenEveryTile()
     QFETCH(int, index);
     const qint64 offset = EntryOffset(index);
     RomFixture rom;
-    RecordingRomAccess files;
-    SpriteSession s(files);
+    SpriteSession s;
     s.Open(rom.PathUtf8(), kColours);
     s.SelectTile(6); // selected while entry 0 is loaded
     Stroke(s, {{0, 0}});
-    files.transfers.clear();
+    std::vector<DiskTransfer> reads;
+    ArmDisk({}, [&reads](const DiskTransfer& read) { reads.push_back(read); });
 
     s.LoadEntry(index, kColours);
+    DisarmDisk();
 
     QCOMPARE(Bytes(s.SpriteBuf()), rom.Contents().mid(offset, 384));
     QCOMPARE(s.LoadedIndex(), index);
@@ -139,10 +140,13 @@ void SpriteSessionTest::loadReadsTheBlockThenEveryTile()
     UnpackTileBits(s.SpriteBuf(), 6, lo, hi);
     QVERIFY(s.TileLoBits() == lo && s.TileHiBits() == hi);
     QCOMPARE(s.History().count(), 0);
-    QCOMPARE(files.transfers.size(), std::size_t(25));
-    QCOMPARE(files.transfers[0].kind, RecordingRomAccess::Kind::ReadBlock);
-    for (int k = 0; k <= 24; ++k)
-        QCOMPARE(files.transfers[std::size_t(k)].offset, offset + 16 * std::max(k - 1, 0));
+    QCOMPARE(reads.size(), std::size_t(25));
+    for (int k = 0; k <= 24; ++k) {
+        const DiskTransfer& read = reads[std::size_t(k)];
+        QVERIFY(!read.write);
+        QCOMPARE(read.offset, offset + 16 * std::max(k - 1, 0));
+        QCOMPARE(read.count, std::size_t(k == 0 ? 384 : 16));
+    }
 }
 
 void SpriteSessionTest::saveWritesTheEntryLoaded_data()
@@ -163,7 +167,7 @@ void SpriteSessionTest::saveWritesTheEntryLoaded()
     // Long enough for entries 0..36, not for 37..44.
     RomFixture rom(steps == SaveCase::AfterFailedLoad ? 524288 : kRomBytes);
     RomFixture other(50000, QStringLiteral("short.gb"));
-    SpriteSession s(RomFileAccess());
+    SpriteSession s;
     if (steps != SaveCase::NothingLoaded) {
         s.Open(rom.PathUtf8(), kColours);
         s.LoadEntry(steps == SaveCase::AfterFailedLoad ? 36 : 4, kColours);
@@ -210,8 +214,7 @@ void SpriteSessionTest::failedTransferChangesNothing()
     QFETCH(qint64, otherSize);
     RomFixture rom;
     RomFixture other(otherSize, QStringLiteral("other.gb"));
-    RecordingRomAccess files;
-    SpriteSession s(files);
+    SpriteSession s;
     s.Open(rom.PathUtf8(), kColours);
     s.LoadEntry(9, kColours);
     s.SelectTile(5);
@@ -219,8 +222,14 @@ void SpriteSessionTest::failedTransferChangesNothing()
     const SessionState before = StateOf(s);
     QSignalSpy sprite(&s, &SpriteSession::SpriteChanged);
     QSignalSpy tile(&s, &SpriteSession::TileChanged);
-    files.transfers.clear();
-    files.failAt = failAt;
+    // The transfer counted from 0 fails with a disk error, before it touches the file.
+    DiskScript script;
+    if (failAt >= 0) {
+        auto& answers = script[command == "save" ? "pwrite" : "pread"];
+        answers.assign(std::size_t(failAt), DiskAnswer {});
+        answers.push_back(Fails(EIO));
+    }
+    ArmDisk(script);
 
     if (command == "load")
         QVERIFY_THROWS_EXCEPTION(RomFileError, s.LoadEntry(12, kColours));
@@ -228,6 +237,7 @@ void SpriteSessionTest::failedTransferChangesNothing()
         QVERIFY_THROWS_EXCEPTION(RomFileError, s.Open(other.PathUtf8(), kColours));
     else
         QVERIFY_THROWS_EXCEPTION(RomFileError, s.Save());
+    QVERIFY(DisarmDisk().empty());
 
     QVERIFY(StateOf(s) == before);
     QCOMPARE(sprite.count() + tile.count(), 0);
@@ -256,7 +266,7 @@ void SpriteSessionTest::changeIsOneUndoStep()
     QFETCH(int, steps);
     RomFixture rom;
     rom.Poke(82928 + 16 * 3, QByteArray(16, '\0'));
-    SpriteSession s(RomFileAccess());
+    SpriteSession s;
     // Drawn with colour 0 as the paint, so a value-0 pixel painted again does not change.
     s.Open(rom.PathUtf8(), {kPaint, kColours[1], kColours[2], kColours[3]});
     s.SelectTile(3);
@@ -308,7 +318,7 @@ void SpriteSessionTest::undoLimitDropsTheOldestSteps()
     QFETCH(int, strokes);
     QVERIFY(SpriteSession::kUndoLimit >= 100);
     RomFixture rom;
-    SpriteSession s(RomFileAccess());
+    SpriteSession s;
     s.Open(rom.PathUtf8(), kColours);
     std::vector<SpriteBlock> after {s.SpriteBuf()}; // the block after each stroke
     for (int i = 0; i < strokes; ++i) {
@@ -344,7 +354,7 @@ void SpriteSessionTest::signalsSayWhatChanged()
     QFETCH(int, sprites);
     QFETCH(QList<int>, tiles);
     RomFixture rom;
-    SpriteSession s(RomFileAccess());
+    SpriteSession s;
     s.Open(rom.PathUtf8(), kColours);
     s.SelectTile(7);
     Stroke(s, {{1, 1}});
@@ -379,7 +389,7 @@ void SpriteSessionTest::replaceDuringAStrokeLeavesTheStrokeItsOwnStep()
 {
     RomFixture rom;
     rom.Poke(82928 + 16 * 3, QByteArray(16, '\0'));
-    SpriteSession s(RomFileAccess());
+    SpriteSession s;
     s.Open(rom.PathUtf8(), kColours);
     s.SelectTile(3);
     const SpriteBlock original = s.SpriteBuf();

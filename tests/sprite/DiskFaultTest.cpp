@@ -4,127 +4,25 @@
 // whole, with a message that says what happened.
 #include "sprite/RomFile.h"
 
+#include "DiskScript.h"
 #include "RomFixture.h"
+#include "TestData.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteBlock.h"
 
 #include <QtTest>
 
 #include <cerrno>
-#include <deque>
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <map>
-#include <string>
-#include <unistd.h>
 
 using namespace morvane;
-using morvane::test::RomFixture;
-
-namespace {
-
-// One scripted answer to a call: fail with `error`, report the end of the file, or move at most
-// `atMost` bytes through the real call.
-struct Answer {
-    int error = 0;
-    bool endOfFile = false;
-    std::size_t atMost = SIZE_MAX;
-};
-
-// Calls not scripted, and every call while the script is not armed, go to the C library.
-bool armed = false;
-std::map<std::string, std::deque<Answer>> script;
-
-// The next scripted answer to `call`, if any.
-std::optional<Answer> Next(const char* call)
-{
-    if (!armed)
-        return std::nullopt;
-    auto& answers = script[call];
-    if (answers.empty())
-        return std::nullopt;
-    const Answer answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-template <typename Function> Function Real(const char* name)
-{
-    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
-}
-
-} // namespace
-
-// These stand in for the C library's calls within this test program.
-extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset)
-{
-    static const auto real = Real<ssize_t (*)(int, void*, size_t, off_t)>("pread");
-    if (const auto answer = Next("pread")) {
-        if (answer->error != 0) {
-            errno = answer->error;
-            return -1;
-        }
-        if (answer->endOfFile)
-            return 0;
-        count = std::min(count, answer->atMost);
-    }
-    return real(fd, buffer, count, offset);
-}
-
-extern "C" ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset)
-{
-    static const auto real = Real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
-    if (const auto answer = Next("pwrite")) {
-        if (answer->error != 0) {
-            errno = answer->error;
-            return -1;
-        }
-        count = std::min(count, answer->atMost);
-    }
-    return real(fd, buffer, count, offset);
-}
-
-extern "C" int fallocate(int fd, int mode, off_t offset, off_t length)
-{
-    static const auto real = Real<int (*)(int, int, off_t, off_t)>("fallocate");
-    if (const auto answer = Next("fallocate"); answer && answer->error != 0) {
-        errno = answer->error;
-        return -1;
-    }
-    return real(fd, mode, offset, length);
-}
-
-extern "C" int fsync(int fd)
-{
-    static const auto real = Real<int (*)(int)>("fsync");
-    if (const auto answer = Next("fsync"); answer && answer->error != 0) {
-        errno = answer->error;
-        return -1;
-    }
-    return real(fd);
-}
+using namespace morvane::test;
 
 namespace {
 
 constexpr qint64 kRomSize = 1045104;
 constexpr qint64 kOffset = 82928;
 
-using Script = std::map<std::string, std::deque<Answer>>;
-
-Answer Fails(int error)
-{
-    return Answer {error, false, SIZE_MAX};
-}
-
-Answer Moves(std::size_t bytes)
-{
-    return Answer {0, false, bytes};
-}
-
-QByteArray Bytes(const SpriteBlock& block)
-{
-    return QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
-}
+using Script = DiskScript;
 
 } // namespace
 
@@ -134,11 +32,7 @@ class DiskFaultTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        armed = false;
-        script.clear();
-    }
+    void cleanup() { DisarmDisk(); }
     void blockTransfer_data();
     void blockTransfer();
 };
@@ -160,7 +54,7 @@ void DiskFaultTest::blockTransfer_data()
         {{"pread", {Fails(EINTR), Moves(100), Moves(1)}}}, {}, 0);
     row("read error of the disk", false, {{"pread", {Fails(EIO)}}},
         {"Cannot read", "Input/output error"}, 0);
-    row("file shortened while it is read", false, {{"pread", {Moves(16), Answer {0, true}}}},
+    row("file shortened while it is read", false, {{"pread", {Moves(16), DiskAnswer {0, true}}}},
         {"Cannot read 384 bytes at offset 82928", "the file ended early"}, 0);
 
     row("write interrupted by a signal, then taken in parts", true,
@@ -196,8 +90,7 @@ void DiskFaultTest::blockTransfer()
     const SpriteBlock before = block;
 
     QString failure;
-    script = answers;
-    armed = true;
+    ArmDisk(answers);
     try {
         if (write)
             WriteSpriteBlock(rom.PathUtf8(), std::to_string(kOffset), block);
@@ -206,7 +99,7 @@ void DiskFaultTest::blockTransfer()
     } catch (const RomFileError& error) {
         failure = QString::fromUtf8(error.what());
     }
-    armed = false;
+    const Script left = DisarmDisk();
 
     for (const QString& part : message)
         QVERIFY2(failure.contains(part), qPrintable(failure));
@@ -214,10 +107,9 @@ void DiskFaultTest::blockTransfer()
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     else
         QVERIFY2(failure.contains(rom.Path()), qPrintable(failure));
-    for (const auto& [call, left] : script)
-        QVERIFY2(left.empty(),
-            qPrintable(QStringLiteral("%1 was not called as often as scripted")
-                           .arg(QString::fromStdString(call))));
+    for (const auto& unused : left)
+        QFAIL(qPrintable(QStringLiteral("%1 was not called as often as scripted")
+                             .arg(QString::fromStdString(unused.first))));
 
     QByteArray expected = original;
     if (write)
