@@ -96,13 +96,12 @@ void EditingExtrasTest::undoOfAnotherTileLeavesTheGridAlone()
     RomFixture rom;
     EditorHarness h;
     h.LoadRom(rom.Path());
-    frmMain& w = *h.window;
-    w.picSprites_Click(4);
-    w.Color_Click((PixelValue(h.SpriteBuf().mid(64, 16), 4, 4) + 1) % 4);
-    w.picEdit_MouseDown(1, 0, 70, 70);
-    emit h.Grid().MouseReleased(Qt::LeftButton);
+    h.Click(QStringLiteral("picSprites(4)"));
+    h.Click(QStringLiteral("Color(%1)").arg((PixelValue(h.SpriteBuf().mid(64, 16), 4, 4) + 1) % 4));
+    h.PressGrid(QPoint(70, 70));
+    h.ReleaseGrid(QPoint(70, 70));
     const QImage painted = h.View(4).Image().copy();
-    w.picSprites_Click(6);
+    h.Click(QStringLiteral("picSprites(6)"));
     const QImage grid = h.Grid().Image().copy();
     h.Trigger(QStringLiteral("mnuEditUndo"));
     QVERIFY(h.View(4).Image() != painted);

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QTest>
 
 namespace morvane::test {
 
@@ -47,6 +48,34 @@ QByteArray EditorHarness::SpriteBuf() const
     const SpriteBlock& block = window->Document().SpriteBuf();
     return QByteArray(
         reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
+}
+
+void EditorHarness::Click(const QString& control) const
+{
+    QTest::mouseClick(&Find<QWidget>(control), Qt::LeftButton);
+}
+
+void EditorHarness::PressGrid(QPoint at) const
+{
+    QTest::mousePress(&Grid(), Qt::LeftButton, {}, at);
+}
+
+void EditorHarness::DragGrid(QPoint to) const
+{
+    QTest::mouseMove(&Grid(), to);
+}
+
+void EditorHarness::ReleaseGrid(QPoint at) const
+{
+    QTest::mouseRelease(&Grid(), Qt::LeftButton, {}, at);
+}
+
+void EditorHarness::PaintOneCell() const
+{
+    const int value = PixelValue(SpriteBuf().mid(16 * window->Document().CurTile(), 16), 2, 2);
+    Click(QStringLiteral("Color(%1)").arg((value + 1) % 4));
+    PressGrid(QPoint(40, 40));
+    ReleaseGrid(QPoint(40, 40));
 }
 
 void EditorHarness::Trigger(const QString& action) const

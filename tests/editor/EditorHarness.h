@@ -52,6 +52,17 @@ struct EditorHarness {
     void WatchTransfers();
     std::vector<Transfer> transfers;
 
+    // Gestures as the user makes them: a click on a control, and a press, a move with the left
+    // button held and a release at a point of the editing grid.
+    void Click(const QString& control) const;
+    void PressGrid(QPoint at) const;
+    void DragGrid(QPoint to) const;
+    void ReleaseGrid(QPoint at) const;
+    // Paints one cell of the selected tile in a colour it does not have, as a click on the
+    // swatch and a press and release on the grid, so SpriteBuf differs from the file and the
+    // undo history holds one more step.
+    void PaintOneCell() const;
+
     // Triggers a command of the window by its design name ("mnuEditUndo").
     void Trigger(const QString& action) const;
     PictureBox& View(int tile) const;

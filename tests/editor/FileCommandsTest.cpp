@@ -63,8 +63,8 @@ void OpenAndEdit(EditorHarness& h, const QString& rom)
 {
     h.LoadRom(rom);
     h.LoadSprite(kEditedEntry);
-    h.window->picSprites_Click(5);
-    PaintOneCell(*h.window);
+    h.Click(QStringLiteral("picSprites(5)"));
+    h.PaintOneCell();
 }
 
 // The ROM bytes with `block` written over the edited entry.
@@ -281,7 +281,7 @@ void FileCommandsTest::loadSpriteAgainDiscardsUnsavedPaint()
     RomFixture rom;
     EditorHarness h;
     h.LoadRom(rom.Path());
-    PaintOneCell(*h.window);
+    h.PaintOneCell();
     QVERIFY(h.SpriteBuf() != rom.Contents().mid(kEntry0, 384));
     h.window->cmdLoad_Click();
     QCOMPARE(h.SpriteBuf(), rom.Contents().mid(kEntry0, 384));
@@ -359,8 +359,8 @@ void FileCommandsTest::awkwardPathsOpenLoadAndSave()
     else
         QVERIFY(h.window->OpenRom(path));
     h.LoadSprite(kEditedEntry);
-    h.window->picSprites_Click(5);
-    PaintOneCell(*h.window);
+    h.Click(QStringLiteral("picSprites(5)"));
+    h.PaintOneCell();
     h.window->cmdSave_Click();
     QVERIFY2(h.messages.shown.empty(), qPrintable(h.messages.LastText()));
     QCOMPARE(
