@@ -25,6 +25,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -153,8 +154,11 @@ void frmMain::DrawGrid()
 
 void frmMain::DrawSprite()
 {
+    // The 24 views change together, so one repaint of the viewer shows them all.
     for (int t = 0; t < kTilesPerSprite; ++t)
-        DrawTileView(t);
+        ui_.picSprites[static_cast<std::size_t>(t)]->Image() = document_.TilePicture(t);
+    ui_.Frame1->update();
+    DrawGrid();
     ShowMarkers();
 }
 
