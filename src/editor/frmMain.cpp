@@ -14,7 +14,6 @@
 #include "widgets/BusyPointer.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/ImageBlit.h"
-#include "widgets/MouseCodes.h"
 #include "widgets/PictureBox.h"
 
 #include <QAction>
@@ -95,16 +94,8 @@ void frmMain::ConnectEvents()
     slider(ui_.hGREEN, &frmMain::hGREEN_Change, &frmMain::hGREEN_Scroll);
     slider(ui_.hBLUE, &frmMain::hBLUE_Change, &frmMain::hBLUE_Scroll);
 
-    connect(ui_.picEdit, &PictureBox::MousePressed, this,
-        [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
-            picEdit_MouseDown(ButtonCode(button), ShiftCode(modifiers), static_cast<float>(at.x()),
-                static_cast<float>(at.y()));
-        });
-    connect(ui_.picEdit, &PictureBox::MouseMoved, this,
-        [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
-            picEdit_MouseMove(ButtonCode(buttons), ShiftCode(modifiers), static_cast<float>(at.x()),
-                static_cast<float>(at.y()));
-        });
+    connect(ui_.picEdit, &PictureBox::MousePressed, this, &frmMain::picEdit_MouseDown);
+    connect(ui_.picEdit, &PictureBox::MouseMoved, this, &frmMain::picEdit_MouseMove);
     connect(ui_.picEdit, &PictureBox::MouseReleased, this, [this] { ++stroke_; });
 
     connect(ui_.mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
