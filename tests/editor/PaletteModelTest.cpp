@@ -1,96 +1,57 @@
-// The palette on its own: which colour a change reaches, and that a change which changes nothing
-// tells no one, so the sliders and swatches never redraw or recurse for nothing.
+// The palette on its own: a change reaches only the current colour, and a change that changes
+// nothing tells no one, so the swatches and sliders never redraw or echo for nothing.
 #include "editor/PaletteModel.h"
 #include "sprite/DisplayPalette.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <functional>
-
 using namespace morvane;
-
-namespace {
-
-struct Row {
-    std::function<void(PaletteModel&)> steps;
-    Palette colours; // afterwards
-    int current;
-    QList<int> changed; // the colours reported changed, in order
-    QList<int> currents; // the colours reported current, in order
-};
-
-Palette With(int index, PackedColor colour)
-{
-    Palette colours = kDefaultPalette;
-    colours[std::size_t(index)] = colour;
-    return colours;
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(Row)
+using Component = PaletteModel::Component;
 
 class PaletteModelTest : public QObject {
     Q_OBJECT
 
-private slots:
-    void changesReachOnlyTheCurrentColour_data()
+    static QList<int> Indexes(QSignalSpy& spy)
     {
-        using C = PaletteModel::Component;
-        QTest::addColumn<Row>("row");
-        QTest::newRow("another colour made current")
-            << Row {[](PaletteModel& p) { p.SelectColour(2); }, kDefaultPalette, 2, {}, {2}};
-        QTest::newRow("the current-colour swatch, no index, the current colour: nothing")
-            << Row {[](PaletteModel& p) {
-                        p.SelectColour(4);
-                        p.SelectColour(-1);
-                        p.SelectColour(0);
-                        p.SetComponent(C::Red, 223);
-                    },
-                   kDefaultPalette, 0, {}, {}};
-        QTest::newRow("each component of colour 1 set on its own")
-            << Row {[](PaletteModel& p) {
-                        p.SelectColour(1);
-                        p.SetComponent(C::Blue, 10);
-                        p.SetComponent(C::Green, 20);
-                        p.SetComponent(C::Red, 30);
-                    },
-                   With(1, PackRgb(30, 20, 10)), 1, {1, 1, 1}, {1}};
-        QTest::newRow("an edit stays with its colour when another is current")
-            << Row {[](PaletteModel& p) {
-                        p.SelectColour(3);
-                        p.SetComponent(C::Green, 90);
-                        p.SelectColour(0);
-                    },
-                   With(3, PackRgb(0, 90, 255)), 0, {3}, {3, 0}};
-        QTest::newRow("reset puts back every default and colour 0")
-            << Row {[](PaletteModel& p) {
-                        p.SelectColour(2);
-                        p.SetComponent(C::Red, 5);
-                        p.ResetToDefaults();
-                    },
-                   kDefaultPalette, 0, {2, 0, 1, 2, 3}, {2, 0}};
+        QList<int> indexes;
+        for (const QList<QVariant>& arguments : spy)
+            indexes << arguments.at(0).toInt();
+        spy.clear();
+        return indexes;
     }
-    void changesReachOnlyTheCurrentColour()
+
+private slots:
+    void changesReachTheCurrentColourAndSaySo()
     {
-        QFETCH(Row, row);
         PaletteModel palette;
         palette.ResetToDefaults();
         QSignalSpy changed(&palette, &PaletteModel::ColourChanged);
         QSignalSpy current(&palette, &PaletteModel::CurrentChanged);
-        row.steps(palette);
-        QCOMPARE(palette.Colours(), row.colours);
-        QCOMPARE(palette.CurColor(), row.current);
-        QCOMPARE(palette.CurrentColour(), row.colours[std::size_t(row.current)]);
-        const auto indexes = [](const QSignalSpy& spy) {
-            QList<int> list;
-            for (const QList<QVariant>& arguments : spy)
-                list << arguments.at(0).toInt();
-            return list;
-        };
-        QCOMPARE(indexes(changed), row.changed);
-        QCOMPARE(indexes(current), row.currents);
+
+        // The current-colour swatch, no colour and the current colour itself: nothing.
+        for (int index : {4, -1, 0})
+            palette.SelectColour(index);
+        palette.SetComponent(Component::Red, 223);
+        QCOMPARE(changed.count() + current.count(), 0);
+
+        palette.SelectColour(1);
+        palette.SetComponent(Component::Blue, 10);
+        palette.SetComponent(Component::Green, 20);
+        palette.SetComponent(Component::Red, 30);
+        palette.SelectColour(3);
+        Palette expected = kDefaultPalette;
+        expected[1] = PackRgb(30, 20, 10);
+        QCOMPARE(palette.Colours(), expected);
+        QCOMPARE(palette.CurrentColour(), expected[3]);
+        QCOMPARE(Indexes(changed), QList<int>({1, 1, 1}));
+        QCOMPARE(Indexes(current), QList<int>({1, 3}));
+
+        palette.ResetToDefaults();
+        QCOMPARE(palette.Colours(), kDefaultPalette);
+        QCOMPARE(palette.CurColor(), 0);
+        QCOMPARE(Indexes(changed), QList<int>({0, 1, 2, 3}));
+        QCOMPARE(Indexes(current), QList<int>({0}));
     }
 };
 
