@@ -3,6 +3,8 @@
 #include "PaintCommand.h"
 #include "ReplaceBlockCommand.h"
 #include "TilePicture.h"
+#include "qtcolour/PackedColourQt.h"
+#include "sprite/FrameLayout.h"
 #include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
@@ -106,8 +108,14 @@ void SpriteSession::UnpackCurrentTile()
 void SpriteSession::Paint(int stroke, int column, int row, PackedColor colour, int value)
 {
     // Before the first load there is no picture to paint into, and no pixel lies outside 0..7.
-    if (TilePicture(curTile_).isNull() || column < 0 || column >= kTileSide || row < 0
-        || row >= kTileSide)
+    const QImage& picture = TilePicture(curTile_);
+    if (picture.isNull() || column < 0 || column >= kTileSide || row < 0 || row >= kTileSide)
+        return;
+    // A pixel painted as it is shows nothing new: no step, and the steps Redo could bring back
+    // stay. The bit tables mirror the selected tile.
+    const auto entry = static_cast<std::size_t>(8 * row + column + 1);
+    if ((tileLoBits_[entry] | tileHiBits_[entry] << 1) == value
+        && picture.pixel(kScreenScale * column, kScreenScale * row) == ToQRgb(colour))
         return;
     history_.push(new PaintCommand(*this, stroke, column, row, colour, value));
 }

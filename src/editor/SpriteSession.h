@@ -78,8 +78,8 @@ public:
 
     // The edits, each an undo step. Painting pixel (column, row), each 0..7, of the selected tile
     // with pixel value `value` shown in `colour` is one step with every pixel painted before it in
-    // the same `stroke` on the same tile; a stroke that changed nothing is no step. Nothing happens
-    // before a sprite has been loaded.
+    // the same `stroke` on the same tile; a pixel painted as it is, or a stroke that changed
+    // nothing, is no step. Nothing happens before a sprite has been loaded.
     void Paint(int stroke, int column, int row, PackedColor colour, int value);
     // Replaces the whole block (an imported or pasted image), drawn in `colours`; `text` names
     // the step.

@@ -407,6 +407,23 @@ private slots:
         s.Paint(2, 5, 5, kPaint, 3);
         QCOMPARE(s.History().count(), 2);
     }
+    // A press that changes nothing is no step and keeps what Redo can bring back; a stroke that
+    // ends as it began (the painting colour changed while the button was held) leaves no step.
+    void strokeThatChangesNothingLeavesNoStep()
+    {
+        RomFixture rom;
+        rom.Poke(82928, QByteArray(16, '\0'));
+        SpriteSession s;
+        s.Open(rom.PathUtf8(), {kPaint, kColours[1], kColours[2], kColours[3]});
+        Stroke(s, {{1, 1}});
+        s.History().undo();
+        s.Paint(1, 1, 1, kPaint, 0);
+        QVERIFY(s.History().canRedo());
+        s.Paint(2, 2, 2, kPaint, 3);
+        s.Paint(2, 2, 2, kPaint, 0);
+        QCOMPARE(s.History().count(), 0);
+        QCOMPARE(Bytes(s.SpriteBuf()).left(16), QByteArray(16, '\0'));
+    }
 };
 
 QTEST_MAIN(SpriteSessionTest)
