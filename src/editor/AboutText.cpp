@@ -1,5 +1,6 @@
 #include "AboutText.h"
 
+#include "PlatformServices.h"
 #include "version/ProjectVersion.h"
 
 #include <QDir>
@@ -67,6 +68,17 @@ QString HelpFilePath(const QString& programFolder, const QString& configuredFold
 QString HelpFilePath(const QString& programFolder)
 {
     return HelpFilePath(programFolder, ConfiguredHelpFolder());
+}
+
+QString OpenHelpFile(HelpViewer& viewer, const QString& programFolder)
+{
+    const QString path = HelpFilePath(programFolder);
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("The help file \"%1\" cannot be found.").arg(path);
+    QString reason;
+    if (!viewer.Open(path, reason))
+        return QStringLiteral("The help file \"%1\" cannot be shown: %2").arg(path, reason);
+    return {};
 }
 
 } // namespace morvane

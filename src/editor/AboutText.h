@@ -4,6 +4,8 @@
 
 namespace morvane {
 
+class HelpViewer;
+
 // The program's title, used for the window caption and every message box.
 inline const QString kProgramTitle = QStringLiteral("Morvane Sarnet Sprite Editor");
 
@@ -19,5 +21,8 @@ QString HelpFilePath(const QString& programFolder, const QString& configuredFold
 
 // The same, with the folder configured at build time.
 QString HelpFilePath(const QString& programFolder);
+
+// Shows the help text file in `viewer`. Returns what went wrong, naming the file, or nothing.
+QString OpenHelpFile(HelpViewer& viewer, const QString& programFolder);
 
 } // namespace morvane

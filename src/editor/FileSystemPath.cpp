@@ -1,5 +1,7 @@
 #include "FileSystemPath.h"
 
+#include "sprite/PathSuffix.h"
+
 #include <QMimeData>
 #include <QUrl>
 
@@ -21,7 +23,22 @@ std::size_t Utf8CharacterLength(std::string_view bytes)
     return QString::fromUtf8(sequence).toUtf8() == sequence ? length : 0;
 }
 
+std::string_view View(const QByteArray& bytes)
+{
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
 } // namespace
+
+bool NamesRomImage(const QByteArray& path)
+{
+    return HasSuffix(View(path), ".gb") || HasSuffix(View(path), ".gbc");
+}
+
+bool NamesSpriteImage(const QByteArray& path)
+{
+    return HasSuffix(View(path), ".png");
+}
 
 QByteArray DroppedFilePath(const QMimeData* mime)
 {

@@ -14,6 +14,11 @@ namespace morvane {
 // a path into text only to show it, and takes a path from the desktop in its own bytes where it
 // can: a command-line argument as given, a dropped file from its URL.
 
+// Whether a path names a ROM image (".gb", ".gbc") or a sprite image (".png"), by its ending in
+// any case.
+bool NamesRomImage(const QByteArray& path);
+bool NamesSpriteImage(const QByteArray& path);
+
 // The file a drop brings, as the file system names it: the one local file of the drop, decoded
 // from its URL byte for byte. Empty for anything else (no file, several, a remote one).
 QByteArray DroppedFilePath(const QMimeData* mime);

@@ -45,19 +45,21 @@ template <typename Control> Control* Place(Control* control, QRect geometry)
 QPoint TileViewPosition(int t)
 {
     const int frame = FrameOfTile(t);
-    return {16 + 64 * FrameColumnInSheet(frame) + 32 * TileColumnInFrame(t),
-        24 + 64 * FrameRowInSheet(frame) + 32 * TileRowInFrame(t)};
+    constexpr int kFrameViewSide = 2 * kTileViewSide;
+    return {16 + kFrameViewSide * FrameColumnInSheet(frame) + kTileViewSide * TileColumnInFrame(t),
+        24 + kFrameViewSide * FrameRowInSheet(frame) + kTileViewSide * TileRowInFrame(t)};
 }
 
 void BuildViewer(MainWindowControls& w)
 {
-    for (int t = 0; t < 24; ++t) {
+    for (int t = 0; t < kTilesPerSprite; ++t) {
         auto* view = new PictureBox(w.Frame1);
-        view->setGeometry(QRect(TileViewPosition(t), QSize(32, 32)));
+        view->setGeometry(QRect(TileViewPosition(t), QSize(kTileViewSide, kTileViewSide)));
         view->setFocusPolicy(Qt::StrongFocus);
         w.picSprites[static_cast<std::size_t>(t)] = view;
-        // The marker starts below the 32-pixel view, out of sight.
-        w.shpPoint[static_cast<std::size_t>(t)] = view->AddOutline(QRect(0, 100, 32, 32), Qt::red);
+        // The marker starts below the view, out of sight.
+        w.shpPoint[static_cast<std::size_t>(t)]
+            = view->AddOutline(QRect(0, kMarkerHidden, kTileViewSide, kTileViewSide), Qt::red);
     }
 }
 
@@ -245,6 +247,17 @@ void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& w)
     if (const QScreen* screen = window.screen())
         window.move(
             window.pos() + screen->availableGeometry().center() - window.frameGeometry().center());
+}
+
+void EnableRomControls(MainWindowControls& w)
+{
+    for (QWidget* control :
+        std::initializer_list<QWidget*> {w.cmdLoad, w.cboSprite, w.cmdSave, w.cmdTest})
+        control->setEnabled(true);
+    w.mnuFileSave->setEnabled(true);
+    w.mnuOptionsTest->setEnabled(true);
+    for (QGroupBox* frame : {w.Frame1, w.Frame2, w.Frame3, w.Frame4})
+        frame->setEnabled(true);
 }
 
 } // namespace morvane

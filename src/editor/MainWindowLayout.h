@@ -18,6 +18,9 @@ class PictureBox;
 
 // The editing grid's side in pixels: the 8 x 8 cells of a tile, 16 pixels each.
 inline constexpr int kEditSide = 128;
+// The tops of a tile view's marker: framing the view, and below it, out of sight.
+inline constexpr int kMarkerShown = 0;
+inline constexpr int kMarkerHidden = 100;
 
 // Every control of the main window, by its design name. Control arrays are indexed as in the
 // design: picSprites(t) and its marker shpPoint(t) belong to tile t, Color(0..3) show the
@@ -50,6 +53,10 @@ struct MainWindowControls {
     QAction* mnuOptionsSprites = nullptr;
     QAction* mnuHelpHelp = nullptr;
     QAction* mnuHelpAbout = nullptr;
+    // Undo and Redo, made by the window from the document's history, which keeps their text and
+    // enabled state; bound to their keys until a menu shows them.
+    QAction* mnuEditUndo = nullptr;
+    QAction* mnuEditRedo = nullptr;
 };
 
 // Builds every frame, control, overlay and menu of the main window at its fixed pixel position,
@@ -57,5 +64,9 @@ struct MainWindowControls {
 // object name; sizes the window to a 417 x 346 client area below the menu bar and centres it on
 // the screen.
 void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& controls);
+
+// Enables what waits for a ROM image, in the order opening one enables it: the list, the
+// buttons, Save Changes, Test Sprite and the frames. Nothing disables them again.
+void EnableRomControls(MainWindowControls& controls);
 
 } // namespace morvane

@@ -7,7 +7,6 @@ class QWidget;
 namespace morvane {
 
 class DialogBackend;
-class RomAccess;
 
 // Message boxes with a title, an icon and a single OK button. The editor shows Qt's; tests record
 // what would have been shown.
@@ -33,8 +32,6 @@ struct PlatformServices {
     HelpViewer& help;
     // The folder of the running program: the file dialogs' default folder and the help file's.
     QString programFolder;
-    // Where the ROM image is read and written; none: the ROM file itself (RomFileAccess).
-    RomAccess* files = nullptr;
 };
 
 } // namespace morvane

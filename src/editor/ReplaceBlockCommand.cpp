@@ -5,19 +5,19 @@
 namespace morvane {
 
 ReplaceBlockCommand::ReplaceBlockCommand(
-    SpriteSession& session, SpriteState before, SpriteState after)
-    : session_(session), before_(std::move(before)), after_(std::move(after))
+    SpriteSession& document, SpriteState after, const QString& text)
+    : QUndoCommand(text), document_(document), before_(document.State()), after_(std::move(after))
 {
 }
 
 void ReplaceBlockCommand::undo()
 {
-    session_.RestoreSprite(before_);
+    document_.SetState(before_);
 }
 
 void ReplaceBlockCommand::redo()
 {
-    session_.RestoreSprite(after_);
+    document_.SetState(after_);
 }
 
 } // namespace morvane

@@ -10,13 +10,13 @@ namespace morvane {
 // block and all 24 tile pictures as they were, redo the replacement (also when first pushed).
 class ReplaceBlockCommand final : public QUndoCommand {
 public:
-    ReplaceBlockCommand(SpriteSession& session, SpriteState before, SpriteState after);
+    ReplaceBlockCommand(SpriteSession& document, SpriteState after, const QString& text);
 
     void undo() override;
     void redo() override;
 
 private:
-    SpriteSession& session_;
+    SpriteSession& document_;
     SpriteState before_;
     SpriteState after_;
 };

@@ -1,31 +1,19 @@
 #include "SpriteSession.h"
 
-#include "PaintStrokeCommand.h"
+#include "PaintCommand.h"
 #include "ReplaceBlockCommand.h"
-#include "RomAccess.h"
 #include "TilePicture.h"
+#include "qtcolour/PackedColourQt.h"
+#include "sprite/FrameLayout.h"
+#include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
-#include "sprite/TileDrawing.h"
 
 #include <algorithm>
 
 namespace morvane {
 
 namespace {
-
-// The colours a tile is drawn in, as the tile drawing asks for them.
-class FixedColours final : public SwatchSource {
-public:
-    explicit FixedColours(const Palette& colours) : colours_(colours) { }
-    PackedColor SwatchColor(int value) const override
-    {
-        return colours_[static_cast<std::size_t>(value)];
-    }
-
-private:
-    const Palette& colours_;
-};
 
 std::array<TileBytes, kTilesPerSprite> TilesOf(const SpriteBlock& block)
 {
@@ -38,7 +26,7 @@ std::array<TileBytes, kTilesPerSprite> TilesOf(const SpriteBlock& block)
 
 } // namespace
 
-SpriteSession::SpriteSession(RomAccess& files, QObject* parent) : QObject(parent), files_(files)
+SpriteSession::SpriteSession(QObject* parent) : QObject(parent)
 {
     history_.setUndoLimit(kUndoLimit);
 }
@@ -55,11 +43,11 @@ SpriteSession::EntryReads SpriteSession::ReadEntry(const std::string& path, int 
     const auto entry = static_cast<std::int16_t>(index);
     const std::int32_t offset = SpriteOffsetValue(entry).value();
     // The block, then every tile read from the file once more: the sheet shows what the file
-    // holds, read tile by tile, as the tile drawing always has.
+    // holds, read tile by tile.
     EntryReads reads;
-    files_.ReadBlock(path, SpriteOffset(entry), reads.block);
+    ReadSpriteBlock(path, offset, reads.block);
     for (std::size_t k = 0; k < reads.tiles.size(); ++k)
-        reads.tiles[k] = files_.ReadTile(path, offset + kTileBytes * static_cast<std::int32_t>(k));
+        reads.tiles[k] = ReadTile(path, offset + kTileBytes * static_cast<std::int32_t>(k));
     return reads;
 }
 
@@ -77,7 +65,6 @@ void SpriteSession::LoadEntry(int index, const Palette& colours)
 
 void SpriteSession::CommitEntry(int index, const EntryReads& reads, const Palette& colours)
 {
-    stroke_.reset();
     history_.clear();
     pictures_ = DrawPictures(reads.tiles, colours);
     spriteBuf_ = reads.block;
@@ -90,12 +77,10 @@ void SpriteSession::CommitEntry(int index, const EntryReads& reads, const Palett
 std::array<QImage, kTilesPerSprite> SpriteSession::DrawPictures(
     const std::array<TileBytes, kTilesPerSprite>& tiles, const Palette& colours)
 {
-    const FixedColours swatches(colours);
     std::array<QImage, kTilesPerSprite> pictures;
-    for (std::size_t k = 0; k < tiles.size(); ++k) {
-        morvane::TilePicture picture(pictures[k]);
-        DrawTile(tiles[k], picture, swatches, palColor_);
-    }
+    for (std::size_t k = 0; k < tiles.size(); ++k)
+        pictures[k] = DrawTilePicture(tiles[k], colours);
+    palColor_ = colours;
     return pictures;
 }
 
@@ -103,14 +88,14 @@ void SpriteSession::Save() const
 {
     if (loadedIndex_ < 0)
         throw RomFileError("No sprite has been loaded, so there is nothing to save.");
-    files_.WriteBlock(romPath_, SpriteOffset(static_cast<std::int16_t>(loadedIndex_)), spriteBuf_);
+    WriteSpriteBlock(
+        romPath_, SpriteOffsetValue(static_cast<std::int16_t>(loadedIndex_)).value(), spriteBuf_);
 }
 
 void SpriteSession::SelectTile(int tile)
 {
     if (tile < 0 || tile >= kTilesPerSprite)
         return;
-    EndStroke();
     curTile_ = tile;
     UnpackCurrentTile();
 }
@@ -118,6 +103,28 @@ void SpriteSession::SelectTile(int tile)
 void SpriteSession::UnpackCurrentTile()
 {
     UnpackTileBits(spriteBuf_, curTile_, tileLoBits_, tileHiBits_);
+}
+
+void SpriteSession::Paint(int stroke, int column, int row, PackedColor colour, int value)
+{
+    // Before the first load there is no picture to paint into, and no pixel lies outside 0..7.
+    const QImage& picture = TilePicture(curTile_);
+    if (picture.isNull() || column < 0 || column >= kTileSide || row < 0 || row >= kTileSide)
+        return;
+    // A pixel painted as it is shows nothing new: no step, and the steps Redo could bring back
+    // stay. The bit tables mirror the selected tile.
+    const auto entry = static_cast<std::size_t>(8 * row + column + 1);
+    if ((tileLoBits_[entry] | tileHiBits_[entry] << 1) == value
+        && picture.pixel(kScreenScale * column, kScreenScale * row) == ToQRgb(colour))
+        return;
+    history_.push(new PaintCommand(*this, stroke, column, row, colour, value));
+}
+
+void SpriteSession::ReplaceBlock(
+    const SpriteBlock& block, const Palette& colours, const QString& text)
+{
+    history_.push(new ReplaceBlockCommand(
+        *this, SpriteState {block, DrawPictures(TilesOf(block), colours)}, text));
 }
 
 TileState SpriteSession::TileStateOf(int tile) const
@@ -128,67 +135,34 @@ TileState SpriteSession::TileStateOf(int tile) const
     return state;
 }
 
-void SpriteSession::PaintPixel(int column, int row, PackedColor colour, std::string_view code)
-{
-    QImage& image = pictures_[static_cast<std::size_t>(curTile_)];
-    // Before the first load there is no picture to paint into, and no pixel lies outside 0..7.
-    if (image.isNull() || column < 0 || column >= kTileSide || row < 0 || row >= kTileSide)
-        return;
-    if (!stroke_)
-        stroke_ = Stroke {curTile_, TileStateOf(curTile_)};
-    morvane::TilePicture(image).FillTilePixel(column, row, colour);
-    SetPixelBits(tileLoBits_, tileHiBits_, column, row, code);
-    RepackTileRow(spriteBuf_, curTile_, row, tileLoBits_, tileHiBits_);
-    emit TileChanged(curTile_);
-}
-
-void SpriteSession::EndStroke()
-{
-    if (!stroke_)
-        return;
-    const Stroke stroke = std::move(*stroke_);
-    stroke_.reset();
-    TileState after = TileStateOf(stroke.tile);
-    if (after == stroke.before)
-        return;
-    history_.push(new PaintStrokeCommand(*this, stroke.tile, stroke.before, std::move(after)));
-}
-
-void SpriteSession::ReplaceBlock(const SpriteBlock& block, const Palette& colours)
-{
-    EndStroke();
-    SpriteState before {spriteBuf_, pictures_};
-    SpriteState after {block, DrawPictures(TilesOf(block), colours)};
-    history_.push(new ReplaceBlockCommand(*this, std::move(before), std::move(after)));
-}
-
-void SpriteSession::Undo()
-{
-    EndStroke();
-    history_.undo();
-}
-
-void SpriteSession::Redo()
-{
-    EndStroke();
-    history_.redo();
-}
-
-void SpriteSession::RestoreTile(int tile, const TileState& state)
+void SpriteSession::SetTileState(int tile, const TileState& state)
 {
     std::copy(state.bytes.begin(), state.bytes.end(), spriteBuf_.begin() + kTileBytes * tile);
-    pictures_[static_cast<std::size_t>(tile)] = state.picture;
+    pictures_.at(static_cast<std::size_t>(tile)) = state.picture;
     if (tile == curTile_)
         UnpackCurrentTile();
     emit TileChanged(tile);
 }
 
-void SpriteSession::RestoreSprite(const SpriteState& state)
+SpriteState SpriteSession::State() const
+{
+    return {spriteBuf_, pictures_};
+}
+
+void SpriteSession::SetState(const SpriteState& state)
 {
     spriteBuf_ = state.block;
     pictures_ = state.pictures;
     UnpackCurrentTile();
     emit SpriteChanged();
+}
+
+void SpriteSession::PaintPixel(int column, int row, PackedColor colour, int value)
+{
+    FillTilePixel(pictures_[static_cast<std::size_t>(curTile_)], column, row, colour);
+    SetPixelBits(tileLoBits_, tileHiBits_, column, row, value);
+    RepackTileRow(spriteBuf_, curTile_, row, tileLoBits_, tileHiBits_);
+    emit TileChanged(curTile_);
 }
 
 } // namespace morvane

@@ -8,13 +8,9 @@
 #include <QUndoStack>
 
 #include <array>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace morvane {
-
-class RomAccess;
 
 // One tile as far as an undo step is concerned: its 16 bytes and its picture.
 struct TileState {
@@ -44,7 +40,7 @@ public:
     // How many strokes and replaced blocks Undo can take back; older ones are dropped.
     static constexpr int kUndoLimit = 200;
 
-    explicit SpriteSession(RomAccess& files, QObject* parent = nullptr);
+    explicit SpriteSession(QObject* parent = nullptr);
     ~SpriteSession() override;
 
     // The open ROM image as the file system names it (its own bytes, whatever their encoding);
@@ -57,9 +53,12 @@ public:
     const Palette& PalColor() const { return palColor_; }
     // Tile `tile` as the sheet shows it, 32 x 32; a null image until a sprite has been drawn.
     const QImage& TilePicture(int tile) const;
+    const std::array<QImage, kTilesPerSprite>& TilePictures() const { return pictures_; }
     int CurTile() const { return curTile_; }
     const BitTable& TileLoBits() const { return tileLoBits_; }
     const BitTable& TileHiBits() const { return tileHiBits_; }
+    // Every change to the sprite is a command on this stack; the window's Undo and Redo act on it.
+    QUndoStack& History() { return history_; }
     const QUndoStack& History() const { return history_; }
 
     // Opens a ROM image and loads its entry 0, drawn in `colours`. Throws RomFileError when a
@@ -76,17 +75,24 @@ public:
 
     // Makes tile 0..23 the selected tile and unpacks its bits from SpriteBuf.
     void SelectTile(int tile);
-    // Paints pixel (column, row), each 0..7, of the selected tile: its picture block in `colour`,
-    // its bits from the shade `code`, and the row's two bytes in SpriteBuf rebuilt from the bit
-    // tables. The first pixel begins a stroke, which lasts until EndStroke and is one undo step.
-    void PaintPixel(int column, int row, PackedColor colour, std::string_view code);
-    void EndStroke();
-    // Replaces the whole block (an imported or pasted image), drawn in `colours`, as one undo
-    // step.
-    void ReplaceBlock(const SpriteBlock& block, const Palette& colours);
-    // Both end a stroke in progress first.
-    void Undo();
-    void Redo();
+
+    // The edits, each an undo step. Painting pixel (column, row), each 0..7, of the selected tile
+    // with pixel value `value` shown in `colour` is one step with every pixel painted before it in
+    // the same `stroke` on the same tile; a pixel painted as it is, or a stroke that changed
+    // nothing, is no step. Nothing happens before a sprite has been loaded.
+    void Paint(int stroke, int column, int row, PackedColor colour, int value);
+    // Replaces the whole block (an imported or pasted image), drawn in `colours`; `text` names
+    // the step.
+    void ReplaceBlock(const SpriteBlock& block, const Palette& colours, const QString& text);
+
+    // What the commands do and undo, without recording a step. PaintPixel paints on the selected
+    // tile: its picture block in `colour`, its two bits from `value`, and the row's two bytes in
+    // SpriteBuf rebuilt from the bit tables.
+    TileState TileStateOf(int tile) const;
+    void SetTileState(int tile, const TileState& state);
+    SpriteState State() const;
+    void SetState(const SpriteState& state);
+    void PaintPixel(int column, int row, PackedColor colour, int value);
 
 signals:
     // Every tile picture may have changed, and the selected tile's bits were unpacked again.
@@ -95,17 +101,10 @@ signals:
     void TileChanged(int tile);
 
 private:
-    friend class PaintStrokeCommand;
-    friend class ReplaceBlockCommand;
-
     // What a load reads, all of it before anything changes.
     struct EntryReads {
         SpriteBlock block {};
         std::array<TileBytes, kTilesPerSprite> tiles {};
-    };
-    struct Stroke {
-        int tile = 0;
-        TileState before;
     };
 
     EntryReads ReadEntry(const std::string& path, int index) const;
@@ -113,13 +112,8 @@ private:
     // Draws every tile in `colours`, which become PalColor.
     std::array<QImage, kTilesPerSprite> DrawPictures(
         const std::array<TileBytes, kTilesPerSprite>& tiles, const Palette& colours);
-    TileState TileStateOf(int tile) const;
     void UnpackCurrentTile();
-    // For the undo steps.
-    void RestoreTile(int tile, const TileState& state);
-    void RestoreSprite(const SpriteState& state);
 
-    RomAccess& files_;
     std::string romPath_;
     SpriteBlock spriteBuf_ {};
     int loadedIndex_ = -1;
@@ -128,7 +122,6 @@ private:
     int curTile_ = 0;
     BitTable tileLoBits_ {};
     BitTable tileHiBits_ {};
-    std::optional<Stroke> stroke_;
     QUndoStack history_;
 };
 

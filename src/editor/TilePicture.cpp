@@ -1,62 +1,44 @@
 #include "TilePicture.h"
 
 #include "qtcolour/PackedColourQt.h"
+#include "sprite/FrameLayout.h"
+#include "sprite/TileCodec.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace morvane {
 
-TilePicture::TilePicture(QImage& image) : image_(image)
+QImage DrawTilePicture(const TileBytes& tile, const Palette& colours)
 {
-    if (image_.size() != QSize(kSide, kSide) || image_.format() != QImage::Format_RGB32)
-        image_ = QImage(kSide, kSide, QImage::Format_RGB32);
-}
-
-void TilePicture::FillTilePixel(int column, int row, PackedColor color)
-{
-    const QRgb rgb = ToQRgb(color);
-    for (int y = 4 * row; y < 4 * row + 4; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        std::fill(line + 4 * column, line + 4 * column + 4, rgb);
+    QImage picture(kTileViewSide, kTileViewSide, QImage::Format_RGB32);
+    QRgb shade[4];
+    std::transform(colours.begin(), colours.end(), shade, ToQRgb);
+    // Straight into the scan lines: a Load Sprite draws 24 of these, and pixel by pixel the
+    // image's checks alone would cost more than the file reads. Tile row r becomes picture rows
+    // 4r to 4r + 3, the first drawn and the other three copied from it.
+    uchar* bits = picture.bits();
+    const qsizetype stride = picture.bytesPerLine();
+    for (int row = 0; row < kTileSide; ++row) {
+        const std::uint8_t plane0 = tile[static_cast<std::size_t>(2 * row)];
+        const std::uint8_t plane1 = tile[static_cast<std::size_t>(2 * row + 1)];
+        uchar* first = bits + kScreenScale * row * stride;
+        auto* line = reinterpret_cast<QRgb*>(first);
+        for (int column = 0; column < kTileSide; ++column)
+            std::fill_n(line + kScreenScale * column, kScreenScale,
+                shade[PixelValue(plane0, plane1, column)]);
+        for (int copy = 1; copy < kScreenScale; ++copy)
+            std::memcpy(first + copy * stride, first, kTileViewSide * sizeof(QRgb));
     }
+    return picture;
 }
 
-void TilePicture::ClearToBackground()
+void FillTilePixel(QImage& picture, int column, int row, PackedColor colour)
 {
-    // Nothing to clear: the picture has no background of its own, and the stretch draws over
-    // every pixel.
-}
-
-void TilePicture::SetPixel(int x, int y, PackedColor color)
-{
-    if (image_.valid(x, y))
-        image_.setPixel(x, y, ToQRgb(color));
-}
-
-void TilePicture::SetTileRow(int y, const std::array<PackedColor, kTileSide>& colors)
-{
-    // A whole row straight into the scan line: pixel by pixel, QImage::setPixel and its checks
-    // made up a third of a Load Sprite.
-    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-    std::transform(colors.begin(), colors.end(), line, ToQRgb);
-}
-
-void TilePicture::StretchTileToView()
-{
-    // In place, without a copy of the tile: this runs for each of a sprite's 24 tiles on every
-    // Load Sprite. Tile row r becomes picture rows 4r to 4r + 3. Going from the last tile row
-    // back, tile row r is still intact when its turn comes, since only rows from 4r + 4 on have
-    // been written; row 4r + 3 is drawn from it and the other three are copies of that row.
-    uchar* bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
-    for (int r = kTileSide - 1; r >= 0; --r) {
-        const auto* in = reinterpret_cast<const QRgb*>(bits + r * stride);
-        auto* out = reinterpret_cast<QRgb*>(bits + (4 * r + 3) * stride);
-        for (int x = 0; x < kSide; ++x)
-            out[x] = in[x / 4];
-        for (int copy = 0; copy < 3; ++copy)
-            std::memcpy(bits + (4 * r + copy) * stride, out, kSide * sizeof(QRgb));
+    const QRgb rgb = ToQRgb(colour);
+    for (int y = kScreenScale * row; y < kScreenScale * (row + 1); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        std::fill_n(line + kScreenScale * column, kScreenScale, rgb);
     }
 }
 

@@ -1,31 +1,19 @@
 #pragma once
 
-#include "sprite/TileSurface.h"
+#include "sprite/SpriteBlock.h"
 
 #include <QImage>
 
 namespace morvane {
 
 // A tile as the sprite sheet shows it: 32 x 32 pixels, each tile pixel a 4 x 4 block in the
-// display colour it was drawn or painted in. The tile drawing paints into it as into any tile
-// view; the window's view shows the picture as it is.
-class TilePicture final : public TileSurface {
-public:
-    static constexpr int kSide = 4 * kTileSide;
+// display colour it was drawn or painted in. The window's views and the preview show these
+// pictures as they are.
 
-    // Draws into `image`, which becomes a 32 x 32 picture if it is not one yet.
-    explicit TilePicture(QImage& image);
+// The picture of one tile, each pixel in the display colour of its value.
+QImage DrawTilePicture(const TileBytes& tile, const Palette& colours);
 
-    // Fills tile pixel (column, row), the 4 x 4 block at (4 column, 4 row).
-    void FillTilePixel(int column, int row, PackedColor color);
-
-    void ClearToBackground() override;
-    void SetPixel(int x, int y, PackedColor color) override;
-    void SetTileRow(int y, const std::array<PackedColor, kTileSide>& colors) override;
-    void StretchTileToView() override;
-
-private:
-    QImage& image_;
-};
+// Fills tile pixel (column, row) of a picture, the 4 x 4 block at (4 column, 4 row).
+void FillTilePixel(QImage& picture, int column, int row, PackedColor colour);
 
 } // namespace morvane

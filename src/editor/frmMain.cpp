@@ -2,15 +2,16 @@
 
 #include "AboutText.h"
 #include "FileSystemPath.h"
-#include "RomAccess.h"
+#include "PaletteView.h"
 #include "dialogs/clsMSDLG.h"
 #include "preview/RunPreview.h"
 #include "qtcolour/PackedColourQt.h"
 #include "sprite/DisplayPalette.h"
+#include "sprite/FrameLayout.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
-#include "sprite/TileCodec.h"
 #include "spritepng/SpritePng.h"
+#include "widgets/BusyPointer.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/ImageBlit.h"
 #include "widgets/PictureBox.h"
@@ -23,7 +24,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -33,55 +33,8 @@
 
 namespace morvane {
 
-namespace {
-
-// Shows the busy pointer for the whole application until the command returns, on every path.
-class BusyPointer {
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
-
-int ButtonCode(Qt::MouseButtons buttons)
-{
-    return (buttons.testFlag(Qt::LeftButton) ? 1 : 0) | (buttons.testFlag(Qt::RightButton) ? 2 : 0)
-        | (buttons.testFlag(Qt::MiddleButton) ? 4 : 0);
-}
-
-int ShiftCode(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0)
-        | (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0)
-        | (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
-}
-
-bool HasSuffix(const QByteArray& path, std::initializer_list<const char*> suffixes)
-{
-    const QByteArray lower = path.toLower();
-    for (const char* suffix : suffixes)
-        if (lower.endsWith(suffix))
-            return true;
-    return false;
-}
-
-bool IsRomFile(const QByteArray& path)
-{
-    return HasSuffix(path, {".gb", ".gbc"});
-}
-
-bool IsPngFile(const QByteArray& path)
-{
-    return HasSuffix(path, {".png"});
-}
-
-} // namespace
-
 frmMain::frmMain(PlatformServices services, QWidget* parent)
-    : QMainWindow(parent),
-      services_(std::move(services)),
-      document_(services_.files != nullptr ? *services_.files : RomFileAccess())
+    : QMainWindow(parent), services_(std::move(services))
 {
     BuildMainWindowLayout(*this, ui_);
     BuildShortcuts();
@@ -104,9 +57,14 @@ void frmMain::BuildShortcuts()
         auto* shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, handler);
     };
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Z), &frmMain::Undo);
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Y), &frmMain::Redo);
-    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &frmMain::Redo);
+    ui_.mnuEditUndo = document_.History().createUndoAction(this);
+    ui_.mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    ui_.mnuEditRedo = document_.History().createRedoAction(this);
+    ui_.mnuEditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    ui_.mnuEditUndo->setObjectName(QStringLiteral("mnuEditUndo"));
+    ui_.mnuEditRedo->setObjectName(QStringLiteral("mnuEditRedo"));
+    addActions({ui_.mnuEditUndo, ui_.mnuEditRedo});
     bind(QKeySequence(Qt::CTRL | Qt::Key_C), &frmMain::CopySprite);
     bind(QKeySequence(Qt::CTRL | Qt::Key_V), &frmMain::PasteSprite);
 }
@@ -136,17 +94,9 @@ void frmMain::ConnectEvents()
     slider(ui_.hGREEN, &frmMain::hGREEN_Change, &frmMain::hGREEN_Scroll);
     slider(ui_.hBLUE, &frmMain::hBLUE_Change, &frmMain::hBLUE_Scroll);
 
-    connect(ui_.picEdit, &PictureBox::MousePressed, this,
-        [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
-            picEdit_MouseDown(ButtonCode(button), ShiftCode(modifiers), static_cast<float>(at.x()),
-                static_cast<float>(at.y()));
-        });
-    connect(ui_.picEdit, &PictureBox::MouseMoved, this,
-        [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
-            picEdit_MouseMove(ButtonCode(buttons), ShiftCode(modifiers), static_cast<float>(at.x()),
-                static_cast<float>(at.y()));
-        });
-    connect(ui_.picEdit, &PictureBox::MouseReleased, &document_, &SpriteSession::EndStroke);
+    connect(ui_.picEdit, &PictureBox::MousePressed, this, &frmMain::picEdit_MouseDown);
+    connect(ui_.picEdit, &PictureBox::MouseMoved, this, &frmMain::picEdit_MouseMove);
+    connect(ui_.picEdit, &PictureBox::MouseReleased, this, [this] { ++stroke_; });
 
     connect(ui_.mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
     connect(ui_.mnuFileSave, &QAction::triggered, this, &frmMain::mnuFileSave_Click);
@@ -156,6 +106,8 @@ void frmMain::ConnectEvents()
     connect(ui_.mnuOptionsSprites, &QAction::triggered, this, &frmMain::mnuOptionsSprites_Click);
     connect(ui_.mnuHelpHelp, &QAction::triggered, this, &frmMain::mnuHelpHelp_Click);
     connect(ui_.mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+
+    ShowPaletteIn(palette_, ui_);
 
     // The views show what the document holds, whoever changed it.
     connect(&document_, &SpriteSession::SpriteChanged, this, &frmMain::DrawSprite);
@@ -180,28 +132,32 @@ void frmMain::DrawTileView(int tile)
     PictureBox* view = ui_.picSprites[static_cast<std::size_t>(tile)];
     view->Image() = document_.TilePicture(tile);
     view->Refresh();
-    if (tile == document_.CurTile()) {
-        StretchBlt(ui_.picEdit->Image(), 0, 0, kEditSide, kEditSide, view->Image(), 0, 0, 32, 32);
-        ui_.picEdit->Refresh();
-    }
+    if (tile == document_.CurTile())
+        DrawGrid();
+}
+
+void frmMain::DrawGrid()
+{
+    StretchBlt(ui_.picEdit->Image(), 0, 0, kEditSide, kEditSide,
+        document_.TilePicture(document_.CurTile()), 0, 0, kTileViewSide, kTileViewSide);
+    ui_.picEdit->Refresh();
 }
 
 void frmMain::DrawSprite()
 {
+    // The 24 views change together, so one repaint of the viewer shows them all.
     for (int t = 0; t < kTilesPerSprite; ++t)
-        DrawTileView(t);
-    ShowSelection();
+        ui_.picSprites[static_cast<std::size_t>(t)]->Image() = document_.TilePicture(t);
+    ui_.Frame1->update();
+    DrawGrid();
+    ShowMarkers();
 }
 
-void frmMain::ShowSelection()
+void frmMain::ShowMarkers()
 {
-    const auto selected = static_cast<std::size_t>(document_.CurTile());
-    StretchBlt(ui_.picEdit->Image(), 0, 0, kEditSide, kEditSide, ui_.picSprites[selected]->Image(),
-        0, 0, 32, 32);
-    ui_.picEdit->Refresh();
     for (std::size_t i = 0; i < ui_.picSprites.size(); ++i)
-        ui_.picSprites[i]->SetOverlayTop(ui_.shpPoint[i], 100);
-    ui_.picSprites[selected]->SetOverlayTop(ui_.shpPoint[selected], 0);
+        ui_.picSprites[i]->SetOverlayTop(ui_.shpPoint[i],
+            static_cast<int>(i) == document_.CurTile() ? kMarkerShown : kMarkerHidden);
 }
 
 // ---- File and sprite commands ----
@@ -242,31 +198,11 @@ void frmMain::ShowOpenedRom()
 {
     setWindowTitle(kProgramTitle + QStringLiteral(" [") + ReadableText(document_.RomPath())
         + QStringLiteral("]"));
-    for (QWidget* control :
-        std::initializer_list<QWidget*> {ui_.cmdLoad, ui_.cboSprite, ui_.cmdSave, ui_.cmdTest})
-        control->setEnabled(true);
-    ui_.mnuFileSave->setEnabled(true);
-    ui_.mnuOptionsTest->setEnabled(true);
-    for (QGroupBox* frame : {ui_.Frame1, ui_.Frame2, ui_.Frame3, ui_.Frame4})
-        frame->setEnabled(true);
+    EnableRomControls(ui_);
 
-    for (std::size_t i = 0; i < 4; ++i) {
-        const PackedColor c = kDefaultPalette[i];
-        ui_.Color[i]->SetFillColor(ToQColor(c));
-        PalRed[i] = static_cast<std::uint8_t>(RedOf(c));
-        PalGreen[i] = static_cast<std::uint8_t>(GreenOf(c));
-        PalBlue[i] = static_cast<std::uint8_t>(BlueOf(c));
-    }
-    CurColor = 0;
-    // Each assignment that changes a slider stores it into colour 0 and repaints its swatch and
-    // the current-colour swatch, nested inside this assignment.
-    ui_.hRED->setValue(PalRed[0]);
-    ui_.hGREEN->setValue(PalGreen[0]);
-    ui_.hBLUE->setValue(PalBlue[0]);
-    // A slider that already showed its value raised nothing; the current-colour swatch must
-    // still show colour 0.
-    ui_.Color[4]->SetFillColor(ui_.Color[0]->FillColor());
-    CurCode = std::string(ShadeCode(0));
+    // The swatches and sliders show the defaults at once; a slider that moves passes on a value
+    // the palette already holds.
+    palette_.ResetToDefaults();
     ui_.cboSprite->setCurrentIndex(0);
 }
 
@@ -280,7 +216,7 @@ void frmMain::cmdLoad_Click()
     }
     try {
         BusyPointer busy;
-        document_.LoadEntry(index, DisplayColours());
+        document_.LoadEntry(index, palette_.Colours());
     } catch (const RomFileError& error) {
         ShowError(error);
     }
@@ -312,11 +248,13 @@ void frmMain::mnuFileQuit_Click()
 void frmMain::picSprites_Click(int Index)
 {
     document_.SelectTile(Index);
-    ShowSelection();
+    DrawGrid();
+    ShowMarkers();
 }
 
 void frmMain::picEdit_MouseDown(int, int, float X, float Y)
 {
+    ++stroke_;
     PaintCell(X, Y);
 }
 
@@ -330,7 +268,8 @@ void frmMain::PaintCell(float X, float Y)
 {
     const int c = std::clamp(static_cast<int>(X / 16), 0, 7);
     const int r = std::clamp(static_cast<int>(Y / 16), 0, 7);
-    document_.PaintPixel(c, r, ToPacked(ui_.Color[4]->FillColor()), CurCode);
+    // The current colour's index is the pixel value it paints.
+    document_.Paint(stroke_, c, r, palette_.CurrentColour(), palette_.CurColor());
 }
 
 void frmMain::chkGRID_Click()
@@ -346,38 +285,20 @@ void frmMain::chkGRID_Click()
 
 void frmMain::Color_Click(int Index)
 {
-    if (Index < 0 || Index > 3)
-        return;
-    const std::size_t i = static_cast<std::size_t>(Index);
-    CurColor = static_cast<std::uint8_t>(Index);
-    // CurColor is set first: the Change handlers these assignments raise store into colour i.
-    ui_.hRED->setValue(PalRed[i]);
-    ui_.hGREEN->setValue(PalGreen[i]);
-    ui_.hBLUE->setValue(PalBlue[i]);
-    ui_.Color[4]->SetFillColor(ui_.Color[i]->FillColor());
-    CurCode = std::string(ShadeCode(Index));
-}
-
-void frmMain::StoreSlider(QScrollBar* bar, std::array<std::uint8_t, 4>& components)
-{
-    const std::size_t current = CurColor;
-    components[current] = static_cast<std::uint8_t>(bar->value());
-    ui_.Color[current]->SetFillColor(
-        QColor(ui_.hRED->value(), ui_.hGREEN->value(), ui_.hBLUE->value()));
-    ui_.Color[4]->SetFillColor(ui_.Color[current]->FillColor());
+    palette_.SelectColour(Index);
 }
 
 void frmMain::hRED_Change()
 {
-    StoreSlider(ui_.hRED, PalRed);
+    palette_.SetComponent(PaletteModel::Component::Red, ui_.hRED->value());
 }
 void frmMain::hGREEN_Change()
 {
-    StoreSlider(ui_.hGREEN, PalGreen);
+    palette_.SetComponent(PaletteModel::Component::Green, ui_.hGREEN->value());
 }
 void frmMain::hBLUE_Change()
 {
-    StoreSlider(ui_.hBLUE, PalBlue);
+    palette_.SetComponent(PaletteModel::Component::Blue, ui_.hBLUE->value());
 }
 void frmMain::hRED_Scroll()
 {
@@ -392,19 +313,11 @@ void frmMain::hBLUE_Scroll()
     hBLUE_Change();
 }
 
-Palette frmMain::DisplayColours() const
-{
-    Palette colours {};
-    for (std::size_t i = 0; i < colours.size(); ++i)
-        colours[i] = ToPacked(ui_.Color[i]->FillColor());
-    return colours;
-}
-
 // ---- Options, Help and About ----
 
 void frmMain::cmdTest_Click()
 {
-    RunPreview(this, FramePhase, ui_.picSprites);
+    RunPreview(this, FramePhase, document_.TilePictures());
 }
 
 void frmMain::mnuOptionsTest_Click()
@@ -428,10 +341,10 @@ void frmMain::mnuOptionsGrid_Click()
     const auto colour = AskColour();
     if (!colour)
         return;
-    for (std::size_t i = 0; i < 7; ++i)
+    for (std::size_t i = 0; i < 7; ++i) {
         ui_.picEdit->SetOverlayColor(ui_.hGRID[i], *colour);
-    for (std::size_t i = 0; i < 7; ++i)
         ui_.picEdit->SetOverlayColor(ui_.vGRID[i], *colour);
+    }
 }
 
 void frmMain::mnuOptionsSprites_Click()
@@ -445,14 +358,9 @@ void frmMain::mnuOptionsSprites_Click()
 
 void frmMain::mnuHelpHelp_Click()
 {
-    const QString path = HelpFilePath(services_.programFolder);
-    if (!QFileInfo(path).isFile()) {
-        ShowError(QStringLiteral("The help file \"%1\" cannot be found.").arg(path));
-        return;
-    }
-    QString reason;
-    if (!services_.help.Open(path, reason))
-        ShowError(QStringLiteral("The help file \"%1\" cannot be shown: %2").arg(path, reason));
+    if (const QString problem = OpenHelpFile(services_.help, services_.programFolder);
+        !problem.isEmpty())
+        ShowError(problem);
 }
 
 void frmMain::mnuHelpAbout_Click()
@@ -460,24 +368,14 @@ void frmMain::mnuHelpAbout_Click()
     services_.messages.Show(this, MessageService::Icon::Information, kProgramTitle, AboutText());
 }
 
-// ---- Beyond the menu tree: undo, images, clipboard, drops ----
+// ---- Beyond the menu tree: images, clipboard, drops ----
 
-void frmMain::Undo()
+bool frmMain::ImportImage(const QString& origin, const QString& step,
+    const std::function<SpriteBlock(const Palette&)>& read)
 {
-    document_.Undo();
-}
-
-void frmMain::Redo()
-{
-    document_.Redo();
-}
-
-bool frmMain::ImportImage(
-    const QString& origin, const std::function<SpriteBlock(const Palette&)>& read)
-{
-    const Palette colours = DisplayColours();
+    const Palette colours = palette_.Colours();
     try {
-        document_.ReplaceBlock(read(colours), colours);
+        document_.ReplaceBlock(read(colours), colours, step);
     } catch (const SpritePngError& error) {
         const QString reason = ReadableText(error.what());
         ShowError(origin.isEmpty() ? reason : origin + QStringLiteral(": ") + reason);
@@ -494,15 +392,15 @@ bool frmMain::ImportSpriteImage(const QString& path)
         return false;
     }
     // The reader's messages name the file themselves.
-    return ImportImage(
-        QString(), [&path](const Palette& colours) { return ReadSpritePng(path, colours); });
+    return ImportImage(QString(), QStringLiteral("Import Image"),
+        [&path](const Palette& colours) { return ReadSpritePng(path, colours); });
 }
 
 void frmMain::CopySprite()
 {
     if (document_.LoadedIndex() < 0)
         return;
-    QApplication::clipboard()->setImage(SpriteToImage(document_.SpriteBuf(), DisplayColours()));
+    QApplication::clipboard()->setImage(SpriteToImage(document_.SpriteBuf(), palette_.Colours()));
 }
 
 void frmMain::PasteSprite()
@@ -514,14 +412,14 @@ void frmMain::PasteSprite()
         ShowError(QStringLiteral("The clipboard holds no image to paste."));
         return;
     }
-    ImportImage(QStringLiteral("The pasted image"),
+    ImportImage(QStringLiteral("The pasted image"), QStringLiteral("Paste"),
         [&image](const Palette& colours) { return ImageToSprite(image, colours); });
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event)
 {
     const QByteArray path = DroppedFilePath(event->mimeData());
-    if (IsRomFile(path) || IsPngFile(path))
+    if (NamesRomImage(path) || NamesSpriteImage(path))
         event->acceptProposedAction();
 }
 
@@ -531,9 +429,9 @@ void frmMain::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    if (IsRomFile(path))
+    if (NamesRomImage(path))
         OpenRom(path);
-    else if (IsPngFile(path))
+    else if (NamesSpriteImage(path))
         ImportSpriteImage(QFile::decodeName(path));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainWindowLayout.h"
+#include "PaletteModel.h"
 #include "PlatformServices.h"
 #include "SpriteSession.h"
 
@@ -61,8 +62,6 @@ public:
     void picSprites_Click(int Index);
 
     // Beyond the menu tree: keyboard shortcuts only.
-    void Undo();
-    void Redo();
     void CopySprite();
     void PasteSprite();
 
@@ -79,18 +78,17 @@ private:
     void BuildShortcuts();
     void ConnectEvents();
     void ShowOpenedRom();
-    void StoreSlider(QScrollBar* bar, std::array<std::uint8_t, 4>& components);
     void PaintCell(float X, float Y);
     // Drawing what the document holds.
     void DrawTileView(int tile);
+    void DrawGrid();
     void DrawSprite();
-    void ShowSelection();
-    // The four display colours as the swatches show them now.
-    Palette DisplayColours() const;
-    // Replaces the sprite with what `read` makes of a sprite image in the display colours. A
-    // refused image changes nothing and is reported, after `origin` when it is not empty (a
-    // picture with no file name of its own).
-    bool ImportImage(const QString& origin, const std::function<SpriteBlock(const Palette&)>& read);
+    void ShowMarkers();
+    // Replaces the sprite with what `read` makes of a sprite image in the display colours, as the
+    // undo step `step`. A refused image changes nothing and is reported, after `origin` when it
+    // is not empty (a picture with no file name of its own).
+    bool ImportImage(const QString& origin, const QString& step,
+        const std::function<SpriteBlock(const Palette&)>& read);
     // The colour confirmed in the shared colour dialog, or nothing after Cancel.
     std::optional<QColor> AskColour();
     void ShowError(const QString& text);
@@ -100,14 +98,12 @@ private:
     PlatformServices services_;
     std::unique_ptr<clsMSDLG> sharedDialog_;
     SpriteSession document_;
-    // The palette: the components of each display colour, the current colour and its shade code.
-    std::array<std::uint8_t, 4> PalRed {};
-    std::array<std::uint8_t, 4> PalGreen {};
-    std::array<std::uint8_t, 4> PalBlue {};
-    std::uint8_t CurColor = 0;
-    std::string CurCode;
+    PaletteModel palette_;
     // Which frame of each pose the preview's next tick shows; kept for the whole run.
     std::uint8_t FramePhase = 0;
+    // Counts presses and releases on the editing grid: the pixels painted under one count are
+    // one stroke, undone together.
+    int stroke_ = 0;
 };
 
 } // namespace morvane

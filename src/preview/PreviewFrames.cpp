@@ -9,7 +9,6 @@ namespace morvane {
 namespace {
 
 constexpr int kPoses = 3;
-constexpr int kTileViewSide = 32;
 
 // Frame image n holds pose n / 2, frame n % 2; the sheet keeps all first frames before all
 // second frames, hence the interleaving.
@@ -21,15 +20,14 @@ int FrameImageOfGroup(int group)
 } // namespace
 
 void ComposePreviewFrames(
-    const std::array<PictureBox*, 24>& picSprites, const std::array<PictureBox*, 6>& picSprite)
+    const std::array<QImage, 24>& tiles, const std::array<PictureBox*, 6>& picSprite)
 {
     for (int g = 0; g < kFramesPerSprite; ++g) {
         QImage& frame = picSprite[static_cast<std::size_t>(FrameImageOfGroup(g))]->Image();
         for (int q = 0; q < 4; ++q) {
             const int t = TileOfFrame(g, q);
             BitBlt(frame, kTileViewSide * TileColumnInFrame(t), kTileViewSide * TileRowInFrame(t),
-                kTileViewSide, kTileViewSide, picSprites[static_cast<std::size_t>(t)]->Image(), 0,
-                0);
+                kTileViewSide, kTileViewSide, tiles[static_cast<std::size_t>(t)], 0, 0);
         }
     }
 }

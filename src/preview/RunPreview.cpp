@@ -5,10 +5,10 @@
 
 namespace morvane {
 
-void RunPreview(QWidget* owner, std::uint8_t& framePhase, const std::array<PictureBox*, 24>& views)
+void RunPreview(QWidget* owner, std::uint8_t& framePhase, const std::array<QImage, 24>& tiles)
 {
     frmTest preview(owner, framePhase);
-    ComposePreviewFrames(views, preview.picSprite);
+    ComposePreviewFrames(tiles, preview.picSprite);
     preview.exec();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+
 #include <array>
 #include <cstdint>
 
@@ -7,11 +9,9 @@ class QWidget;
 
 namespace morvane {
 
-class PictureBox;
-
 // The "Test Sprite" command: loads the preview window over `owner`, fills its frame images from
-// the sheet's tile views and shows it modally; returns once the preview has been closed and
+// the sheet's tile pictures and shows it modally; returns once the preview has been closed and
 // unloaded.
-void RunPreview(QWidget* owner, std::uint8_t& framePhase, const std::array<PictureBox*, 24>& views);
+void RunPreview(QWidget* owner, std::uint8_t& framePhase, const std::array<QImage, 24>& tiles);
 
 } // namespace morvane

@@ -48,6 +48,11 @@ constexpr int FrameRowInSheet(int frame)
     return frame / kSheetFramesAcross;
 }
 
+// Every sprite picture on screen shows a Game Boy pixel as 4 x 4 screen pixels: a tile's view is
+// 32 x 32, a frame's 64 x 64.
+inline constexpr int kScreenScale = 4;
+inline constexpr int kTileViewSide = kScreenScale * kTileSide;
+
 // The pixel values 0..3 of one frame, pixels[y][x].
 using FramePixels = std::array<std::array<std::uint8_t, kFrameSide>, kFrameSide>;
 

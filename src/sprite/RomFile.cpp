@@ -372,19 +372,28 @@ void WriteRomBytes(const std::string& path, std::int64_t offset, std::span<const
     WriteRomRanges(path, std::span<const RomWrite>(&write, 1));
 }
 
-void ReadSpriteBlock(const std::string& path, const std::string& offsetText, SpriteBlock& block)
+void ReadSpriteBlock(const std::string& path, std::int32_t offset, SpriteBlock& block)
 {
-    const std::int32_t offset = ParseOffsetText(path, offsetText);
     // Read into a temporary so a failure leaves the caller's block exactly as it was.
     SpriteBlock incoming {};
     ReadRomBytes(path, offset, incoming);
     block = incoming;
 }
 
+void WriteSpriteBlock(const std::string& path, std::int32_t offset, const SpriteBlock& block)
+{
+    WriteRomBytes(path, offset, block);
+}
+
+void ReadSpriteBlock(const std::string& path, const std::string& offsetText, SpriteBlock& block)
+{
+    ReadSpriteBlock(path, ParseOffsetText(path, offsetText), block);
+}
+
 void WriteSpriteBlock(
     const std::string& path, const std::string& offsetText, const SpriteBlock& block)
 {
-    WriteRomBytes(path, ParseOffsetText(path, offsetText), block);
+    WriteSpriteBlock(path, ParseOffsetText(path, offsetText), block);
 }
 
 TileBytes ReadTile(const std::string& path, std::int32_t offset)

@@ -15,10 +15,15 @@ namespace morvane {
 // truncates the file. A ROM image must be a regular file (a link to one is fine): folders,
 // pipes and devices are refused before anything is read or written.
 
-// Reads the 384-byte block at the decimal offset text into `block`.
-void ReadSpriteBlock(const std::string& path, const std::string& offsetText, SpriteBlock& block);
+// Reads the 384-byte block at `offset` into `block`.
+void ReadSpriteBlock(const std::string& path, std::int32_t offset, SpriteBlock& block);
 
-// Writes all 384 bytes of `block` at the decimal offset text, in place, and flushes them to disk.
+// Writes all 384 bytes of `block` at `offset`, in place, and flushes them to disk.
+void WriteSpriteBlock(const std::string& path, std::int32_t offset, const SpriteBlock& block);
+
+// The same two with the offset as decimal text, the form SpriteOffset gives; a text that is not
+// a number is refused as ParseOffsetText says.
+void ReadSpriteBlock(const std::string& path, const std::string& offsetText, SpriteBlock& block);
 void WriteSpriteBlock(
     const std::string& path, const std::string& offsetText, const SpriteBlock& block);
 

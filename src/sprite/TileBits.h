@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 
 namespace morvane {
 
@@ -15,8 +14,8 @@ using BitTable = std::array<std::uint8_t, 65>;
 // Fills both tables from tile `tile` of the block.
 void UnpackTileBits(const SpriteBlock& block, int tile, BitTable& plane0, BitTable& plane1);
 
-// Sets one pixel's two bits from a shade code (plane-0 bit first).
-void SetPixelBits(BitTable& plane0, BitTable& plane1, int column, int row, std::string_view code);
+// Sets one pixel's two bits from its value 0..3: the low bit into plane 0, the high into plane 1.
+void SetPixelBits(BitTable& plane0, BitTable& plane1, int column, int row, int value);
 
 // Rebuilds row `row` of tile `tile` in the block from the tables: exactly two bytes change.
 void RepackTileRow(

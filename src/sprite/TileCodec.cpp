@@ -2,13 +2,32 @@
 
 namespace morvane {
 
+std::array<std::uint8_t, 8> DecodeRow(std::uint8_t plane0, std::uint8_t plane1)
+{
+    std::array<std::uint8_t, 8> values {};
+    for (int column = 0; column < 8; ++column)
+        values[static_cast<std::size_t>(column)]
+            = static_cast<std::uint8_t>(PixelValue(plane0, plane1, column));
+    return values;
+}
+
+std::pair<std::uint8_t, std::uint8_t> EncodeRow(const std::array<std::uint8_t, 8>& values)
+{
+    unsigned plane0 = 0;
+    unsigned plane1 = 0;
+    for (int column = 0; column < 8; ++column) {
+        const unsigned value = values[static_cast<std::size_t>(column)];
+        plane0 |= (value & 1u) << (7 - column);
+        plane1 |= (value >> 1 & 1u) << (7 - column);
+    }
+    return {static_cast<std::uint8_t>(plane0), static_cast<std::uint8_t>(plane1)};
+}
+
 std::string ByteToBits(std::uint8_t value)
 {
     std::string bits(8, '0');
-    for (int position = 7; position >= 0 && value != 0; --position) {
-        bits[static_cast<std::size_t>(position)] = (value & 1) ? '1' : '0';
-        value = static_cast<std::uint8_t>(value >> 1);
-    }
+    for (int column = 0; column < 8; ++column)
+        bits[static_cast<std::size_t>(column)] = PlaneBit(value, column) != 0 ? '1' : '0';
     return bits;
 }
 
@@ -36,30 +55,6 @@ int ShadeValue(std::string_view code)
     const int low = (code.size() > 0 && code[0] == '1') ? 1 : 0;
     const int high = (code.size() > 1 && code[1] == '1') ? 1 : 0;
     return low + 2 * high;
-}
-
-std::array<std::uint8_t, 8> DecodeRow(std::uint8_t plane0, std::uint8_t plane1)
-{
-    const std::string low = ByteToBits(plane0);
-    const std::string high = ByteToBits(plane1);
-    std::array<std::uint8_t, 8> values {};
-    for (std::size_t column = 0; column < 8; ++column) {
-        const char code[2] = {low[column], high[column]};
-        values[column] = static_cast<std::uint8_t>(ShadeValue(std::string_view(code, sizeof code)));
-    }
-    return values;
-}
-
-std::pair<std::uint8_t, std::uint8_t> EncodeRow(const std::array<std::uint8_t, 8>& values)
-{
-    std::string low(8, '0');
-    std::string high(8, '0');
-    for (std::size_t column = 0; column < 8; ++column) {
-        const std::string_view code = ShadeCode(values[column]);
-        low[column] = code[0];
-        high[column] = code[1];
-    }
-    return {BitsToByte(low), BitsToByte(high)};
 }
 
 } // namespace morvane

@@ -6,8 +6,8 @@
 
 namespace morvane {
 
-// A palette swatch: a borderless area whose only content is its fill colour. It keeps no image;
-// the fill colour is the authoritative copy of the display colour it shows.
+// A palette swatch: a borderless area whose only content is its fill colour. It keeps no image
+// and shows the colour it is given; a click is passed on as Clicked.
 class ColorSwatch : public ClickableArea {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "PictureBox.h"
 
 #include "ImageBlit.h"
+#include "MouseCodes.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -47,7 +48,11 @@ void PictureBox::SetOverlayColor(int overlay, const QColor& color)
 
 void PictureBox::SetOverlayTop(int overlay, int top)
 {
-    overlays_.at(static_cast<std::size_t>(overlay)).rect.moveTop(top);
+    QRect& rect = overlays_.at(static_cast<std::size_t>(overlay)).rect;
+    // Every selection moves all 24 markers; only the two that change need repainting.
+    if (rect.top() == top)
+        return;
+    rect.moveTop(top);
     update();
 }
 
@@ -115,18 +120,20 @@ void PictureBox::resizeEvent(QResizeEvent*)
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
 {
-    emit MousePressed(event->button(), event->modifiers(), event->position());
+    emit MousePressed(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+        static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
     ClickableArea::mousePressEvent(event);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event)
 {
-    emit MouseMoved(event->buttons(), event->modifiers(), event->position());
+    emit MouseMoved(ButtonCode(event->buttons()), ShiftCode(event->modifiers()),
+        static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    emit MouseReleased(event->button());
+    emit MouseReleased();
     ClickableArea::mouseReleaseEvent(event);
 }
 

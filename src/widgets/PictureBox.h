@@ -37,11 +37,11 @@ public:
     QImage Rendered() const;
 
 signals:
-    // Every press, move and release over the box, for drawing areas that paint; a click is
-    // reported as Clicked as well.
-    void MousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
-    void MouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF position);
-    void MouseReleased(Qt::MouseButton button);
+    // Every press, move and release over the box, for drawing areas that paint, in the terms
+    // their handlers take (MouseCodes.h) and in pixels; a click is reported as Clicked as well.
+    void MousePressed(int Button, int Shift, float X, float Y);
+    void MouseMoved(int Button, int Shift, float X, float Y);
+    void MouseReleased();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -4,6 +4,7 @@
 #include "spritepng/SpritePng.h"
 #include "widgets/PictureBox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -72,6 +73,8 @@ void EditingExtrasTest::undoAndRedoWholeStrokes()
     QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(100, 100));
     const QByteArray secondStroke = h.SpriteBuf();
     QVERIFY(firstStroke != original && secondStroke != firstStroke);
+    const QAction& undo = h.Find<QAction>(QStringLiteral("mnuEditUndo"));
+    QCOMPARE(undo.text(), QStringLiteral("Undo Paint"));
 
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(h.SpriteBuf(), firstStroke);
@@ -80,6 +83,7 @@ void EditingExtrasTest::undoAndRedoWholeStrokes()
     QCOMPARE(h.SpriteBuf(), original); // the three cells of the drag went back together
     QCOMPARE(h.View(0).Image(), originalView);
     QCOMPARE(grid->Image(), originalGrid);
+    QVERIFY(!undo.isEnabled());
     QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(h.SpriteBuf(), firstStroke);
     QCOMPARE(h.View(0).Image(), firstView);
@@ -92,15 +96,14 @@ void EditingExtrasTest::undoOfAnotherTileLeavesTheGridAlone()
     RomFixture rom;
     EditorHarness h;
     h.LoadRom(rom.Path());
-    frmMain& w = *h.window;
-    w.picSprites_Click(4);
-    w.Color_Click((PixelValue(h.SpriteBuf().mid(64, 16), 4, 4) + 1) % 4);
-    w.picEdit_MouseDown(1, 0, 70, 70);
-    emit h.Grid().MouseReleased(Qt::LeftButton);
+    h.Click(QStringLiteral("picSprites(4)"));
+    h.Click(QStringLiteral("Color(%1)").arg((PixelValue(h.SpriteBuf().mid(64, 16), 4, 4) + 1) % 4));
+    h.PressGrid(QPoint(70, 70));
+    h.ReleaseGrid(QPoint(70, 70));
     const QImage painted = h.View(4).Image().copy();
-    w.picSprites_Click(6);
+    h.Click(QStringLiteral("picSprites(6)"));
     const QImage grid = h.Grid().Image().copy();
-    w.Undo();
+    h.Trigger(QStringLiteral("mnuEditUndo"));
     QVERIFY(h.View(4).Image() != painted);
     QCOMPARE(h.Grid().Image(), grid);
     QVERIFY(h.MarkerShown(6));
@@ -126,9 +129,9 @@ void EditingExtrasTest::droppedSpriteImageIsUndoableAndSavedOnlyBySave()
     QCOMPARE(h.Grid().Image().pixelColor(127, 127), h.View(9).Image().pixelColor(31, 31));
     QCOMPARE(rom.Contents().mid(kEntry0, 384), original);
 
-    w.Undo();
+    h.Trigger(QStringLiteral("mnuEditUndo"));
     QCOMPARE(h.SpriteBuf(), original);
-    w.Redo();
+    h.Trigger(QStringLiteral("mnuEditRedo"));
     w.cmdSave_Click();
     QCOMPARE(rom.Contents().mid(kEntry0, 384), Bytes(art));
     QVERIFY(h.messages.shown.empty());

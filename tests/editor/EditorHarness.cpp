@@ -1,15 +1,34 @@
 #include "EditorHarness.h"
 
+#include "DiskScript.h"
+
 #include "widgets/PictureBox.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QTest>
 
 namespace morvane::test {
 
 EditorHarness::EditorHarness()
-    : window(std::make_unique<frmMain>(
-        PlatformServices {dialogs, messages, help, programFolder.path(), &files}))
+    : window(
+        std::make_unique<frmMain>(PlatformServices {dialogs, messages, help, programFolder.path()}))
 {
+}
+
+EditorHarness::~EditorHarness()
+{
+    DisarmDisk();
+}
+
+void EditorHarness::WatchTransfers()
+{
+    ArmDisk({}, [this](const DiskTransfer& transfer) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        transfers.push_back({transfer.write, transfer.offset,
+            cursor != nullptr ? std::optional(cursor->shape()) : std::nullopt});
+    });
 }
 
 void EditorHarness::LoadRom(const QString& path)
@@ -29,6 +48,39 @@ QByteArray EditorHarness::SpriteBuf() const
     const SpriteBlock& block = window->Document().SpriteBuf();
     return QByteArray(
         reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
+}
+
+void EditorHarness::Click(const QString& control) const
+{
+    QTest::mouseClick(&Find<QWidget>(control), Qt::LeftButton);
+}
+
+void EditorHarness::PressGrid(QPoint at) const
+{
+    QTest::mousePress(&Grid(), Qt::LeftButton, {}, at);
+}
+
+void EditorHarness::DragGrid(QPoint to) const
+{
+    QTest::mouseMove(&Grid(), to);
+}
+
+void EditorHarness::ReleaseGrid(QPoint at) const
+{
+    QTest::mouseRelease(&Grid(), Qt::LeftButton, {}, at);
+}
+
+void EditorHarness::PaintOneCell() const
+{
+    const int value = PixelValue(SpriteBuf().mid(16 * window->Document().CurTile(), 16), 2, 2);
+    Click(QStringLiteral("Color(%1)").arg((value + 1) % 4));
+    PressGrid(QPoint(40, 40));
+    ReleaseGrid(QPoint(40, 40));
+}
+
+void EditorHarness::Trigger(const QString& action) const
+{
+    Find<QAction>(action).trigger();
 }
 
 PictureBox& EditorHarness::View(int tile) const

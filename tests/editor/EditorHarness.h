@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace morvane {
 class PictureBox;
@@ -17,10 +19,11 @@ class PictureBox;
 
 namespace morvane::test {
 
-// The real main window with scripted dialogs, recorded message boxes, a recorded help viewer and
-// recorded ROM file transfers, so a test drives it headless and never waits on a modal window.
+// The real main window with scripted dialogs, recorded message boxes and a recorded help viewer,
+// so a test drives it headless and never waits on a modal window.
 struct EditorHarness {
     EditorHarness();
+    ~EditorHarness();
 
     // File, Load Rom answered with `path`.
     void LoadRom(const QString& path);
@@ -38,6 +41,30 @@ struct EditorHarness {
             qFatal("The window has no control named %s", qPrintable(name));
         return *control;
     }
+    // A read or write of a file, with the shape of the application's override pointer while it
+    // ran (none when no override was set).
+    struct Transfer {
+        bool write = false;
+        std::int64_t offset = 0;
+        std::optional<Qt::CursorShape> pointer;
+    };
+    // From now on notes every read and write of a file in `transfers`, until the harness goes.
+    void WatchTransfers();
+    std::vector<Transfer> transfers;
+
+    // Gestures as the user makes them: a click on a control, and a press, a move with the left
+    // button held and a release at a point of the editing grid.
+    void Click(const QString& control) const;
+    void PressGrid(QPoint at) const;
+    void DragGrid(QPoint to) const;
+    void ReleaseGrid(QPoint at) const;
+    // Paints one cell of the selected tile in a colour it does not have, as a click on the
+    // swatch and a press and release on the grid, so SpriteBuf differs from the file and the
+    // undo history holds one more step.
+    void PaintOneCell() const;
+
+    // Triggers a command of the window by its design name ("mnuEditUndo").
+    void Trigger(const QString& action) const;
     PictureBox& View(int tile) const;
     PictureBox& Grid() const;
     // Whether tile view t shows its marker: the view's only overlay, seen only when it frames
@@ -48,7 +75,6 @@ struct EditorHarness {
     ScriptedDialogBackend dialogs;
     RecordingMessages messages;
     RecordingHelpViewer help;
-    RecordingRomAccess files;
     std::unique_ptr<frmMain> window;
 };
 

@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <optional>
 
 #include <fcntl.h>
@@ -62,8 +63,8 @@ void OpenAndEdit(EditorHarness& h, const QString& rom)
 {
     h.LoadRom(rom);
     h.LoadSprite(kEditedEntry);
-    h.window->picSprites_Click(5);
-    PaintOneCell(*h.window);
+    h.Click(QStringLiteral("picSprites(5)"));
+    h.PaintOneCell();
 }
 
 // The ROM bytes with `block` written over the edited entry.
@@ -240,15 +241,15 @@ void FileCommandsTest::loadSpriteReadsUnderTheBusyPointerAndRedrawsTheGrid()
     EditorHarness h;
     h.LoadRom(rom.Path());
     h.window->picSprites_Click(13);
-    h.files.transfers.clear();
+    h.WatchTransfers();
 
     h.LoadSprite(index);
 
     const QByteArray file = rom.Contents();
     QCOMPARE(h.SpriteBuf(), file.mid(offset, 384));
     QVERIFY(CompareTileView(h.View(23).Image(), file.mid(offset + 368, 16)).isEmpty());
-    QCOMPARE(h.files.transfers.size(), std::size_t(25));
-    for (const RecordingRomAccess::Transfer& read : h.files.transfers)
+    QCOMPARE(h.transfers.size(), std::size_t(25));
+    for (const EditorHarness::Transfer& read : h.transfers)
         QCOMPARE(read.pointer, std::optional(Qt::WaitCursor));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     // The editing grid shows the selected tile of the new sprite, which is still selected.
@@ -280,7 +281,7 @@ void FileCommandsTest::loadSpriteAgainDiscardsUnsavedPaint()
     RomFixture rom;
     EditorHarness h;
     h.LoadRom(rom.Path());
-    PaintOneCell(*h.window);
+    h.PaintOneCell();
     QVERIFY(h.SpriteBuf() != rom.Contents().mid(kEntry0, 384));
     h.window->cmdLoad_Click();
     QCOMPARE(h.SpriteBuf(), rom.Contents().mid(kEntry0, 384));
@@ -307,15 +308,19 @@ void FileCommandsTest::saveWritesTheLoadedBlockFromButtonAndMenu()
     QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
     OpenAndEdit(h, rom.Path());
     h.Find<QComboBox>(QStringLiteral("cboSprite")).setCurrentIndex(listed);
-    h.files.transfers.clear();
+    h.WatchTransfers();
     if (menu)
         h.Find<QAction>(QStringLiteral("mnuFileSave")).trigger();
     else
         QTest::mouseClick(&h.Find<QPushButton>(QStringLiteral("cmdSave")), Qt::LeftButton);
 
     QCOMPARE(rom.Contents(), WithEditedBlock(RomFixture::Pattern(kRomBytes), h.SpriteBuf()));
-    QCOMPARE(h.files.transfers.size(), std::size_t(1));
-    QCOMPARE(h.files.transfers[0].pointer, std::optional(Qt::WaitCursor));
+    // One write of the block, and every transfer under the busy pointer.
+    QCOMPARE(std::count_if(h.transfers.begin(), h.transfers.end(),
+                 [](const EditorHarness::Transfer& t) { return t.write; }),
+        1);
+    for (const EditorHarness::Transfer& transfer : h.transfers)
+        QCOMPARE(transfer.pointer, std::optional(Qt::WaitCursor));
     QVERIFY(h.messages.shown.empty());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
@@ -354,8 +359,8 @@ void FileCommandsTest::awkwardPathsOpenLoadAndSave()
     else
         QVERIFY(h.window->OpenRom(path));
     h.LoadSprite(kEditedEntry);
-    h.window->picSprites_Click(5);
-    PaintOneCell(*h.window);
+    h.Click(QStringLiteral("picSprites(5)"));
+    h.PaintOneCell();
     h.window->cmdSave_Click();
     QVERIFY2(h.messages.shown.empty(), qPrintable(h.messages.LastText()));
     QCOMPARE(
@@ -462,7 +467,7 @@ void FileCommandsTest::refusedCommandKeepsTheWindowAndItsWork()
     QCOMPARE(h.messages.shown.size(), messages + 1);
     QCOMPARE(rom.Contents(),
         WithEditedBlock(RomFixture::Pattern(rom.Contents().size()), before.spriteBuf));
-    h.window->Undo();
+    h.Trigger(QStringLiteral("mnuEditUndo"));
     QCOMPARE(h.SpriteBuf(), RomFixture::Pattern(kRomBytes).mid(kEditedOffset, 384));
 }
 

@@ -230,11 +230,11 @@ void MainWindowTest::listHoldsTheCatalogueAndLoadsNothingOnChange()
     QVERIFY(list.itemText(0) != list.itemText(1));
     const QByteArray loaded = h.SpriteBuf();
     const QImage view = h.View(0).Image().copy();
-    h.files.transfers.clear();
+    h.WatchTransfers();
     list.setCurrentIndex(7);
     QCOMPARE(h.SpriteBuf(), loaded);
     QCOMPARE(h.View(0).Image(), view);
-    QVERIFY(h.files.transfers.empty());
+    QVERIFY(h.transfers.empty());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "editor/PlatformServices.h"
-#include "editor/RomAccess.h"
 
 #include <QStringList>
 
-#include <optional>
 #include <vector>
 
 namespace morvane::test {
@@ -33,34 +31,6 @@ public:
     QStringList opened;
     bool succeed = true;
     QString failure = QStringLiteral("no viewer is installed");
-};
-
-// Passes every transfer on to the ROM file itself and notes it, with the application's override
-// pointer as it was while the transfer ran; one transfer can be made to fail instead.
-class RecordingRomAccess : public RomAccess {
-public:
-    enum class Kind { ReadBlock, ReadTile, WriteBlock };
-    struct Transfer {
-        Kind kind;
-        std::string path;
-        std::int64_t offset;
-        // The shape of QApplication::overrideCursor(), or nothing when none was set.
-        std::optional<Qt::CursorShape> pointer;
-    };
-
-    void ReadBlock(
-        const std::string& path, const std::string& offsetText, SpriteBlock& block) override;
-    TileBytes ReadTile(const std::string& path, std::int32_t offset) override;
-    void WriteBlock(
-        const std::string& path, const std::string& offsetText, const SpriteBlock& block) override;
-
-    std::vector<Transfer> transfers;
-    // The transfer, counted from 0 in `transfers`, that throws RomFileError without touching the
-    // file; -1 for none.
-    int failAt = -1;
-
-private:
-    void Note(Kind kind, const std::string& path, std::int64_t offset);
 };
 
 } // namespace morvane::test

@@ -90,14 +90,4 @@ QString RefusalFault(const EditorHarness& harness, std::size_t messagesBefore, c
     return SnapshotDifference(before, TakeSnapshot(*harness.window));
 }
 
-void PaintOneCell(frmMain& window)
-{
-    const SpriteSession& document = window.Document();
-    const QByteArray bytes(
-        reinterpret_cast<const char*>(document.SpriteBuf().data()) + 16 * document.CurTile(), 16);
-    window.Color_Click((PixelValue(bytes, 2, 2) + 1) % 4);
-    window.picEdit_MouseDown(1, 0, 40, 40);
-    emit window.findChild<PictureBox*>(QStringLiteral("picEdit"))->MouseReleased(Qt::LeftButton);
-}
-
 } // namespace morvane::test

@@ -43,8 +43,4 @@ QString SnapshotDifference(const WindowSnapshot& before, const WindowSnapshot& a
 QString RefusalFault(const EditorHarness& harness, std::size_t messagesBefore, const QString& path,
     const QString& reason, const WindowSnapshot& before);
 
-// Paints one cell of the selected tile in a colour it does not have, as a press and release on
-// the editing grid, so SpriteBuf differs from the file and the undo history holds one step.
-void PaintOneCell(frmMain& window);
-
 } // namespace morvane::test

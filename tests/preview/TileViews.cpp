@@ -26,11 +26,10 @@ PictureBox* FilledBox(QWidget* parent, int side, QColor color)
 TileViews::TileViews()
 {
     for (int tile = 0; tile < 24; ++tile) {
-        auto* view = new PictureBox(&parent_);
-        SizeBox(view, 32, 32);
+        QImage view(32, 32, QImage::Format_RGB32);
         for (int y = 0; y < 32; ++y) {
             for (int x = 0; x < 32; ++x)
-                view->Image().setPixel(x, y, qRgb(10 * tile + 5, 8 * x, 8 * y));
+                view.setPixel(x, y, qRgb(10 * tile + 5, 8 * x, 8 * y));
         }
         views[static_cast<std::size_t>(tile)] = view;
     }
@@ -38,7 +37,7 @@ TileViews::TileViews()
 
 const QImage& TileViews::Image(int tile) const
 {
-    return views[static_cast<std::size_t>(tile)]->Image();
+    return views[static_cast<std::size_t>(tile)];
 }
 
 } // namespace morvane::test

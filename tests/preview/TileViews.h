@@ -17,17 +17,14 @@ void SizeBox(PictureBox* box, int width, int height);
 // A box of the given size filled with one colour.
 PictureBox* FilledBox(QWidget* parent, int side, QColor color);
 
-// The sheet's 24 tile views, 32x32 each, in a hidden parent. Every pixel of every view has its own
-// colour (red names the tile, green and blue the column and row), so a copy that lands in the
-// wrong place, is mirrored or shifted shows up as a wrong pixel.
+// The sheet's 24 tile pictures, 32x32 each. Every pixel of every picture has its own colour (red
+// names the tile, green and blue the column and row), so a copy that lands in the wrong place, is
+// mirrored or shifted shows up as a wrong pixel.
 class TileViews {
 public:
     TileViews();
-    std::array<PictureBox*, 24> views {};
+    std::array<QImage, 24> views;
     const QImage& Image(int tile) const;
-
-private:
-    QWidget parent_;
 };
 
 } // namespace morvane::test

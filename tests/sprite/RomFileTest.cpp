@@ -305,8 +305,9 @@ void RomFileTest::beyondTheEnd_data()
     AddForReadAndWrite(
         "block far past the end", [](QTestData& row) { row << qint64(1000) << qint64(1042032); });
     AddForReadAndWrite(
-        "largest offset text", [](QTestData& row) { row << kRomSize << qint64(2147483647); });
+        "largest offset", [](QTestData& row) { row << kRomSize << qint64(2147483647); });
     AddForReadAndWrite("empty file", [](QTestData& row) { row << qint64(0) << qint64(0); });
+    AddForReadAndWrite("before the start", [](QTestData& row) { row << kRomSize << qint64(-16); });
 }
 
 void RomFileTest::beyondTheEnd()
@@ -318,12 +319,17 @@ void RomFileTest::beyondTheEnd()
     RomFixture rom(size);
     SpriteBlock block = Marked();
 
-    const QString message
-        = FailureOfBlockTransfer(write, rom.PathUtf8(), std::to_string(offset), block);
+    const auto at = static_cast<std::int32_t>(offset);
+    const QString message = FailureOf([&] {
+        if (write)
+            WriteSpriteBlock(rom.PathUtf8(), at, block);
+        else
+            ReadSpriteBlock(rom.PathUtf8(), at, block);
+    });
 
     QVERIFY2(!message.isEmpty(), "the transfer succeeded");
     QVERIFY2(message.contains(rom.Path()), qPrintable(message));
-    QVERIFY2(message.contains(QString::number(size)), qPrintable(message));
+    QVERIFY2(offset < 0 || message.contains(QString::number(size)), qPrintable(message));
     QVERIFY2(message.contains(QString::number(offset)), qPrintable(message));
     QCOMPARE(block, Marked());
     QVERIFY(rom.Contents() == RomFixture::Pattern(size));

@@ -246,7 +246,7 @@ void TileCodecTest::paintPixel()
     BitTable plane0 {};
     BitTable plane1 {};
     UnpackTileBits(block, tile, plane0, plane1);
-    SetPixelBits(plane0, plane1, column, row, code.toStdString());
+    SetPixelBits(plane0, plane1, column, row, ShadeValue(code.toStdString()));
     SpriteBlock expected = block;
     RepackTileRow(block, tile, row, plane0, plane1);
 

@@ -91,7 +91,7 @@ void ImageBlitTest::stretchReplicatesOrSamplesExactly()
 
 void ImageBlitTest::stretchWithinOneImageReadsTheSourceFirst()
 {
-    // The tile drawing enlarges the 8 x 8 corner of a view onto the whole view, in place.
+    // A corner enlarged onto the whole image, in place, is read before it is drawn over.
     QImage view = Numbered(32, 32);
     const QImage corner = view.copy(0, 0, 8, 8);
     StretchBlt(view, 0, 0, 32, 32, view, 0, 0, 8, 8);
