@@ -213,7 +213,7 @@ const EditorRow kEditorRows[] = {
     {"load_sprite", {.runs = 2000, .quickRuns = 50}, LoadSprite, kLoadSpriteFloorRatio,
         "cmdLoad_Click vs 25 open/pread/close", "floor", nullptr},
     {"paint_cell", {.runs = 2000, .quickRuns = 100}, PaintCell, 50.0, "mouse press only",
-        "paint_release", "mouse release: ends the stroke, records undo"},
+        "paint_release", "mouse release: ends the stroke's undo step"},
     {"compose_preview", {.runs = 500, .quickRuns = 30}, ComposePreview, std::nullopt,
         "cmdTest_Click: preview built, filled, shown, closed", nullptr, nullptr},
 };
