@@ -823,6 +823,8 @@ void SpriteToolTest::rawTiles()
 {
     const QString rom = Path(QStringLiteral("rom.gb"));
     const QString tiles = Path(QStringLiteral("s.2bpp"));
+    // An older export of raw tiles is refreshed without --force.
+    QVERIFY(WriteWholeFile(tiles, QByteArray(384, 'x')));
     QCOMPARE(Run({QStringLiteral("export"), rom, QStringLiteral("5"), tiles}).status, 0);
     QCOMPARE(ReadWholeFile(tiles), demo_.mid(OffsetOf(5), 384));
     const QString other = FreshRom(QStringLiteral("raw-into.gb"), WithBlock(demo_, 5, 6));
