@@ -9,11 +9,12 @@ namespace {
 constexpr int kDimmed = 4;
 constexpr int kChanged = 8;
 
-// A dimmed grey keeps two fifths of its distance from white: the four stay apart from each other
-// (white, 221, 187, 153) and, being grey, can never be taken for the red of a change.
+// A dimmed grey is halfway between its grey and a mid grey: the four keep half their contrast and
+// stay apart from each other and from every undimmed grey (191, 149, 106, 64), so even a white
+// pixel shows which sprites are unchanged; being grey, none can be taken for the red of a change.
 QRgb Dimmed(PackedColor grey)
 {
-    const int level = 255 - (255 - RedOf(grey)) * 2 / 5;
+    const int level = 64 + RedOf(grey) / 2;
     return qRgb(level, level, level);
 }
 

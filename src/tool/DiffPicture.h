@@ -14,8 +14,8 @@ using SpritesMissingFromOne = std::array<bool, kSpriteCount>;
 
 // The picture "diff --png" writes: the sheet of the edited sprites laid out as "export --sheet"
 // lays it out, in the four hardware greys, every pixel whose value differs from the original's
-// in pure red (255, 0, 0), and every sprite without a difference dimmed to a paler set of greys,
-// so the eye goes to the sprites that changed. An indexed image of nine colours.
+// in pure red (255, 0, 0), and every sprite without a difference dimmed to greys of half the
+// contrast, so the eye goes to the sprites that changed. An indexed image of nine colours.
 QImage DiffPicture(
     const SpriteSet& original, const SpriteSet& edited, const SpritesMissingFromOne& missing);
 

@@ -163,9 +163,10 @@ both, and writes nothing but the picture asked for.
 With --png, also draws the picture of the differences: the 144 x 480 sheet of EDITED, laid
 out as "export --sheet" writes it (sprite i in column i mod 9 and row i div 9), in the four
 greys, with every pixel whose value differs from ORIGINAL in pure red, RGB(255, 0, 0), and
-every sprite without a difference dimmed to paler greys. A sprite that only one of the images
-holds whole is red all over. OUT.png "-" writes the picture to standard output, and the report
-then goes to standard error. OUT.png replaces only a PNG image, never ORIGINAL or EDITED.
+every sprite without a difference dimmed to greys of half the contrast. A sprite that only one
+of the images holds whole is red all over. OUT.png "-" writes the picture to standard output,
+and the report then goes to standard error. OUT.png replaces only a PNG image, never ORIGINAL
+or EDITED.
 
 Exit status: 0 when the images are identical, 1 when they differ, 2 for any error.
 
