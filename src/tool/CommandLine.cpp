@@ -16,6 +16,9 @@ enum Option : unsigned {
     kDryRun = 8,
     kForce = 16,
     kFormat = 32,
+    kRaw = 64,
+    kFix = 128,
+    kPicture = 256,
 };
 
 struct CommandRule {
@@ -25,17 +28,21 @@ struct CommandRule {
     std::string_view usage;
 };
 
+// --quiet and --help belong to every command, so they are not listed.
 constexpr auto kCommands = std::to_array<CommandRule>({
     {"list", kFormat, 0, "list [--format text|tsv|json]"},
-    {"export", kAll | kSheet | kColours | kForce, 3,
-        "export ROM INDEX OUT.png | export ROM --all DIR | export ROM --sheet OUT.png"},
-    {"import", kAll | kSheet | kDryRun, 3,
-        "import ROM INDEX IN.png | import ROM --all DIR | import ROM --sheet IN.png"},
-    {"diff", 0, 2, "diff ORIGINAL EDITED"},
-    {"patch", 0, 3, "patch ORIGINAL EDITED OUT.ips|OUT.bps"},
-    {"apply", 0, 3, "apply ROM PATCH OUT"},
-    {"info", 0, 1, "info ROM"},
+    {"export", kAll | kSheet | kColours | kForce | kRaw, 3,
+        "export ROM INDEX OUT.png|OUT.2bpp | export ROM --all DIR | export ROM --sheet OUT.png"},
+    {"import", kAll | kSheet | kDryRun | kRaw, 3,
+        "import ROM INDEX IN.png|IN.2bpp | import ROM --all DIR | import ROM --sheet IN.png"},
+    {"diff", kFormat | kPicture | kForce, 2, "diff [--png OUT.png] ORIGINAL EDITED"},
+    {"patch", kForce, 3, "patch ORIGINAL EDITED OUT.ips|OUT.bps"},
+    {"apply", kForce, 3, "apply ROM PATCH OUT"},
+    {"info", kFormat, 1, "info ROM"},
+    {"checksum", kFix, 1, "checksum [--fix] ROM"},
     {"demo", 0, 1, "demo OUT.gb"},
+    // Takes no operand or one; checked apart from the others.
+    {"help", 0, 0, "help [COMMAND]"},
 });
 
 const CommandRule* FindCommand(std::string_view name)
@@ -73,14 +80,14 @@ PngPalette ParseColours(const std::string& value, const CommandRule& rule)
     Refuse("--colours takes \"greys\" or \"display\", not \"" + value + "\"", &rule);
 }
 
-ListFormat ParseFormat(const std::string& value, const CommandRule& rule)
+OutputFormat ParseFormat(const std::string& value, const CommandRule& rule)
 {
     if (value == "text")
-        return ListFormat::Text;
+        return OutputFormat::Text;
     if (value == "tsv")
-        return ListFormat::Tsv;
+        return OutputFormat::Tsv;
     if (value == "json")
-        return ListFormat::Json;
+        return OutputFormat::Json;
     Refuse("--format takes \"text\", \"tsv\" or \"json\", not \"" + value + "\"", &rule);
 }
 
@@ -101,6 +108,25 @@ bool IsOption(const std::string& arg, std::string_view name)
 {
     return arg == name
         || (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=');
+}
+
+// "help" alone asks for the tool's help, "help COMMAND" for the command's, as "COMMAND --help".
+CommandLine AskedForHelp(CommandLine line, const CommandRule& rule)
+{
+    if (line.help)
+        return line;
+    if (line.operands.size() > 1)
+        Refuse("too many arguments; usage: morvane-sprite-tool " + std::string(rule.usage), &rule);
+    line.help = true;
+    line.command.clear();
+    if (!line.operands.empty()) {
+        const CommandRule* asked = FindCommand(line.operands.front());
+        if (!asked)
+            Refuse("there is no command \"" + line.operands.front() + "\" to help with", &rule);
+        line.command = asked->name;
+    }
+    line.operands.clear();
+    return line;
 }
 
 } // namespace
@@ -136,6 +162,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            line.quiet = true;
         } else if (arg == "--all") {
             Allow(*rule, kAll, arg);
             line.all = true;
@@ -148,10 +176,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         } else if (arg == "--force") {
             Allow(*rule, kForce, arg);
             line.force = true;
+        } else if (arg == "--raw") {
+            Allow(*rule, kRaw, arg);
+            line.raw = true;
+        } else if (arg == "--fix") {
+            Allow(*rule, kFix, arg);
+            line.fix = true;
+        } else if (IsOption(arg, "--png")) {
+            Allow(*rule, kPicture, "--png");
+            line.picture = OptionValue(args, i, "--png", "a file name, or \"-\"", *rule);
         } else if (IsOption(arg, "--colours")) {
             Allow(*rule, kColours, "--colours");
             line.colours = ParseColours(
                 OptionValue(args, i, "--colours", "\"greys\" or \"display\"", *rule), *rule);
+            line.coloursGiven = true;
         } else if (IsOption(arg, "--format")) {
             Allow(*rule, kFormat, "--format");
             line.format = ParseFormat(
@@ -161,10 +199,22 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         }
     }
 
+    if (rule->name == "help")
+        return AskedForHelp(line, *rule);
     if (line.help)
         return line;
     if (line.all && line.sheet)
         Refuse("--all and --sheet cannot be given together", rule);
+    if (line.sheet && line.raw)
+        Refuse("--sheet and --raw cannot be given together: the sheet is one PNG image, and raw "
+               "2bpp tiles are written one file per sprite (--all)",
+            rule);
+    if (line.raw && line.coloursGiven)
+        Refuse("--colours and --raw cannot be given together: raw 2bpp tiles hold pixel values, "
+               "not colours",
+            rule);
+    if (line.force && rule->name == "diff" && !line.picture)
+        Refuse("--force goes with --png: it lets the picture replace a file", rule);
     const std::size_t wanted = rule->operands - (line.all || line.sheet ? 1 : 0);
     if (line.operands.size() != wanted)
         Refuse(std::string(line.operands.size() < wanted ? "too few" : "too many")

@@ -2,6 +2,7 @@
 
 #include "spritepng/SpritePng.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,8 +16,8 @@ public:
     explicit UsageError(const std::string& message) : std::runtime_error(message) { }
 };
 
-// The forms "list" prints the catalogue in.
-enum class ListFormat { Text, Tsv, Json };
+// The forms "list", "info" and "diff" print their report in.
+enum class OutputFormat { Text, Tsv, Json };
 
 // The command line taken apart: which command, its plain arguments in order, and its options.
 struct CommandLine {
@@ -28,15 +29,22 @@ struct CommandLine {
     bool sheet = false;
     bool dryRun = false;
     bool force = false;
+    bool raw = false;
+    bool quiet = false;
+    bool fix = false;
     PngPalette colours = PngPalette::HardwareGreys;
-    ListFormat format = ListFormat::Text;
+    bool coloursGiven = false;
+    OutputFormat format = OutputFormat::Text;
+    // Where "diff --png" draws the picture of the differences.
+    std::optional<std::string> picture;
 };
 
 // Takes apart the arguments after the program name. Options may stand anywhere after the
 // command; "--" ends them, so a file name may start with "-"; "-" alone is an argument (standard
-// input or output) and so is "-5" (a sprite index to be refused later). Throws UsageError for an
-// unknown command or option, an option the command does not take, --all with --sheet, or the
-// wrong number of arguments (not checked when --help is given).
+// input or output) and so is "-5" (a sprite index to be refused later). "help COMMAND" is
+// "COMMAND --help". Throws UsageError for an unknown command or option, an option the command
+// does not take, options that cannot go together, or the wrong number of arguments (not checked
+// when --help is given).
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 } // namespace morvane

@@ -14,39 +14,53 @@ namespace morvane {
 
 namespace {
 
-void RefuseTarget(const std::string& path, const std::optional<FileIdentity>& rom, bool force)
+Replaceable ReplaceableBy(SpriteFileKind kind)
 {
-    if (const std::optional<std::string> reason = RefusalToReplace(path, rom, force))
+    return kind == SpriteFileKind::Png ? Replaceable::PngImage : Replaceable::RawTiles;
+}
+
+void RefuseTarget(const std::string& path, const InputFile& rom, bool force, SpriteFileKind kind)
+{
+    if (const std::optional<std::string> reason
+        = RefusalToReplace(path, {rom}, force, ReplaceableBy(kind)))
         throw ToolError("Cannot write " + Quoted(path) + ": " + *reason + ".");
 }
 
-// Writes one image to its file, or to standard output for "-".
-void Deliver(
-    const std::string& target, const QByteArray& png, const std::string& what, std::ostream& out)
+// A name that asks for raw tiles where only an image can be written, or colours for raw tiles.
+void RefuseKind(const CommandLine& line, SpriteFileKind kind)
 {
-    if (target == kStandardStream) {
-        // An image is no text; on a terminal it would only garble the screen.
-        if (::isatty(STDOUT_FILENO))
-            throw ToolError("Cannot write " + what
-                + " to standard output: it is a terminal; "
-                  "send it to a file or a pipe instead.");
-        out.write(png.constData(), png.size());
+    if (kind != SpriteFileKind::RawTiles)
         return;
-    }
-    WriteImageFile(target, png);
-    out << "Wrote " << what << " to " << DisplayText(target) << ".\n";
+    if (line.sheet)
+        throw UsageError("the sheet is one PNG image, and cannot be written as raw 2bpp tiles; "
+                         "those are written one file per sprite (see \"morvane-sprite-tool export "
+                         "--help\")");
+    if (line.coloursGiven)
+        throw UsageError("raw 2bpp tiles hold pixel values, not colours, so --colours has no "
+                         "place here (see \"morvane-sprite-tool export --help\")");
 }
 
-void ExportAll(const CommandLine& line, const SpriteSet& blocks,
-    const std::optional<FileIdentity>& rom, std::ostream& out)
+// Writes one file to its name, or to standard output for "-".
+void Deliver(const std::string& target, const QByteArray& bytes, const std::string& what,
+    std::ostream& data, std::ostream& messages)
+{
+    if (target == kStandardStream)
+        return WriteToStandardOutput(data, bytes, what);
+    WriteImageFile(target, bytes);
+    messages << "Wrote " << what << " to " << DisplayText(target) << ".\n";
+}
+
+void ExportAll(
+    const CommandLine& line, const SpriteSet& blocks, const InputFile& rom, std::ostream& out)
 {
     const std::string& folder = line.operands[1];
     if (folder == kStandardStream)
         throw UsageError("--all writes 45 files into a folder, which cannot be \"-\" (see "
                          "\"morvane-sprite-tool export --help\")");
+    const SpriteFileKind kind = line.raw ? SpriteFileKind::RawTiles : SpriteFileKind::Png;
     std::vector<std::string> paths;
     for (int index = 0; index < kSpriteCount; ++index)
-        paths.push_back(folder + "/" + SpriteFileName(index));
+        paths.push_back(folder + "/" + SpriteFileName(index, kind));
 
     // Every name is checked before the first image is written, so a file in the way of the
     // tenth image costs none of the first nine. A folder that is not there yet has nothing in
@@ -57,7 +71,7 @@ void ExportAll(const CommandLine& line, const SpriteSet& blocks,
     } else {
         std::string refused;
         for (const std::string& path : paths) {
-            if (const auto reason = RefusalToReplace(path, rom, line.force))
+            if (const auto reason = RefusalToReplace(path, {rom}, line.force, ReplaceableBy(kind)))
                 refused += (refused.empty() ? "" : "; ") + Quoted(path) + ": " + *reason;
         }
         if (!refused.empty())
@@ -70,8 +84,8 @@ void ExportAll(const CommandLine& line, const SpriteSet& blocks,
     try {
         for (int index = 0; index < kSpriteCount; ++index) {
             const auto at = static_cast<std::size_t>(index);
-            staged.push_back(
-                StageWholeFile(paths[at], FileBytes(SpritePngData(blocks[at], line.colours))));
+            staged.push_back(StageWholeFile(
+                paths[at], FileBytes(SpriteFileData(blocks[at], kind, line.colours))));
         }
     } catch (const std::runtime_error& error) {
         for (const StagedFile& file : staged)
@@ -111,27 +125,33 @@ void ExportAll(const CommandLine& line, const SpriteSet& blocks,
 
 } // namespace
 
-void RunExport(const CommandLine& line, std::ostream& out)
+void RunExport(const CommandLine& line, std::ostream& data, std::ostream& messages)
 {
     const std::string& rom = line.operands[0];
     RefuseStandardRom(rom);
-    if (line.all || line.sheet) {
+    const InputFile romFile = InputOf("the ROM image", rom);
+    if (line.all) {
         const SpriteSet blocks = ReadAllBlocks(rom);
-        if (line.all)
-            return ExportAll(line, blocks, IdentityOf(rom), out);
-        const std::string& target = line.operands[1];
+        return ExportAll(line, blocks, romFile, messages);
+    }
+    const std::string& target = line.operands[line.sheet ? 1 : 2];
+    const SpriteFileKind kind = KindFor(line, target);
+    RefuseKind(line, kind);
+    if (line.sheet) {
+        const SpriteSet blocks = ReadAllBlocks(rom);
         if (target != kStandardStream)
-            RefuseTarget(target, IdentityOf(rom), line.force);
+            RefuseTarget(target, romFile, line.force, kind);
         Deliver(target, SheetPngData(blocks, line.colours),
-            "the sheet of all " + std::to_string(kSpriteCount) + " sprites", out);
+            "the sheet of all " + std::to_string(kSpriteCount) + " sprites", data, messages);
         return;
     }
     const int index = ParseSpriteIndex(line.operands[1]);
-    const std::string& target = line.operands[2];
     const SpriteBlock block = ReadBlock(rom, index);
     if (target != kStandardStream)
-        RefuseTarget(target, IdentityOf(rom), line.force);
-    Deliver(target, SpritePngData(block, line.colours), Describe(index), out);
+        RefuseTarget(target, romFile, line.force, kind);
+    Deliver(target, SpriteFileData(block, kind, line.colours),
+        kind == SpriteFileKind::Png ? Describe(index) : "the raw tiles of " + Describe(index), data,
+        messages);
 }
 
 } // namespace morvane

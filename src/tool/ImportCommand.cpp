@@ -62,26 +62,27 @@ std::vector<std::string> FolderEntries(const std::string& folder)
 // used; every file that is refused is named.
 IncomingBlocks ReadFolder(const std::string& folder)
 {
-    std::map<int, std::string> sources;
+    std::map<int, std::pair<std::string, SpriteFileKind>> sources;
     std::vector<std::string> refusals;
     for (const std::string& name : FolderEntries(folder)) {
         const std::string path = folder + "/" + name;
-        const std::optional<int> index = SpriteIndexOfFileName(name);
-        if (!index) {
+        const std::optional<SpriteFileOfSet> file = SpriteFileOfName(name);
+        if (!file) {
             refusals.push_back(Quoted(path)
                 + " is no sprite image of an entry (their names are "
-                  "NN-label.png, NN from 00 to 44)");
-        } else if (const auto other = sources.find(*index); other != sources.end()) {
-            refusals.push_back(Quoted(path) + " and " + Quoted(other->second)
-                + " are both for entry " + std::to_string(*index));
+                  "NN-label.png or NN-label.2bpp, NN from 00 to 44)");
+        } else if (const auto other = sources.find(file->index); other != sources.end()) {
+            refusals.push_back(Quoted(path) + " and " + Quoted(other->second.first)
+                + " are both for entry " + std::to_string(file->index));
         } else {
-            sources.emplace(*index, path);
+            sources.emplace(file->index, std::pair(path, file->kind));
         }
     }
     IncomingBlocks blocks;
-    for (const auto& [index, path] : sources) {
+    for (const auto& [index, source] : sources) {
+        const auto& [path, kind] = source;
         try {
-            blocks.emplace(index, DecodeSpritePng(ReadImageBytes(path), ImageSubject(path)));
+            blocks.emplace(index, DecodeSpriteFile(ReadImageBytes(path), path, kind));
         } catch (const SpritePngError& error) {
             std::string message = error.what();
             if (!message.empty() && message.back() == '.')
@@ -98,7 +99,8 @@ IncomingBlocks ReadFolder(const std::string& folder)
     }
     if (blocks.empty())
         throw ToolError("Cannot import from " + Quoted(folder)
-            + ": it holds no sprite images (NN-label.png, as \"export --all\" writes them).");
+            + ": it holds no sprite images (NN-label.png or NN-label.2bpp, as \"export --all\" "
+              "writes them).");
     return blocks;
 }
 
@@ -141,11 +143,14 @@ void ImportOne(const CommandLine& line, std::ostream& out)
     const std::string& rom = line.operands[0];
     const int index = ParseSpriteIndex(line.operands[1]);
     const std::string& source = line.operands[2];
-    const SpriteBlock incoming = DecodeSpritePng(ReadImageBytes(source), ImageSubject(source));
+    const SpriteFileKind kind = KindFor(line, source);
+    const SpriteBlock incoming = DecodeSpriteFile(ReadImageBytes(source), source, kind);
     const BlockDifference difference = CompareBlocks(ReadBlock(rom, index), incoming);
-    // The sentence starts with "The image", never with the name, whose case is the user's.
-    const std::string image = source == kStandardStream ? "the image on standard input"
-                                                        : "the image " + DisplayText(source);
+    // The sentence starts with "The image" or "The file", never with the name, whose case is the
+    // user's.
+    const std::string noun = kind == SpriteFileKind::Png ? "the image" : "the file";
+    const std::string image
+        = noun + (source == kStandardStream ? " on standard input" : " " + DisplayText(source));
     if (difference.bytes == 0) {
         out << Capitalised(image) << " matches " << Describe(index)
             << " already: nothing to change, the ROM image is not written.\n";
@@ -174,6 +179,9 @@ void RunImport(const CommandLine& line, std::ostream& out)
     }
     if (line.sheet) {
         const std::string& source = line.operands[1];
+        if (KindFor(line, source) == SpriteFileKind::RawTiles)
+            throw UsageError("the sheet is one PNG image, and raw 2bpp tiles are read one file "
+                             "per sprite (see \"morvane-sprite-tool import --help\")");
         const SpriteSet sheet = DecodeSheetPng(ReadImageBytes(source), ImageSubject(source));
         IncomingBlocks incoming;
         for (int index = 0; index < kSpriteCount; ++index)

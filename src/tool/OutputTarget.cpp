@@ -1,6 +1,8 @@
 #include "OutputTarget.h"
 
 #include "ToolSupport.h"
+#include "sprite/RomFile.h"
+#include "sprite/SpriteBlock.h"
 
 #include <array>
 #include <cerrno>
@@ -60,20 +62,19 @@ void RefuseStandardOutputOnto(const std::vector<std::string>& inputs)
     }
 }
 
-bool NameIsTaken(const std::string& path)
-{
-    struct stat info { };
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
 bool IsFolder(const std::string& path)
 {
     struct stat info { };
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::optional<std::string> RefusalToReplace(
-    const std::string& path, const std::optional<FileIdentity>& rom, bool force)
+InputFile InputOf(const std::string& role, const std::string& path)
+{
+    return {role, IdentityOf(path)};
+}
+
+std::optional<std::string> RefusalToReplace(const std::string& path,
+    const std::vector<InputFile>& inputs, bool force, Replaceable replaceable)
 {
     struct stat info { };
     if (::lstat(path.c_str(), &info) != 0) {
@@ -81,6 +82,9 @@ std::optional<std::string> RefusalToReplace(
             return std::nullopt;
         return Reason(errno);
     }
+    if (replaceable == Replaceable::Nothing && !force)
+        return std::string("a file of that name already exists and is left untouched (--force "
+                           "replaces it)");
     if (S_ISLNK(info.st_mode)) {
         if (force)
             return std::nullopt;
@@ -93,10 +97,18 @@ std::optional<std::string> RefusalToReplace(
         return std::string("it is a pipe or a device, not a file");
     const FileIdentity identity {
         static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-    if (rom && identity == *rom)
-        return std::string("it is the ROM image being read, and is left untouched");
+    for (const InputFile& input : inputs) {
+        if (input.identity == identity)
+            return "it is " + input.role + " being read, and is left untouched";
+    }
     if (force)
         return std::nullopt;
+    if (replaceable == Replaceable::RawTiles) {
+        if (info.st_size == kSpriteBlockBytes)
+            return std::nullopt;
+        return "it is not a sprite's raw 2bpp tiles (" + std::to_string(kSpriteBlockBytes)
+            + " bytes), so it is left untouched (--force replaces it)";
+    }
     const std::optional<bool> png = HoldsPng(path);
     if (!png)
         return std::string("it cannot be read to tell whether it is a PNG image, so it is left "
@@ -104,6 +116,14 @@ std::optional<std::string> RefusalToReplace(
     if (!*png)
         return std::string("it is not a PNG image, so it is left untouched (--force replaces it)");
     return std::nullopt;
+}
+
+void WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes, bool force)
+{
+    if (force)
+        ReplaceWholeFile(path, bytes);
+    else
+        CreateRomFile(path, bytes);
 }
 
 std::vector<std::string> MakeFolder(const std::string& path)

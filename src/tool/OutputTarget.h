@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,16 +24,34 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 // reads, growing or corrupting a ROM image. Pipes, terminals and devices are never refused.
 void RefuseStandardOutputOnto(const std::vector<std::string>& inputs);
 
-// Why an exported image may not take the place of what `path` names, or nothing when it may.
-// Nothing there, or a regular file that holds a PNG image (by its signature), may be replaced.
-// A link, or a regular file holding anything else, is refused unless `force` is given (then the
-// link itself is replaced, never written through). A folder, pipe or device, or the ROM image
-// `rom` itself, is always refused. The text is the reason, to follow the quoted path.
-std::optional<std::string> RefusalToReplace(
-    const std::string& path, const std::optional<FileIdentity>& rom, bool force);
+// A file the command reads: no output may take its place, whatever name or link leads to it.
+// `role` names it in the refusal ("the ROM image").
+struct InputFile {
+    std::string role;
+    std::optional<FileIdentity> identity;
+};
 
-// Whether anything at all, even a dangling link, has this name.
-bool NameIsTaken(const std::string& path);
+InputFile InputOf(const std::string& role, const std::string& path);
+
+// What a file already at an output's name must hold for the output to take its place without
+// --force: a file of the output's own kind may be refreshed, anything else is someone's work.
+enum class Replaceable {
+    PngImage, // a PNG image (told by its signature)
+    RawTiles, // exactly one sprite block's bytes, as raw 2bpp tiles are stored
+    Nothing, // a patch or a patched image: a new file, so any file of that name is kept
+};
+
+// Why an output may not take the place of what `path` names, or nothing when it may. Nothing
+// there, or a regular file of the `replaceable` kind, may be replaced. A link, or a regular file
+// holding anything else, is refused unless `force` is given (then the link itself is replaced,
+// never written through). A folder, pipe or device, or a file the command reads, is always
+// refused. The text is the reason, to follow the quoted path.
+std::optional<std::string> RefusalToReplace(const std::string& path,
+    const std::vector<InputFile>& inputs, bool force, Replaceable replaceable);
+
+// Writes an output file whole that RefusalToReplace let through: a new file, or with `force` the
+// file or link now at its name replaced, so a file of that name is never overwritten unasked.
+void WriteOutputFile(const std::string& path, std::span<const std::uint8_t> bytes, bool force);
 
 // Whether the path leads to a folder.
 bool IsFolder(const std::string& path);

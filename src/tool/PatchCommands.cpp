@@ -27,15 +27,15 @@ bool EndsWith(const std::string& path, std::string_view extension)
     return tail == extension;
 }
 
-// The output is a new file: checked before the images are read, so a mistake costs nothing, and
-// again when it is created, in case one appeared meanwhile.
-void RefuseExisting(const std::string& target)
+// The output is a new file, or with --force replaces one that is not an input: checked before
+// the images are read, so a mistake costs nothing, and a new file again when it is created, in
+// case one appeared meanwhile.
+void RefuseExisting(const std::string& target, bool force, const std::vector<InputFile>& inputs)
 {
     if (target == kStandardStream)
         throw UsageError("the output is written to a new file, which cannot be \"-\"");
-    if (NameIsTaken(target))
-        throw ToolError("Cannot create " + Quoted(target)
-            + ": a file of that name already exists and is left untouched.");
+    if (const auto reason = RefusalToReplace(target, inputs, force, Replaceable::Nothing))
+        throw ToolError("Cannot create " + Quoted(target) + ": " + *reason + ".");
 }
 
 bool StartsWith(const std::vector<std::uint8_t>& bytes, std::string_view magic)
@@ -58,7 +58,8 @@ void RunPatch(const CommandLine& line, std::ostream& out)
     else if (!EndsWith(target, ".bps"))
         throw UsageError("the patch's name must end in .ips or .bps, which says its format (see "
                          "\"morvane-sprite-tool patch --help\")");
-    RefuseExisting(target);
+    RefuseExisting(target, line.force,
+        {InputOf("the original image", originalPath), InputOf("the edited image", editedPath)});
 
     const std::vector<std::uint8_t> original = ReadWholeRom(originalPath, kMaxRomImageBytes);
     const std::vector<std::uint8_t> edited = ReadWholeRom(editedPath, kMaxRomImageBytes);
@@ -72,7 +73,7 @@ void RunPatch(const CommandLine& line, std::ostream& out)
             + std::string(NameOf(format)) + " patch from " + Quoted(originalPath) + " to "
             + Quoted(editedPath) + ": " + error.what() + ".");
     }
-    CreateRomFile(target, patch);
+    WriteOutputFile(target, patch, line.force);
     out << "Wrote the " << NameOf(format) << " patch " << target << " (" << patch.size()
         << " bytes) from " << originalPath << " to " << editedPath
         << (original == edited ? "; the images are identical, so it changes nothing.\n" : ".\n");
@@ -85,7 +86,8 @@ void RunApply(const CommandLine& line, std::ostream& out)
     const std::string& target = line.operands[2];
     RefuseStandardRom(romPath);
     RefuseStandardRom(patchPath);
-    RefuseExisting(target);
+    RefuseExisting(
+        target, line.force, {InputOf("the ROM image", romPath), InputOf("the patch", patchPath)});
 
     const std::vector<std::uint8_t> rom = ReadWholeRom(romPath, kMaxRomImageBytes);
     const std::vector<std::uint8_t> patch = ReadWholeRom(patchPath, kMaxRomImageBytes);
@@ -104,7 +106,7 @@ void RunApply(const CommandLine& line, std::ostream& out)
             + Quoted(patchPath) + " to " + Quoted(romPath) + ": " + error.what()
             + "; nothing was written.");
     }
-    CreateRomFile(target, result);
+    WriteOutputFile(target, result, line.force);
     out << "Wrote " << target << " (" << result.size() << " bytes): " << romPath << " with the "
         << NameOf(format) << " patch " << patchPath << " applied.\n";
 }

@@ -2,12 +2,34 @@
 
 #include "sprite/SpriteCatalogue.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string_view>
 
 namespace morvane {
 
-std::string SpriteFileName(int index)
+namespace {
+
+constexpr std::string_view kPngEnding = ".png";
+constexpr std::string_view kRawEnding = ".2bpp";
+
+bool EndsWithNoCase(const std::string& name, std::string_view ending)
+{
+    return name.size() >= ending.size()
+        && std::equal(ending.begin(), ending.end(), name.end() - std::ptrdiff_t(ending.size()),
+            [](char wanted, char c) {
+                return std::tolower(static_cast<unsigned char>(c)) == wanted;
+            });
+}
+
+} // namespace
+
+SpriteFileKind KindOfName(const std::string& name)
+{
+    return EndsWithNoCase(name, kRawEnding) ? SpriteFileKind::RawTiles : SpriteFileKind::Png;
+}
+
+std::string SpriteFileName(int index, SpriteFileKind kind)
 {
     std::string safe;
     bool gap = false;
@@ -25,28 +47,25 @@ std::string SpriteFileName(int index)
     if (safe.empty())
         safe = "unknown";
     const std::string number = (index < 10 ? "0" : "") + std::to_string(index);
-    return number + "-" + safe + ".png";
+    return number + "-" + safe + std::string(kind == SpriteFileKind::Png ? kPngEnding : kRawEnding);
 }
 
-std::optional<int> SpriteIndexOfFileName(const std::string& name)
+std::optional<SpriteFileOfSet> SpriteFileOfName(const std::string& name)
 {
     constexpr std::size_t kPrefix = 3; // "NN-"
-    constexpr std::string_view kExtension = ".png";
-    if (name.size() < kPrefix + kExtension.size())
-        return std::nullopt;
     const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (!digit(name[0]) || !digit(name[1]) || name[2] != '-')
+    if (name.size() < kPrefix || !digit(name[0]) || !digit(name[1]) || name[2] != '-')
         return std::nullopt;
-    const std::string_view extension(
-        name.data() + name.size() - kExtension.size(), kExtension.size());
-    for (std::size_t i = 0; i < kExtension.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(extension[i])) != kExtension[i])
-            return std::nullopt;
-    }
-    const int index = (name[0] - '0') * 10 + (name[1] - '0');
-    if (index >= kSpriteCount)
+    const std::string rest = name.substr(kPrefix);
+    SpriteFileOfSet file;
+    if (EndsWithNoCase(rest, kRawEnding))
+        file.kind = SpriteFileKind::RawTiles;
+    else if (!EndsWithNoCase(rest, kPngEnding))
         return std::nullopt;
-    return index;
+    file.index = (name[0] - '0') * 10 + (name[1] - '0');
+    if (file.index >= kSpriteCount)
+        return std::nullopt;
+    return file;
 }
 
 } // namespace morvane

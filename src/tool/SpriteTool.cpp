@@ -37,33 +37,42 @@ std::vector<std::string> InputsOf(const CommandLine& line)
         return {operands.front()};
     if (command == "import")
         return {operands.front(), operands.back()};
-    if (command == "diff" || command == "info")
+    if (command == "diff" || command == "info" || command == "checksum")
         return operands;
     if (command == "patch" || command == "apply")
         return {operands[0], operands[1]};
     return {};
 }
 
-int Dispatch(const CommandLine& line, std::ostream& out)
+// `notes` is standard error, for diff's report while its picture takes standard output.
+int Dispatch(const CommandLine& line, std::ostream& out, std::ostream& notes)
 {
     RefuseStandardOutputOnto(InputsOf(line));
+    std::ostream silent(nullptr);
+    std::ostream& messages = line.quiet ? silent : out;
     const std::string& command = line.command;
-    if (command == "diff")
-        return RunDiff(line, out);
+    if (command == "diff") {
+        // Quiet, diff answers by its exit status alone, as "cmp -s" does.
+        std::ostream& report = line.quiet ? silent : line.picture == kStandardStream ? notes : out;
+        return RunDiff(line, out, report);
+    }
     if (command == "list")
         RunList(line, out);
     else if (command == "export")
-        RunExport(line, out);
+        RunExport(line, out, messages);
     else if (command == "import")
-        RunImport(line, out);
+        // What a dry run would change is what it was asked for.
+        RunImport(line, line.dryRun ? out : messages);
     else if (command == "patch")
-        RunPatch(line, out);
+        RunPatch(line, messages);
     else if (command == "apply")
-        RunApply(line, out);
+        RunApply(line, messages);
     else if (command == "info")
         RunInfo(line, out);
+    else if (command == "checksum")
+        RunChecksum(line, out, messages);
     else
-        RunDemo(line, out);
+        RunDemo(line, messages);
     return 0;
 }
 
@@ -88,6 +97,7 @@ ToolRun RunSpriteTool(const std::vector<std::string>& args)
 {
     ToolRun run;
     std::ostringstream out;
+    std::ostringstream notes;
     // diff answers with 1 for "they differ", so its errors take 2, as cmp's do.
     const bool diff = !args.empty() && args.front() == "diff";
     run.outputFailureStatus = diff ? 2 : 1;
@@ -98,8 +108,9 @@ ToolRun RunSpriteTool(const std::vector<std::string>& args)
         else if (line.version)
             out << ToolVersion();
         else
-            run.status = Dispatch(line, out);
+            run.status = Dispatch(line, out, notes);
         run.out = out.str();
+        run.err = notes.str();
         return run;
     } catch (const UsageError& error) {
         run.err = ErrorLine(error.what());

@@ -12,7 +12,8 @@ struct ToolRun {
     int status = 0;
     // The bytes for standard output: reports, or an image exported to "-".
     std::string out;
-    // The error line for standard error, "morvane-sprite-tool: ...\n", or nothing.
+    // The error line for standard error, "morvane-sprite-tool: ...\n"; or, on success, the report
+    // of "diff --png -", whose picture takes standard output; or nothing.
     std::string err;
     // The status to end with when standard output or error cannot be written.
     int outputFailureStatus = 1;

@@ -4,6 +4,7 @@
 #include "sprite/RomFile.h"
 #include "sprite/SpriteCatalogue.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -138,6 +139,35 @@ QByteArray ReadImageBytes(const std::string& source)
     return bytes;
 }
 
+SpriteFileKind KindFor(const CommandLine& line, const std::string& name)
+{
+    if (line.raw)
+        return SpriteFileKind::RawTiles;
+    return name == kStandardStream ? SpriteFileKind::Png : KindOfName(name);
+}
+
+QByteArray SpriteFileData(const SpriteBlock& block, SpriteFileKind kind, PngPalette palette)
+{
+    if (kind == SpriteFileKind::Png)
+        return SpritePngData(block, palette);
+    return QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
+}
+
+SpriteBlock DecodeSpriteFile(
+    const QByteArray& bytes, const std::string& source, SpriteFileKind kind)
+{
+    if (kind == SpriteFileKind::Png)
+        return DecodeSpritePng(bytes, ImageSubject(source));
+    if (bytes.size() != kSpriteBlockBytes)
+        throw SpritePngError(Capitalised(ImageSubject(source).toStdString())
+            + " cannot be read: it is " + std::to_string(bytes.size())
+            + " bytes long, and a sprite's raw 2bpp tiles are exactly "
+            + std::to_string(kSpriteBlockBytes) + " bytes.");
+    SpriteBlock block {};
+    std::copy(bytes.begin(), bytes.end(), block.begin());
+    return block;
+}
+
 QString ImageSubject(const std::string& source)
 {
     return QString::fromStdString(source == kStandardStream ? "standard input" : Quoted(source));
@@ -147,6 +177,14 @@ std::span<const std::uint8_t> FileBytes(const QByteArray& bytes)
 {
     return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
         static_cast<std::size_t>(bytes.size())};
+}
+
+void WriteToStandardOutput(std::ostream& out, const QByteArray& bytes, const std::string& what)
+{
+    if (::isatty(STDOUT_FILENO))
+        throw ToolError("Cannot write " + what
+            + " to standard output: it is a terminal; send it to a file or a pipe instead.");
+    out.write(bytes.constData(), bytes.size());
 }
 
 void WriteImageFile(const std::string& path, const QByteArray& bytes)

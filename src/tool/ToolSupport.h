@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DisplayText.h"
+#include "SpriteFileName.h"
 #include "sprite/SpriteBlock.h"
 #include "spritepng/SpriteSheet.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <ostream>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -53,11 +55,31 @@ void RefuseStandardRom(const std::string& rom);
 // folder, pipe or device.
 QByteArray ReadImageBytes(const std::string& source);
 
+struct CommandLine;
+
+// The kind of a sprite's file on the command line: raw tiles with --raw, otherwise as its name
+// tells; "-" has no name to tell, so it is a PNG image unless --raw says otherwise.
+SpriteFileKind KindFor(const CommandLine& line, const std::string& name);
+
+// The bytes of a sprite's file: an indexed PNG image in the chosen colours, or the block as it is
+// stored.
+QByteArray SpriteFileData(const SpriteBlock& block, SpriteFileKind kind, PngPalette palette);
+
+// A sprite read back from the bytes of its file (read by ReadImageBytes); `source` is the name
+// given, "-" for standard input. Raw tiles must be exactly one block's bytes; an image is read by
+// the rules of ImageToSprite. Refused with SpritePngError.
+SpriteBlock DecodeSpriteFile(
+    const QByteArray& bytes, const std::string& source, SpriteFileKind kind);
+
 // How messages name an image's source: the quoted file name, or "standard input".
 QString ImageSubject(const std::string& source);
 
 // The bytes of an encoded image, as the file access writes them.
 std::span<const std::uint8_t> FileBytes(const QByteArray& bytes);
+
+// Writes a file's bytes to standard output for "-", refused when it is a terminal: an image or
+// a block of tiles is no text, and would only garble the screen. `what` names it in the refusal.
+void WriteToStandardOutput(std::ostream& out, const QByteArray& bytes, const std::string& what);
 
 // Writes a whole image file in place of whatever file `path` names (checked by the caller).
 void WriteImageFile(const std::string& path, const QByteArray& bytes);

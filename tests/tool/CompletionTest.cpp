@@ -48,10 +48,17 @@ void CompletionTest::offers_data()
 
     QTest::newRow("a command") << QStringList {"morvane-sprite-tool", "ex"}
                                << QStringList {"export"};
-    QTest::newRow("the options of export") << QStringList {"morvane-sprite-tool", "export",
-        "rom.gb", "--"} << QStringList {"--all", "--sheet", "--colours", "--force", "--help"};
+    QTest::newRow("the options of export")
+        << QStringList {"morvane-sprite-tool", "export", "rom.gb", "--"}
+        << QStringList {"--all", "--sheet", "--colours", "--raw", "--force", "--quiet", "--help"};
     QTest::newRow("the options of import") << QStringList {"morvane-sprite-tool", "import",
-        "--"} << QStringList {"--all", "--sheet", "--dry-run", "--help"};
+        "--"} << QStringList {"--all", "--sheet", "--dry-run", "--raw", "--quiet", "--help"};
+    QTest::newRow("the option of checksum")
+        << QStringList {"morvane-sprite-tool", "checksum", "--f"} << QStringList {"--fix"};
+    QTest::newRow("a command after help")
+        << QStringList {"morvane-sprite-tool", "help", "ch"} << QStringList {"checksum"};
+    QTest::newRow("a file after --png")
+        << QStringList {"morvane-sprite-tool", "diff", "--png", "r"} << QStringList {"rom.gb"};
     QTest::newRow("the colour sets") << QStringList {"morvane-sprite-tool", "export", "--colours",
         ""} << QStringList {"greys", "display"};
     QTest::newRow("a list format") << QStringList {"morvane-sprite-tool", "list", "--format", "t"}

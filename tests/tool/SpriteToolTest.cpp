@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -53,9 +54,9 @@ QByteArray WithBlock(QByteArray rom, int index, int other)
     return rom.replace(OffsetOf(index), 384, Bytes(DemoSprite(other)));
 }
 
-// Pixels and bytes that differ between two blocks, counted through their images so the count
-// does not lean on the tool's own comparison.
-QString ChangeCounts(const SpriteBlock& before, const SpriteBlock& after)
+// Pixels that differ between two blocks, counted through their images so the count does not
+// lean on the tool's own comparison.
+int PixelsChanged(const SpriteBlock& before, const SpriteBlock& after)
 {
     const Palette greys = PaletteColours(PngPalette::HardwareGreys);
     const QImage a = SpriteToImage(before, greys);
@@ -65,10 +66,24 @@ QString ChangeCounts(const SpriteBlock& before, const SpriteBlock& after)
         for (int x = 0; x < 16; ++x)
             pixels += a.pixelIndex(x, y) != b.pixelIndex(x, y) ? 1 : 0;
     }
-    int bytes = 0;
-    for (std::size_t i = 0; i < before.size(); ++i)
-        bytes += before[i] != after[i] ? 1 : 0;
-    return QStringLiteral("%1 pixels and %2 bytes").arg(pixels).arg(bytes);
+    return pixels;
+}
+
+// Bytes, and 16-byte tiles, that differ between two blocks.
+int PartsChanged(const SpriteBlock& before, const SpriteBlock& after, int size)
+{
+    int parts = 0;
+    for (int at = 0; at < kSpriteBlockBytes; at += size)
+        parts += Bytes(before).mid(at, size) != Bytes(after).mid(at, size) ? 1 : 0;
+    return parts;
+}
+
+// Pixels and bytes that differ between two blocks, as the tool's reports give them.
+QString ChangeCounts(const SpriteBlock& before, const SpriteBlock& after)
+{
+    return QStringLiteral("%1 pixels and %2 bytes")
+        .arg(PixelsChanged(before, after))
+        .arg(PartsChanged(before, after, 1));
 }
 
 // Gives a file a name that need not be UTF-8, its odd bytes written "\xE9".
@@ -118,6 +133,16 @@ private slots:
     void patchAndApply();
     void info_data();
     void info();
+    void rawTiles();
+    void checksumFix_data();
+    void checksumFix();
+    void records_data();
+    void records();
+    void quiet_data();
+    void quiet();
+    void diffPicture_data();
+    void diffPicture();
+    void manPageDocumentsEveryCommand();
 
 private:
     ToolRun Run(const QStringList& args, const RunSetup& setup = {}) const
@@ -160,10 +185,12 @@ void SpriteToolTest::help_data()
                                << "morvane-sprite-tool "
             + QString::fromLatin1(kProjectVersion.data(), qsizetype(kProjectVersion.size())) + "\n";
     for (const char* command :
-        {"list", "export", "import", "diff", "patch", "apply", "info", "demo"})
+        {"list", "export", "import", "diff", "patch", "apply", "info", "checksum", "demo", "help"})
         QTest::newRow(command) << QStringList {command, "--help"} << usage + command;
     QTest::newRow("help after arguments")
         << QStringList {"import", "rom.gb", "-h"} << usage + "import";
+    QTest::newRow("help COMMAND") << QStringList {"help", "diff"} << usage + "diff";
+    QTest::newRow("help alone") << QStringList {"help", "-q"} << usage + "COMMAND";
 }
 
 void SpriteToolTest::help()
@@ -184,8 +211,8 @@ void SpriteToolTest::help()
 void SpriteToolTest::helpTextsStateTheFacts()
 {
     QString prose;
-    for (const QString command :
-        {"", "list", "export", "import", "diff", "patch", "apply", "info", "demo"})
+    for (const QString command : {"", "list", "export", "import", "diff", "patch", "apply", "info",
+             "checksum", "demo", "help"})
         prose
             += Run(command.isEmpty() ? QStringList {"--help"} : QStringList {command, "--help"}).out
             + u' ';
@@ -611,6 +638,8 @@ void SpriteToolTest::pipes_data()
                                 << QStringList {"import", "@", "9", "-"};
     QTest::newRow("the sheet") << QStringList {"export", "@", "--sheet", "-"}
                                << QStringList {"import", "@", "--sheet", "-"};
+    QTest::newRow("raw tiles") << QStringList {"export", "--raw", "@", "3", "-"}
+                               << QStringList {"import", "@", "9", "-", "--raw"};
 }
 
 void SpriteToolTest::pipes()
@@ -624,7 +653,10 @@ void SpriteToolTest::pipes()
 
     const ToolRun exported = Run(exportArgs);
     QCOMPARE(exported.status, 0);
-    QVERIFY(exported.outBytes.startsWith("\x89PNG"));
+    if (exportArgs.contains(QStringLiteral("--raw")))
+        QCOMPARE(exported.outBytes, Bytes(DemoSprite(25)));
+    else
+        QVERIFY(exported.outBytes.startsWith("\x89PNG"));
     RunSetup setup;
     setup.input = exported.outBytes;
     const ToolRun imported = Run(importArgs, setup);
@@ -649,16 +681,10 @@ void SpriteToolTest::diff_data()
     edited[0] = '\x55';
     QTest::newRow("two sprites and six bytes, the first one among them")
         << QByteArray() << edited << 1
-        << QStringList {QStringLiteral("Sprite 12 (Boy): %1 of 24 tiles differ.").arg([] {
-                            int tiles = 0;
-                            for (int t = 0; t < 24; ++t)
-                                tiles += Bytes(DemoSprite(12)).mid(16 * t, 16)
-                                        != Bytes(DemoSprite(13)).mid(16 * t, 16)
-                                    ? 1
-                                    : 0;
-                            return tiles;
-                        }()),
-               "Sprite 30 (Man): 1 of 24 tiles differs.",
+        << QStringList {QStringLiteral("Sprite 12 (Boy): %1 pixels differ, in %2 of 24 tiles.")
+                            .arg(PixelsChanged(DemoSprite(12), DemoSprite(13)))
+                            .arg(PartsChanged(DemoSprite(12), DemoSprite(13), 16)),
+               "Sprite 30 (Man): 8 pixels differ, in 1 of 24 tiles.",
                "2 of 45 sprites differ; 6 bytes differ outside the sprite blocks."};
     QTest::newRow("cut short before the last entries")
         << QByteArray() << demo_.left(1043000) << 1
@@ -699,38 +725,56 @@ void SpriteToolTest::diff()
     }
 }
 
-// A patch made by "patch" and applied by "apply" to the original gives the edited image.
+// A patch made by "patch" and applied by "apply" to the original gives the edited image. Forced,
+// they replace a file, and a link itself, where their outputs go.
 void SpriteToolTest::patchAndApply_data()
 {
     QTest::addColumn<QString>("extension");
     QTest::addColumn<QString>("format");
+    QTest::addColumn<bool>("forcedOverOld");
     QTest::newRow("BPS") << "bps"
-                         << "BPS";
+                         << "BPS" << false;
     QTest::newRow("IPS") << "ips"
-                         << "IPS";
+                         << "IPS" << false;
+    QTest::newRow("BPS over a file and a link, forced") << "bps"
+                                                        << "BPS" << true;
 }
 
 void SpriteToolTest::patchAndApply()
 {
     QFETCH(QString, extension);
     QFETCH(QString, format);
+    QFETCH(bool, forcedOverOld);
     QByteArray edited = WithBlock(WithBlock(WithBlock(demo_, 0, 44), 21, 5), 44, 9);
     edited.replace(0x134, 7, "EDITED!");
     const QString original = Path(QStringLiteral("rom.gb"));
     const QString changed = FreshRom(QStringLiteral("patched-%1.gb").arg(extension), edited);
     const QString patch = Path(QStringLiteral("edit.%1").arg(extension));
     const QString result = Path(QStringLiteral("result-%1.gb").arg(extension));
+    const QString kept = Path(QStringLiteral("kept.txt"));
+    QStringList force;
+    if (forcedOverOld) {
+        QVERIFY(WriteWholeFile(patch, "an old patch\n"));
+        QVERIFY(WriteWholeFile(kept, "kept\n"));
+        QFile::remove(result);
+        QVERIFY(QFile::link(kept, result));
+        force << QStringLiteral("--force");
+    }
 
-    ToolRun run = Run({QStringLiteral("patch"), original, changed, patch});
+    ToolRun run = Run(QStringList {QStringLiteral("patch"), original, changed, patch} + force);
     QCOMPARE(run.status, 0);
     QVERIFY2(run.out.contains(QStringLiteral("Wrote the %1 patch %2").arg(format, patch)),
         qPrintable(run.out));
     QVERIFY(QFileInfo(patch).size() < 4096);
 
-    run = Run({QStringLiteral("apply"), original, patch, result});
+    run = Run(QStringList {QStringLiteral("apply"), original, patch, result} + force);
     QCOMPARE(run.status, 0);
     QVERIFY(ReadWholeFile(result) == edited);
     QVERIFY(ReadWholeFile(original) == demo_);
+    if (forcedOverOld) {
+        QVERIFY(!QFileInfo(result).isSymLink());
+        QCOMPARE(ReadWholeFile(kept), QByteArray("kept\n"));
+    }
 }
 
 void SpriteToolTest::info_data()
@@ -747,7 +791,8 @@ void SpriteToolTest::info_data()
         << painted
         << QStringList {"Header checksum:  0x83 stored, 0x83 computed: matches",
                "computed: differs, which is harmless: the hardware checks only the header "
-               "checksum, so the game still runs\nSprite blocks"};
+               "checksum, so the game still runs (\"checksum --fix\" corrects it)\nSprite "
+               "blocks"};
     QTest::newRow("too short for the last entries")
         << demo_.left(1043000)
         << QStringList {"Sprite blocks:    39 of 45 inside the file; those of entries 39 to 44 "
@@ -770,6 +815,382 @@ void SpriteToolTest::info()
     for (const QString& line : lines)
         QVERIFY2(run.out.contains(line), qPrintable(run.out));
     QCOMPARE(ReadWholeFile(rom), image);
+}
+
+// The raw tiles of a sprite are its block's bytes as stored, and go back into exactly that block;
+// a set of them round-trips as a set of images does, each file's ending telling its kind.
+void SpriteToolTest::rawTiles()
+{
+    const QString rom = Path(QStringLiteral("rom.gb"));
+    const QString tiles = Path(QStringLiteral("s.2bpp"));
+    // An older export of raw tiles is refreshed without --force.
+    QVERIFY(WriteWholeFile(tiles, QByteArray(384, 'x')));
+    QCOMPARE(Run({QStringLiteral("export"), rom, QStringLiteral("5"), tiles}).status, 0);
+    QCOMPARE(ReadWholeFile(tiles), demo_.mid(OffsetOf(5), 384));
+    const QString other = FreshRom(QStringLiteral("raw-into.gb"), WithBlock(demo_, 5, 6));
+    QCOMPARE(Run({QStringLiteral("import"), other, QStringLiteral("5"), tiles}).status, 0);
+    QCOMPARE(ReadWholeFile(other), demo_);
+
+    const QString folder = Path(QStringLiteral("raw-set"));
+    QCOMPARE(Run({QStringLiteral("export"), rom, QStringLiteral("--all"), folder,
+                     QStringLiteral("--raw")})
+                 .status,
+        0);
+    const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(names.size(), kSpriteCount);
+    QByteArray expected(demo_.size(), '\0');
+    for (int index = 0; index < kSpriteCount; ++index) {
+        QVERIFY2(names[index].endsWith(QStringLiteral(".2bpp")), qPrintable(names[index]));
+        QCOMPARE(
+            ReadWholeFile(QDir(folder).filePath(names[index])), demo_.mid(OffsetOf(index), 384));
+        expected = WithBlock(expected, index, index == 20 ? 21 : index);
+    }
+    QVERIFY(QFile::remove(QDir(folder).filePath(names[20])));
+    WriteSpritePng(QDir(folder).filePath(QStringLiteral("20-drawn.png")), DemoSprite(21),
+        PngPalette::DisplayDefaults);
+    const QString blank = FreshRom(QStringLiteral("raw-blank.gb"), QByteArray(demo_.size(), '\0'));
+    QCOMPARE(Run({QStringLiteral("import"), blank, QStringLiteral("--all"), folder}).status, 0);
+    QCOMPARE(ReadWholeFile(blank), expected);
+}
+
+// checksum --fix writes only the checksum bytes that were wrong, the header checksum before the
+// global one that covers it, so info then finds both right; with nothing wrong it writes nothing.
+void SpriteToolTest::checksumFix_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::newRow("a sprite saved") << WithBlock(demo_, 3, 4);
+    QTest::newRow("the title changed") << QByteArray(demo_).replace(0x134, 4, "EDIT");
+    QTest::newRow("both right") << demo_;
+}
+
+void SpriteToolTest::checksumFix()
+{
+    QFETCH(QByteArray, image);
+    const QString rom = FreshRom(QStringLiteral("checksum.gb"), image);
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    SetOldTime(rom, old);
+    const ToolRun report = Run({QStringLiteral("checksum"), rom});
+    QCOMPARE(report.status, 0);
+    const ToolRun run = Run({QStringLiteral("checksum"), QStringLiteral("--fix"), rom});
+    QCOMPARE(run.status, 0);
+
+    const QByteArray fixed = ReadWholeFile(rom);
+    QCOMPARE(fixed.size(), image.size());
+    int changed = 0;
+    for (qsizetype i = 0; i < fixed.size(); ++i) {
+        if (fixed[i] == image[i])
+            continue;
+        ++changed;
+        QVERIFY2(i >= 0x14D && i <= 0x14F, qPrintable(QString::number(i, 16)));
+        QVERIFY2(run.out.contains(QString::asprintf("0x%03llX: 0x%02X -> 0x%02X", qlonglong(i),
+                     quint8(image[i]), quint8(fixed[i]))),
+            qPrintable(run.out));
+    }
+    // Summed in the wrong order, the global checksum would miss the new header checksum byte.
+    const ToolRun info = Run({QStringLiteral("info"), rom});
+    QCOMPARE(info.out.count(QStringLiteral(" computed: matches\n")), 2);
+    if (changed == 0) {
+        QVERIFY2(report.out.contains(QStringLiteral("nothing to fix")), qPrintable(report.out));
+        QVERIFY2(run.out.contains(QStringLiteral("not written")), qPrintable(run.out));
+        QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
+    } else {
+        QVERIFY2(report.out.contains(QStringLiteral("\"checksum --fix\" would write")),
+            qPrintable(report.out));
+    }
+}
+
+// info and diff for programs: the JSON object holds the facts; the TSV form has the same keys in
+// the same order and the same values.
+void SpriteToolTest::records_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("image"); // info's, or diff's edited image against the demo
+    QTest::addColumn<QString>("name"); // of that image, "\xE9" for the byte
+    QTest::addColumn<QJsonObject>("facts");
+
+    const auto nulls = [](QJsonObject facts, const QStringList& keys) {
+        for (const QString& key : keys)
+            facts.insert(key, QJsonValue::Null);
+        return facts;
+    };
+    QTest::newRow("info of a saved image")
+        << "info" << WithBlock(demo_, 3, 4) << "saved.gb"
+        << QJsonObject {{"size", 1048576}, {"title", "MORVANE DEMO"},
+               {"header_checksum_matches", true}, {"global_checksum_matches", false},
+               {"sprite_blocks_inside", 45}};
+    QTest::newRow("info of an image too short for a header")
+        << "info" << demo_.left(0x140) << "short.gb"
+        << nulls({{"size", 0x140}, {"sprite_blocks_inside", 0}},
+               {"title", "header_checksum_stored", "global_checksum_matches"});
+    QTest::newRow("info of a name with a quote and a Latin-1 byte")
+        << "info" << demo_ << "q\"\\xE9.gb" << QJsonObject {{"file", "@/q\"\\xE9.gb"}};
+
+    QByteArray edited = WithBlock(demo_, 12, 13);
+    edited[0x200] = '\x42';
+    QTest::newRow("diff of a sprite and a byte")
+        << "diff" << edited << "edited.gb"
+        << QJsonObject {{"original", "@/rom.gb"}, {"edited", "@/edited.gb"}, {"identical", false},
+               {"sprites_differing", 1}, {"bytes_differing_outside_sprites", 1},
+               {"sprites",
+                   QJsonArray {QJsonObject {{"index", 12}, {"label", "Boy"},
+                       {"offset", OffsetOf(12)}, {"state", "differs"},
+                       {"tiles", PartsChanged(DemoSprite(12), DemoSprite(13), 16)},
+                       {"pixels", PixelsChanged(DemoSprite(12), DemoSprite(13))},
+                       {"bytes", PartsChanged(DemoSprite(12), DemoSprite(13), 1)}}}}};
+    QJsonArray beyond;
+    for (int index = 39; index < kSpriteCount; ++index)
+        beyond.append(nulls({{"index", index}, {"label", LabelOf(index)},
+                                {"offset", OffsetOf(index)}, {"state", "beyond_end_of_edited"}},
+            {"tiles", "pixels", "bytes"}));
+    QTest::newRow("diff of an image cut short")
+        << "diff" << demo_.left(1043000) << "cut.gb"
+        << QJsonObject {{"edited_size", 1043000}, {"sprites_differing", 6}, {"sprites", beyond}};
+    QTest::newRow("diff of identical images")
+        << "diff" << demo_ << "same.gb"
+        << QJsonObject {{"identical", true}, {"sprites_differing", 0}, {"sprites", QJsonArray()}};
+}
+
+void SpriteToolTest::records()
+{
+    QFETCH(QString, command);
+    QFETCH(QByteArray, image);
+    QFETCH(QString, name);
+    QFETCH(QJsonObject, facts);
+    QVERIFY(RenameToBytes(FreshRom(QStringLiteral("records.gb"), image), Path(name)));
+    const bool diff = command == QStringLiteral("diff");
+    const QStringList args = diff
+        ? QStringList {command, Path(QStringLiteral("rom.gb")), Path(name)}
+        : QStringList {command, Path(name)};
+
+    const ToolRun json = RunWithBytes(args + QStringList {QStringLiteral("--format=json")});
+    QCOMPARE(json.status, diff && !facts.value(QStringLiteral("identical")).toBool() ? 1 : 0);
+    QJsonParseError error {};
+    const QJsonObject object = QJsonDocument::fromJson(json.outBytes, &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    for (auto fact = facts.begin(); fact != facts.end(); ++fact) {
+        QJsonValue expected = fact.value();
+        if (expected.isString())
+            expected = expected.toString().replace(QLatin1Char('@'), dir_.path());
+        QVERIFY2(object[fact.key()] == expected, qPrintable(fact.key()));
+    }
+
+    // The TSV rows are info's object, or diff's sprites, with the keys in the JSON's order.
+    const ToolRun tsv = RunWithBytes(args + QStringList {QStringLiteral("--format"), "tsv"});
+    QStringList lines = tsv.out.split(QLatin1Char('\n'));
+    QCOMPARE(lines.takeLast(), QString());
+    const QString header = lines.takeFirst();
+    const QJsonArray rows = diff ? object["sprites"].toArray() : QJsonArray {object};
+    QCOMPARE(lines.size(), rows.size());
+    // The keys in the order the JSON gives them: info's object's, or diff's first sprite's.
+    const QString text = QString::fromUtf8(json.outBytes);
+    QStringList keys;
+    for (const auto& match :
+        QRegularExpression(QStringLiteral(R"re("(\w+)": )re"))
+            .globalMatch(diff
+                    ? text.section(QStringLiteral("\n    {"), 1, 1).section(QLatin1Char('\n'), 0, 0)
+                    : text))
+        keys << match.captured(1);
+    if (diff) {
+        const QStringList stable {"index", "label", "offset", "state", "tiles", "pixels", "bytes"};
+        if (!rows.isEmpty())
+            QCOMPARE(keys, stable);
+        keys = stable;
+    }
+    QCOMPARE(header.split(QLatin1Char('\t')), keys);
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const QStringList fields = lines[row].split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), keys.size());
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const QJsonValue value = rows[row].toObject()[keys[i]];
+            const QString shown = value.isBool()
+                ? QString::fromLatin1(value.toBool() ? "true" : "false")
+                : value.isDouble() ? QString::number(value.toInteger())
+                                   : value.toString();
+            QCOMPARE(fields[i], shown);
+        }
+    }
+}
+
+// --quiet silences what a command tells of its work, never the work itself, nor what it was asked
+// to print.
+void SpriteToolTest::quiet_data()
+{
+    QTest::addColumn<QStringList>("args"); // "@rom" a saved image of its own, "@/" the test folder
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("prints");
+    QTest::addColumn<QString>("made"); // a file the command must leave, or "@rom" when it writes it
+
+    const auto row = [](const char* name, const QStringList& args, bool prints, const char* made,
+                         int status = 0) {
+        QTest::newRow(name) << args << status << prints << QString::fromLatin1(made);
+    };
+    row("import", {"import", "-q", "@rom", "12", "@/sprite40.png"}, false, "@rom");
+    row("import --dry-run still tells",
+        {"import", "--dry-run", "--quiet", "@rom", "12", "@/sprite40.png"}, true, "");
+    row("export to a file", {"export", "@rom", "3", "@/quiet3.png", "-q"}, false, "@/quiet3.png");
+    row("export to standard output", {"export", "-q", "@rom", "3", "-"}, true, "");
+    row("checksum --fix", {"checksum", "--fix", "-q", "@rom"}, false, "@rom");
+    row("checksum's report stays", {"checksum", "-q", "@rom"}, true, "");
+    row("list stays", {"list", "-q"}, true, "");
+    row("diff answers by its status", {"diff", "-q", "@/rom.gb", "@rom"}, false, "", 1);
+    row("patch", {"patch", "-q", "@/rom.gb", "@rom", "@/quiet.ips"}, false, "@/quiet.ips");
+    row("demo", {"demo", "--quiet", "@/quiet-demo.gb"}, false, "@/quiet-demo.gb");
+}
+
+void SpriteToolTest::quiet()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(bool, prints);
+    QFETCH(QString, made);
+    const QByteArray saved = WithBlock(demo_, 3, 4);
+    const QString rom = FreshRom(QStringLiteral("quiet.gb"), saved);
+    WriteSpritePng(Path(QStringLiteral("sprite40.png")), DemoSprite(40), PngPalette::HardwareGreys);
+    args.replaceInStrings(QStringLiteral("@rom"), rom);
+    args.replaceInStrings(QStringLiteral("@/"), dir_.path() + u'/');
+
+    const ToolRun run = Run(args);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(!run.outBytes.isEmpty(), prints);
+    if (made == QStringLiteral("@rom"))
+        QVERIFY(ReadWholeFile(rom) != saved);
+    else if (!made.isEmpty())
+        QVERIFY(QFileInfo::exists(made.replace(QStringLiteral("@/"), dir_.path() + u'/')));
+    if (made != QStringLiteral("@rom"))
+        QCOMPARE(ReadWholeFile(rom), saved);
+}
+
+// diff --png draws the edited image's sheet with exactly the pixels whose value differs in red,
+// every other pixel of a changed sprite in its grey, and each sprite without a difference in one
+// set of four other greys; the exit status says whether the images differ.
+void SpriteToolTest::diffPicture_data()
+{
+    QTest::addColumn<QByteArray>("edited");
+    QTest::addColumn<QString>("target"); // "-": standard output
+    QTest::addColumn<int>("status");
+
+    QByteArray edited = WithBlock(demo_, 12, 13);
+    edited[OffsetOf(44) + 5] = char(edited[OffsetOf(44) + 5] ^ 0x10);
+    QTest::newRow("two sprites differ") << edited << "changes.png" << 1;
+    QTest::newRow("identical") << demo_ << "same.png" << 0;
+    QTest::newRow("to standard output, the report to standard error") << edited << "-" << 1;
+    QTest::newRow("the last sprites beyond the edited image's end")
+        << demo_.left(1043000) << "short.png" << 1;
+}
+
+void SpriteToolTest::diffPicture()
+{
+    QFETCH(QByteArray, edited);
+    QFETCH(QString, target);
+    QFETCH(int, status);
+    const QString editedPath = FreshRom(QStringLiteral("pictured.gb"), edited);
+    const QString out = target == QStringLiteral("-") ? target : Path(target);
+    const ToolRun run = Run({QStringLiteral("diff"), QStringLiteral("--png"), out,
+        Path(QStringLiteral("rom.gb")), editedPath});
+    QCOMPARE(run.status, status);
+    const QImage picture
+        = out == QStringLiteral("-") ? QImage::fromData(run.outBytes, "PNG") : QImage(out);
+    QCOMPARE(picture.size(), QSize(kSheetWidth, kSheetHeight));
+    const QString report = out == QStringLiteral("-") ? run.err : run.out;
+
+    const Palette greys = PaletteColours(PngPalette::HardwareGreys);
+    QMap<int, QRgb> dimmed; // the dimmed grey of each value, the same in every dimmed sprite
+    for (int index = 0; index < kSpriteCount; ++index) {
+        const bool missing = OffsetOf(index) + 384 > edited.size();
+        SpriteBlock after {};
+        if (!missing)
+            std::copy_n(
+                edited.constData() + OffsetOf(index), 384, reinterpret_cast<char*>(after.data()));
+        const QImage before = SpriteToImage(DemoSprite(index), greys);
+        const QImage now = SpriteToImage(after, greys);
+        const QPoint cell(16 * (index % 9), 96 * (index / 9));
+        const int red = missing ? 16 * 96 : PixelsChanged(DemoSprite(index), after);
+        for (int y = 0; y < 96; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const QRgb got = picture.pixel(cell + QPoint(x, y));
+                const int value = now.pixelIndex(x, y);
+                const int grey = RedOf(greys[std::size_t(value)]);
+                if (missing || before.pixelIndex(x, y) != value) {
+                    QCOMPARE(got, qRgb(255, 0, 0));
+                } else if (red > 0) {
+                    QCOMPARE(got, qRgb(grey, grey, grey));
+                } else {
+                    QVERIFY(qRed(got) == qGreen(got) && qGreen(got) == qBlue(got));
+                    QVERIFY(qRed(got) != grey);
+                    QCOMPARE(dimmed.value(value, got), got);
+                    dimmed[value] = got;
+                }
+            }
+        }
+        if (red > 0 && !missing)
+            QVERIFY2(report.contains(QStringLiteral("Sprite %1 (%2): %3 pixel")
+                                         .arg(index)
+                                         .arg(LabelOf(index))
+                                         .arg(red)),
+                qPrintable(report));
+    }
+    QCOMPARE(QSet<QRgb>(dimmed.begin(), dimmed.end()).size(), dimmed.size());
+    QCOMPARE(report.isEmpty(), false);
+}
+
+// The manual page gives every command the help lists a section that names each option of the
+// command's own help, with an example, and has the exit status and files sections.
+void SpriteToolTest::manPageDocumentsEveryCommand()
+{
+#ifndef MORVANE_MAN_PAGE
+    QSKIP("built without manual pages");
+#else
+    const QString groff = QStandardPaths::findExecutable(QStringLiteral("groff"));
+    if (groff.isEmpty())
+        QSKIP("groff is not installed");
+    RunSetup page;
+    page.input
+        = RunProgram(QStringLiteral("gzip"), {QStringLiteral("-dc"), MORVANE_MAN_PAGE}, dir_.path())
+              .outBytes;
+    QVERIFY(!page.input.isEmpty());
+    const QString shown = RunProgram(groff,
+        {QStringLiteral("-man"), QStringLiteral("-Tascii"), QStringLiteral("-P-cbou")}, dir_.path(),
+        page)
+                              .out;
+    for (const char* section : {"\nOPTIONS\n", "\nCOMMANDS\n", "\nEXIT STATUS\n", "\nFILES\n"})
+        QVERIFY2(shown.contains(QString::fromLatin1(section)), section);
+    const QString commands = u'\n'
+        + shown.section(QStringLiteral("\nCOMMANDS\n"), 1)
+              .section(QRegularExpression(QStringLiteral("\n[A-Z]")), 0, 0);
+
+    const QString help = Run({QStringLiteral("--help")}).out;
+    const QRegularExpression listed(
+        QStringLiteral(R"(^  (\w+) )"), QRegularExpression::MultilineOption);
+    const QRegularExpression option(QStringLiteral(R"(--?[a-z][a-z-]*)"));
+    QSet<QString> seen;
+    for (const auto& command : listed.globalMatch(help.section(QStringLiteral("Commands:"), 1, 1)
+                                                      .section(QStringLiteral("\n\n"), 0, 0))) {
+        const QString name = command.captured(1);
+        if (seen.contains(name))
+            continue;
+        seen << name;
+        const QString own = commands.section(QStringLiteral("\n   %1\n").arg(name), 1, 1)
+                                .section(QRegularExpression(QStringLiteral("\n   \\S")), 0, 0);
+        QVERIFY2(own.contains(QStringLiteral("Example")), qPrintable(name));
+        const QString options = Run({name, QStringLiteral("--help")})
+                                    .out.section(QStringLiteral("\nOptions:\n"), 1, 1)
+                                    .section(QStringLiteral("\n\n"), 0, 0);
+        for (const QString& line : options.split(QLatin1Char('\n'))) {
+            if (!line.startsWith(QStringLiteral("  -")))
+                continue;
+            for (const auto& spelled : option.globalMatch(
+                     line.section(QStringLiteral("  "), 1, 1).section(QLatin1Char(' '), 0, 1))) {
+                const QString word = spelled.captured(0);
+                const bool everywhere
+                    = word == u"-h" || word == u"--help" || word == u"-q" || word == u"--quiet";
+                QVERIFY2((everywhere ? shown : own).contains(word),
+                    qPrintable(name + QStringLiteral(": ") + word));
+            }
+        }
+    }
+    QVERIFY(seen.size() >= 10);
+#endif
 }
 
 QTEST_GUILESS_MAIN(SpriteToolTest)

@@ -77,11 +77,16 @@ void ToolRefusalsTest::initTestCase()
 
     const std::vector<std::uint8_t> demo = MakeDemoRom();
     const QByteArray rom(reinterpret_cast<const char*>(demo.data()), qsizetype(demo.size()));
-    for (const char* name : {"rom.gb", "locked.gb", "readonly.gb"})
+    for (const char* name : {"rom.gb", "locked.gb"})
         QVERIFY(WriteWholeFile(Path(name), rom));
-    QVERIFY(QFile::setPermissions(Path("locked.gb"), QFile::Permissions()));
+    // A sprite saved, so the global checksum is wrong and "checksum --fix" has bytes to write.
+    QByteArray saved = rom;
+    saved[90000] = char(saved[90000] ^ 1);
+    for (const char* name : {"saved.gb", "readonly.gb"})
+        QVERIFY(WriteWholeFile(Path(name), saved));
     QVERIFY(QFile::setPermissions(
         Path("readonly.gb"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(Path("locked.gb"), QFile::Permissions()));
     QVERIFY(WriteWholeFile(Path("empty.gb"), QByteArray()));
     QVERIFY(WriteWholeFile(Path("short.gb"), rom.left(100000)));
     QVERIFY(QDir().mkdir(Path("folder.gb")));
@@ -97,14 +102,16 @@ void ToolRefusalsTest::initTestCase()
     QVERIFY(WriteWholeFile(Path("five.png"), FiveColourPng()));
     QVERIFY(WriteWholeFile(Path("notes.txt"), "not an image\n"));
     QVERIFY(WriteWholeFile(Path("notes.txt.bps"), "not a patch\n"));
+    QVERIFY(WriteWholeFile(Path("short.2bpp"), QByteArray(383, '\x55')));
 
     // Names an export must not write through, or over.
     QVERIFY(QFile::link(Path("notes.txt"), Path("link-to-notes.png")));
     QVERIFY(QFile::link(Path("rom.gb"), Path("link-to-rom.png")));
     QVERIFY(QFile::link(Path("nowhere.png"), Path("dangling.png")));
-    QVERIFY(::link(QFile::encodeName(Path("rom.gb")).constData(),
-                QFile::encodeName(Path("hardlink-to-rom.png")).constData())
-        == 0);
+    for (const char* name : {"hardlink-to-rom.png", "hardlink-to-rom.bps"})
+        QVERIFY(::link(QFile::encodeName(Path("rom.gb")).constData(),
+                    QFile::encodeName(Path(name)).constData())
+            == 0);
     QVERIFY(QDir().mkdir(Path("planted")));
     QVERIFY(QFile::link(Path("notes.txt"), Path("planted/10-Old-Man.png")));
 
@@ -213,6 +220,16 @@ void ToolRefusalsTest::refusals_data()
         "a ROM image cannot be \"-\"");
     usage("export --all to standard output", {"export", "@/rom.gb", "--all", "-"},
         "which cannot be \"-\"");
+    usage("help with an unknown command", {"help", "frobnicate"},
+        "there is no command \"frobnicate\"");
+    usage("the sheet as raw tiles", {"export", "@/rom.gb", "--sheet", "@/sheet.2bpp"},
+        "the sheet is one PNG image");
+    usage("colours for raw tiles", {"export", "--colours", "display", "@/rom.gb", "3", "@/x.2bpp"},
+        "raw 2bpp tiles hold pixel values, not colours");
+    usage("--force of diff without a picture", {"diff", "--force", "@/rom.gb", "@/short.gb"},
+        "--force goes with --png");
+    usage("--fix of another command", {"info", "--fix", "@/rom.gb"},
+        "the info command has no option --fix");
 
     // A ROM image that cannot be read or written: the same file errors for every command.
     const QString longRom = QStringLiteral("@/") + QString(256, QLatin1Char('n')) + ".gb";
@@ -260,6 +277,10 @@ void ToolRefusalsTest::refusals_data()
         "pipe or a device");
     row("single image as a sheet", {"import", "@/rom.gb", "--sheet", "@/good.png"}, 1, "@/good.png",
         "a sprite sheet must be 144 x 480");
+    row("raw tiles a byte short", {"import", "@/rom.gb", "3", "@/short.2bpp"}, 1, "@/short.2bpp",
+        "is 383 bytes long, and a sprite's raw 2bpp tiles are exactly 384 bytes");
+    row("an image read as raw tiles", {"import", "--raw", "@/rom.gb", "3", "@/good.png"}, 1,
+        "@/good.png", "bytes long, and a sprite's raw 2bpp tiles");
 
     // An export that would replace what is not its own kind of file.
     row("export onto the ROM image itself", {"export", "@/rom.gb", "3", "@/rom.gb"}, 1, "@/rom.gb",
@@ -283,6 +304,15 @@ void ToolRefusalsTest::refusals_data()
         "@/missing/x.png", "No such file");
     row("export sheet onto a text file", {"export", "@/rom.gb", "--sheet", "@/notes.txt"}, 1,
         "@/notes.txt", "it is not a PNG image");
+    row("raw tiles onto a file of another length",
+        {"export", "--raw", "@/rom.gb", "3", "@/good.png"}, 1, "@/good.png",
+        "it is not a sprite's raw 2bpp tiles");
+    row("the picture of a diff onto a text file",
+        {"diff", "@/rom.gb", "@/short.gb", "--png", "@/notes.txt"}, 2, "@/notes.txt",
+        "it is not a PNG image");
+    row("the picture of a diff onto the edited image, forced",
+        {"diff", "--force", "@/rom.gb", "@/short.gb", "--png=@/short.gb"}, 2, "@/short.gb",
+        "it is the edited image being read");
     row("export --all past a planted link", {"export", "@/rom.gb", "--all", "@/planted"}, 1,
         "@/planted/10-Old-Man.png", "it is a link");
     row("export --all into a file", {"export", "@/rom.gb", "--all", "@/notes.txt"}, 1,
@@ -332,6 +362,15 @@ void ToolRefusalsTest::refusals_data()
         "@/notes.txt.bps", "already exists");
     row("apply onto the ROM image itself", {"apply", "@/rom.gb", "@/for-other.bps", "@/rom.gb"}, 1,
         "@/rom.gb", "already exists");
+    row("apply onto the ROM image itself, forced",
+        {"apply", "--force", "@/rom.gb", "@/for-other.bps", "@/rom.gb"}, 1, "@/rom.gb",
+        "it is the ROM image being read");
+    row("patch onto a hard link of the original, forced",
+        {"patch", "--force", "@/rom.gb", "@/short.gb", "@/hardlink-to-rom.bps"}, 1,
+        "@/hardlink-to-rom.bps", "it is the original image being read");
+    row("apply onto a folder, forced",
+        {"apply", "--force", "@/rom.gb", "@/for-other.bps", "@/folder.gb"}, 1, "@/folder.gb",
+        "it is a folder");
     row("apply a BPS patch made for another image",
         {"apply", "@/rom.gb", "@/for-other.bps", "@/out.gb"}, 1, "@/for-other.bps",
         "this patch was made for another image");
@@ -340,6 +379,13 @@ void ToolRefusalsTest::refusals_data()
     row("apply what is no patch", {"apply", "@/rom.gb", "@/notes.txt", "@/out.gb"}, 1,
         "@/notes.txt", "neither an IPS patch");
     row("info of a device", {"info", "/dev/zero"}, 1, "/dev/zero", "it is a device");
+    row("checksum of an image without a header", {"checksum", "@/empty.gb"}, 1, "@/empty.gb",
+        "only 0 bytes long, and the cartridge header that holds them ends at byte 336");
+    row("checksum --fix of a read-only ROM", {"checksum", "--fix", "@/readonly.gb"}, 1,
+        "@/readonly.gb", "Permission denied", true);
+    row("checksum --fix under a file-size limit below the header",
+        {"checksum", "--fix", "@/saved.gb"}, 1, "@/saved.gb",
+        "File too large. The ROM image is unchanged.", false, 300);
 
     // Errors of diff take status 2, since 1 means the images differ.
     row("diff with a missing image", {"diff", "@/rom.gb", "@/none.gb"}, 2, "@/none.gb",
@@ -359,6 +405,10 @@ void ToolRefusalsTest::refusals_data()
         "@/rom.gb", "which this command reads", false, 0, ">>@/rom.gb");
     row("diff report appended to the edited image", {"diff", "@/rom.gb", "@/short.gb"}, 2,
         "@/short.gb", "which this command reads", false, 0, ">>@/short.gb");
+    row("picture of a diff to a terminal", {"diff", "@/rom.gb", "@/short.gb", "--png", "-"}, 2,
+        "standard output", "it is a terminal", false, 0, "@terminal");
+    row("checksum report appended to the ROM image", {"checksum", "@/saved.gb"}, 1, "@/saved.gb",
+        "which this command reads", false, 0, ">>@/saved.gb");
 }
 
 void ToolRefusalsTest::refusals()
