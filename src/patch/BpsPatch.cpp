@@ -3,10 +3,10 @@
 #include "BpsEncoder.h"
 #include "BpsNumber.h"
 #include "PatchError.h"
+#include "base/MessageText.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 
 #include <zlib.h>
@@ -20,13 +20,6 @@ constexpr std::array<std::uint8_t, 4> kMagic = {'B', 'P', 'S', '1'};
 constexpr std::size_t kFooterBytes = 12;
 // The magic, three one-byte numbers and the checksums: nothing shorter can be a patch.
 constexpr std::size_t kSmallestPatch = kMagic.size() + 3 + kFooterBytes;
-
-std::string Hex(std::uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", value);
-    return text;
-}
 
 std::string Bytes(std::uint64_t count)
 {
@@ -102,8 +95,8 @@ std::vector<std::uint8_t> ApplyBpsPatch(
     const std::uint32_t patchCrc = LittleEndian(patch.subspan(footer + 8, 4));
     const std::uint32_t patchActual = Crc32(patch.first(footer + 8));
     if (patchActual != patchCrc)
-        throw Damaged(
-            "its own checksum is " + Hex(patchCrc) + ", but its contents give " + Hex(patchActual));
+        throw Damaged("its own checksum is " + Hex(patchCrc, 8) + ", but its contents give "
+            + Hex(patchActual, 8));
 
     // Everything that follows is read from the actions' part alone, so no number or action can
     // reach into the checksums.
@@ -122,7 +115,7 @@ std::vector<std::uint8_t> ApplyBpsPatch(
     const std::uint32_t sourceActual = Crc32(source);
     if (sourceActual != sourceCrc)
         throw PatchError("this patch was made for another image: its source checksum is "
-            + Hex(sourceCrc) + ", this image's is " + Hex(sourceActual));
+            + Hex(sourceCrc, 8) + ", this image's is " + Hex(sourceActual, 8));
     if (targetSize > kBpsMaxTargetSize)
         throw PatchError("the patch would build an image of " + Bytes(targetSize)
             + ", more than the 64 MiB allowed");
@@ -202,8 +195,8 @@ std::vector<std::uint8_t> ApplyBpsPatch(
             "it builds an image of " + Bytes(image.size()) + " but declares " + Bytes(targetSize));
     const std::uint32_t targetActual = Crc32(image);
     if (targetActual != targetCrc)
-        throw Damaged("the patched image's checksum is " + Hex(targetActual)
-            + ", but the patch expects " + Hex(targetCrc));
+        throw Damaged("the patched image's checksum is " + Hex(targetActual, 8)
+            + ", but the patch expects " + Hex(targetCrc, 8));
     return image;
 }
 

@@ -1,10 +1,10 @@
 #include "IpsPatch.h"
 
 #include "PatchError.h"
+#include "base/MessageText.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -20,13 +20,6 @@ constexpr std::size_t kEofOffset = 0x454F46;
 constexpr std::size_t kMaxRecordLength = 0xFFFF;
 // Offset and size: what every record costs before its data.
 constexpr std::size_t kRecordHeaderBytes = 5;
-
-std::string Hex(std::size_t value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%zX", value);
-    return text;
-}
 
 // One record to be written: `length` bytes of the edited image at `offset`, either as they are
 // or, when all of them are one value, as a run.

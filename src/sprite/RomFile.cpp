@@ -1,6 +1,8 @@
 #include "RomFile.h"
 
+#include "DescriptorWrite.h"
 #include "RomFileError.h"
+#include "base/MessageText.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,11 +14,6 @@
 namespace morvane {
 
 namespace {
-
-std::string Quoted(const std::string& path)
-{
-    return "\"" + path + "\"";
-}
 
 std::string Reason(int error)
 {
@@ -122,30 +119,6 @@ void ReadAll(const std::string& path, int fd, std::int64_t offset, std::span<std
                 + std::to_string(offset) + " of " + Quoted(path) + ": the file ended early.");
         done += static_cast<std::size_t>(n);
     }
-}
-
-// How far a write got: the error that stopped it (0 when all is written) and how many bytes
-// made it.
-struct Written {
-    int error = 0;
-    std::size_t done = 0;
-};
-
-Written TryWriteAll(int fd, std::int64_t offset, std::span<const std::uint8_t> data)
-{
-    Written written;
-    while (written.done < data.size()) {
-        const ssize_t n = ::pwrite(fd, data.data() + written.done, data.size() - written.done,
-            static_cast<off_t>(offset + static_cast<std::int64_t>(written.done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            written.error = n < 0 ? errno : EIO;
-            return written;
-        }
-        written.done += static_cast<std::size_t>(n);
-    }
-    return written;
 }
 
 // Asks the file system for the blocks of a stretch inside the file before any byte of it is
@@ -256,7 +229,7 @@ StagedFile Stage(const std::string& path, std::span<const std::uint8_t> data, Ex
     }
     Descriptor file(fd);
     try {
-        if (const int error = TryWriteAll(fd, 0, data).error)
+        if (const int error = WriteAllTo(fd, data, 0).error)
             throw RomFileError("Cannot write " + Quoted(path) + ": " + Reason(error) + ".");
         if (::fchmod(fd, mode) != 0) {
             const int error = errno;
@@ -345,7 +318,7 @@ void WriteRomRanges(const std::string& path, std::span<const RomWrite> writes)
     }
 
     for (std::size_t i = 0; i < writes.size(); ++i) {
-        const Written written = TryWriteAll(file.get(), writes[i].offset, writes[i].bytes);
+        const Written written = WriteAllTo(file.get(), writes[i].bytes, writes[i].offset);
         if (written.error == 0)
             continue;
         // Put back what made it, newest first; the bytes past what was done were never touched.
@@ -353,7 +326,7 @@ void WriteRomRanges(const std::string& path, std::span<const RomWrite> writes)
         for (std::size_t k = i + 1; k-- > 0;) {
             const std::size_t count = k == i ? written.done : old[k].size();
             const auto back = std::span<const std::uint8_t>(old[k]).first(count);
-            const int again = TryWriteAll(file.get(), writes[k].offset, back).error;
+            const int again = WriteAllTo(file.get(), back, writes[k].offset).error;
             if (again != 0 && partly.empty())
                 partly = "offsets " + RangeText(writes[k]) + " may be partly written, and "
                     + "putting the old bytes back failed too: " + Reason(again) + ".";

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "base/UserError.h"
 
 namespace morvane {
 
 // The one error type of the ROM file access. Its message names the file, what failed and the
 // system's reason, in words the window can show as they stand.
-class RomFileError : public std::runtime_error {
+class RomFileError : public UserError {
 public:
-    explicit RomFileError(const std::string& message) : std::runtime_error(message) { }
+    using UserError::UserError;
 };
 
 } // namespace morvane

@@ -2,6 +2,7 @@
 
 #include "PixelValues.h"
 #include "PngDecoder.h"
+#include "base/MessageText.h"
 #include "qtcolour/PackedColourQt.h"
 #include "sprite/DisplayPalette.h"
 #include "sprite/FrameLayout.h"
@@ -18,11 +19,6 @@
 namespace morvane {
 
 namespace {
-
-QString Quoted(const QString& path)
-{
-    return QLatin1Char('"') + path + QLatin1Char('"');
-}
 
 [[noreturn]] void Refuse(const QString& message)
 {
@@ -160,7 +156,7 @@ SpriteBlock DecodeSpritePng(
 
 SpriteBlock ReadSpritePng(const QString& path, const std::optional<Palette>& extra)
 {
-    const QString subject = Quoted(path);
+    const QString subject = QString::fromStdString(Quoted(path.toStdString()));
     return DecodeSpritePng(ReadImageFile(path, subject), subject, extra);
 }
 

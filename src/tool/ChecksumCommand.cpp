@@ -1,9 +1,8 @@
 #include "ToolCommands.h"
 #include "ToolSupport.h"
+#include "base/MessageText.h"
 #include "sprite/RomFile.h"
 #include "sprite/RomHeader.h"
-
-#include <cstdio>
 
 namespace morvane {
 
@@ -20,13 +19,6 @@ constexpr ChecksumByte kChecksumBytes[] = {
     {kRomGlobalChecksumOffset, "global checksum, high byte"},
     {kRomGlobalChecksumOffset + 1, "global checksum, low byte"},
 };
-
-std::string Hex(std::size_t value, int digits)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%0*lX", digits, static_cast<unsigned long>(value));
-    return text;
-}
 
 // The image with both checksums right. The header checksum comes first: the global checksum
 // covers the header checksum's byte, so it is summed only once that byte holds its final value.

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/UserError.h"
 #include "spritepng/SpritePng.h"
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,9 +11,9 @@ namespace morvane {
 
 // A mistake on the command line, its message saying where to look for the right use; the tool
 // answers it with exit status 2.
-class UsageError : public std::runtime_error {
+class UsageError : public UserError {
 public:
-    explicit UsageError(const std::string& message) : std::runtime_error(message) { }
+    using UserError::UserError;
 };
 
 // The forms "list", "info" and "diff" print their report in.

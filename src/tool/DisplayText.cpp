@@ -1,5 +1,7 @@
 #include "DisplayText.h"
 
+#include "base/MessageText.h"
+
 #include <cstdio>
 
 namespace morvane {
@@ -77,9 +79,9 @@ std::string DisplayText(std::string_view bytes)
     return text;
 }
 
-std::string Quoted(std::string_view text)
+std::string QuotedName(std::string_view bytes)
 {
-    return "\"" + DisplayText(text) + "\"";
+    return Quoted(DisplayText(bytes));
 }
 
 } // namespace morvane

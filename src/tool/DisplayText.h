@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/MessageText.h"
+
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,7 @@ namespace morvane {
 // terminal, and no name can end a message's line or send the terminal an escape sequence.
 std::string DisplayText(std::string_view bytes);
 
-// The text as DisplayText shows it, in double quotes.
-std::string Quoted(std::string_view text);
+// A name as DisplayText shows it, in double quotes, for the lines the tool prints itself.
+std::string QuotedName(std::string_view bytes);
 
 } // namespace morvane

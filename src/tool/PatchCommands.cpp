@@ -3,10 +3,9 @@
 #include "ToolSupport.h"
 #include "patch/PatchError.h"
 #include "patch/PatchFormat.h"
+#include "sprite/PathSuffix.h"
 #include "sprite/RomFile.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string_view>
 
 namespace morvane {
@@ -16,15 +15,6 @@ namespace {
 std::string_view NameOf(PatchFormat format)
 {
     return format == PatchFormat::Ips ? "IPS" : "BPS";
-}
-
-bool EndsWith(const std::string& path, std::string_view extension)
-{
-    // In any case of letters: ".IPS" names an IPS patch too.
-    std::string tail = path.substr(path.size() - std::min(path.size(), extension.size()));
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return tail == extension;
 }
 
 // The output is a new file, or with --force replaces one that is not an input: checked before
@@ -53,9 +43,9 @@ void RunPatch(const CommandLine& line, std::ostream& out)
     RefuseStandardRom(originalPath);
     RefuseStandardRom(editedPath);
     PatchFormat format = PatchFormat::Bps;
-    if (EndsWith(target, ".ips"))
+    if (HasSuffix(target, ".ips"))
         format = PatchFormat::Ips;
-    else if (!EndsWith(target, ".bps"))
+    else if (!HasSuffix(target, ".bps"))
         throw UsageError("the patch's name must end in .ips or .bps, which says its format (see "
                          "\"morvane-sprite-tool patch --help\")");
     RefuseExisting(target, line.force,
@@ -74,8 +64,9 @@ void RunPatch(const CommandLine& line, std::ostream& out)
             + Quoted(editedPath) + ": " + error.what() + ".");
     }
     WriteOutputFile(target, patch, line.force);
-    out << "Wrote the " << NameOf(format) << " patch " << target << " (" << patch.size()
-        << " bytes) from " << originalPath << " to " << editedPath
+    out << "Wrote the " << NameOf(format) << " patch " << DisplayText(target) << " ("
+        << patch.size() << " bytes) from " << DisplayText(originalPath) << " to "
+        << DisplayText(editedPath)
         << (original == edited ? "; the images are identical, so it changes nothing.\n" : ".\n");
 }
 
@@ -107,8 +98,9 @@ void RunApply(const CommandLine& line, std::ostream& out)
             + "; nothing was written.");
     }
     WriteOutputFile(target, result, line.force);
-    out << "Wrote " << target << " (" << result.size() << " bytes): " << romPath << " with the "
-        << NameOf(format) << " patch " << patchPath << " applied.\n";
+    out << "Wrote " << DisplayText(target) << " (" << result.size()
+        << " bytes): " << DisplayText(romPath) << " with the " << NameOf(format) << " patch "
+        << DisplayText(patchPath) << " applied.\n";
 }
 
 } // namespace morvane

@@ -1,8 +1,8 @@
 #include "SpriteFileName.h"
 
+#include "sprite/PathSuffix.h"
 #include "sprite/SpriteCatalogue.h"
 
-#include <algorithm>
 #include <cctype>
 #include <string_view>
 
@@ -13,20 +13,11 @@ namespace {
 constexpr std::string_view kPngEnding = ".png";
 constexpr std::string_view kRawEnding = ".2bpp";
 
-bool EndsWithNoCase(const std::string& name, std::string_view ending)
-{
-    return name.size() >= ending.size()
-        && std::equal(ending.begin(), ending.end(), name.end() - std::ptrdiff_t(ending.size()),
-            [](char wanted, char c) {
-                return std::tolower(static_cast<unsigned char>(c)) == wanted;
-            });
-}
-
 } // namespace
 
 SpriteFileKind KindOfName(const std::string& name)
 {
-    return EndsWithNoCase(name, kRawEnding) ? SpriteFileKind::RawTiles : SpriteFileKind::Png;
+    return HasSuffix(name, kRawEnding) ? SpriteFileKind::RawTiles : SpriteFileKind::Png;
 }
 
 std::string SpriteFileName(int index, SpriteFileKind kind)
@@ -58,9 +49,9 @@ std::optional<SpriteFileOfSet> SpriteFileOfName(const std::string& name)
         return std::nullopt;
     const std::string rest = name.substr(kPrefix);
     SpriteFileOfSet file;
-    if (EndsWithNoCase(rest, kRawEnding))
+    if (HasSuffix(rest, kRawEnding))
         file.kind = SpriteFileKind::RawTiles;
-    else if (!EndsWithNoCase(rest, kPngEnding))
+    else if (!HasSuffix(rest, kPngEnding))
         return std::nullopt;
     file.index = (name[0] - '0') * 10 + (name[1] - '0');
     if (file.index >= kSpriteCount)

@@ -5,9 +5,7 @@
 #include "ToolCommands.h"
 #include "ToolHelp.h"
 #include "ToolSupport.h"
-#include "patch/PatchError.h"
-#include "sprite/RomFileError.h"
-#include "spritepng/SpritePngError.h"
+#include "sprite/DescriptorWrite.h"
 
 #include <cerrno>
 #include <cstring>
@@ -76,19 +74,11 @@ int Dispatch(const CommandLine& line, std::ostream& out, std::ostream& notes)
     return 0;
 }
 
-// Writes all of `bytes` to a descriptor; 0 or the error that stopped it.
-int WriteAll(int fd, const std::string& bytes)
+// Writes a whole text to standard output or error.
+Written WriteText(int fd, const std::string& text)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return WriteAllTo(
+        fd, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 } // namespace
@@ -116,13 +106,7 @@ ToolRun RunSpriteTool(const std::vector<std::string>& args)
         run.err = ErrorLine(error.what());
         run.status = 2;
         return run;
-    } catch (const RomFileError& error) {
-        run.err = ErrorLine(error.what());
-    } catch (const SpritePngError& error) {
-        run.err = ErrorLine(error.what());
-    } catch (const PatchError& error) {
-        run.err = ErrorLine(error.what());
-    } catch (const ToolError& error) {
+    } catch (const UserError& error) {
         run.err = ErrorLine(error.what());
     }
     run.status = run.outputFailureStatus;
@@ -133,7 +117,7 @@ int DeliverToolRun(const ToolRun& run)
 {
     int status = run.status;
     std::string err = run.err;
-    int error = WriteAll(STDOUT_FILENO, run.out);
+    int error = WriteText(STDOUT_FILENO, run.out).error;
     // A disk that is full or gone may only say so when the file is closed.
     if (::close(STDOUT_FILENO) != 0 && error == 0 && errno != EBADF)
         error = errno;
@@ -144,7 +128,7 @@ int DeliverToolRun(const ToolRun& run)
     // A message goes with a failure status already, so one that cannot be written changes
     // nothing further: there is nowhere left to say it.
     if (!err.empty())
-        WriteAll(STDERR_FILENO, err);
+        WriteText(STDERR_FILENO, err);
     if (::close(STDERR_FILENO) != 0 && errno != EBADF)
         status = std::max(status, run.outputFailureStatus);
     return status;

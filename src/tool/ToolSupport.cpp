@@ -170,7 +170,8 @@ SpriteBlock DecodeSpriteFile(
 
 QString ImageSubject(const std::string& source)
 {
-    return QString::fromStdString(source == kStandardStream ? "standard input" : Quoted(source));
+    return QString::fromStdString(
+        source == kStandardStream ? "standard input" : QuotedName(source));
 }
 
 std::span<const std::uint8_t> FileBytes(const QByteArray& bytes)

@@ -2,6 +2,7 @@
 
 #include "DisplayText.h"
 #include "SpriteFileName.h"
+#include "base/UserError.h"
 #include "sprite/SpriteBlock.h"
 #include "spritepng/SpriteSheet.h"
 
@@ -11,16 +12,15 @@
 #include <cstdint>
 #include <ostream>
 #include <span>
-#include <stdexcept>
 #include <string>
 
 namespace morvane {
 
 // A refusal of the tool's own (a folder that cannot be made, a file in the way); like the file
 // errors, exit status 1.
-class ToolError : public std::runtime_error {
+class ToolError : public UserError {
 public:
-    explicit ToolError(const std::string& message) : std::runtime_error(message) { }
+    using UserError::UserError;
 };
 
 // The name a file argument takes for standard input or output.
