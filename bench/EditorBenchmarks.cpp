@@ -59,6 +59,10 @@ public:
     {
         return {};
     }
+    std::optional<ColourSwap> ChooseColourSwap(QWidget*, const Palette&, int) override
+    {
+        return {};
+    }
     void Show(QWidget*, Icon, const QString&, const QString& text) override { texts.append(text); }
     bool Open(const QString&, QString& reason) override
     {
