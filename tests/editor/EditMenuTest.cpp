@@ -126,6 +126,8 @@ private slots:
         RomFixture rom;
         rom.Poke(kEntry0, Bytes(RandomBlock(9)));
         EditorHarness h;
+        h.window->show(); // shown, so that Ctrl+Z reaches the window
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
         h.LoadRom(rom.Path());
         h.Click(QStringLiteral("picSprites(%1)").arg(kTile));
         h.Click(QStringLiteral("Color(3)"));
@@ -170,7 +172,7 @@ private slots:
         QCOMPARE(rom.Contents(), QByteArray(file).replace(kEntry0, 384, Bytes(after)));
         if (row.step.isEmpty())
             return;
-        h.Trigger(QStringLiteral("mnuEditUndo"));
+        QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(h.SpriteBuf(), Bytes(before));
         for (int t = 0; t < 24; ++t)
             QCOMPARE(h.View(t).Image(), views[std::size_t(t)]);

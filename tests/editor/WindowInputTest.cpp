@@ -8,12 +8,10 @@
 //   input   the one input under test; after "then", steps done inside the modal preview,
 //   effect  what must be seen afterwards.
 #include "EditorHarness.h"
-#include "TestData.h"
-#include "sprite/FrameLayout.h"
-#include "sprite/FrameTools.h"
 #include "widgets/CrosshairCursor.h"
 #include "widgets/PictureBox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -27,23 +25,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <map>
-
 using namespace morvane;
 using namespace morvane::test;
 
 namespace {
 
-using namespace Qt::StringLiterals;
-
 constexpr qint64 kEntry0 = 82928;
-
-SpriteBlock BlockOf(const QByteArray& bytes)
-{
-    SpriteBlock block {};
-    std::copy(bytes.begin(), bytes.end(), block.begin());
-    return block;
-}
 const QString kTitle = QStringLiteral("Morvane Sarnet Sprite Editor");
 const QString kHelpFile = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
 
@@ -287,23 +274,11 @@ public:
                     = static_cast<char>(0x80 >> cell.x());
             return expect(rom.Contents() == expected, QStringLiteral("the file differs"));
         }
-        if (what == u"block") { // "block flip-h": the loaded block after the Edit command
-            const SpriteBlock before = BlockOf(file.mid(kEntry0, 384));
-            const std::map<QString, SpriteBlock> edits {
-                {u"flip-h"_s, ApplyFrameTool(before, 0, FrameTool::FlipHorizontally)},
-                {u"flip-v"_s, ApplyFrameTool(before, 0, FrameTool::FlipVertically)},
-                {u"rotate-cw"_s, ApplyFrameTool(before, 0, FrameTool::RotateClockwise)},
-                {u"rotate-acw"_s, ApplyFrameTool(before, 0, FrameTool::RotateAnticlockwise)},
-                {u"shift-left"_s, ApplyFrameTool(before, 0, FrameTool::ShiftLeft)},
-                {u"shift-right"_s, ApplyFrameTool(before, 0, FrameTool::ShiftRight)},
-                {u"shift-up"_s, ApplyFrameTool(before, 0, FrameTool::ShiftUp)},
-                {u"shift-down"_s, ApplyFrameTool(before, 0, FrameTool::ShiftDown)},
-                {u"fill-3"_s, FillTile(before, 0, 3)},
-                {u"swap-1-3"_s, SwapPixelValues(before, 1, 3)},
-                {u"frame-blue"_s,
-                    FillTile(FillTile(FillTile(FillTile(before, 0, 3), 1, 3), 2, 3), 3, 3)},
-            };
-            return expect(h.SpriteBuf() == Bytes(edits.at(w[1])), QStringLiteral("another block"));
+        if (what == u"step") { // "step Fill Tile": the sprite changed, as that one undo step
+            const QString undo = Find<QAction>(QStringLiteral("mnuEditUndo"))->text();
+            return expect(undo == QStringLiteral("&Undo ") + w.mid(1).join(u' ')
+                    && h.SpriteBuf() != file.mid(kEntry0, 384),
+                undo);
         }
         if (what == u"cursor") { // the cursor frames cell x,y, and a screen reader hears it
             const QPoint c = Point(w[1]);
@@ -535,28 +510,28 @@ void WindowInputTest::inputReachesItsHandler_data()
     row("Edit Copy Sprite", "rom; clipboard-text", "menu E C", "clipboard-sheet");
     row("Edit Paste Sprite", "rom; clipboard-blue", "menu E P", "sheet-blue");
     row("Edit Copy Frame", "rom; clipboard-text", "menu E F", "clipboard-frame");
-    row("Edit Paste Frame", "rom; clipboard-blue frame", "menu E M", "block frame-blue");
-    row("Edit Flip Frame Horizontally", "rom", "menu E H", "block flip-h");
-    row("Edit Flip Frame Vertically", "rom", "menu E V", "block flip-v");
-    row("Edit Rotate Frame Clockwise", "rom", "menu E W", "block rotate-cw");
-    row("Edit Rotate Frame Anticlockwise", "rom", "menu E A", "block rotate-acw");
-    row("Edit Shift Frame Left", "rom", "menu E L", "block shift-left");
-    row("Edit Shift Frame Right", "rom", "menu E T", "block shift-right");
-    row("Edit Shift Frame Up", "rom", "menu E S", "block shift-up");
-    row("Edit Shift Frame Down", "rom", "menu E D", "block shift-down");
-    row("Edit Fill Tile", "rom; click Color(3)", "menu E I", "block fill-3");
-    row("Edit Swap Colours", "rom; answer-swap 3,1", "menu E O", "block swap-1-3");
+    row("Edit Paste Frame", "rom; clipboard-blue frame", "menu E M", "step Paste Frame");
+    row("Edit Flip Frame Horizontally", "rom", "menu E H", "step Flip Frame Horizontally");
+    row("Edit Flip Frame Vertically", "rom", "menu E V", "step Flip Frame Vertically");
+    row("Edit Rotate Frame Clockwise", "rom", "menu E W", "step Rotate Frame Clockwise");
+    row("Edit Rotate Frame Anticlockwise", "rom", "menu E A", "step Rotate Frame Anticlockwise");
+    row("Edit Shift Frame Left", "rom", "menu E L", "step Shift Frame Left");
+    row("Edit Shift Frame Right", "rom", "menu E T", "step Shift Frame Right");
+    row("Edit Shift Frame Up", "rom", "menu E S", "step Shift Frame Up");
+    row("Edit Shift Frame Down", "rom", "menu E D", "step Shift Frame Down");
+    row("Edit Fill Tile", "rom; click Color(3)", "menu E I", "step Fill Tile");
+    row("Edit Swap Colours", "rom; answer-swap 3,1", "menu E O", "step Swap Colours 1 and 3");
     row("Ctrl+Shift+C", "rom; clipboard-text", "keys Ctrl+Shift+C", "clipboard-frame");
-    row("Ctrl+Shift+V", "rom; clipboard-blue frame", "keys Ctrl+Shift+V", "block frame-blue");
-    row("Ctrl+H", "rom", "keys Ctrl+H", "block flip-h");
-    row("Ctrl+Shift+H", "rom", "keys Ctrl+Shift+H", "block flip-v");
-    row("Ctrl+R", "rom", "keys Ctrl+R", "block rotate-cw");
-    row("Ctrl+Shift+R", "rom", "keys Ctrl+Shift+R", "block rotate-acw");
-    row("Ctrl+Left", "rom", "keys Ctrl+Left", "block shift-left");
-    row("Ctrl+Right", "rom", "keys Ctrl+Right", "block shift-right");
-    row("Ctrl+Up", "rom", "keys Ctrl+Up", "block shift-up");
-    row("Ctrl+Down", "rom", "keys Ctrl+Down", "block shift-down");
-    row("Ctrl+F", "rom; click Color(3)", "keys Ctrl+F", "block fill-3");
+    row("Ctrl+Shift+V", "rom; clipboard-blue frame", "keys Ctrl+Shift+V", "step Paste Frame");
+    row("Ctrl+H", "rom", "keys Ctrl+H", "step Flip Frame Horizontally");
+    row("Ctrl+Shift+H", "rom", "keys Ctrl+Shift+H", "step Flip Frame Vertically");
+    row("Ctrl+R", "rom", "keys Ctrl+R", "step Rotate Frame Clockwise");
+    row("Ctrl+Shift+R", "rom", "keys Ctrl+Shift+R", "step Rotate Frame Anticlockwise");
+    row("Ctrl+Left", "rom", "keys Ctrl+Left", "step Shift Frame Left");
+    row("Ctrl+Right", "rom", "keys Ctrl+Right", "step Shift Frame Right");
+    row("Ctrl+Up", "rom", "keys Ctrl+Up", "step Shift Frame Up");
+    row("Ctrl+Down", "rom", "keys Ctrl+Down", "step Shift Frame Down");
+    row("Ctrl+F", "rom; click Color(3)", "keys Ctrl+F", "step Fill Tile");
 
     // Painting with the keyboard while the editing grid has the focus.
     row("picEdit Right", "rom; focus picEdit", "keys Right on picEdit", "cursor 1,0");
