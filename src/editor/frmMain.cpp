@@ -18,7 +18,6 @@
 #include "widgets/PictureBox.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDragEnterEvent>
