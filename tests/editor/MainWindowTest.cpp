@@ -286,10 +286,7 @@ void MainWindowTest::screenReaderHearsEachControlByItsOwnName()
         controls << QStringLiteral("picSprites(%1)").arg(t);
     for (int i = 0; i < 5; ++i)
         controls << QStringLiteral("Color(%1)").arg(i);
-    controls << "hRED"
-             << "hGREEN"
-             << "hBLUE"
-             << "picEdit";
+    controls.append({"hRED", "hGREEN", "hBLUE", "picEdit"});
     const QStringList captions {"Sprite Viewer", "Sprite Editor", "Sprite Loader", "Pallette"};
     QSet<QString> names;
     for (const QString& control : controls) {
@@ -301,14 +298,15 @@ void MainWindowTest::screenReaderHearsEachControlByItsOwnName()
     }
     QCOMPARE(names.size(), controls.size());
     QCOMPARE(heard("picSprites(5)")->text(QAccessible::Name), u"Tile 6: frame 2, top right");
-    QCOMPARE(heard("hGREEN")->text(QAccessible::Name), u"Green");
-    // Each slider is labelled by its caption, R:, G: or B:.
-    for (int i = 1; i <= 3; ++i) {
-        QAccessibleInterface* slider = heard(QStringList {"hRED", "hGREEN", "hBLUE"}[i - 1]);
+    // Each slider is named by its colour part and labelled by its caption, R:, G: or B:.
+    const char* const parts[] = {"Red", "Green", "Blue"};
+    for (int i = 0; i < 3; ++i) {
+        QAccessibleInterface* slider = heard(controls[29 + i]);
+        QCOMPARE(slider->text(QAccessible::Name), QLatin1String(parts[i]));
         const auto labels = slider->relations(QAccessible::Label);
         QVERIFY(!labels.isEmpty());
-        QCOMPARE(
-            labels.first().first->object(), &h.Find<QObject>(QStringLiteral("Label1(%1)").arg(i)));
+        QCOMPARE(labels.first().first->object(),
+            &h.Find<QObject>(QStringLiteral("Label1(%1)").arg(i + 1)));
     }
     // The swatches say which colour paints; the grid, which cell the cursor is on and its value.
     h.Click(QStringLiteral("Color(2)"));
