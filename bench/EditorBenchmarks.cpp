@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -49,8 +50,9 @@ template <typename Step> double SecondsOf(Step&& step)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The user the measured window has: cancels every dialog, opens no help, and keeps the text of
-// every message box instead of showing it, so the window never waits on anyone.
+// The user the measured window has: swaps colour values 1 and 2 when asked, cancels every other
+// dialog, opens no help, and keeps the text of every message box instead of showing it, so the
+// window never waits on anyone.
 class Unattended final : public DialogBackend, public MessageService, public HelpViewer {
 public:
     std::optional<QString> GetOpenFileName(const FileDialogRequest&) override { return {}; }
@@ -58,6 +60,10 @@ public:
     std::optional<PackedColor> ChooseColor(QWidget*, PackedColor, std::uint32_t) override
     {
         return {};
+    }
+    std::optional<ColourSwap> ChooseColourSwap(QWidget*, const Palette&, int) override
+    {
+        return ColourSwap {1, 2};
     }
     void Show(QWidget*, Icon, const QString&, const QString& text) override { texts.append(text); }
     bool Open(const QString&, QString& reason) override
@@ -196,6 +202,24 @@ Step ComposePreview(OpenedWindow& opened)
     };
 }
 
+// The slowest of the Edit menu's commands, Swap Colours (values 1 and 2, as the user answers its
+// dialog): every tile of the sprite rewritten and redrawn as one undo step. Each run swaps back
+// what the one before swapped, so every run changes the sprite.
+Step SwapColours(OpenedWindow& opened)
+{
+    QAction& swap = opened.Find<QAction>("mnuEditSwap");
+    return [&opened, &swap, step = 0]() mutable {
+        const auto before = opened.Window().Document().SpriteBuf();
+        const double seconds = SecondsOf([&] { swap.trigger(); });
+        ++step;
+        if (opened.Window().Document().SpriteBuf() == before)
+            opened.Report(
+                QStringLiteral("frame_tool: swap %1 left the sprite unchanged").arg(step));
+        OpenedWindow::Settle();
+        return Sample {seconds, 0};
+    };
+}
+
 struct EditorRow {
     const char* name;
     RunCounts counts;
@@ -214,6 +238,8 @@ const EditorRow kEditorRows[] = {
         "cmdLoad_Click vs 25 open/pread/close", "floor", nullptr},
     {"paint_cell", {.runs = 2000, .quickRuns = 100}, PaintCell, 50.0, "mouse press only",
         "paint_release", "mouse release: ends the stroke's undo step"},
+    {"frame_tool", {.runs = 2000, .quickRuns = 100}, SwapColours, 1000.0,
+        "Edit, Swap Colours 1 and 2: all 24 tiles, one undo step", nullptr, nullptr},
     {"compose_preview", {.runs = 500, .quickRuns = 30}, ComposePreview, std::nullopt,
         "cmdTest_Click: preview built, filled, shown, closed", nullptr, nullptr},
 };

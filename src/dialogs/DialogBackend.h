@@ -25,8 +25,16 @@ struct FileDialogRequest {
     std::uint32_t flags = 0;
 };
 
-// The platform's Open, Save As and colour dialogs. The editor runs the Qt dialogs; tests run a
-// scripted backend so that no test ever blocks on a modal dialog.
+// Two of the four pixel values, to be exchanged throughout a sprite.
+struct ColourSwap {
+    int first = 0;
+    int second = 0;
+    bool operator==(const ColourSwap&) const = default;
+};
+
+// The platform's Open, Save As and colour dialogs, and the editor's own Swap Colours dialog. The
+// editor runs the Qt dialogs; tests run a scripted backend so that no test ever blocks on a modal
+// dialog.
 class DialogBackend {
 public:
     virtual ~DialogBackend() = default;
@@ -37,6 +45,11 @@ public:
     // bits; bit 0 asks the dialog to start on `initial`.
     virtual std::optional<PackedColor> ChooseColor(
         QWidget* owner, PackedColor initial, std::uint32_t flags)
+        = 0;
+    // The two different pixel values 0..3 the user chose to exchange, or nothing when the user
+    // cancelled. `colours` shows each value as the swatches do; the dialog starts on `first`.
+    virtual std::optional<ColourSwap> ChooseColourSwap(
+        QWidget* owner, const Palette& colours, int first)
         = 0;
 };
 

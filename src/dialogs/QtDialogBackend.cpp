@@ -1,5 +1,7 @@
 #include "QtDialogBackend.h"
 
+#include "SwapColoursDialog.h"
+
 #include "qtcolour/PackedColourQt.h"
 
 #include <QColorDialog>
@@ -80,6 +82,15 @@ std::optional<PackedColor> QtDialogBackend::ChooseColor(
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return ToPacked(dialog.selectedColor());
+}
+
+std::optional<ColourSwap> QtDialogBackend::ChooseColourSwap(
+    QWidget* owner, const Palette& colours, int first)
+{
+    SwapColoursDialog dialog(owner, colours, first);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Choice();
 }
 
 } // namespace morvane

@@ -3,6 +3,7 @@
 #include "AboutText.h"
 #include "AppIcon.h"
 #include "sprite/FrameLayout.h"
+#include "sprite/FrameTools.h"
 #include "sprite/SpriteCatalogue.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/CrosshairCursor.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QUndoStack>
 
 namespace morvane {
 
@@ -129,7 +131,66 @@ QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortc
     return item;
 }
 
-void BuildMenus(QMainWindow& window, MainWindowControls& w)
+// The Edit menu's commands that wait for a ROM image: all but Undo and Redo.
+std::vector<QAction*> EditCommandItems(const MainWindowControls& w)
+{
+    std::vector<QAction*> items {
+        w.mnuEditCopySprite, w.mnuEditPasteSprite, w.mnuEditCopyFrame, w.mnuEditPasteFrame};
+    items.insert(items.end(), w.mnuEditFrameTool.begin(), w.mnuEditFrameTool.end());
+    items.push_back(w.mnuEditFill);
+    items.push_back(w.mnuEditSwap);
+    return items;
+}
+
+// The Edit menu: every item has an access key of its own, and the common ones a shortcut with
+// Ctrl, so none is taken by typing in the sprite list (which picks an entry by its letters).
+void BuildEditMenu(QMainWindow& window, MainWindowControls& w, QUndoStack& history)
+{
+    QMenu* edit = window.menuBar()->addMenu(QStringLiteral("&Edit"));
+    w.mnuEdit = edit;
+    w.mnuEditUndo = history.createUndoAction(edit, QStringLiteral("&Undo"));
+    w.mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    w.mnuEditRedo = history.createRedoAction(edit, QStringLiteral("&Redo"));
+    w.mnuEditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addActions({w.mnuEditUndo, w.mnuEditRedo});
+    edit->addSeparator();
+    w.mnuEditCopySprite
+        = AddItem(edit, QStringLiteral("&Copy Sprite"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    w.mnuEditPasteSprite
+        = AddItem(edit, QStringLiteral("&Paste Sprite"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    w.mnuEditCopyFrame = AddItem(
+        edit, QStringLiteral("Copy &Frame"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    w.mnuEditPasteFrame = AddItem(
+        edit, QStringLiteral("Paste Fra&me"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    edit->addSeparator();
+    struct ToolItem {
+        FrameTool tool;
+        const char* caption;
+        QKeySequence shortcut;
+    };
+    const ToolItem tools[] = {
+        {FrameTool::FlipHorizontally, "Flip Frame &Horizontally", Qt::CTRL | Qt::Key_H},
+        {FrameTool::FlipVertically, "Flip Frame &Vertically", Qt::CTRL | Qt::SHIFT | Qt::Key_H},
+        {FrameTool::RotateClockwise, "Rotate Frame Clock&wise", Qt::CTRL | Qt::Key_R},
+        {FrameTool::RotateAnticlockwise, "Rotate Frame &Anticlockwise",
+            Qt::CTRL | Qt::SHIFT | Qt::Key_R},
+        {FrameTool::ShiftLeft, "Shift Frame &Left", Qt::CTRL | Qt::Key_Left},
+        {FrameTool::ShiftRight, "Shift Frame Righ&t", Qt::CTRL | Qt::Key_Right},
+        {FrameTool::ShiftUp, "&Shift Frame Up", Qt::CTRL | Qt::Key_Up},
+        {FrameTool::ShiftDown, "Shift Frame &Down", Qt::CTRL | Qt::Key_Down},
+    };
+    for (const ToolItem& item : tools)
+        w.mnuEditFrameTool[static_cast<std::size_t>(item.tool)]
+            = AddItem(edit, QString::fromLatin1(item.caption), item.shortcut);
+    edit->addSeparator();
+    w.mnuEditFill = AddItem(edit, QStringLiteral("F&ill Tile"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    w.mnuEditSwap = AddItem(edit, QStringLiteral("Swap C&olours\u2026"));
+    for (QAction* item : EditCommandItems(w))
+        item->setEnabled(false);
+}
+
+void BuildMenus(QMainWindow& window, MainWindowControls& w, QUndoStack& history)
 {
     QMenu* file = window.menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
@@ -138,6 +199,8 @@ void BuildMenus(QMainWindow& window, MainWindowControls& w)
         = AddItem(file, QStringLiteral("&Save Changes"), QKeySequence(Qt::CTRL | Qt::Key_S));
     file->addSeparator();
     w.mnuFileQuit = AddItem(file, QStringLiteral("&Quit"));
+
+    BuildEditMenu(window, w, history);
 
     QMenu* options = window.menuBar()->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("mnuOptions"));
@@ -204,11 +267,53 @@ void NameControls(MainWindowControls& w)
     name(w.mnuOptionsSprites, QStringLiteral("mnuOptionsSprites"));
     name(w.mnuHelpHelp, QStringLiteral("mnuHelpHelp"));
     name(w.mnuHelpAbout, QStringLiteral("mnuHelpAbout"));
+    name(w.mnuEdit, QStringLiteral("mnuEdit"));
+    name(w.mnuEditUndo, QStringLiteral("mnuEditUndo"));
+    name(w.mnuEditRedo, QStringLiteral("mnuEditRedo"));
+    name(w.mnuEditCopySprite, QStringLiteral("mnuEditCopySprite"));
+    name(w.mnuEditPasteSprite, QStringLiteral("mnuEditPasteSprite"));
+    name(w.mnuEditCopyFrame, QStringLiteral("mnuEditCopyFrame"));
+    name(w.mnuEditPasteFrame, QStringLiteral("mnuEditPasteFrame"));
+    const char* const tools[] = {"FlipHorizontally", "FlipVertically", "RotateClockwise",
+        "RotateAnticlockwise", "ShiftLeft", "ShiftRight", "ShiftUp", "ShiftDown"};
+    for (std::size_t i = 0; i < w.mnuEditFrameTool.size(); ++i)
+        name(w.mnuEditFrameTool[i], QStringLiteral("mnuEdit") + QLatin1String(tools[i]));
+    name(w.mnuEditFill, QStringLiteral("mnuEditFill"));
+    name(w.mnuEditSwap, QStringLiteral("mnuEditSwap"));
+}
+
+// What a screen reader speaks for the controls whose caption does not say it: each tile view by
+// its place in the sprite, the swatches by the value they show, the sliders by their colour
+// part, the list by its label. Numbers count from 1, as a person counts; the grid names itself
+// with its cursor (GridCursor), and the swatches describe their colours as they change.
+void NameForScreenReaders(MainWindowControls& w)
+{
+    const char* const quarters[] = {"top left", "top right", "bottom left", "bottom right"};
+    for (int t = 0; t < kTilesPerSprite; ++t)
+        w.picSprites[static_cast<std::size_t>(t)]->setAccessibleName(
+            QStringLiteral("Tile %1: frame %2, %3")
+                .arg(t + 1)
+                .arg(FrameOfTile(t) + 1)
+                .arg(QLatin1String(quarters[t % 4])));
+    for (int i = 0; i < 4; ++i)
+        w.Color[static_cast<std::size_t>(i)]->setAccessibleName(
+            QStringLiteral("Colour of value %1").arg(i));
+    w.Color[4]->setAccessibleName(QStringLiteral("Painting colour"));
+    const std::array<std::pair<QScrollBar*, const char*>, 3> sliders {
+        {{w.hRED, "Red"}, {w.hGREEN, "Green"}, {w.hBLUE, "Blue"}}};
+    for (std::size_t i = 0; i < sliders.size(); ++i) {
+        const auto& [slider, part] = sliders[i];
+        slider->setAccessibleName(QLatin1String(part));
+        slider->setAccessibleDescription(
+            QStringLiteral("%1 part of the painting colour, 0 to 255").arg(QLatin1String(part)));
+        w.Label1[i + 1]->setBuddy(slider);
+    }
+    w.Label1[0]->setBuddy(w.cboSprite);
 }
 
 } // namespace
 
-void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& w)
+void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& w, QUndoStack& history)
 {
     window.setWindowTitle(kProgramTitle);
     window.setWindowIcon(AppIcon());
@@ -231,9 +336,10 @@ void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& w)
     BuildEditor(w);
     BuildLoader(w);
     BuildPalette(w);
-    BuildMenus(window, w);
+    BuildMenus(window, w, history);
     SetTabOrder(w);
     NameControls(w);
+    NameForScreenReaders(w);
     w.Frame1->setEnabled(false);
     w.Frame2->setEnabled(false);
     w.Frame4->setEnabled(false);
@@ -258,6 +364,8 @@ void EnableRomControls(MainWindowControls& w)
     w.mnuOptionsTest->setEnabled(true);
     for (QGroupBox* frame : {w.Frame1, w.Frame2, w.Frame3, w.Frame4})
         frame->setEnabled(true);
+    for (QAction* item : EditCommandItems(w))
+        item->setEnabled(true);
 }
 
 } // namespace morvane

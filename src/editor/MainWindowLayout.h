@@ -4,6 +4,8 @@
 
 class QAction;
 class QCheckBox;
+class QMenu;
+class QUndoStack;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -53,20 +55,29 @@ struct MainWindowControls {
     QAction* mnuOptionsSprites = nullptr;
     QAction* mnuHelpHelp = nullptr;
     QAction* mnuHelpAbout = nullptr;
-    // Undo and Redo, made by the window from the document's history, which keeps their text and
-    // enabled state; bound to their keys until a menu shows them.
+    // The Edit menu. Undo and Redo are made from the document's history, which keeps their text
+    // and enabled state; the frame tools are indexed in the order of FrameTool.
+    QMenu* mnuEdit = nullptr;
     QAction* mnuEditUndo = nullptr;
     QAction* mnuEditRedo = nullptr;
+    QAction* mnuEditCopySprite = nullptr;
+    QAction* mnuEditPasteSprite = nullptr;
+    QAction* mnuEditCopyFrame = nullptr;
+    QAction* mnuEditPasteFrame = nullptr;
+    std::array<QAction*, 8> mnuEditFrameTool {};
+    QAction* mnuEditFill = nullptr;
+    QAction* mnuEditSwap = nullptr;
 };
 
 // Builds every frame, control, overlay and menu of the main window at its fixed pixel position,
-// in its starting state, with the keyboard focus order and each control's design name as its
-// object name; sizes the window to a 417 x 346 client area below the menu bar and centres it on
-// the screen.
-void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& controls);
+// in its starting state, with the keyboard focus order, each control's design name as its
+// object name and an accessible name a screen reader speaks; Undo and Redo act on `history`.
+// Sizes the window to a 417 x 346 client area below the menu bar and centres it on the screen.
+void BuildMainWindowLayout(QMainWindow& window, MainWindowControls& controls, QUndoStack& history);
 
 // Enables what waits for a ROM image, in the order opening one enables it: the list, the
-// buttons, Save Changes, Test Sprite and the frames. Nothing disables them again.
+// buttons, Save Changes, Test Sprite, the frames and the Edit menu's commands (Undo and Redo
+// follow the history). Nothing disables them again.
 void EnableRomControls(MainWindowControls& controls);
 
 } // namespace morvane

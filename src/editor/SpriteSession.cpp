@@ -98,6 +98,7 @@ void SpriteSession::SelectTile(int tile)
         return;
     curTile_ = tile;
     UnpackCurrentTile();
+    emit TileSelected(tile);
 }
 
 void SpriteSession::UnpackCurrentTile()
@@ -125,6 +126,13 @@ void SpriteSession::ReplaceBlock(
 {
     history_.push(new ReplaceBlockCommand(
         *this, SpriteState {block, DrawPictures(TilesOf(block), colours)}, text));
+}
+
+void SpriteSession::Edit(const SpriteState& after, const QString& text)
+{
+    if (loadedIndex_ < 0 || (after.block == spriteBuf_ && after.pictures == pictures_))
+        return;
+    history_.push(new ReplaceBlockCommand(*this, after, text));
 }
 
 TileState SpriteSession::TileStateOf(int tile) const

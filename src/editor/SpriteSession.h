@@ -84,6 +84,10 @@ public:
     // Replaces the whole block (an imported or pasted image), drawn in `colours`; `text` names
     // the step.
     void ReplaceBlock(const SpriteBlock& block, const Palette& colours, const QString& text);
+    // Replaces the block and the tile pictures together (an edit of the Edit menu), as the undo
+    // step `text`. An edit that leaves both as they are is no step, and nothing happens before a
+    // sprite has been loaded.
+    void Edit(const SpriteState& after, const QString& text);
 
     // What the commands do and undo, without recording a step. PaintPixel paints on the selected
     // tile: its picture block in `colour`, its two bits from `value`, and the row's two bytes in
@@ -99,6 +103,8 @@ signals:
     void SpriteChanged();
     // The picture of one tile changed.
     void TileChanged(int tile);
+    // Another tile was selected, and its bits unpacked.
+    void TileSelected(int tile);
 
 private:
     // What a load reads, all of it before anything changes.

@@ -2,6 +2,7 @@
 
 #include "AboutText.h"
 #include "FileSystemPath.h"
+#include "GridCursor.h"
 #include "PaletteView.h"
 #include "dialogs/clsMSDLG.h"
 #include "preview/RunPreview.h"
@@ -17,9 +18,7 @@
 #include "widgets/PictureBox.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -27,18 +26,20 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QShortcut>
 
 #include <algorithm>
 
 namespace morvane {
 
 frmMain::frmMain(PlatformServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services))
+    : QMainWindow(parent),
+      services_(std::move(services)),
+      edits_(*this, document_, palette_, services_)
 {
-    BuildMainWindowLayout(*this, ui_);
-    BuildShortcuts();
+    BuildMainWindowLayout(*this, ui_, document_.History());
+    cursor_ = new GridCursor(*ui_.picEdit, document_);
     ConnectEvents();
+    ConnectEditMenu();
     setAcceptDrops(true);
 }
 
@@ -49,24 +50,6 @@ clsMSDLG& frmMain::SharedDialog()
     if (!sharedDialog_)
         sharedDialog_ = std::make_unique<clsMSDLG>(services_.dialogs, services_.programFolder);
     return *sharedDialog_;
-}
-
-void frmMain::BuildShortcuts()
-{
-    const auto bind = [this](const QKeySequence& keys, void (frmMain::*handler)()) {
-        auto* shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, handler);
-    };
-    ui_.mnuEditUndo = document_.History().createUndoAction(this);
-    ui_.mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    ui_.mnuEditRedo = document_.History().createRedoAction(this);
-    ui_.mnuEditRedo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    ui_.mnuEditUndo->setObjectName(QStringLiteral("mnuEditUndo"));
-    ui_.mnuEditRedo->setObjectName(QStringLiteral("mnuEditRedo"));
-    addActions({ui_.mnuEditUndo, ui_.mnuEditRedo});
-    bind(QKeySequence(Qt::CTRL | Qt::Key_C), &frmMain::CopySprite);
-    bind(QKeySequence(Qt::CTRL | Qt::Key_V), &frmMain::PasteSprite);
 }
 
 void frmMain::ConnectEvents()
@@ -97,6 +80,14 @@ void frmMain::ConnectEvents()
     connect(ui_.picEdit, &PictureBox::MousePressed, this, &frmMain::picEdit_MouseDown);
     connect(ui_.picEdit, &PictureBox::MouseMoved, this, &frmMain::picEdit_MouseMove);
     connect(ui_.picEdit, &PictureBox::MouseReleased, this, [this] { ++stroke_; });
+    // A key paints one cell as a press and release would, one undo step each.
+    connect(cursor_, &GridCursor::PaintRequested, this, [this](int column, int row) {
+        ++stroke_;
+        PaintCell(column, row);
+        ++stroke_;
+    });
+    connect(cursor_, &GridCursor::ColourRequested, this, &frmMain::Color_Click);
+    connect(cursor_, &GridCursor::TileRequested, this, &frmMain::picSprites_Click);
 
     connect(ui_.mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
     connect(ui_.mnuFileSave, &QAction::triggered, this, &frmMain::mnuFileSave_Click);
@@ -112,6 +103,22 @@ void frmMain::ConnectEvents()
     // The views show what the document holds, whoever changed it.
     connect(&document_, &SpriteSession::SpriteChanged, this, &frmMain::DrawSprite);
     connect(&document_, &SpriteSession::TileChanged, this, &frmMain::DrawTileView);
+}
+
+void frmMain::ConnectEditMenu()
+{
+    const auto route = [this](QAction* item, auto command) {
+        connect(item, &QAction::triggered, this, [this, command] { command(edits_); });
+    };
+    route(ui_.mnuEditCopySprite, [](EditCommands& edit) { edit.CopySprite(); });
+    route(ui_.mnuEditPasteSprite, [](EditCommands& edit) { edit.PasteSprite(); });
+    route(ui_.mnuEditCopyFrame, [](EditCommands& edit) { edit.CopyFrame(); });
+    route(ui_.mnuEditPasteFrame, [](EditCommands& edit) { edit.PasteFrame(); });
+    for (std::size_t i = 0; i < ui_.mnuEditFrameTool.size(); ++i)
+        route(ui_.mnuEditFrameTool[i],
+            [tool = static_cast<FrameTool>(i)](EditCommands& edit) { edit.ApplyFrameTool(tool); });
+    route(ui_.mnuEditFill, [](EditCommands& edit) { edit.FillTile(); });
+    route(ui_.mnuEditSwap, [](EditCommands& edit) { edit.SwapColours(); });
 }
 
 void frmMain::ShowError(const QString& text)
@@ -255,21 +262,20 @@ void frmMain::picSprites_Click(int Index)
 void frmMain::picEdit_MouseDown(int, int, float X, float Y)
 {
     ++stroke_;
-    PaintCell(X, Y);
+    PaintCell(
+        std::clamp(static_cast<int>(X / 16), 0, 7), std::clamp(static_cast<int>(Y / 16), 0, 7));
 }
 
 void frmMain::picEdit_MouseMove(int Button, int, float X, float Y)
 {
     if (Button == 1 && X > 0 && X < kEditSide && Y > 0 && Y < kEditSide)
-        PaintCell(X, Y);
+        PaintCell(static_cast<int>(X / 16), static_cast<int>(Y / 16));
 }
 
-void frmMain::PaintCell(float X, float Y)
+void frmMain::PaintCell(int column, int row)
 {
-    const int c = std::clamp(static_cast<int>(X / 16), 0, 7);
-    const int r = std::clamp(static_cast<int>(Y / 16), 0, 7);
     // The current colour's index is the pixel value it paints.
-    document_.Paint(stroke_, c, r, palette_.CurrentColour(), palette_.CurColor());
+    document_.Paint(stroke_, column, row, palette_.CurrentColour(), palette_.CurColor());
 }
 
 void frmMain::chkGRID_Click()
@@ -368,21 +374,7 @@ void frmMain::mnuHelpAbout_Click()
     services_.messages.Show(this, MessageService::Icon::Information, kProgramTitle, AboutText());
 }
 
-// ---- Beyond the menu tree: images, clipboard, drops ----
-
-bool frmMain::ImportImage(const QString& origin, const QString& step,
-    const std::function<SpriteBlock(const Palette&)>& read)
-{
-    const Palette colours = palette_.Colours();
-    try {
-        document_.ReplaceBlock(read(colours), colours, step);
-    } catch (const SpritePngError& error) {
-        const QString reason = ReadableText(error.what());
-        ShowError(origin.isEmpty() ? reason : origin + QStringLiteral(": ") + reason);
-        return false;
-    }
-    return true;
-}
+// ---- Beyond the menu tree: images and drops ----
 
 bool frmMain::ImportSpriteImage(const QString& path)
 {
@@ -392,28 +384,8 @@ bool frmMain::ImportSpriteImage(const QString& path)
         return false;
     }
     // The reader's messages name the file themselves.
-    return ImportImage(QString(), QStringLiteral("Import Image"),
+    return edits_.ImportSprite(QString(), QStringLiteral("Import Image"),
         [&path](const Palette& colours) { return ReadSpritePng(path, colours); });
-}
-
-void frmMain::CopySprite()
-{
-    if (document_.LoadedIndex() < 0)
-        return;
-    QApplication::clipboard()->setImage(SpriteToImage(document_.SpriteBuf(), palette_.Colours()));
-}
-
-void frmMain::PasteSprite()
-{
-    if (document_.LoadedIndex() < 0)
-        return;
-    const QImage image = QApplication::clipboard()->image();
-    if (image.isNull()) {
-        ShowError(QStringLiteral("The clipboard holds no image to paste."));
-        return;
-    }
-    ImportImage(QStringLiteral("The pasted image"), QStringLiteral("Paste"),
-        [&image](const Palette& colours) { return ImageToSprite(image, colours); });
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditCommands.h"
 #include "MainWindowLayout.h"
 #include "PaletteModel.h"
 #include "PlatformServices.h"
@@ -9,7 +10,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +17,7 @@
 namespace morvane {
 
 class clsMSDLG;
+class GridCursor;
 
 // The main editor window. Events arrive here and are routed to handlers named after their
 // control and event; the handlers pass the work to the sprite document (SpriteSession) and draw
@@ -61,10 +62,6 @@ public:
     void picEdit_MouseMove(int Button, int Shift, float X, float Y);
     void picSprites_Click(int Index);
 
-    // Beyond the menu tree: keyboard shortcuts only.
-    void CopySprite();
-    void PasteSprite();
-
     // The sprite being edited.
     const SpriteSession& Document() const { return document_; }
 
@@ -75,20 +72,16 @@ protected:
 private:
     // The shared common dialog, created on first use.
     clsMSDLG& SharedDialog();
-    void BuildShortcuts();
     void ConnectEvents();
+    void ConnectEditMenu();
     void ShowOpenedRom();
-    void PaintCell(float X, float Y);
+    // Paints tile pixel (column, row) of the selected tile in the painting colour.
+    void PaintCell(int column, int row);
     // Drawing what the document holds.
     void DrawTileView(int tile);
     void DrawGrid();
     void DrawSprite();
     void ShowMarkers();
-    // Replaces the sprite with what `read` makes of a sprite image in the display colours, as the
-    // undo step `step`. A refused image changes nothing and is reported, after `origin` when it
-    // is not empty (a picture with no file name of its own).
-    bool ImportImage(const QString& origin, const QString& step,
-        const std::function<SpriteBlock(const Palette&)>& read);
     // The colour confirmed in the shared colour dialog, or nothing after Cancel.
     std::optional<QColor> AskColour();
     void ShowError(const QString& text);
@@ -99,6 +92,9 @@ private:
     std::unique_ptr<clsMSDLG> sharedDialog_;
     SpriteSession document_;
     PaletteModel palette_;
+    EditCommands edits_;
+    // The editing grid's keyboard cursor, owned by the grid.
+    GridCursor* cursor_ = nullptr;
     // Which frame of each pose the preview's next tick shows; kept for the whole run.
     std::uint8_t FramePhase = 0;
     // Counts presses and releases on the editing grid: the pixels painted under one count are

@@ -101,6 +101,20 @@ void frmTest::NameControls()
     tmrSprite->setObjectName(QStringLiteral("tmrSprite"));
     Label1->setObjectName(QStringLiteral("Label1"));
     Line1->setObjectName(QStringLiteral("Line1"));
+
+    // What a screen reader speaks: the boxes by the pose they play, the buttons by what they do
+    // rather than by "-" and "+". Poses and frames count from 1, as a person counts.
+    for (std::size_t pose = 0; pose < picSpriteM.size(); ++pose) {
+        picSpriteM[pose]->setAccessibleName(QStringLiteral("Pose %1").arg(pose + 1));
+        picSpriteM[pose]->setAccessibleDescription(
+            QStringLiteral("Plays the two frames of pose %1 in turn").arg(pose + 1));
+        for (std::size_t frame = 0; frame < 2; ++frame)
+            picSprite[2 * pose + frame]->setAccessibleName(
+                QStringLiteral("Pose %1, frame %2, out of view").arg(pose + 1).arg(frame + 1));
+    }
+    cmdSpeed[0]->setAccessibleName(QStringLiteral("Slower"));
+    cmdSpeed[1]->setAccessibleName(QStringLiteral("Faster"));
+    Command1->setAccessibleDescription(QStringLiteral("Close the preview"));
 }
 
 void frmTest::tmrSprite_Timer()

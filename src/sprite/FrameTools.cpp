@@ -24,14 +24,11 @@ void RequireValue(int value)
         throw std::out_of_range("pixel value " + std::to_string(value) + " is not one of 0..3");
 }
 
+} // namespace
+
 // Every tool is written as where each pixel of the new frame is read from, so it visits each
 // target pixel once and no pixel is overwritten before it has been read.
-struct Source {
-    int x;
-    int y;
-};
-
-Source SourceOf(FrameTool tool, int x, int y)
+FramePoint FrameToolSource(FrameTool tool, int x, int y)
 {
     switch (tool) {
     case FrameTool::FlipHorizontally:
@@ -54,8 +51,6 @@ Source SourceOf(FrameTool tool, int x, int y)
     throw std::out_of_range("unknown frame tool " + std::to_string(static_cast<int>(tool)));
 }
 
-} // namespace
-
 SpriteBlock ApplyFrameTool(const SpriteBlock& block, int tile, FrameTool tool)
 {
     RequireTile(tile);
@@ -64,7 +59,7 @@ SpriteBlock ApplyFrameTool(const SpriteBlock& block, int tile, FrameTool tool)
     FramePixels after {};
     for (int y = 0; y < kFrameSide; ++y) {
         for (int x = 0; x < kFrameSide; ++x) {
-            const Source from = SourceOf(tool, x, y);
+            const FramePoint from = FrameToolSource(tool, x, y);
             after[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]
                 = before[static_cast<std::size_t>(from.y)][static_cast<std::size_t>(from.x)];
         }

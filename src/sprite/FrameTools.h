@@ -22,6 +22,14 @@ enum class FrameTool {
 
 SpriteBlock ApplyFrameTool(const SpriteBlock& block, int tile, FrameTool tool);
 
+// Where pixel (x, y), each 0..15, of a frame after `tool` comes from in the frame before it: what
+// moves with the pixel values (the colours each was shown in) moves by the same rule.
+struct FramePoint {
+    int x;
+    int y;
+};
+FramePoint FrameToolSource(FrameTool tool, int x, int y);
+
 // Sets every pixel of tile 0..23 to `value` 0..3.
 SpriteBlock FillTile(const SpriteBlock& block, int tile, int value);
 

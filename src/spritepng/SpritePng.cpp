@@ -31,6 +31,30 @@ const QString& SpriteKind()
     return kind;
 }
 
+// An image of any other size is refused before a pixel is read; `kind` names what it must be
+// ("a sprite image").
+void CheckImageSize(const QImage& image, QSize size, const QString& kind, const QString& subject)
+{
+    if (image.isNull())
+        Refuse(QStringLiteral("%1 holds no picture.").arg(subject));
+    if (image.size() != size)
+        Refuse(QStringLiteral("%1 is %2 x %3 pixels; %4 must be %5 x %6.")
+                   .arg(subject)
+                   .arg(image.width())
+                   .arg(image.height())
+                   .arg(kind)
+                   .arg(size.width())
+                   .arg(size.height()));
+}
+
+// Writes a frame's pixel values into an indexed image, its top row at line `top`.
+void DrawFrame(QImage& image, const FramePixels& pixels, int top)
+{
+    for (int y = 0; y < kFrameSide; ++y)
+        std::copy(pixels[static_cast<std::size_t>(y)].begin(),
+            pixels[static_cast<std::size_t>(y)].end(), image.scanLine(top + y));
+}
+
 SpriteBlock Decode(
     const PngPicture& picture, const std::optional<Palette>& extra, const QString& subject)
 {
@@ -58,28 +82,36 @@ QImage IndexedCanvas(int width, int height, const Palette& colours)
 QImage SpriteToImage(const SpriteBlock& block, const Palette& colours)
 {
     QImage image = IndexedCanvas(kSpriteImageWidth, kSpriteImageHeight, colours);
-    for (int frame = 0; frame < kFramesPerSprite; ++frame) {
-        const FramePixels pixels = DecodeFrame(block, frame);
-        for (int y = 0; y < kFrameSide; ++y)
-            std::copy(pixels[static_cast<std::size_t>(y)].begin(),
-                pixels[static_cast<std::size_t>(y)].end(), image.scanLine(kFrameSide * frame + y));
-    }
+    for (int frame = 0; frame < kFramesPerSprite; ++frame)
+        DrawFrame(image, DecodeFrame(block, frame), kFrameSide * frame);
     return image;
 }
 
 SpriteBlock ImageToSprite(const QImage& image, const std::optional<Palette>& extra)
 {
     const QString subject = QStringLiteral("The image");
-    if (image.isNull())
-        Refuse(QStringLiteral("%1 holds no picture.").arg(subject));
-    if (image.width() != kSpriteImageWidth || image.height() != kSpriteImageHeight)
-        Refuse(QStringLiteral("%1 is %2 x %3 pixels; a sprite image must be %4 x %5.")
-                   .arg(subject)
-                   .arg(image.width())
-                   .arg(image.height())
-                   .arg(kSpriteImageWidth)
-                   .arg(kSpriteImageHeight));
+    CheckImageSize(image, QSize(kSpriteImageWidth, kSpriteImageHeight), SpriteKind(), subject);
     return Decode(PictureOfImage(image), extra, subject);
+}
+
+QImage FrameToImage(const SpriteBlock& block, int frame, const Palette& colours)
+{
+    QImage image = IndexedCanvas(kFrameImageSide, kFrameImageSide, colours);
+    DrawFrame(image, DecodeFrame(block, frame), 0);
+    return image;
+}
+
+FramePixels ImageToFrame(const QImage& image, const std::optional<Palette>& extra)
+{
+    const QString subject = QStringLiteral("The image");
+    CheckImageSize(
+        image, QSize(kFrameImageSide, kFrameImageSide), QStringLiteral("a frame image"), subject);
+    const std::vector<std::uint8_t> values = ReadPixelValues(PictureOfImage(image), extra, subject);
+    FramePixels pixels {};
+    for (std::size_t y = 0; y < pixels.size(); ++y)
+        std::copy_n(values.begin() + std::ptrdiff_t(y * pixels[y].size()), pixels[y].size(),
+            pixels[y].begin());
+    return pixels;
 }
 
 QByteArray PngData(const QImage& image, const QString& what)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SpritePngError.h"
+#include "sprite/FrameLayout.h"
 #include "sprite/SpriteBlock.h"
 
 #include <QByteArray>
@@ -55,6 +56,16 @@ QImage SpriteToImage(const SpriteBlock& block, const Palette& colours);
 //     image uses that colour and no earlier set fits.
 // Anything else is refused with SpritePngError naming the problem and its first pixel.
 SpriteBlock ImageToSprite(const QImage& image, const std::optional<Palette>& extra = {});
+
+// One frame travels alone as a frame image of 16 x 16 pixels (Copy Frame, Paste Frame): the
+// frame's tiles at its top left, top right, bottom left and bottom right, as in a sprite image.
+inline constexpr int kFrameImageSide = kFrameSide;
+
+// Frame `frame` (0..5) of the block as an indexed image, like SpriteToImage.
+QImage FrameToImage(const SpriteBlock& block, int frame, const Palette& colours);
+
+// Reads a frame image by the rules of ImageToSprite, except that it must be 16 x 16 pixels.
+FramePixels ImageToFrame(const QImage& image, const std::optional<Palette>& extra = {});
 
 // The bytes of a PNG file of the image; `what` names it in the refusal ("sprite image").
 QByteArray PngData(const QImage& image, const QString& what);

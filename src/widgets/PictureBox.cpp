@@ -56,6 +56,15 @@ void PictureBox::SetOverlayTop(int overlay, int top)
     update();
 }
 
+void PictureBox::MoveOverlay(int overlay, QPoint at)
+{
+    QRect& rect = overlays_.at(static_cast<std::size_t>(overlay)).rect;
+    if (rect.topLeft() == at)
+        return;
+    rect.moveTopLeft(at);
+    update();
+}
+
 void PictureBox::PaintOverlays(QPainter& painter) const
 {
     for (const Overlay& overlay : overlays_) {

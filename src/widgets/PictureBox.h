@@ -33,6 +33,8 @@ public:
     void SetOverlayVisible(int overlay, bool visible);
     void SetOverlayColor(int overlay, const QColor& color);
     void SetOverlayTop(int overlay, int top);
+    // Moves an overlay's top-left corner to `at`, keeping its size.
+    void MoveOverlay(int overlay, QPoint at);
     // The screen as the user sees it: the image with the visible overlays over it.
     QImage Rendered() const;
 

@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -103,6 +105,7 @@ private slots:
     void colorDialogStartsOnBlackUnlessAsked();
     void colorDialogForgetsCustomColours();
     void chooseColorReturnsPickedColourOrNothing();
+    void swapColoursAsksForTwoDifferentValues();
 };
 
 void QtDialogBackendTest::loadRomFilterListsOnlyRomImages()
@@ -295,6 +298,36 @@ void QtDialogBackendTest::chooseColorReturnsPickedColourOrNothing()
 
     AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
     QCOMPARE(backend.ChooseColor(&owner, PackRgb(1, 2, 3), 1), std::nullopt);
+}
+
+// The two lists start on the painting colour's value and the next; OK waits for two different
+// values; the backend returns what was confirmed and nothing after Cancel.
+void QtDialogBackendTest::swapColoursAsksForTwoDifferentValues()
+{
+    QWidget owner;
+    QtDialogBackend backend;
+    QWidget* parent = nullptr;
+    std::optional<ColourSwap> started;
+    bool okWhileSame = true;
+    AnswerNextModal([&](QDialog& dialog) {
+        parent = dialog.parentWidget();
+        auto* first = dialog.findChild<QComboBox*>(u"first"_s);
+        auto* second = dialog.findChild<QComboBox*>(u"second"_s);
+        QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        started = ColourSwap {first->currentIndex(), second->currentIndex()};
+        second->setCurrentIndex(3);
+        okWhileSame = ok->isEnabled();
+        QTest::keyClick(second, Qt::Key_Up);
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    const Palette colours {PackRgb(223, 0, 200), 0, PackRgb(255, 255, 255), PackRgb(0, 0, 255)};
+    QCOMPARE(backend.ChooseColourSwap(&owner, colours, 3), std::optional(ColourSwap {3, 2}));
+    QCOMPARE(parent, &owner);
+    QCOMPARE(started, std::optional(ColourSwap {3, 0}));
+    QVERIFY(!okWhileSame);
+
+    AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
+    QCOMPARE(backend.ChooseColourSwap(&owner, colours, 1), std::nullopt);
 }
 
 QTEST_MAIN(QtDialogBackendTest)

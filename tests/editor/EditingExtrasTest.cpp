@@ -74,7 +74,7 @@ void EditingExtrasTest::undoAndRedoWholeStrokes()
     const QByteArray secondStroke = h.SpriteBuf();
     QVERIFY(firstStroke != original && secondStroke != firstStroke);
     const QAction& undo = h.Find<QAction>(QStringLiteral("mnuEditUndo"));
-    QCOMPARE(undo.text(), QStringLiteral("Undo Paint"));
+    QCOMPARE(undo.text(), QStringLiteral("&Undo Paint"));
 
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(h.SpriteBuf(), firstStroke);

@@ -3,15 +3,21 @@
 #include "widgets/ColorSwatch.h"
 #include "widgets/PictureBox.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QtTest>
+
+#include <functional>
+#include <map>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -29,6 +35,7 @@ private slots:
     void tabOrderRunsFromLastTileToTestButton();
     void gridlinesCheckBoxShowsAndHidesTheFourteenLinesBeforeARom();
     void listHoldsTheCatalogueAndLoadsNothingOnChange();
+    void screenReaderHearsEachControlByItsOwnName();
 };
 
 void MainWindowTest::startsWithTitleSizeAndFlags()
@@ -123,6 +130,8 @@ void MainWindowTest::onlyFileLoadQuitOptionsHelpAndGridlinesTakeInputAtStart()
     }
     for (const char* item : {"mnuFileSave", "mnuOptionsTest"})
         QVERIFY2(!h.Find<QAction>(item).isEnabled(), item);
+    for (const QAction* item : h.Find<QMenu>(QStringLiteral("mnuEdit")).actions())
+        QVERIFY2(item->isSeparator() || !item->isEnabled(), qPrintable(item->text()));
     for (const char* item : {"mnuFileLoad", "mnuFileQuit", "mnuOptionsGrid", "mnuOptionsSprites",
              "mnuHelpHelp", "mnuHelpAbout"})
         QVERIFY2(h.Find<QAction>(item).isEnabled(), item);
@@ -145,10 +154,11 @@ void MainWindowTest::menuTreeHasCaptionsAndShortcuts()
     EditorHarness h;
     frmMain& w = *h.window;
     const QList<QAction*> menus = w.menuBar()->actions();
-    QCOMPARE(menus.size(), 3);
+    QCOMPARE(menus.size(), 4);
     QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
-    QCOMPARE(menus[1]->text(), QStringLiteral("&Options"));
-    QCOMPARE(menus[2]->text(), QStringLiteral("&Help"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
+    QCOMPARE(menus[2]->text(), QStringLiteral("&Options"));
+    QCOMPARE(menus[3]->text(), QStringLiteral("&Help"));
 
     const auto captions = [](QAction* menu) {
         QStringList list;
@@ -158,8 +168,24 @@ void MainWindowTest::menuTreeHasCaptionsAndShortcuts()
     };
     QCOMPARE(captions(menus[0]), QStringList({"&Load Rom", "&Save Changes", "-", "&Quit"}));
     QCOMPARE(captions(menus[1]),
+        QStringList({"&Undo", "&Redo", "-", "&Copy Sprite", "&Paste Sprite", "Copy &Frame",
+            "Paste Fra&me", "-", "Flip Frame &Horizontally", "Flip Frame &Vertically",
+            "Rotate Frame Clock&wise", "Rotate Frame &Anticlockwise", "Shift Frame &Left",
+            "Shift Frame Righ&t", "&Shift Frame Up", "Shift Frame &Down", "-", "F&ill Tile",
+            QStringLiteral("Swap C&olours\u2026")}));
+    QCOMPARE(captions(menus[2]),
         QStringList({"&Test Sprite ", "-", "&Gridlines color", "&Sprites p. color"}));
-    QCOMPARE(captions(menus[2]), QStringList({"&Help", "-", "&About"}));
+    QCOMPARE(captions(menus[3]), QStringList({"&Help", "-", "&About"}));
+    // Within each menu, and along the menu bar, no two entries share an access key.
+    for (const QList<QAction*>& entries :
+        {menus, menus[0]->menu()->actions(), menus[1]->menu()->actions(),
+            menus[2]->menu()->actions(), menus[3]->menu()->actions()}) {
+        QStringList keys;
+        for (const QAction* entry : entries)
+            if (!entry->isSeparator())
+                keys << entry->text().at(entry->text().indexOf('&') + 1).toLower();
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+    }
 
     const auto shortcut = [&h](const char* item) { return h.Find<QAction>(item).shortcut(); };
     QCOMPARE(shortcut("mnuFileLoad"), QKeySequence(QStringLiteral("Ctrl+L")));
@@ -235,6 +261,91 @@ void MainWindowTest::listHoldsTheCatalogueAndLoadsNothingOnChange()
     QCOMPARE(h.SpriteBuf(), loaded);
     QCOMPARE(h.View(0).Image(), view);
     QVERIFY(h.transfers.empty());
+}
+
+// Walks the window as a screen reader does, through Qt's accessibility interfaces.
+void MainWindowTest::screenReaderHearsEachControlByItsOwnName()
+{
+    RomFixture rom;
+    EditorHarness h;
+    h.LoadRom(rom.Path());
+    std::map<QObject*, QAccessibleInterface*> seen;
+    const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        seen[node->object()] = node;
+        for (int i = 0; i < node->childCount(); ++i)
+            walk(node->child(i));
+    };
+    walk(QAccessible::queryAccessibleInterface(h.window.get()));
+    const auto heard = [&](const QString& control) {
+        QObject* object = &h.Find<QObject>(control);
+        return seen.count(object) != 0 ? seen[object] : nullptr;
+    };
+
+    QStringList controls;
+    for (int t = 0; t < 24; ++t)
+        controls << QStringLiteral("picSprites(%1)").arg(t);
+    for (int i = 0; i < 5; ++i)
+        controls << QStringLiteral("Color(%1)").arg(i);
+    controls.append({"hRED", "hGREEN", "hBLUE", "picEdit"});
+    const QStringList captions {"Sprite Viewer", "Sprite Editor", "Sprite Loader", "Pallette"};
+    QSet<QString> names;
+    for (const QString& control : controls) {
+        QAccessibleInterface* node = heard(control);
+        QVERIFY2(node != nullptr, qPrintable(control));
+        const QString name = node->text(QAccessible::Name);
+        QVERIFY2(!name.isEmpty() && !captions.contains(name), qPrintable(control + ": " + name));
+        names.insert(name);
+    }
+    QCOMPARE(names.size(), controls.size());
+    QCOMPARE(heard("picSprites(5)")->text(QAccessible::Name), u"Tile 6: frame 2, top right");
+    // Each slider is named by its colour part and labelled by its caption, R:, G: or B:.
+    const char* const parts[] = {"Red", "Green", "Blue"};
+    for (int i = 0; i < 3; ++i) {
+        QAccessibleInterface* slider = heard(controls[29 + i]);
+        QCOMPARE(slider->text(QAccessible::Name), QLatin1String(parts[i]));
+        const auto labels = slider->relations(QAccessible::Label);
+        QVERIFY(!labels.isEmpty());
+        QCOMPARE(labels.first().first->object(),
+            &h.Find<QObject>(QStringLiteral("Label1(%1)").arg(i + 1)));
+    }
+    // The swatches say which colour paints; the grid, which cell the cursor is on and its value.
+    h.Click(QStringLiteral("Color(2)"));
+    QVERIFY(heard("Color(2)")->text(QAccessible::Description).contains(u"painting colour"));
+    QVERIFY(!heard("Color(0)")->text(QAccessible::Description).contains(u"painting colour"));
+    QVERIFY(heard("Color(4)")->text(QAccessible::Description).startsWith(u"Value 2: red 255"));
+    h.Click(QStringLiteral("picSprites(9)"));
+    h.PressGrid(QPoint(40, 100));
+    h.ReleaseGrid(QPoint(40, 100));
+    QCOMPARE(
+        heard("picEdit")->text(QAccessible::Description), u"Tile 10, row 7, column 3: value 2");
+
+    QStringList bar;
+    QAccessibleInterface* menuBar = nullptr;
+    for (auto [object, node] : seen)
+        if (node->role() == QAccessible::MenuBar)
+            menuBar = node;
+    QVERIFY(menuBar != nullptr);
+    for (int i = 0; i < menuBar->childCount(); ++i)
+        bar << menuBar->child(i)->text(QAccessible::Name);
+    QCOMPARE(bar, QStringList({"File", "Edit", "Options", "Help"}));
+
+    // The preview's boxes by their poses, its buttons by what they do.
+    QStringList preview;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        watch.stop();
+        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(dialog);
+        for (int i = 0; i < node->childCount(); ++i)
+            preview << node->child(i)->text(QAccessible::Name);
+        dialog->close();
+    });
+    watch.start(5);
+    h.Click(QStringLiteral("cmdTest"));
+    for (const char* name : {"Pose 1", "Pose 2", "Pose 3", "Slower", "Faster", "Ok"})
+        QVERIFY2(preview.count(name) == 1, qPrintable(preview.join(", ")));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -338,6 +338,8 @@ private slots:
             << SignalRow {"stroke", 0, {7, 7, 7}};
         QTest::newRow("undo a stroke on tile 7") << SignalRow {"undo", 0, {7}};
         QTest::newRow("replace the block") << SignalRow {"replace", 1, {}};
+        QTest::newRow("an edit") << SignalRow {"edit", 1, {}};
+        QTest::newRow("an edit that changes nothing: no step") << SignalRow {"edit nothing", 0, {}};
         QTest::newRow("select a tile past the last: nothing") << SignalRow {"select 24", 0, {}};
         QTest::newRow("paint a pixel past the last column: nothing")
             << SignalRow {"paint 8", 0, {}};
@@ -365,6 +367,10 @@ private slots:
             s.History().undo();
         else if (change == "replace")
             s.ReplaceBlock(RandomBlock(3), kColours, QStringLiteral("Paste"));
+        else if (change == "edit")
+            s.Edit({RandomBlock(4), s.TilePictures()}, QStringLiteral("Edit"));
+        else if (change == "edit nothing")
+            s.Edit(s.State(), QStringLiteral("Edit"));
         else
             s.SelectTile(24);
 

@@ -11,6 +11,7 @@
 #include "widgets/CrosshairCursor.h"
 #include "widgets/PictureBox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -148,6 +149,11 @@ public:
                 QTest::keySequence(popup, QKeySequence(w[2]));
             if (QWidget* stillOpen = QApplication::activePopupWidget())
                 stillOpen->close();
+        } else if (verb == u"focus") {
+            Find<QWidget>(w[1])->setFocus(Qt::TabFocusReason);
+        } else if (verb == u"answer-swap") {
+            const QPoint values = Point(w[1]);
+            h.dialogs.AnswerSwap(values.x(), values.y());
         } else if (verb == u"list") {
             Find<QComboBox>(QStringLiteral("cboSprite"))->setCurrentIndex(w[1].toInt());
         } else if (verb == u"answer-open") {
@@ -159,8 +165,8 @@ public:
             WriteWholeFile(h.programFolder.filePath(kHelpFile), "help");
         } else if (verb == u"clipboard-text") {
             QApplication::clipboard()->setText(QStringLiteral("no sprite"));
-        } else if (verb == u"clipboard-blue") {
-            QImage blue(16, 96, QImage::Format_RGB32);
+        } else if (verb == u"clipboard-blue") { // a sprite image, or with "frame" a frame image
+            QImage blue(16, w.size() > 1 ? 16 : 96, QImage::Format_RGB32);
             blue.fill(QColor(0, 0, 255));
             QApplication::clipboard()->setImage(blue);
         } else if (verb == u"page-left") {
@@ -267,6 +273,35 @@ public:
                 expected[static_cast<qsizetype>(kEntry0 + 2 * cell.y() + plane)]
                     = static_cast<char>(0x80 >> cell.x());
             return expect(rom.Contents() == expected, QStringLiteral("the file differs"));
+        }
+        if (what == u"step") { // "step Fill Tile": the sprite changed, as that one undo step
+            const QString undo = Find<QAction>(QStringLiteral("mnuEditUndo"))->text();
+            return expect(undo == QStringLiteral("&Undo ") + w.mid(1).join(u' ')
+                    && h.SpriteBuf() != file.mid(kEntry0, 384),
+                undo);
+        }
+        if (what == u"cursor") { // the cursor frames cell x,y, and a screen reader hears it
+            const QPoint c = Point(w[1]);
+            const QImage seen = Grid()->Rendered();
+            const QString description = Grid()->accessibleDescription();
+            const bool framed = seen.pixelColor(16 * c.x(), 16 * c.y() + 8) == Qt::black
+                && seen.pixelColor(16 * c.x() + 1, 16 * c.y() + 8) == Qt::white
+                && seen.pixelColor(16 * c.x() + 15, 16 * c.y() + 15) == Qt::black;
+            return expect(framed
+                    && description.contains(
+                        QStringLiteral("row %1, column %2").arg(c.y() + 1).arg(c.x() + 1)),
+                description);
+        }
+        if (what == u"clipboard-frame") { // frame 0 as a 16 x 16 image, as the views show it
+            const QImage copy = QApplication::clipboard()->image();
+            if (copy.size() != QSize(16, 16))
+                return QStringLiteral("no frame image on the clipboard");
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    if (copy.pixel(x, y)
+                        != View(2 * (y / 8) + x / 8)->Image().pixel(4 * (x % 8), 4 * (y % 8)))
+                        return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
+            return {};
         }
         if (what == u"file-unchanged")
             return expect(rom.Contents() == file, QStringLiteral("the file changed"));
@@ -409,6 +444,7 @@ private slots:
     void swatchesFillTheirRectanglesInThePaletteFrame();
     void windowStartsCentredOnTheScreen();
     void editingGridShowsTheCrosshair();
+    void wholeTaskNeedsNoMouse();
 };
 
 void WindowInputTest::inputReachesItsHandler_data()
@@ -468,6 +504,58 @@ void WindowInputTest::inputReachesItsHandler_data()
     row("Ctrl+C", "rom; clipboard-text", "keys Ctrl+C", "clipboard-sheet");
     row("Ctrl+V", "rom; clipboard-blue", "keys Ctrl+V", "sheet-blue");
 
+    // The Edit menu by its access keys, and its shortcuts; tile 0 of frame 0 is selected.
+    row("Edit Undo", "rom; paint 1,1; paint 5,5", "menu E U", "painted 1,1; blank 5,5");
+    row("Edit Redo", "rom; paint 1,1; keys Ctrl+Z", "menu E R", "painted 1,1");
+    row("Edit Copy Sprite", "rom; clipboard-text", "menu E C", "clipboard-sheet");
+    row("Edit Paste Sprite", "rom; clipboard-blue", "menu E P", "sheet-blue");
+    row("Edit Copy Frame", "rom; clipboard-text", "menu E F", "clipboard-frame");
+    row("Edit Paste Frame", "rom; clipboard-blue frame", "menu E M", "step Paste Frame");
+    row("Edit Flip Frame Horizontally", "rom", "menu E H", "step Flip Frame Horizontally");
+    row("Edit Flip Frame Vertically", "rom", "menu E V", "step Flip Frame Vertically");
+    row("Edit Rotate Frame Clockwise", "rom", "menu E W", "step Rotate Frame Clockwise");
+    row("Edit Rotate Frame Anticlockwise", "rom", "menu E A", "step Rotate Frame Anticlockwise");
+    row("Edit Shift Frame Left", "rom", "menu E L", "step Shift Frame Left");
+    row("Edit Shift Frame Right", "rom", "menu E T", "step Shift Frame Right");
+    row("Edit Shift Frame Up", "rom", "menu E S", "step Shift Frame Up");
+    row("Edit Shift Frame Down", "rom", "menu E D", "step Shift Frame Down");
+    row("Edit Fill Tile", "rom; click Color(3)", "menu E I", "step Fill Tile");
+    row("Edit Swap Colours", "rom; answer-swap 3,1", "menu E O", "step Swap Colours 1 and 3");
+    row("Ctrl+Shift+C", "rom; clipboard-text", "keys Ctrl+Shift+C", "clipboard-frame");
+    row("Ctrl+Shift+V", "rom; clipboard-blue frame", "keys Ctrl+Shift+V", "step Paste Frame");
+    row("Ctrl+H", "rom", "keys Ctrl+H", "step Flip Frame Horizontally");
+    row("Ctrl+Shift+H", "rom", "keys Ctrl+Shift+H", "step Flip Frame Vertically");
+    row("Ctrl+R", "rom", "keys Ctrl+R", "step Rotate Frame Clockwise");
+    row("Ctrl+Shift+R", "rom", "keys Ctrl+Shift+R", "step Rotate Frame Anticlockwise");
+    row("Ctrl+Left", "rom", "keys Ctrl+Left", "step Shift Frame Left");
+    row("Ctrl+Right", "rom", "keys Ctrl+Right", "step Shift Frame Right");
+    row("Ctrl+Up", "rom", "keys Ctrl+Up", "step Shift Frame Up");
+    row("Ctrl+Down", "rom", "keys Ctrl+Down", "step Shift Frame Down");
+    row("Ctrl+F", "rom; click Color(3)", "keys Ctrl+F", "step Fill Tile");
+
+    // Painting with the keyboard while the editing grid has the focus.
+    row("picEdit Right", "rom; focus picEdit", "keys Right on picEdit", "cursor 1,0");
+    row("picEdit Down", "rom; focus picEdit", "keys Down on picEdit", "cursor 0,1");
+    row("picEdit Left", "rom; click picEdit at 40,40", "keys Left on picEdit", "cursor 1,2");
+    row("picEdit Up", "rom; click picEdit at 40,40", "keys Up on picEdit", "cursor 2,1");
+    row("picEdit Space", "rom; click Color(3); focus picEdit; keys Right on picEdit",
+        "keys Space on picEdit", "painted 1,0; blank 0,0");
+    row("picEdit Return", "rom; click Color(3); focus picEdit; keys Down on picEdit",
+        "keys Return on picEdit", "painted 0,1; blank 0,0");
+    for (int key = 1; key <= 4; ++key)
+        QTest::addRow("picEdit %d", key)
+            << QStringLiteral("rom; click Color(%1); focus picEdit").arg(key % 4)
+            << QStringLiteral("keys %1 on picEdit").arg(key)
+            << QStringLiteral("current %1").arg(key - 1);
+    row("picEdit Page Down", "rom; focus picEdit", "keys PgDown on picEdit", "selected 1");
+    row("picEdit Page Up", "rom; click picSprites(5); focus picEdit", "keys PgUp on picEdit",
+        "selected 4");
+    // After a click on the top-left cell, the keyboard alone paints value 3 at row 1, column 2.
+    row("keyboard painting", "rom; click picSprites(0); click picEdit at 8,8",
+        "keys Right on picEdit; keys Right on picEdit; keys Down on picEdit; keys 4 on picEdit; "
+        "keys Space on picEdit; keys Ctrl+S",
+        "saved 2,1");
+
     // Before a ROM is opened, the disabled frames and commands take no input.
     row("tile view before a ROM", "", "click picSprites(3)", "nothing");
     row("swatch before a ROM", "", "click Color(2)", "nothing");
@@ -476,6 +564,7 @@ void WindowInputTest::inputReachesItsHandler_data()
     row("F5 before a ROM", "", "keys F5", "nothing");
     row("Ctrl+S before a ROM", "", "keys Ctrl+S", "nothing");
     row("Ctrl+V before a ROM", "clipboard-blue", "keys Ctrl+V", "nothing");
+    row("Ctrl+H before a ROM", "", "keys Ctrl+H", "nothing");
 }
 
 void WindowInputTest::inputReachesItsHandler()
@@ -545,6 +634,39 @@ void WindowInputTest::editingGridShowsTheCrosshair()
     QCOMPARE(pointer.hotSpot(), QPoint(15, 15));
     QCOMPARE(pointer.pixmap().toImage(), crosshair.pixmap().toImage());
     QCOMPARE(pointer.bitmap().toImage(), crosshair.bitmap().toImage());
+}
+
+// Open a ROM image, choose and load a sprite, paint a pixel of its second tile and save, with
+// keys alone, each sent where the focus is.
+void WindowInputTest::wholeTaskNeedsNoMouse()
+{
+    Session s;
+    QVERIFY(s.Start(QStringLiteral("answer-open")));
+    const auto type = [](const char* keys) {
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(QString::fromLatin1(keys)));
+    };
+    const auto tabTo = [&type](const QWidget* control) {
+        for (int i = 0; i < 50 && QApplication::focusWidget() != control; ++i)
+            type("Tab");
+        return QApplication::focusWidget() == control;
+    };
+    type("Ctrl+L");
+    QVERIFY(tabTo(s.Find<QComboBox>(QStringLiteral("cboSprite"))));
+    type("Down");
+    QVERIFY(tabTo(s.Find<QPushButton>(QStringLiteral("cmdLoad"))));
+    type("Space");
+    QVERIFY(tabTo(s.Grid()));
+    for (const char* key : {"PgDown", "Right", "3", "Return", "Ctrl+S"})
+        type(key);
+    // Entry 1, tile 1, row 0, column 1: value 2.
+    QByteArray expected = s.file;
+    const qint64 row = kEntry0 + 384 + 16;
+    for (int plane = 0; plane < 2; ++plane) {
+        const auto bit = static_cast<char>(plane == 1 ? 0x40 : 0);
+        expected[row + plane] = static_cast<char>((expected[row + plane] & ~0x40) | bit);
+    }
+    QCOMPARE(s.rom.Contents(), expected);
+    QVERIFY(s.h.messages.shown.empty());
 }
 
 QTEST_MAIN(WindowInputTest)

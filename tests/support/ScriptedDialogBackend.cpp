@@ -28,7 +28,8 @@ std::optional<Answer> ScriptedDialogBackend::Next(
 
 int ScriptedDialogBackend::PendingAnswers() const
 {
-    return static_cast<int>(openAnswers_.size() + saveAnswers_.size() + colorAnswers_.size());
+    return static_cast<int>(
+        openAnswers_.size() + saveAnswers_.size() + colorAnswers_.size() + swapAnswers_.size());
 }
 
 std::optional<QString> ScriptedDialogBackend::GetOpenFileName(const FileDialogRequest& request)
@@ -48,6 +49,13 @@ std::optional<PackedColor> ScriptedDialogBackend::ChooseColor(
 {
     colorRequests_.append({owner, initial, flags});
     return Next(colorAnswers_, "Color");
+}
+
+std::optional<ColourSwap> ScriptedDialogBackend::ChooseColourSwap(
+    QWidget*, const Palette&, int first)
+{
+    swapRequests_.append(first);
+    return Next(swapAnswers_, "Swap Colours");
 }
 
 } // namespace morvane::test

@@ -32,10 +32,17 @@ public:
     void CancelSave() { saveAnswers_.emplace_back(std::nullopt); }
     void AnswerColor(PackedColor color) { colorAnswers_.emplace_back(color); }
     void CancelColor() { colorAnswers_.emplace_back(std::nullopt); }
+    void AnswerSwap(int first, int second)
+    {
+        swapAnswers_.emplace_back(ColourSwap {first, second});
+    }
+    void CancelSwap() { swapAnswers_.emplace_back(std::nullopt); }
 
     const QList<FileDialogRequest>& OpenRequests() const { return openRequests_; }
     const QList<FileDialogRequest>& SaveRequests() const { return saveRequests_; }
     const QList<ColorDialogRequest>& ColorRequests() const { return colorRequests_; }
+    // The value each Swap Colours dialog started on.
+    const QList<int>& SwapRequests() const { return swapRequests_; }
 
     // One line for every dialog that found no answer scripted for it.
     const QStringList& UnscriptedCalls() const { return unscripted_; }
@@ -46,6 +53,8 @@ public:
     std::optional<QString> GetSaveFileName(const FileDialogRequest& request) override;
     std::optional<PackedColor> ChooseColor(
         QWidget* owner, PackedColor initial, std::uint32_t flags) override;
+    std::optional<ColourSwap> ChooseColourSwap(
+        QWidget* owner, const Palette& colours, int first) override;
 
 private:
     template <typename Answer>
@@ -54,9 +63,11 @@ private:
     std::deque<std::optional<QString>> openAnswers_;
     std::deque<std::optional<QString>> saveAnswers_;
     std::deque<std::optional<PackedColor>> colorAnswers_;
+    std::deque<std::optional<ColourSwap>> swapAnswers_;
     QList<FileDialogRequest> openRequests_;
     QList<FileDialogRequest> saveRequests_;
     QList<ColorDialogRequest> colorRequests_;
+    QList<int> swapRequests_;
     QStringList unscripted_;
 };
 
