@@ -57,6 +57,9 @@ struct MainWindowControls {
     // enabled state; bound to their keys until a menu shows them.
     QAction* mnuEditUndo = nullptr;
     QAction* mnuEditRedo = nullptr;
+    // Show Changes, made with the marks it shows (ChangeMarks); bound to its key until a menu
+    // shows it.
+    QAction* mnuEditShowChanges = nullptr;
 };
 
 // Builds every frame, control, overlay and menu of the main window at its fixed pixel position,

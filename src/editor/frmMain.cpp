@@ -3,6 +3,7 @@
 #include "AboutText.h"
 #include "FileSystemPath.h"
 #include "PaletteView.h"
+#include "WindowCaption.h"
 #include "dialogs/clsMSDLG.h"
 #include "preview/RunPreview.h"
 #include "qtcolour/PackedColourQt.h"
@@ -39,6 +40,7 @@ frmMain::frmMain(PlatformServices services, QWidget* parent)
     BuildMainWindowLayout(*this, ui_);
     BuildShortcuts();
     ConnectEvents();
+    changes_ = std::make_unique<ChangeMarks>(*this, ui_, document_, palette_);
     setAcceptDrops(true);
 }
 
@@ -112,6 +114,7 @@ void frmMain::ConnectEvents()
     // The views show what the document holds, whoever changed it.
     connect(&document_, &SpriteSession::SpriteChanged, this, &frmMain::DrawSprite);
     connect(&document_, &SpriteSession::TileChanged, this, &frmMain::DrawTileView);
+    connect(&document_, &SpriteSession::ModifiedChanged, this, &QWidget::setWindowModified);
 }
 
 void frmMain::ShowError(const QString& text)
@@ -191,13 +194,14 @@ bool frmMain::OpenRom(const QByteArray& path)
     // A ROM opened by argument or by a drop is offered by the next Open dialog, as if chosen there.
     SharedDialog().SetFileName(QFile::decodeName(path));
     ShowOpenedRom();
+    recovery_.OfferRestore();
     return true;
 }
 
 void frmMain::ShowOpenedRom()
 {
-    setWindowTitle(kProgramTitle + QStringLiteral(" [") + ReadableText(document_.RomPath())
-        + QStringLiteral("]"));
+    setWindowTitle(CaptionWithUnsavedMarker(kProgramTitle + QStringLiteral(" [")
+        + ReadableText(document_.RomPath()) + QStringLiteral("]")));
     EnableRomControls(ui_);
 
     // The swatches and sliders show the defaults at once; a slider that moves passes on a value
@@ -219,7 +223,9 @@ void frmMain::cmdLoad_Click()
         document_.LoadEntry(index, palette_.Colours());
     } catch (const RomFileError& error) {
         ShowError(error);
+        return;
     }
+    recovery_.OfferRestore();
 }
 
 void frmMain::cmdSave_Click()

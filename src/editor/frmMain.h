@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ChangeMarks.h"
 #include "MainWindowLayout.h"
 #include "PaletteModel.h"
 #include "PlatformServices.h"
+#include "RecoveryKeeper.h"
 #include "SpriteSession.h"
 
 #include <QMainWindow>
@@ -99,6 +101,10 @@ private:
     std::unique_ptr<clsMSDLG> sharedDialog_;
     SpriteSession document_;
     PaletteModel palette_;
+    // Keeps unsaved paint through a quit, a crash or a kill, and offers it back.
+    RecoveryKeeper recovery_ {document_, services_.messages, this};
+    // Show Changes and the blink key; made once the views it marks exist.
+    std::unique_ptr<ChangeMarks> changes_;
     // Which frame of each pose the preview's next tick shows; kept for the whole run.
     std::uint8_t FramePhase = 0;
     // Counts presses and releases on the editing grid: the pixels painted under one count are
