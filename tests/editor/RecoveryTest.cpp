@@ -107,6 +107,28 @@ private slots:
         QVERIFY(again.messages.asked.empty());
     }
 
+    // Load Sprite drops the paint at once, before its write was due; the record has it all the
+    // same, and opening the ROM image again offers it, once.
+    void loadDropsThePaintButNotItsRecord()
+    {
+        RomFixture rom;
+        EditorHarness h;
+        h.LoadRom(rom.Path());
+        const QByteArray stored = h.SpriteBuf();
+        h.PaintOneCell();
+        const QByteArray painted = h.SpriteBuf();
+        h.LoadSprite(0);
+        QCOMPARE(h.SpriteBuf(), stored);
+        h.LoadSprite(0);
+        QVERIFY(h.messages.asked.empty());
+        QTRY_VERIFY(KeptFor(rom));
+
+        h.messages.answers = {QStringLiteral("Return")};
+        h.LoadRom(rom.Path());
+        QCOMPARE(h.messages.asked.size(), std::size_t {1});
+        QCOMPARE(h.SpriteBuf(), painted);
+    }
+
     void paintOutlivesTheEditor_data()
     {
         QTest::addColumn<Ending>("ending");
