@@ -336,6 +336,8 @@ void FileCommandsTest::awkwardPathsOpenLoadAndSave_data()
     const QString odd
         = QStringLiteral("Sprïtes & \"Co\"/ROMs (copy) 精灵/Mörvane 'ROM' ü $HOME.gbc");
     QTest::newRow("spaces, quotes and non-ASCII in folders and name") << odd.toUtf8() << odd;
+    // The caption marks unsaved paint in the place "[*]" stands for, which a name may hold too.
+    QTest::newRow("a name holding [*]") << QByteArray("[*] rom.gb") << QStringLiteral("[*] rom.gb");
     QTest::newRow("a Latin-1 name, not UTF-8")
         << QByteArray("Sprites/caf\xE9.gb") << QStringLiteral("Sprites/caf\u00E9.gb");
 }
