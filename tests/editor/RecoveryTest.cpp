@@ -129,6 +129,20 @@ private slots:
         QCOMPARE(h.SpriteBuf(), painted);
     }
 
+    void recordsTooOldToKeepGoAtStart()
+    {
+        RomFixture rom;
+        QTemporaryDir state;
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+        const RecoveryStore store(RecoveryStore::DefaultFolder());
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        QCOMPARE(store.Write({rom.PathUtf8(), {}, 0, {}, {}, {}}, now.addDays(-31)), QString());
+        QCOMPARE(store.Write({rom.PathUtf8(), {}, 1, {}, {}, {}}, now.addDays(-29)), QString());
+        EditorHarness h(state.path());
+        QTRY_VERIFY(!store.Find(rom.PathUtf8(), 0));
+        QVERIFY(store.Find(rom.PathUtf8(), 1));
+    }
+
     void paintOutlivesTheEditor_data()
     {
         QTest::addColumn<Ending>("ending");
