@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <algorithm>
 #include <bit>
@@ -101,7 +102,16 @@ ChangeMarks::ChangeMarks(QWidget& window, MainWindowControls& controls,
     connect(&document_, &SpriteSession::TileChanged, this, &ChangeMarks::DocumentChanged);
     connect(&document_, &SpriteSession::SpriteChanged, this, &ChangeMarks::DocumentChanged);
     connect(&document_, &SpriteSession::ModifiedChanged, this, &ChangeMarks::DocumentChanged);
-    connect(&document_, &SpriteSession::TileSelected, this, &ChangeMarks::MarkGrid);
+    connect(&document_, &SpriteSession::TileSelected, this, [this] {
+        MarkGrid();
+        // The window draws the newly selected tile into the grid after this; while the key is
+        // held, the stored tile goes over it once the window is done.
+        if (blinking_)
+            QTimer::singleShot(0, this, [this] {
+                if (blinking_)
+                    ShowPictures(document_.StoredPictures());
+            });
+    });
     // Paint in a retuned colour may come close to the marks' colour.
     connect(&palette_, &PaletteModel::ColourChanged, this, &ChangeMarks::ChooseColour);
     // The key is seen wherever the focus is in the window, and its release even where the

@@ -256,12 +256,18 @@ private slots:
         QVERIFY(h.Find<QAction>(QStringLiteral("mnuEditShowChanges")).isChecked());
         QCOMPARE(marked(), QStringLiteral("2,2"));
         const QImage editedView = h.View(0).Image().copy();
+        const QImage editedGrid = h.Grid().Image().copy();
 
         QTest::keyPress(&w, Qt::Key_Backslash);
         QCOMPARE(h.View(0).Image(), storedView);
         QCOMPARE(h.Grid().Image(), storedGrid);
+        // A tile chosen while the key is held shows as stored too.
+        h.Click(QStringLiteral("picSprites(1)"));
+        h.Click(QStringLiteral("picSprites(0)"));
+        QTRY_COMPARE(h.Grid().Image(), storedGrid);
         QTest::keyRelease(&w, Qt::Key_Backslash);
         QCOMPARE(h.View(0).Image(), editedView);
+        QCOMPARE(h.Grid().Image(), editedGrid);
         // Copies of the sprite never carry the marks, and a save makes the marks go.
         QCOMPARE(h.window->Document().TilePicture(0), editedView);
         QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
