@@ -67,6 +67,8 @@ struct MainWindowControls {
     std::array<QAction*, 8> mnuEditFrameTool {};
     QAction* mnuEditFill = nullptr;
     QAction* mnuEditSwap = nullptr;
+    // Show Changes, made with the marks it shows (ChangeMarks), at the end of the Edit menu.
+    QAction* mnuEditShowChanges = nullptr;
 };
 
 // Builds every frame, control, overlay and menu of the main window at its fixed pixel position,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -8,13 +9,23 @@ namespace morvane {
 
 class DialogBackend;
 
-// Message boxes with a title, an icon and a single OK button. The editor shows Qt's; tests record
-// what would have been shown.
+// Message boxes with a title, an icon and a single OK button, and questions. The editor shows
+// Qt's; tests record what would have been shown and answer the questions as scripted.
 class MessageService {
 public:
     enum class Icon { Information, Warning, Error };
     virtual ~MessageService() = default;
     virtual void Show(QWidget* owner, Icon icon, const QString& title, const QString& text) = 0;
+    // Asks a question that only one of `buttons` answers: the box cannot be closed or escaped
+    // without a choice, since each answer decides what becomes of the user's work. Return
+    // presses `defaultButton`. Returns the index of the button chosen. A service that shows no
+    // questions answers each as Return would.
+    virtual int Ask([[maybe_unused]] QWidget* owner, [[maybe_unused]] const QString& title,
+        [[maybe_unused]] const QString& text, [[maybe_unused]] const QStringList& buttons,
+        int defaultButton)
+    {
+        return defaultButton;
+    }
 };
 
 // Starts the desktop's viewer for a plain-text file without waiting for it. Returns false, with

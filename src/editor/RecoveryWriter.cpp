@@ -36,6 +36,11 @@ void RecoveryWriter::Remove(const std::string& romPath, int entry)
     pool_.start([this, romPath, entry] { Report(store_.Remove(romPath, entry)); });
 }
 
+void RecoveryWriter::Prune()
+{
+    pool_.start([this] { store_.Prune(); });
+}
+
 std::optional<RecoveryRecord> RecoveryWriter::Find(const std::string& romPath, int entry)
 {
     WaitForDone();

@@ -27,6 +27,8 @@ public:
     // Writes `record`, stamped with the time it is asked for.
     void Write(const RecoveryRecord& record);
     void Remove(const std::string& romPath, int entry);
+    // Removes the records too old to keep (RecoveryStore::Prune).
+    void Prune();
     // The record as it stands once everything asked for before has been done.
     std::optional<RecoveryRecord> Find(const std::string& romPath, int entry);
     // Waits until every write and removal asked for has been done.

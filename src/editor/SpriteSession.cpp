@@ -55,23 +55,29 @@ void SpriteSession::Open(const std::string& path, const Palette& colours)
 {
     const EntryReads reads = ReadEntry(path, 0);
     romPath_ = path;
-    CommitEntry(0, reads, colours);
+    CommitEntry(0, reads, colours, true);
 }
 
 void SpriteSession::LoadEntry(int index, const Palette& colours)
 {
-    CommitEntry(index, ReadEntry(romPath_, index), colours);
+    CommitEntry(index, ReadEntry(romPath_, index), colours, false);
 }
 
-void SpriteSession::CommitEntry(int index, const EntryReads& reads, const Palette& colours)
+void SpriteSession::CommitEntry(
+    int index, const EntryReads& reads, const Palette& colours, bool romOpened)
 {
     history_.clear();
     pictures_ = DrawPictures(reads.tiles, colours);
     spriteBuf_ = reads.block;
+    storedBlock_ = reads.block;
+    storedPictures_ = pictures_;
     loadedIndex_ = index;
     // The bit tables must mirror the new sprite before anything is painted.
     UnpackCurrentTile();
+    // Whoever keeps the paint hears of the load before the paint is seen to be gone.
+    emit EntryLoaded(romOpened);
     emit SpriteChanged();
+    NoteModified();
 }
 
 std::array<QImage, kTilesPerSprite> SpriteSession::DrawPictures(
@@ -84,12 +90,24 @@ std::array<QImage, kTilesPerSprite> SpriteSession::DrawPictures(
     return pictures;
 }
 
-void SpriteSession::Save() const
+void SpriteSession::Save()
 {
     if (loadedIndex_ < 0)
         throw RomFileError("No sprite has been loaded, so there is nothing to save.");
     WriteSpriteBlock(
         romPath_, SpriteOffsetValue(static_cast<std::int16_t>(loadedIndex_)).value(), spriteBuf_);
+    storedBlock_ = spriteBuf_;
+    storedPictures_ = pictures_;
+    history_.setClean();
+    NoteModified();
+}
+
+void SpriteSession::NoteModified()
+{
+    if (IsModified() == modified_)
+        return;
+    modified_ = !modified_;
+    emit ModifiedChanged(modified_);
 }
 
 void SpriteSession::SelectTile(int tile)
@@ -150,6 +168,7 @@ void SpriteSession::SetTileState(int tile, const TileState& state)
     if (tile == curTile_)
         UnpackCurrentTile();
     emit TileChanged(tile);
+    NoteModified();
 }
 
 SpriteState SpriteSession::State() const
@@ -163,6 +182,7 @@ void SpriteSession::SetState(const SpriteState& state)
     pictures_ = state.pictures;
     UnpackCurrentTile();
     emit SpriteChanged();
+    NoteModified();
 }
 
 void SpriteSession::PaintPixel(int column, int row, PackedColor colour, int value)
@@ -171,6 +191,7 @@ void SpriteSession::PaintPixel(int column, int row, PackedColor colour, int valu
     SetPixelBits(tileLoBits_, tileHiBits_, column, row, value);
     RepackTileRow(spriteBuf_, curTile_, row, tileLoBits_, tileHiBits_);
     emit TileChanged(curTile_);
+    NoteModified();
 }
 
 } // namespace morvane

@@ -60,6 +60,13 @@ public:
     // Every change to the sprite is a command on this stack; the window's Undo and Redo act on it.
     QUndoStack& History() { return history_; }
     const QUndoStack& History() const { return history_; }
+    // The loaded entry's block as the ROM image holds it (as last loaded or saved), and its 24
+    // tile pictures as they were shown then.
+    const SpriteBlock& StoredBlock() const { return storedBlock_; }
+    const std::array<QImage, kTilesPerSprite>& StoredPictures() const { return storedPictures_; }
+    // Whether SpriteBuf holds paint the ROM image does not: it differs from the stored block.
+    // Paint put back as it was is no longer unsaved, whichever way it went back.
+    bool IsModified() const { return spriteBuf_ != storedBlock_; }
 
     // Opens a ROM image and loads its entry 0, drawn in `colours`. Throws RomFileError when a
     // read fails; the session then keeps the ROM image, sprite and history it had.
@@ -69,9 +76,9 @@ public:
     // is selected again, so its bit tables mirror the new block. Throws RomFileError when a read
     // fails, and then nothing changes.
     void LoadEntry(int index, const Palette& colours);
-    // Writes SpriteBuf into the entry it was loaded from. Throws RomFileError when nothing has
-    // been loaded or the write fails.
-    void Save() const;
+    // Writes SpriteBuf into the entry it was loaded from, which then stores it. Throws
+    // RomFileError when nothing has been loaded or the write fails, and then nothing changes.
+    void Save();
 
     // Makes tile 0..23 the selected tile and unpacks its bits from SpriteBuf.
     void SelectTile(int tile);
@@ -103,8 +110,13 @@ signals:
     void SpriteChanged();
     // The picture of one tile changed.
     void TileChanged(int tile);
-    // Another tile was selected, and its bits unpacked.
+    // Another tile was selected.
     void TileSelected(int tile);
+    // IsModified turned true or false: by an edit, an undo or redo, a Save or a load.
+    void ModifiedChanged(bool modified);
+    // A block was read from the ROM image, replacing SpriteBuf and whatever paint it held; sent
+    // before any other signal of the load. `romOpened`: by opening the ROM image (again).
+    void EntryLoaded(bool romOpened);
 
 private:
     // What a load reads, all of it before anything changes.
@@ -114,11 +126,12 @@ private:
     };
 
     EntryReads ReadEntry(const std::string& path, int index) const;
-    void CommitEntry(int index, const EntryReads& reads, const Palette& colours);
+    void CommitEntry(int index, const EntryReads& reads, const Palette& colours, bool romOpened);
     // Draws every tile in `colours`, which become PalColor.
     std::array<QImage, kTilesPerSprite> DrawPictures(
         const std::array<TileBytes, kTilesPerSprite>& tiles, const Palette& colours);
     void UnpackCurrentTile();
+    void NoteModified();
 
     std::string romPath_;
     SpriteBlock spriteBuf_ {};
@@ -129,6 +142,9 @@ private:
     BitTable tileLoBits_ {};
     BitTable tileHiBits_ {};
     QUndoStack history_;
+    SpriteBlock storedBlock_ {};
+    std::array<QImage, kTilesPerSprite> storedPictures_;
+    bool modified_ = false;
 };
 
 } // namespace morvane

@@ -4,6 +4,7 @@
 #include "FileSystemPath.h"
 #include "GridCursor.h"
 #include "PaletteView.h"
+#include "WindowCaption.h"
 #include "dialogs/clsMSDLG.h"
 #include "preview/RunPreview.h"
 #include "qtcolour/PackedColourQt.h"
@@ -40,6 +41,7 @@ frmMain::frmMain(PlatformServices services, QWidget* parent)
     cursor_ = new GridCursor(*ui_.picEdit, document_);
     ConnectEvents();
     ConnectEditMenu();
+    changes_ = std::make_unique<ChangeMarks>(*this, ui_, document_, palette_);
     setAcceptDrops(true);
 }
 
@@ -103,6 +105,7 @@ void frmMain::ConnectEvents()
     // The views show what the document holds, whoever changed it.
     connect(&document_, &SpriteSession::SpriteChanged, this, &frmMain::DrawSprite);
     connect(&document_, &SpriteSession::TileChanged, this, &frmMain::DrawTileView);
+    connect(&document_, &SpriteSession::ModifiedChanged, this, &QWidget::setWindowModified);
 }
 
 void frmMain::ConnectEditMenu()
@@ -198,13 +201,14 @@ bool frmMain::OpenRom(const QByteArray& path)
     // A ROM opened by argument or by a drop is offered by the next Open dialog, as if chosen there.
     SharedDialog().SetFileName(QFile::decodeName(path));
     ShowOpenedRom();
+    recovery_.OfferRestore();
     return true;
 }
 
 void frmMain::ShowOpenedRom()
 {
-    setWindowTitle(kProgramTitle + QStringLiteral(" [") + ReadableText(document_.RomPath())
-        + QStringLiteral("]"));
+    setWindowTitle(CaptionWithUnsavedMarker(kProgramTitle + QStringLiteral(" [")
+        + ReadableText(document_.RomPath()) + QStringLiteral("]")));
     EnableRomControls(ui_);
 
     // The swatches and sliders show the defaults at once; a slider that moves passes on a value
@@ -226,7 +230,9 @@ void frmMain::cmdLoad_Click()
         document_.LoadEntry(index, palette_.Colours());
     } catch (const RomFileError& error) {
         ShowError(error);
+        return;
     }
+    recovery_.OfferRestore();
 }
 
 void frmMain::cmdSave_Click()

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "ChangeMarks.h"
 #include "EditCommands.h"
 #include "MainWindowLayout.h"
 #include "PaletteModel.h"
 #include "PlatformServices.h"
+#include "RecoveryKeeper.h"
 #include "SpriteSession.h"
 
 #include <QMainWindow>
@@ -95,6 +97,10 @@ private:
     EditCommands edits_;
     // The editing grid's keyboard cursor, owned by the grid.
     GridCursor* cursor_ = nullptr;
+    // Keeps unsaved paint through a quit, a crash or a kill, and offers it back.
+    RecoveryKeeper recovery_ {document_, services_.messages, this};
+    // Show Changes and the blink key; made once the views it marks exist.
+    std::unique_ptr<ChangeMarks> changes_;
     // Which frame of each pose the preview's next tick shows; kept for the whole run.
     std::uint8_t FramePhase = 0;
     // Counts presses and releases on the editing grid: the pixels painted under one count are

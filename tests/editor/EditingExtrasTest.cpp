@@ -192,12 +192,12 @@ void EditingExtrasTest::romOpensByArgumentAndByDrop()
 
     EditorHarness h;
     QVERIFY(h.window->OpenRom(QFile::encodeName(first.Path())));
-    QCOMPARE(h.window->windowTitle(), "Morvane Sarnet Sprite Editor [" + first.Path() + "]");
+    QCOMPARE(Caption(*h.window), "Morvane Sarnet Sprite Editor [" + first.Path() + "]");
     QVERIFY(DropFile(
         h.window.get(), QUrl::fromEncoded("file://" + QByteArray(second).toPercentEncoding("/"))));
     QCOMPARE(h.window->Document().RomPath(), second.toStdString());
     QCOMPARE(h.SpriteBuf(), QByteArray(384, '\x5A'));
-    QCOMPARE(h.window->windowTitle(),
+    QCOMPARE(Caption(*h.window),
         "Morvane Sarnet Sprite Editor [" + dir.path() + QStringLiteral("/s\u00E9cond.gbc]"));
     // A ROM opened by drop is the next Open dialog's file, like one chosen there.
     h.dialogs.CancelOpen();

@@ -7,13 +7,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QTest>
+#include <QWindow>
 
 namespace morvane::test {
 
-EditorHarness::EditorHarness()
-    : window(
-        std::make_unique<frmMain>(PlatformServices {dialogs, messages, help, programFolder.path()}))
+EditorHarness::StateHome::StateHome(const QString& given)
+    : path(given.isEmpty() ? own.path() : given)
+{
+    qputenv("XDG_STATE_HOME", QFile::encodeName(path));
+}
+
+EditorHarness::EditorHarness(const QString& sharedStateHome)
+    : stateHome(sharedStateHome),
+      window(std::make_unique<frmMain>(
+          PlatformServices {dialogs, messages, help, programFolder.path()}))
 {
 }
 
@@ -96,6 +105,11 @@ PictureBox& EditorHarness::Grid() const
 bool EditorHarness::MarkerShown(int tile) const
 {
     return View(tile).Rendered() != View(tile).Image();
+}
+
+QString Caption(const QWidget& window)
+{
+    return window.windowHandle() != nullptr ? window.windowHandle()->title() : QString();
 }
 
 QColor DefaultColour(int value)

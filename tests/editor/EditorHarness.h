@@ -20,9 +20,11 @@ class PictureBox;
 namespace morvane::test {
 
 // The real main window with scripted dialogs, recorded message boxes and a recorded help viewer,
-// so a test drives it headless and never waits on a modal window.
+// so a test drives it headless and never waits on a modal window. Its recovery records go to a
+// state folder of its own (XDG_STATE_HOME), or to `sharedStateHome` when given, so a second window
+// finds what the first kept; never to the user's.
 struct EditorHarness {
-    EditorHarness();
+    explicit EditorHarness(const QString& sharedStateHome = QString());
     ~EditorHarness();
 
     // File, Load Rom answered with `path`.
@@ -72,11 +74,20 @@ struct EditorHarness {
     bool MarkerShown(int tile) const;
 
     QTemporaryDir programFolder;
+    // Set before the window is made, which takes its recovery folder from it.
+    struct StateHome {
+        explicit StateHome(const QString& given);
+        QTemporaryDir own;
+        QString path;
+    } stateHome;
     ScriptedDialogBackend dialogs;
     RecordingMessages messages;
     RecordingHelpViewer help;
     std::unique_ptr<frmMain> window;
 };
+
+// The caption as the window's title bar shows it, with the unsaved marker filled in.
+QString Caption(const QWidget& window);
 
 // The default display colour of each pixel value.
 QColor DefaultColour(int value);

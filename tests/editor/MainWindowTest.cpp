@@ -42,7 +42,7 @@ void MainWindowTest::startsWithTitleSizeAndFlags()
 {
     EditorHarness h;
     frmMain& w = *h.window;
-    QCOMPARE(w.windowTitle(), QStringLiteral("Morvane Sarnet Sprite Editor"));
+    QCOMPARE(Caption(w), QStringLiteral("Morvane Sarnet Sprite Editor"));
     QCOMPARE(w.centralWidget()->size(), QSize(417, 346));
     QCOMPARE(w.minimumSize(), w.maximumSize());
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));

@@ -4,11 +4,13 @@
 
 #include <QStringList>
 
+#include <deque>
 #include <vector>
 
 namespace morvane::test {
 
-// Records every message box the window would have shown, instead of showing it.
+// Records every message box the window would have shown, instead of showing it, and answers its
+// questions as scripted.
 class RecordingMessages : public MessageService {
 public:
     struct Shown {
@@ -17,8 +19,21 @@ public:
         QString text;
     };
     void Show(QWidget* owner, Icon icon, const QString& title, const QString& text) override;
+    int Ask(QWidget* owner, const QString& title, const QString& text, const QStringList& buttons,
+        int defaultButton) override;
 
     std::vector<Shown> shown;
+    // The questions asked, and their answers in turn: a button's caption, or "Return" for the
+    // default button. A question with no answer left is answered with its last button, so a
+    // suite that asks for no answer keeps the window as it was before the question.
+    struct Asked {
+        QString title;
+        QString text;
+        QStringList buttons;
+        int defaultButton = 0;
+    };
+    std::vector<Asked> asked;
+    std::deque<QString> answers;
     // The text of the last message, or an empty string.
     QString LastText() const { return shown.empty() ? QString() : shown.back().text; }
 };

@@ -264,7 +264,7 @@ public:
             return SheetShows(QByteArray(384, '\xFF'));
         if (what == u"caption") {
             const QString title = kTitle + QStringLiteral(" [") + rom.Path() + QLatin1Char(']');
-            return expect(window->windowTitle() == title, window->windowTitle());
+            return expect(Caption(*window) == title, Caption(*window));
         }
         if (what == u"saved") { // cell x,y of tile 0 of entry 0 holds value 3
             QByteArray expected = file;

@@ -31,7 +31,7 @@ WindowSnapshot TakeSnapshot(const frmMain& window)
     snapshot.grid = Named<PictureBox>(window, QStringLiteral("picEdit")).Image().copy();
     snapshot.romPath = document.RomPath();
     snapshot.loadedIndex = document.LoadedIndex();
-    snapshot.title = window.windowTitle();
+    snapshot.title = Caption(window);
     for (int i = 0; i < 5; ++i)
         snapshot.swatches.push_back(
             Named<ColorSwatch>(window, QStringLiteral("Color(%1)").arg(i)).FillColor());

@@ -1,0 +1,11 @@
+#include "WindowCaption.h"
+
+namespace morvane {
+
+QString CaptionWithUnsavedMarker(const QString& text)
+{
+    return QString(text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"))
+        + QStringLiteral("[*]");
+}
+
+} // namespace morvane

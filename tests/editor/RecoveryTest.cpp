@@ -1,0 +1,279 @@
+// Unsaved paint as the user meets it: the caption's marker, paint kept through a kill or a quit
+// and offered back, and the changed pixels shown on screen.
+#include "EditorHarness.h"
+#include "editor/RecoveryStore.h"
+#include "widgets/PictureBox.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QtTest>
+
+using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+constexpr qint64 kEntry0 = 82928;
+
+// Entry 0 as the ROM image holds it, and as it is after the paint of PaintOneCell.
+QByteArray StoredEntry0(const RomFixture& rom)
+{
+    return rom.Contents().mid(kEntry0, 384);
+}
+QByteArray PaintedOnce(QByteArray block)
+{
+    const int value = (PixelValue(block, 2, 2) + 1) % 4;
+    const auto bit = static_cast<char>(0x80 >> 2);
+    for (int plane = 0; plane < 2; ++plane) {
+        char& row = block[2 * 2 + plane];
+        row = static_cast<char>((value >> plane & 1) != 0 ? row | bit : row & ~bit);
+    }
+    return block;
+}
+
+// The record of entry 0's paint in the state folder of the last harness made, or in `stateHome`.
+std::optional<RecoveryRecord> KeptFor(const RomFixture& rom, const QString& stateHome = {})
+{
+    if (!stateHome.isEmpty())
+        qputenv("XDG_STATE_HOME", QFile::encodeName(stateHome));
+    return RecoveryStore(RecoveryStore::DefaultFolder()).Find(rom.PathUtf8(), 0);
+}
+
+// How the first editor ends, whether the entry's block is written by others before the restart,
+// and the answer to the question ("Return" or a button).
+struct Ending {
+    QString how; // "kill" or "quit"
+    bool romChanged = false;
+    QString answer;
+};
+
+// Whether a pixel of a view shows a mark rather than one of the display colours.
+bool IsMark(const QColor& pixel)
+{
+    for (int value = 0; value < 4; ++value)
+        if (pixel == DefaultColour(value))
+            return false;
+    return true;
+}
+
+void ShowWindow(const EditorHarness& h)
+{
+    h.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Ending)
+
+class RecoveryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The marker is shown exactly while SpriteBuf differs from the ROM image's block, and the
+    // record is kept exactly as long.
+    void markerAndRecordFollowTheSavedBlock()
+    {
+        RomFixture rom;
+        QTemporaryDir state;
+        {
+            EditorHarness h(state.path());
+            h.LoadRom(rom.Path());
+            ShowWindow(h);
+            frmMain& w = *h.window;
+            const QString caption = Caption(w);
+            h.PaintOneCell();
+            QCOMPARE(Caption(w), caption + '*');
+            QTRY_VERIFY(KeptFor(rom));
+
+            QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+            QCOMPARE(Caption(w), caption);
+            QCOMPARE(StoredEntry0(rom), h.SpriteBuf());
+            QTRY_VERIFY(!KeptFor(rom));
+
+            // Undo past the save leaves a block the ROM image does not hold; back to it, none.
+            h.PaintOneCell();
+            QTRY_VERIFY(KeptFor(rom));
+            QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(Caption(w), caption);
+            QTRY_VERIFY(!KeptFor(rom));
+            QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(Caption(w), caption + '*');
+            QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+            QCOMPARE(Caption(w), caption);
+        }
+        EditorHarness again(state.path());
+        again.LoadRom(rom.Path());
+        QVERIFY(again.messages.asked.empty());
+    }
+
+    // Load Sprite drops the paint at once, before its write was due; the record has it all the
+    // same, and opening the ROM image again offers it, once.
+    void loadDropsThePaintButNotItsRecord()
+    {
+        RomFixture rom;
+        EditorHarness h;
+        h.LoadRom(rom.Path());
+        const QByteArray stored = h.SpriteBuf();
+        h.PaintOneCell();
+        const QByteArray painted = h.SpriteBuf();
+        h.LoadSprite(0);
+        QCOMPARE(h.SpriteBuf(), stored);
+        h.LoadSprite(0);
+        QVERIFY(h.messages.asked.empty());
+        QTRY_VERIFY(KeptFor(rom));
+
+        h.messages.answers = {QStringLiteral("Return")};
+        h.LoadRom(rom.Path());
+        QCOMPARE(h.messages.asked.size(), std::size_t {1});
+        QCOMPARE(h.SpriteBuf(), painted);
+    }
+
+    void recordsTooOldToKeepGoAtStart()
+    {
+        RomFixture rom;
+        QTemporaryDir state;
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+        const RecoveryStore store(RecoveryStore::DefaultFolder());
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        QCOMPARE(store.Write({rom.PathUtf8(), {}, 0, {}, {}, {}}, now.addDays(-31)), QString());
+        QCOMPARE(store.Write({rom.PathUtf8(), {}, 1, {}, {}, {}}, now.addDays(-29)), QString());
+        EditorHarness h(state.path());
+        QTRY_VERIFY(!store.Find(rom.PathUtf8(), 0));
+        QVERIFY(store.Find(rom.PathUtf8(), 1));
+    }
+
+    void paintOutlivesTheEditor_data()
+    {
+        QTest::addColumn<Ending>("ending");
+        QTest::newRow("killed, restored") << Ending {"kill", false, "Return"};
+        QTest::newRow("quit, restored") << Ending {"quit", false, "Return"};
+        QTest::newRow("block changed since") << Ending {"kill", true, "Return"};
+        QTest::newRow("discarded") << Ending {"quit", false, "Discard"};
+    }
+    void paintOutlivesTheEditor()
+    {
+        QFETCH(Ending, ending);
+        RomFixture rom;
+        const QByteArray painted = PaintedOnce(StoredEntry0(rom));
+        QTemporaryDir state;
+        QProcess editor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
+        editor.setProcessEnvironment(environment);
+        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        editor.start(QStringLiteral(PAINT_THEN_WAIT), {rom.Path(), ending.how});
+        if (ending.how == u"kill") {
+            QVERIFY(editor.waitForReadyRead(30000));
+            QCOMPARE(editor.readAll(), QByteArray("ready\n"));
+            editor.kill();
+        }
+        QVERIFY(editor.waitForFinished(30000));
+        QCOMPARE(editor.exitStatus(),
+            ending.how == u"kill" ? QProcess::CrashExit : QProcess::NormalExit);
+        if (ending.romChanged) {
+            QByteArray other = rom.Contents().mid(kEntry0 + 100, 2);
+            for (char& byte : other)
+                byte = static_cast<char>(~byte);
+            rom.Poke(kEntry0 + 100, other);
+        }
+        const QByteArray stored = StoredEntry0(rom);
+        const std::optional<RecoveryRecord> kept = KeptFor(rom, state.path());
+        QVERIFY(kept);
+        {
+            EditorHarness h(state.path());
+            h.messages.answers = {ending.answer};
+            h.LoadRom(rom.Path());
+            ShowWindow(h);
+            QCOMPARE(h.messages.asked.size(), std::size_t {1});
+            const RecordingMessages::Asked& asked = h.messages.asked.front();
+            QCOMPARE(asked.buttons, QStringList({"Restore", "Discard"}));
+            QCOMPARE(asked.defaultButton, 0);
+            QVERIFY2(asked.text.startsWith("Sprite 0 (") && asked.text.endsWith(" Restore it?")
+                    && asked.text.contains(
+                        QLocale().toString(kept->written.toLocalTime(), QLocale::ShortFormat))
+                    && asked.text.contains("changed") == ending.romChanged,
+                qPrintable(asked.text));
+            if (ending.answer == u"Discard") {
+                QCOMPARE(h.SpriteBuf(), stored);
+                QVERIFY(!Caption(*h.window).endsWith('*'));
+            } else {
+                QCOMPARE(h.SpriteBuf(), painted);
+                QVERIFY(Caption(*h.window).endsWith('*'));
+                // One step, undone and redone like any other.
+                QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+                QCOMPARE(h.SpriteBuf(), stored);
+                QTest::keyClick(h.window.get(), Qt::Key_Y, Qt::ControlModifier);
+                QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+                QCOMPARE(StoredEntry0(rom), painted);
+            }
+        }
+        EditorHarness again(state.path());
+        again.LoadRom(rom.Path());
+        QVERIFY(again.messages.asked.empty());
+    }
+
+    // The marks sit on exactly the pixels whose value differs from the ROM image's block, in a
+    // colour none of the display colours has; the held key shows the stored block.
+    void showChangesMarksTheChangedPixels()
+    {
+        RomFixture rom;
+        EditorHarness h;
+        h.LoadRom(rom.Path());
+        ShowWindow(h);
+        frmMain& w = *h.window;
+        const QImage storedView = h.View(0).Image().copy();
+        const QImage storedGrid = h.Grid().Image().copy();
+        const QByteArray stored = StoredEntry0(rom);
+        // One cell changed, one changed and painted back, one painted as it was.
+        h.PaintOneCell();
+        const auto paint = [&h](int value, int column, int row) {
+            h.Click(QStringLiteral("Color(%1)").arg(value));
+            h.PressGrid(QPoint(16 * column + 8, 16 * row + 8));
+            h.ReleaseGrid(QPoint(16 * column + 8, 16 * row + 8));
+        };
+        paint((PixelValue(stored, 5, 6) + 1) % 4, 5, 6);
+        paint(PixelValue(stored, 5, 6), 5, 6);
+        paint(PixelValue(stored, 7, 0), 7, 0);
+
+        // The marked pixels of tile 0, as "column,row", where the view and the grid agree.
+        const auto marked = [&h] {
+            QStringList pixels;
+            const QImage view = h.View(0).Rendered();
+            const QImage grid = h.Grid().Rendered();
+            for (int row = 0; row < 8; ++row)
+                for (int column = 0; column < 8; ++column) {
+                    const bool inView = IsMark(view.pixelColor(4 * column + 2, 4 * row + 2));
+                    const bool inGrid = IsMark(grid.pixelColor(16 * column + 8, 16 * row + 8));
+                    if (inView || inGrid)
+                        pixels << QStringLiteral("%1,%2%3").arg(column).arg(row).arg(
+                            inView == inGrid ? "" : " (not in both)");
+                }
+            return pixels.join(' ');
+        };
+        QCOMPARE(marked(), QString());
+        QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(h.Find<QAction>(QStringLiteral("mnuEditShowChanges")).isChecked());
+        QCOMPARE(marked(), QStringLiteral("2,2"));
+        const QImage editedView = h.View(0).Image().copy();
+        const QImage editedGrid = h.Grid().Image().copy();
+
+        QTest::keyPress(&w, Qt::Key_Backslash);
+        QCOMPARE(h.View(0).Image(), storedView);
+        QCOMPARE(h.Grid().Image(), storedGrid);
+        // A tile chosen while the key is held shows as stored too.
+        h.Click(QStringLiteral("picSprites(1)"));
+        h.Click(QStringLiteral("picSprites(0)"));
+        QTRY_COMPARE(h.Grid().Image(), storedGrid);
+        QTest::keyRelease(&w, Qt::Key_Backslash);
+        QCOMPARE(h.View(0).Image(), editedView);
+        QCOMPARE(h.Grid().Image(), editedGrid);
+        // Copies of the sprite never carry the marks, and a save makes the marks go.
+        QCOMPARE(h.window->Document().TilePicture(0), editedView);
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(marked(), QString());
+    }
+};
+
+QTEST_MAIN(RecoveryTest)
+#include "RecoveryTest.moc"
