@@ -8,12 +8,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <concepts>
 #include <cstdint>
 #include <functional>
-#include <iterator>
 #include <optional>
-#include <ranges>
 #include <span>
 
 namespace morvane::test {
@@ -22,12 +19,9 @@ namespace morvane::test {
 SpriteBlock RandomBlock(quint32 seed);
 
 // The bytes of a block, a tile or a whole image, for comparison with file contents.
-template <std::ranges::contiguous_range Range>
-requires std::same_as<std::ranges::range_value_t<Range>, std::uint8_t> QByteArray Bytes(
-    const Range& bytes)
+inline QByteArray Bytes(std::span<const std::uint8_t> bytes)
 {
-    return QByteArray(reinterpret_cast<const char*>(std::ranges::data(bytes)),
-        static_cast<qsizetype>(std::ranges::size(bytes)));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
 // A file's bytes as the sprite and patch cores take them; valid while `bytes` lives.
