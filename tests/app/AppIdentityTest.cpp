@@ -1,5 +1,6 @@
 // What tells the program apart on the desktop: the About box's version line, the window icon
 // compiled in, and the icon files at every size, each the same picture.
+#include "RowTable.h"
 #include "editor/AboutText.h"
 #include "editor/AppIcon.h"
 #include "version/ProjectVersion.h"
@@ -8,6 +9,7 @@
 #include <QtTest>
 
 using namespace morvane;
+using namespace morvane::test;
 
 namespace {
 
@@ -47,7 +49,7 @@ private slots:
 
     void everyIconSizeIsTheSamePixelArt_data()
     {
-        QTest::addColumn<int>("size");
+        AddRowColumn<int>();
         for (int size : {16, 32, 48, 64, 128, 256})
             QTest::addRow("%dx%d", size, size) << size;
     }
@@ -56,7 +58,7 @@ private slots:
     // redrawn size fails.
     void everyIconSizeIsTheSamePixelArt()
     {
-        QFETCH(int, size);
+        const int size = CurrentRow<int>();
         const QImage art = IconFile(16);
         const QImage icon = IconFile(size);
         QCOMPARE(art.size(), QSize(16, 16));

@@ -1,4 +1,5 @@
 #include "demo/DemoRom.h"
+#include "RowTable.h"
 #include "sprite/FrameLayout.h"
 #include "sprite/RomHeader.h"
 #include "sprite/SpriteCatalogue.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 
 using namespace morvane;
+using namespace morvane::test;
 
 class DemoRomTest : public QObject {
     Q_OBJECT
@@ -51,14 +53,14 @@ private slots:
 
     void everyPoseWalks_data()
     {
-        QTest::addColumn<int>("index");
+        AddRowColumn<int>();
         for (int index = 0; index < kSpriteCount; ++index)
             QTest::addRow("%d %s", index, std::string(SpriteLabel(index)).c_str()) << index;
     }
 
     void everyPoseWalks()
     {
-        QFETCH(int, index);
+        const int index = CurrentRow<int>();
         const SpriteBlock block = DemoSprite(index);
         std::array<FramePixels, 6> frames {};
         for (int frame = 0; frame < 6; ++frame) {
