@@ -1,5 +1,6 @@
 // What tells the program apart on the desktop: the About box's version line, the window icon
 // compiled in, and the icon files at every size, each the same picture.
+#include "RowTable.h"
 #include "editor/AboutText.h"
 #include "editor/AppIcon.h"
 #include "version/ProjectVersion.h"
@@ -8,73 +9,69 @@
 #include <QtTest>
 
 using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+QImage IconFile(int size)
+{
+    return QImage(QStringLiteral(
+                      MORVANE_SOURCE_DIR "/data/icons/hicolor/%1x%1/apps/morvane-sprite-editor.png")
+                      .arg(size))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
 
 class AppIdentityTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aboutNamesTheVersionOnItsSecondLine();
-    void windowIconIsTheInstalled32PixelIcon();
-    void everyIconSizeIsTheSamePixelArt_data();
-    void everyIconSizeIsTheSamePixelArt();
-};
+    // The box's shape is the window's to show; only the version line is told here.
+    void aboutNamesTheVersionOnItsSecondLine()
+    {
+        const QString version
+            = QString::fromUtf8(kProjectVersion.data(), qsizetype(kProjectVersion.size()));
+        const QStringList lines = AboutText().split(QStringLiteral("\r\n"));
+        QVERIFY2(lines.value(1).startsWith(QStringLiteral("Version ") + version + QLatin1Char(',')),
+            qPrintable(lines.value(1)));
+    }
 
-namespace {
+    void windowIconIsTheInstalled32PixelIcon()
+    {
+        const QIcon icon = AppIcon();
+        QVERIFY(!icon.isNull());
+        const QImage installed = IconFile(32);
+        QVERIFY(!installed.isNull());
+        QCOMPARE(
+            icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_RGB32), installed);
+    }
 
-QString IconFile(int size)
-{
-    return QStringLiteral(
-        MORVANE_SOURCE_DIR "/data/icons/hicolor/%1x%1/apps/morvane-sprite-editor.png")
-        .arg(size);
-}
-
-} // namespace
-
-void AppIdentityTest::aboutNamesTheVersionOnItsSecondLine()
-{
-    const QString version
-        = QString::fromUtf8(kProjectVersion.data(), qsizetype(kProjectVersion.size()));
-    const QStringList lines = AboutText().split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 8);
-    QVERIFY2(lines[1].startsWith(QStringLiteral("Version ") + version + QLatin1Char(',')),
-        qPrintable(lines[1]));
-}
-
-void AppIdentityTest::windowIconIsTheInstalled32PixelIcon()
-{
-    const QIcon icon = AppIcon();
-    QVERIFY(!icon.isNull());
-    const QImage shown = icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage installed = QImage(IconFile(32)).convertToFormat(QImage::Format_RGB32);
-    QVERIFY(!installed.isNull());
-    QCOMPARE(shown, installed);
-}
-
-void AppIdentityTest::everyIconSizeIsTheSamePixelArt_data()
-{
-    QTest::addColumn<int>("size");
-    for (int size : {16, 32, 48, 64, 128, 256})
-        QTest::addRow("%dx%d", size, size) << size;
-}
-
-// The picture is 16 x 16 squares; a size of n pixels shows each square as a block of n / 16 x
-// n / 16 pixels of one colour, the colour of that pixel in the 16-pixel icon. A blurred or
-// redrawn size fails.
-void AppIdentityTest::everyIconSizeIsTheSamePixelArt()
-{
-    QFETCH(int, size);
-    const QImage art = QImage(IconFile(16)).convertToFormat(QImage::Format_RGB32);
-    const QImage icon = QImage(IconFile(size)).convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(art.size(), QSize(16, 16));
-    QCOMPARE(icon.size(), QSize(size, size));
-    const int scale = size / 16;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            if (icon.pixel(x, y) != art.pixel(x / scale, y / scale))
-                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
+    void everyIconSizeIsTheSamePixelArt_data()
+    {
+        AddRowColumn<int>();
+        for (int size : {16, 32, 48, 64, 128, 256})
+            QTest::addRow("%dx%d", size, size) << size;
+    }
+    // The picture is 16 x 16 squares; a size of n pixels shows each square as a block of n / 16
+    // x n / 16 pixels of one colour, the colour of that pixel in the 16-pixel icon. A blurred or
+    // redrawn size fails.
+    void everyIconSizeIsTheSamePixelArt()
+    {
+        const int size = CurrentRow<int>();
+        const QImage art = IconFile(16);
+        const QImage icon = IconFile(size);
+        QCOMPARE(art.size(), QSize(16, 16));
+        QCOMPARE(icon.size(), QSize(size, size));
+        const int scale = size / 16;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                if (icon.pixel(x, y) != art.pixel(x / scale, y / scale))
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
+            }
         }
     }
-}
+};
 
 QTEST_MAIN(AppIdentityTest)
 #include "AppIdentityTest.moc"

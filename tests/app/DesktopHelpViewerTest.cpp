@@ -3,6 +3,7 @@
 // with the reason; Help never fails silently.
 #include "app/DesktopHelpViewer.h"
 #include "RomFixture.h"
+#include "RowTable.h"
 #include "app/HelpTextDialog.h"
 
 #include <QFile>
@@ -26,13 +27,12 @@ HelpTextDialog* OwnViewer()
 }
 
 struct LauncherCase {
+    const char* name;
     QByteArray script; // the stand-in launcher's shell commands; empty: none on the system
     QString why; // part of the own viewer's reason line; empty: the own viewer stays shut
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(LauncherCase)
 
 class DesktopHelpViewerTest : public QObject {
     Q_OBJECT
@@ -77,19 +77,17 @@ private slots:
 
     void showsTheGuideItselfWhenTheDesktopCannot_data()
     {
-        QTest::addColumn<LauncherCase>("row");
-        QTest::newRow("no viewer on the system") << LauncherCase {{}, "no-such-viewer-anywhere"};
-        QTest::newRow("a launcher that names its failure")
-            << LauncherCase {"echo 'no method available for opening it' >&2; exit 3",
-                   "(no method available for opening it)"};
-        QTest::newRow("a launcher that fails without a word")
-            << LauncherCase {"exit 4", "launcher ended with exit status 4"};
-        QTest::newRow("a launcher that shows it") << LauncherCase {"exit 0", {}};
+        AddRows<LauncherCase>({{"no viewer on the system", {}, "no-such-viewer-anywhere"},
+            {"a launcher that names its failure",
+                "echo 'no method available for opening it' >&2; exit 3",
+                "(no method available for opening it)"},
+            {"a launcher that fails without a word", "exit 4", "launcher ended with exit status 4"},
+            {"a launcher that shows it", "exit 0", {}}});
     }
 
     void showsTheGuideItselfWhenTheDesktopCannot()
     {
-        QFETCH(LauncherCase, row);
+        const auto& row = CurrentRow<LauncherCase>();
         const QByteArray guide = "THE GUIDE\n=========\n\tColumns\tline up\n";
         const QString help = Write(QStringLiteral("guide.txt"), guide);
         const QString finished = dir_.filePath(QStringLiteral("finished"));

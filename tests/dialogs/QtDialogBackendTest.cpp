@@ -1,4 +1,5 @@
 #include "dialogs/QtDialogBackend.h"
+#include "RowTable.h"
 #include "dialogs/DialogFilter.h"
 
 #include <QAbstractItemView>
@@ -18,6 +19,7 @@
 #include <functional>
 
 using namespace morvane;
+using namespace morvane::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -88,247 +90,227 @@ FileDialogRequest LoadRomRequest(const QString& folder)
     return request;
 }
 
+// A file dialog of Qt's own, not the desktop's, so its list and boxes can be read.
+struct OwnFileDialog : QFileDialog {
+    OwnFileDialog() { setOption(QFileDialog::DontUseNativeDialog); }
+};
+
+struct StartFile {
+    const char* name;
+    bool nameHasFolder;
+    bool startsInOtherFolder;
+};
+
+struct FilterChoice {
+    const char* name;
+    int filterIndex;
+    QString shown;
+};
+
+struct ColorStart {
+    const char* name;
+    std::uint32_t flags;
+    QColor start;
+};
+
 } // namespace
 
 class QtDialogBackendTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void loadRomFilterListsOnlyRomImages();
-    void fileDialogStartsOnRequestedFile_data();
-    void fileDialogStartsOnRequestedFile();
-    void filterIndexSelectsFilter_data();
-    void filterIndexSelectsFilter();
-    void saveAsAsksBeforeOverwritingOnlyWhenTold();
-    void openReturnsChosenPathOrNothing();
-    void colorDialogStartsOnBlackUnlessAsked_data();
-    void colorDialogStartsOnBlackUnlessAsked();
-    void colorDialogForgetsCustomColours();
-    void chooseColorReturnsPickedColourOrNothing();
-    void swapColoursAsksForTwoDifferentValues();
+    void loadRomFilterListsOnlyRomImages()
+    {
+        QTemporaryDir folder;
+        for (const char* name : {"a.gb", "b.gbc", "c.txt", "d.gba"})
+            Touch(folder.filePath(QString::fromLatin1(name)));
+        OwnFileDialog dialog;
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        QVERIFY(model);
+        QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+
+        QtDialogBackend::ConfigureFileDialog(dialog, LoadRomRequest(folder.path()));
+
+        QCOMPARE(ListedFiles(dialog, loaded, folder.path()), (QStringList {"a.gb", "b.gbc"}));
+        auto* types = dialog.findChild<QComboBox*>(u"fileTypeCombo"_s);
+        QVERIFY(types);
+        QCOMPARE(types->count(), 1);
+        QCOMPARE(types->itemText(0), u"Gameboy Rom Images (*.gb; *.gbc)"_s);
+    }
+
+    void fileDialogStartsOnRequestedFile_data()
+    {
+        AddRows<StartFile>({{"name only: initial folder", false, false},
+            {"full path elsewhere: its folder", true, true}});
+    }
+    void fileDialogStartsOnRequestedFile()
+    {
+        const auto& row = CurrentRow<StartFile>();
+        QTemporaryDir initial;
+        QTemporaryDir other;
+        const QDir folder(row.startsInOtherFolder ? other.path() : initial.path());
+        Touch(folder.filePath(u"Sarnet.gb"_s));
+        FileDialogRequest request = LoadRomRequest(initial.path());
+        request.fileName = row.nameHasFolder ? folder.filePath(u"Sarnet.gb"_s) : u"Sarnet.gb"_s;
+        request.title = u"Open a ROM image"_s;
+        request.defaultSuffix = u"gb"_s;
+        OwnFileDialog dialog;
+
+        QtDialogBackend::ConfigureFileDialog(dialog, request);
+
+        QCOMPARE(dialog.directory().absolutePath(), folder.absolutePath());
+        QCOMPARE(dialog.selectedFiles(), QStringList {folder.filePath(u"Sarnet.gb"_s)});
+        QCOMPARE(dialog.windowTitle(), u"Open a ROM image"_s);
+        QCOMPARE(dialog.defaultSuffix(), u"gb"_s);
+    }
+
+    void filterIndexSelectsFilter_data()
+    {
+        AddRows<FilterChoice>({{"0: the dialog's choice", 0, u"Roms"_s}, {"1", 1, u"Roms"_s},
+            {"2", 2, u"All files"_s}, {"past the end", 3, u"Roms"_s}});
+    }
+    void filterIndexSelectsFilter()
+    {
+        FileDialogRequest request;
+        request.nameFilters = NameFiltersFromRecord("Roms\0*.gb\0All files\0*.*\0\0"_ba);
+        request.filterIndex = CurrentRow<FilterChoice>().filterIndex;
+        OwnFileDialog dialog;
+
+        QtDialogBackend::ConfigureFileDialog(dialog, request);
+
+        // With the patterns hidden, the dialog reports the selected filter as the text it shows.
+        QCOMPARE(dialog.selectedNameFilter(), CurrentRow<FilterChoice>().shown);
+    }
+
+    void saveAsAsksBeforeOverwritingOnlyWhenTold()
+    {
+        FileDialogRequest request;
+        QFileDialog dialog;
+        QtDialogBackend::ConfigureFileDialog(dialog, request);
+        QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+
+        request.flags = 0x2;
+        QtDialogBackend::ConfigureFileDialog(dialog, request);
+        QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
+    }
+
+    void openReturnsChosenPathOrNothing()
+    {
+        QTemporaryDir folder;
+        const QString rom = folder.filePath(u"b.gbc"_s);
+        Touch(rom);
+        QWidget owner;
+        FileDialogRequest request = LoadRomRequest(folder.path());
+        request.owner = &owner;
+        QtDialogBackend backend;
+
+        QWidget* parent = nullptr;
+        std::optional<std::pair<QFileDialog::AcceptMode, QFileDialog::FileMode>> modes;
+        const auto noteModes = [&modes](QDialog& dialog) {
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog))
+                modes.emplace(files->acceptMode(), files->fileMode());
+        };
+        AnswerNextModal([&](QDialog& dialog) {
+            parent = dialog.parentWidget();
+            noteModes(dialog);
+            // Typed as a bare name, so it only names the ROM if the dialog opened in its folder.
+            auto* name = dialog.findChild<QLineEdit*>(u"fileNameEdit"_s);
+            if (!name)
+                return;
+            QTest::keyClicks(name, u"b.gbc"_s);
+            dialog.accept();
+        });
+        QCOMPARE(backend.GetOpenFileName(request), std::optional<QString>(rom));
+        QCOMPARE(parent, &owner);
+        // Open takes only a file that exists; Save As any name.
+        QVERIFY(modes == std::pair(QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
+
+        AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
+        QCOMPARE(backend.GetOpenFileName(request), std::nullopt);
+        AnswerNextModal([&](QDialog& dialog) {
+            noteModes(dialog);
+            dialog.reject();
+        });
+        QCOMPARE(backend.GetSaveFileName(request), std::nullopt);
+        QVERIFY(modes == std::pair(QFileDialog::AcceptSave, QFileDialog::AnyFile));
+    }
+
+    void colorDialogStartsOnBlackUnlessAsked_data()
+    {
+        AddRows<ColorStart>({{"no options", 0, QColor(0, 0, 0)},
+            {"initial colour", 1, QColor(10, 20, 30)}, {"other options", 0xE, QColor(0, 0, 0)}});
+    }
+    void colorDialogStartsOnBlackUnlessAsked()
+    {
+        QColorDialog dialog;
+        QtDialogBackend::ConfigureColorDialog(
+            dialog, PackRgb(10, 20, 30), CurrentRow<ColorStart>().flags);
+        QCOMPARE(dialog.currentColor(), CurrentRow<ColorStart>().start);
+    }
+
+    void colorDialogForgetsCustomColours()
+    {
+        QColorDialog::setCustomColor(0, Qt::red);
+        QColorDialog::setCustomColor(QColorDialog::customCount() - 1, Qt::blue);
+        QColorDialog dialog;
+
+        QtDialogBackend::ConfigureColorDialog(dialog, 0, 0);
+
+        for (int slot = 0; slot < QColorDialog::customCount(); ++slot)
+            QCOMPARE(QColorDialog::customColor(slot), QColor(Qt::white));
+    }
+
+    void chooseColorReturnsPickedColourOrNothing()
+    {
+        QWidget owner;
+        QtDialogBackend backend;
+
+        QWidget* parent = nullptr;
+        AnswerNextModal([&](QDialog& dialog) {
+            parent = dialog.parentWidget();
+            auto* colors = qobject_cast<QColorDialog*>(&dialog);
+            if (!colors)
+                return;
+            colors->setCurrentColor(QColor(0, 255, 0));
+            dialog.accept();
+        });
+        QCOMPARE(backend.ChooseColor(&owner, 0, 0), std::optional<PackedColor>(PackRgb(0, 255, 0)));
+        QCOMPARE(parent, &owner);
+
+        AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
+        QCOMPARE(backend.ChooseColor(&owner, PackRgb(1, 2, 3), 1), std::nullopt);
+    }
+
+    // The two lists start on the painting colour's value and the next; OK waits for two different
+    // values; the backend returns what was confirmed and nothing after Cancel.
+    void swapColoursAsksForTwoDifferentValues()
+    {
+        QWidget owner;
+        QtDialogBackend backend;
+        QWidget* parent = nullptr;
+        std::optional<ColourSwap> started;
+        bool okWhileSame = true;
+        AnswerNextModal([&](QDialog& dialog) {
+            parent = dialog.parentWidget();
+            auto* first = dialog.findChild<QComboBox*>(u"first"_s);
+            auto* second = dialog.findChild<QComboBox*>(u"second"_s);
+            QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            started = ColourSwap {first->currentIndex(), second->currentIndex()};
+            second->setCurrentIndex(3);
+            okWhileSame = ok->isEnabled();
+            QTest::keyClick(second, Qt::Key_Up);
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        const Palette colours {PackRgb(223, 0, 200), 0, PackRgb(255, 255, 255), PackRgb(0, 0, 255)};
+        QCOMPARE(backend.ChooseColourSwap(&owner, colours, 3), std::optional(ColourSwap {3, 2}));
+        QCOMPARE(parent, &owner);
+        QCOMPARE(started, std::optional(ColourSwap {3, 0}));
+        QVERIFY(!okWhileSame);
+
+        AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
+        QCOMPARE(backend.ChooseColourSwap(&owner, colours, 1), std::nullopt);
+    }
 };
-
-void QtDialogBackendTest::loadRomFilterListsOnlyRomImages()
-{
-    QTemporaryDir folder;
-    for (const char* name : {"a.gb", "b.gbc", "c.txt", "d.gba"})
-        Touch(folder.filePath(QString::fromLatin1(name)));
-    QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    auto* model = dialog.findChild<QFileSystemModel*>();
-    QVERIFY(model);
-    QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
-
-    QtDialogBackend::ConfigureFileDialog(dialog, LoadRomRequest(folder.path()));
-
-    QCOMPARE(ListedFiles(dialog, loaded, folder.path()), (QStringList {"a.gb", "b.gbc"}));
-    auto* types = dialog.findChild<QComboBox*>(u"fileTypeCombo"_s);
-    QVERIFY(types);
-    QCOMPARE(types->count(), 1);
-    QCOMPARE(types->itemText(0), u"Gameboy Rom Images (*.gb; *.gbc)"_s);
-}
-
-void QtDialogBackendTest::fileDialogStartsOnRequestedFile_data()
-{
-    QTest::addColumn<bool>("nameHasFolder");
-    QTest::addColumn<bool>("startsInOtherFolder");
-
-    QTest::newRow("name only: initial folder") << false << false;
-    QTest::newRow("full path elsewhere: its folder") << true << true;
-}
-
-void QtDialogBackendTest::fileDialogStartsOnRequestedFile()
-{
-    QFETCH(bool, nameHasFolder);
-    QFETCH(bool, startsInOtherFolder);
-    QTemporaryDir initial;
-    QTemporaryDir other;
-    const QString folder = startsInOtherFolder ? other.path() : initial.path();
-    Touch(QDir(folder).filePath(u"Sarnet.gb"_s));
-    FileDialogRequest request = LoadRomRequest(initial.path());
-    request.fileName = nameHasFolder ? QDir(folder).filePath(u"Sarnet.gb"_s) : u"Sarnet.gb"_s;
-    request.title = u"Open a ROM image"_s;
-    request.defaultSuffix = u"gb"_s;
-    QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-
-    QtDialogBackend::ConfigureFileDialog(dialog, request);
-
-    QCOMPARE(dialog.directory().absolutePath(), QDir(folder).absolutePath());
-    QCOMPARE(dialog.selectedFiles(), QStringList {QDir(folder).filePath(u"Sarnet.gb"_s)});
-    QCOMPARE(dialog.windowTitle(), u"Open a ROM image"_s);
-    QCOMPARE(dialog.defaultSuffix(), u"gb"_s);
-}
-
-void QtDialogBackendTest::filterIndexSelectsFilter_data()
-{
-    QTest::addColumn<int>("filterIndex");
-    QTest::addColumn<QString>("shown");
-
-    QTest::newRow("0: the dialog's choice") << 0 << u"Roms"_s;
-    QTest::newRow("1") << 1 << u"Roms"_s;
-    QTest::newRow("2") << 2 << u"All files"_s;
-    QTest::newRow("past the end") << 3 << u"Roms"_s;
-}
-
-void QtDialogBackendTest::filterIndexSelectsFilter()
-{
-    QFETCH(int, filterIndex);
-    QFETCH(QString, shown);
-    FileDialogRequest request;
-    request.nameFilters = NameFiltersFromRecord("Roms\0*.gb\0All files\0*.*\0\0"_ba);
-    request.filterIndex = filterIndex;
-    QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-
-    QtDialogBackend::ConfigureFileDialog(dialog, request);
-
-    // With the patterns hidden, the dialog reports the selected filter as the text it shows.
-    QCOMPARE(dialog.selectedNameFilter(), shown);
-}
-
-void QtDialogBackendTest::saveAsAsksBeforeOverwritingOnlyWhenTold()
-{
-    FileDialogRequest request;
-    QFileDialog dialog;
-    QtDialogBackend::ConfigureFileDialog(dialog, request);
-    QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
-
-    request.flags = 0x2;
-    QtDialogBackend::ConfigureFileDialog(dialog, request);
-    QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
-}
-
-void QtDialogBackendTest::openReturnsChosenPathOrNothing()
-{
-    QTemporaryDir folder;
-    const QString rom = folder.filePath(u"b.gbc"_s);
-    Touch(rom);
-    QWidget owner;
-    FileDialogRequest request = LoadRomRequest(folder.path());
-    request.owner = &owner;
-    QtDialogBackend backend;
-
-    QWidget* parent = nullptr;
-    std::optional<std::pair<QFileDialog::AcceptMode, QFileDialog::FileMode>> modes;
-    const auto noteModes = [&modes](QDialog& dialog) {
-        if (auto* files = qobject_cast<QFileDialog*>(&dialog))
-            modes.emplace(files->acceptMode(), files->fileMode());
-    };
-    AnswerNextModal([&](QDialog& dialog) {
-        parent = dialog.parentWidget();
-        noteModes(dialog);
-        // Typed as a bare name, so it only names the ROM if the dialog opened in its folder.
-        auto* name = dialog.findChild<QLineEdit*>(u"fileNameEdit"_s);
-        if (!name)
-            return;
-        QTest::keyClicks(name, u"b.gbc"_s);
-        dialog.accept();
-    });
-    QCOMPARE(backend.GetOpenFileName(request), std::optional<QString>(rom));
-    QCOMPARE(parent, &owner);
-    // Open takes only a file that exists; Save As any name.
-    QVERIFY(modes == std::pair(QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
-
-    AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
-    QCOMPARE(backend.GetOpenFileName(request), std::nullopt);
-    AnswerNextModal([&](QDialog& dialog) {
-        noteModes(dialog);
-        dialog.reject();
-    });
-    QCOMPARE(backend.GetSaveFileName(request), std::nullopt);
-    QVERIFY(modes == std::pair(QFileDialog::AcceptSave, QFileDialog::AnyFile));
-}
-
-void QtDialogBackendTest::colorDialogStartsOnBlackUnlessAsked_data()
-{
-    QTest::addColumn<uint>("flags");
-    QTest::addColumn<QColor>("start");
-
-    QTest::newRow("no options") << 0u << QColor(0, 0, 0);
-    QTest::newRow("initial colour") << 1u << QColor(10, 20, 30);
-    QTest::newRow("other options") << 0xEu << QColor(0, 0, 0);
-}
-
-void QtDialogBackendTest::colorDialogStartsOnBlackUnlessAsked()
-{
-    QFETCH(uint, flags);
-    QFETCH(QColor, start);
-    QColorDialog dialog;
-
-    QtDialogBackend::ConfigureColorDialog(dialog, PackRgb(10, 20, 30), flags);
-
-    QCOMPARE(dialog.currentColor(), start);
-}
-
-void QtDialogBackendTest::colorDialogForgetsCustomColours()
-{
-    QColorDialog::setCustomColor(0, Qt::red);
-    QColorDialog::setCustomColor(QColorDialog::customCount() - 1, Qt::blue);
-    QColorDialog dialog;
-
-    QtDialogBackend::ConfigureColorDialog(dialog, 0, 0);
-
-    for (int slot = 0; slot < QColorDialog::customCount(); ++slot)
-        QCOMPARE(QColorDialog::customColor(slot), QColor(Qt::white));
-}
-
-void QtDialogBackendTest::chooseColorReturnsPickedColourOrNothing()
-{
-    QWidget owner;
-    QtDialogBackend backend;
-
-    QWidget* parent = nullptr;
-    std::optional<std::pair<QFileDialog::AcceptMode, QFileDialog::FileMode>> modes;
-    const auto noteModes = [&modes](QDialog& dialog) {
-        if (auto* files = qobject_cast<QFileDialog*>(&dialog))
-            modes.emplace(files->acceptMode(), files->fileMode());
-    };
-    AnswerNextModal([&](QDialog& dialog) {
-        parent = dialog.parentWidget();
-        noteModes(dialog);
-        auto* colors = qobject_cast<QColorDialog*>(&dialog);
-        if (!colors)
-            return;
-        colors->setCurrentColor(QColor(0, 255, 0));
-        dialog.accept();
-    });
-    QCOMPARE(backend.ChooseColor(&owner, 0, 0), std::optional<PackedColor>(PackRgb(0, 255, 0)));
-    QCOMPARE(parent, &owner);
-
-    AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
-    QCOMPARE(backend.ChooseColor(&owner, PackRgb(1, 2, 3), 1), std::nullopt);
-}
-
-// The two lists start on the painting colour's value and the next; OK waits for two different
-// values; the backend returns what was confirmed and nothing after Cancel.
-void QtDialogBackendTest::swapColoursAsksForTwoDifferentValues()
-{
-    QWidget owner;
-    QtDialogBackend backend;
-    QWidget* parent = nullptr;
-    std::optional<ColourSwap> started;
-    bool okWhileSame = true;
-    AnswerNextModal([&](QDialog& dialog) {
-        parent = dialog.parentWidget();
-        auto* first = dialog.findChild<QComboBox*>(u"first"_s);
-        auto* second = dialog.findChild<QComboBox*>(u"second"_s);
-        QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-        started = ColourSwap {first->currentIndex(), second->currentIndex()};
-        second->setCurrentIndex(3);
-        okWhileSame = ok->isEnabled();
-        QTest::keyClick(second, Qt::Key_Up);
-        QTest::mouseClick(ok, Qt::LeftButton);
-    });
-    const Palette colours {PackRgb(223, 0, 200), 0, PackRgb(255, 255, 255), PackRgb(0, 0, 255)};
-    QCOMPARE(backend.ChooseColourSwap(&owner, colours, 3), std::optional(ColourSwap {3, 2}));
-    QCOMPARE(parent, &owner);
-    QCOMPARE(started, std::optional(ColourSwap {3, 0}));
-    QVERIFY(!okWhileSame);
-
-    AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
-    QCOMPARE(backend.ChooseColourSwap(&owner, colours, 1), std::nullopt);
-}
 
 QTEST_MAIN(QtDialogBackendTest)
 #include "QtDialogBackendTest.moc"

@@ -1,4 +1,5 @@
 #include "dialogs/clsMSDLG.h"
+#include "RowTable.h"
 #include "ScriptedDialogBackend.h"
 
 #include <QWidget>
@@ -13,14 +14,47 @@ namespace {
 const QString kProgramFolder = u"/opt/Morvane Sarnet"_s;
 const QString kLoadRomFilter = u"Gameboy Rom Images (*.gb; *.gbc)\0*.gb;*.gbc\0"_s;
 
-// A path of more than 255 characters, as a ROM deep in nested folders has.
-QString LongRomPath()
-{
-    QString path = u"/home/player"_s;
-    while (path.size() < 290)
-        path += u"/a folder with a long name"_s;
-    return path + u"/Sarnet.gb"_s;
-}
+// The common dialog over a scripted backend, as the window holds it.
+struct Dialogs {
+    ScriptedDialogBackend backend;
+    clsMSDLG dialog {backend, kProgramFolder};
+
+    // Each of the three dialogs is cancelled when it next shows.
+    void CancelEach()
+    {
+        backend.CancelOpen();
+        backend.CancelSave();
+        backend.CancelColor();
+    }
+};
+
+struct Flags {
+    const char* name;
+    int flags;
+    std::uint32_t fileFlags;
+    std::uint32_t colorFlags;
+};
+
+struct Filter {
+    const char* name;
+    QString filter;
+    QStringList nameFilters;
+};
+
+struct Cancel {
+    const char* name;
+    int action;
+    bool cancelError;
+    bool throws;
+    int errorNumber;
+};
+
+struct Action {
+    const char* name;
+    int action;
+    int opens, saves, colors;
+    QString fileTitle;
+};
 
 } // namespace
 
@@ -28,324 +62,251 @@ class clsMSDLGTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void preparedRequest();
-    void flagsLoseOptionsTheDialogsCannotTake_data();
-    void flagsLoseOptionsTheDialogsCannotTake();
-    void filterSeparatorsBecomeNuls_data();
-    void filterSeparatorsBecomeNuls();
-    void freshDialogOpensInProgramFolderAndLetsTheDialogChoose();
-    void cancelledOpenKeepsLastConfirmedPath();
-    void longPathOpensTwice();
-    void colorKeepsLastConfirmedColour();
-    void cancelIsSignalledOnlyWithCancelError_data();
-    void cancelIsSignalledOnlyWithCancelError();
-    void everyShowClearsTheErrorNumber();
-    void actionRunsTheMatchingDialog_data();
-    void actionRunsTheMatchingDialog();
-    void unscriptedDialogIsCancelledAndNoted();
-};
+    void preparedRequest()
+    {
+        Dialogs d;
+        QWidget owner;
+        d.dialog.SethOwner(&owner);
+        d.dialog.SetFilter(kLoadRomFilter);
+        d.dialog.SetFileName(u"/roms/Sarnet.gb"_s);
+        d.dialog.SetInitDir(u"/roms"_s);
+        d.dialog.SetDialogTitle(u"Open a ROM image"_s);
+        d.dialog.SetDefaultExt(u"gb"_s);
+        d.dialog.SetFilterIndex(1);
+        d.backend.CancelOpen();
 
-void clsMSDLGTest::preparedRequest()
-{
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    QWidget owner;
-    dialog.SethOwner(&owner);
-    dialog.SetFilter(kLoadRomFilter);
-    dialog.SetFileName(u"/roms/Sarnet.gb"_s);
-    dialog.SetInitDir(u"/roms"_s);
-    dialog.SetDialogTitle(u"Open a ROM image"_s);
-    dialog.SetDefaultExt(u"gb"_s);
-    dialog.SetFilterIndex(1);
-    backend.CancelOpen();
+        d.dialog.ShowOpen();
 
-    dialog.ShowOpen();
-
-    QCOMPARE(backend.OpenRequests().size(), 1);
-    const FileDialogRequest& request = backend.OpenRequests().first();
-    QCOMPARE(request.owner, &owner);
-    QCOMPARE(request.title, u"Open a ROM image"_s);
-    QCOMPARE(request.initialFolder, u"/roms"_s);
-    QCOMPARE(request.fileName, u"/roms/Sarnet.gb"_s);
-    QCOMPARE(request.nameFilters, QStringList {u"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"_s});
-    QCOMPARE(request.filterIndex, 1);
-    QCOMPARE(request.defaultSuffix, u"gb"_s);
-}
-
-void clsMSDLGTest::flagsLoseOptionsTheDialogsCannotTake_data()
-{
-    QTest::addColumn<int>("flags");
-    QTest::addColumn<uint>("fileFlags");
-    QTest::addColumn<uint>("colorFlags");
-
-    QTest::newRow("none") << 0 << 0u << 0u;
-    QTest::newRow("low byte") << 0xFF << 0x1Fu << 0xFu;
-    QTest::newRow("hook and template only") << 0xE0 << 0u << 0u;
-    QTest::newRow("high bits") << 0x1802 << 0x1802u << 0x2u;
-    QTest::newRow("all bits") << -1 << 0xFFFFFF1Fu << 0xFu;
-}
-
-void clsMSDLGTest::flagsLoseOptionsTheDialogsCannotTake()
-{
-    QFETCH(int, flags);
-    QFETCH(uint, fileFlags);
-    QFETCH(uint, colorFlags);
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    dialog.Setflags(flags);
-    backend.CancelOpen();
-    backend.CancelSave();
-    backend.CancelColor();
-
-    dialog.ShowOpen();
-    dialog.ShowSave();
-    dialog.ShowColor();
-
-    QCOMPARE(backend.OpenRequests().first().flags, fileFlags);
-    QCOMPARE(backend.SaveRequests().first().flags, fileFlags);
-    QCOMPARE(backend.ColorRequests().first().flags, colorFlags);
-    QCOMPARE(dialog.flags(), flags);
-}
-
-void clsMSDLGTest::filterSeparatorsBecomeNuls_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QStringList>("nameFilters");
-
-    QTest::newRow("two pairs with bars")
-        << u"Roms|*.gb|All files|*.*"_s << QStringList {"Roms (*.gb)", "All files (*.*)"};
-    QTest::newRow("Load Rom, already NULs")
-        << kLoadRomFilter << QStringList {"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"};
-    QTest::newRow("bars and NULs mixed, no closing separator")
-        << u"A|*.a\0B|*.b"_s << QStringList {"A (*.a)", "B (*.b)"};
-    QTest::newRow("a bar first ends the list at once") << u"|Roms|*.gb|"_s << QStringList {};
-    QTest::newRow("empty") << QString() << QStringList {};
-    QTest::newRow("longer than 32767 characters")
-        << u"Roms|"_s + u"*.gb;"_s.repeated(7000)
-        << QStringList {u"Roms ("_s + QStringList(7000, u"*.gb"_s).join(u' ') + u')'};
-}
-
-void clsMSDLGTest::filterSeparatorsBecomeNuls()
-{
-    QFETCH(QString, filter);
-    QFETCH(QStringList, nameFilters);
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    dialog.SetFilter(filter);
-    backend.CancelOpen();
-    backend.CancelSave();
-
-    dialog.ShowOpen();
-    QCOMPARE(backend.OpenRequests().at(0).nameFilters, nameFilters);
-    QCOMPARE(dialog.Filter(), filter);
-    // Prepared from Filter again, not from the last record, so NULs do not pile up.
-    dialog.ShowSave();
-    QCOMPARE(backend.SaveRequests().at(0).nameFilters, nameFilters);
-}
-
-void clsMSDLGTest::freshDialogOpensInProgramFolderAndLetsTheDialogChoose()
-{
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    backend.CancelOpen();
-    backend.CancelSave();
-
-    dialog.ShowOpen();
-    dialog.ShowSave();
-
-    QCOMPARE(backend.OpenRequests().first().initialFolder, kProgramFolder);
-    QCOMPARE(backend.SaveRequests().first().initialFolder, kProgramFolder);
-    QCOMPARE(dialog.InitDir(), QString());
-    // No filter is chosen in advance, and the dialog gets no file, title or suffix of ours.
-    const FileDialogRequest& request = backend.OpenRequests().first();
-    QCOMPARE(request.filterIndex, 0);
-    QVERIFY(request.fileName.isEmpty() && request.title.isEmpty());
-    QVERIFY(request.defaultSuffix.isEmpty());
-}
-
-void clsMSDLGTest::cancelledOpenKeepsLastConfirmedPath()
-{
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    backend.CancelOpen();
-    backend.AnswerOpen(u"/roms/Sarnet.gb"_s);
-    backend.CancelOpen();
-    QVERIFY(!dialog.Confirmed()); // nothing is confirmed before a dialog has been shown
-
-    dialog.ShowOpen();
-    QCOMPARE(dialog.FileName(), QString());
-    QCOMPARE(dialog.FileTitle(), QString());
-    QVERIFY(!dialog.Confirmed());
-    dialog.ShowOpen();
-    QVERIFY(dialog.Confirmed());
-    dialog.ShowOpen();
-    QVERIFY(!dialog.Confirmed());
-
-    QCOMPARE(dialog.FileName(), u"/roms/Sarnet.gb"_s);
-    QCOMPARE(dialog.FileTitle(), u"Sarnet.gb"_s);
-    QCOMPARE(dialog.ErrorNumber(), 0);
-    // The next Open dialog is offered the file chosen last.
-    QCOMPARE(backend.OpenRequests().at(2).fileName, u"/roms/Sarnet.gb"_s);
-}
-
-void clsMSDLGTest::longPathOpensTwice()
-{
-    const QString path = LongRomPath();
-    QVERIFY(path.size() > 300);
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    backend.AnswerOpen(path);
-    backend.AnswerOpen(path);
-
-    dialog.ShowOpen();
-    dialog.ShowOpen();
-
-    QCOMPARE(backend.OpenRequests().at(1).fileName, path);
-    QCOMPARE(dialog.FileName(), path);
-    QCOMPARE(dialog.FileTitle(), u"Sarnet.gb"_s);
-}
-
-void clsMSDLGTest::colorKeepsLastConfirmedColour()
-{
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    QWidget owner;
-    dialog.SethOwner(&owner);
-    backend.CancelColor();
-    backend.AnswerColor(PackRgb(0, 255, 0));
-    backend.CancelColor();
-
-    dialog.ShowColor();
-    QCOMPARE(dialog.RGBResult(), PackedColor {0});
-    QVERIFY(!dialog.Confirmed());
-    dialog.ShowColor();
-    QCOMPARE(dialog.RGBResult(), PackRgb(0, 255, 0));
-    QVERIFY(dialog.Confirmed());
-    dialog.ShowColor();
-    QCOMPARE(dialog.RGBResult(), PackRgb(0, 255, 0));
-    QVERIFY(!dialog.Confirmed());
-
-    QCOMPARE(backend.ColorRequests().size(), 3);
-    QCOMPARE(backend.ColorRequests().at(0).owner, &owner);
-    QCOMPARE(backend.ColorRequests().at(2).initial, PackRgb(0, 255, 0));
-}
-
-void clsMSDLGTest::cancelIsSignalledOnlyWithCancelError_data()
-{
-    QTest::addColumn<int>("action");
-    QTest::addColumn<bool>("cancelError");
-    QTest::addColumn<bool>("throws");
-    QTest::addColumn<int>("errorNumber");
-
-    QTest::newRow("Open") << 1 << false << false << 0;
-    QTest::newRow("Save As") << 2 << false << false << 0;
-    QTest::newRow("Color") << 3 << false << false << 0;
-    QTest::newRow("Open, CancelError") << 1 << true << false << 1;
-    QTest::newRow("Save As, CancelError") << 2 << true << true << 0;
-    QTest::newRow("Color, CancelError") << 3 << true << true << 0;
-}
-
-void clsMSDLGTest::cancelIsSignalledOnlyWithCancelError()
-{
-    QFETCH(int, action);
-    QFETCH(bool, cancelError);
-    QFETCH(bool, throws);
-    QFETCH(int, errorNumber);
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    dialog.SetCancelError(cancelError);
-    dialog.SetFileName(u"/roms/Sarnet.gb"_s);
-    dialog.SetRGBResult(PackRgb(1, 2, 3));
-    backend.CancelOpen();
-    backend.CancelSave();
-    backend.CancelColor();
-
-    bool thrown = false;
-    try {
-        dialog.SetAction(action);
-    } catch (const DialogCancelled&) {
-        thrown = true;
+        QCOMPARE(d.backend.OpenRequests().size(), 1);
+        const FileDialogRequest& request = d.backend.OpenRequests().first();
+        QCOMPARE(request.owner, &owner);
+        QCOMPARE(request.title, u"Open a ROM image"_s);
+        QCOMPARE(request.initialFolder, u"/roms"_s);
+        QCOMPARE(request.fileName, u"/roms/Sarnet.gb"_s);
+        QCOMPARE(
+            request.nameFilters, QStringList {u"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"_s});
+        QCOMPARE(request.filterIndex, 1);
+        QCOMPARE(request.defaultSuffix, u"gb"_s);
     }
 
-    QCOMPARE(thrown, throws);
-    QCOMPARE(dialog.ErrorNumber(), errorNumber);
-    QCOMPARE(dialog.FileName(), u"/roms/Sarnet.gb"_s);
-    QCOMPARE(dialog.RGBResult(), PackRgb(1, 2, 3));
-}
+    void flagsLoseOptionsTheDialogsCannotTake_data()
+    {
+        AddRows<Flags>({{"none", 0, 0, 0}, {"low byte", 0xFF, 0x1F, 0xF},
+            {"hook and template only", 0xE0, 0, 0}, {"high bits", 0x1802, 0x1802, 0x2},
+            {"all bits", -1, 0xFFFFFF1F, 0xF}});
+    }
+    void flagsLoseOptionsTheDialogsCannotTake()
+    {
+        const auto& row = CurrentRow<Flags>();
+        Dialogs d;
+        d.dialog.Setflags(row.flags);
+        d.CancelEach();
 
-void clsMSDLGTest::everyShowClearsTheErrorNumber()
-{
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    dialog.SetCancelError(true);
-    backend.CancelOpen();
-    backend.AnswerColor(PackRgb(9, 9, 9));
-    backend.CancelOpen();
-    backend.AnswerOpen(u"/roms/Sarnet.gb"_s);
+        d.dialog.ShowOpen();
+        d.dialog.ShowSave();
+        d.dialog.ShowColor();
 
-    dialog.ShowOpen();
-    QCOMPARE(dialog.ErrorNumber(), 1);
-    dialog.ShowColor();
-    QCOMPARE(dialog.ErrorNumber(), 0);
-    dialog.ShowOpen();
-    QCOMPARE(dialog.ErrorNumber(), 1);
-    dialog.ShowOpen();
-    QCOMPARE(dialog.ErrorNumber(), 0);
-}
+        QCOMPARE(d.backend.OpenRequests().first().flags, row.fileFlags);
+        QCOMPARE(d.backend.SaveRequests().first().flags, row.fileFlags);
+        QCOMPARE(d.backend.ColorRequests().first().flags, row.colorFlags);
+        QCOMPARE(d.dialog.flags(), row.flags);
+    }
 
-void clsMSDLGTest::actionRunsTheMatchingDialog_data()
-{
-    QTest::addColumn<int>("action");
-    QTest::addColumn<int>("opens");
-    QTest::addColumn<int>("saves");
-    QTest::addColumn<int>("colors");
-    QTest::addColumn<QString>("fileTitle");
+    void filterSeparatorsBecomeNuls_data()
+    {
+        AddRows<Filter>({{"two pairs with bars", u"Roms|*.gb|All files|*.*"_s,
+                             {"Roms (*.gb)", "All files (*.*)"}},
+            {"Load Rom, already NULs", kLoadRomFilter,
+                {"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"}},
+            {"bars and NULs mixed, no closing separator", u"A|*.a\0B|*.b"_s,
+                {"A (*.a)", "B (*.b)"}},
+            {"a bar first ends the list at once", u"|Roms|*.gb|"_s, {}}, {"empty", {}, {}},
+            {"longer than 32767 characters", u"Roms|"_s + u"*.gb;"_s.repeated(7000),
+                {u"Roms ("_s + QStringList(7000, u"*.gb"_s).join(u' ') + u')'}}});
+    }
+    void filterSeparatorsBecomeNuls()
+    {
+        const auto& row = CurrentRow<Filter>();
+        Dialogs d;
+        d.dialog.SetFilter(row.filter);
+        d.CancelEach();
 
-    QTest::newRow("1 Open") << 1 << 1 << 0 << 0 << u"open.gb"_s;
-    QTest::newRow("2 Save As") << 2 << 0 << 1 << 0 << u"save copy.gb"_s;
-    QTest::newRow("3 Color") << 3 << 0 << 0 << 1 << QString();
-    QTest::newRow("0") << 0 << 0 << 0 << 0 << QString();
-    QTest::newRow("4") << 4 << 0 << 0 << 0 << QString();
-    QTest::newRow("-1") << -1 << 0 << 0 << 0 << QString();
-}
+        d.dialog.ShowOpen();
+        QCOMPARE(d.backend.OpenRequests().at(0).nameFilters, row.nameFilters);
+        QCOMPARE(d.dialog.Filter(), row.filter);
+        // Prepared from Filter again, not from the last record, so NULs do not pile up.
+        d.dialog.ShowSave();
+        QCOMPARE(d.backend.SaveRequests().at(0).nameFilters, row.nameFilters);
+    }
 
-void clsMSDLGTest::actionRunsTheMatchingDialog()
-{
-    QFETCH(int, action);
-    QFETCH(int, opens);
-    QFETCH(int, saves);
-    QFETCH(int, colors);
-    QFETCH(QString, fileTitle);
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    backend.AnswerOpen(u"/roms/open.gb"_s);
-    backend.AnswerSave(u"/backup/save copy.gb"_s);
-    backend.AnswerColor(PackRgb(0, 0, 255));
+    void freshDialogOpensInProgramFolderAndLetsTheDialogChoose()
+    {
+        Dialogs d;
+        d.CancelEach();
 
-    dialog.SetAction(action);
+        d.dialog.ShowOpen();
+        d.dialog.ShowSave();
 
-    QCOMPARE(backend.OpenRequests().size(), opens);
-    QCOMPARE(backend.SaveRequests().size(), saves);
-    QCOMPARE(backend.ColorRequests().size(), colors);
-    QCOMPARE(dialog.FileTitle(), fileTitle);
-    QCOMPARE(dialog.RGBResult(), colors ? PackRgb(0, 0, 255) : PackedColor {0});
-}
+        QCOMPARE(d.backend.OpenRequests().first().initialFolder, kProgramFolder);
+        QCOMPARE(d.backend.SaveRequests().first().initialFolder, kProgramFolder);
+        QCOMPARE(d.dialog.InitDir(), QString());
+        // No filter is chosen in advance, and the dialog gets no file, title or suffix of ours.
+        const FileDialogRequest& request = d.backend.OpenRequests().first();
+        QCOMPARE(request.filterIndex, 0);
+        QVERIFY(request.fileName.isEmpty() && request.title.isEmpty());
+        QVERIFY(request.defaultSuffix.isEmpty());
+    }
 
-void clsMSDLGTest::unscriptedDialogIsCancelledAndNoted()
-{
-    ScriptedDialogBackend backend;
-    clsMSDLG dialog(backend, kProgramFolder);
-    dialog.SetFileName(u"/roms/Sarnet.gb"_s);
-    backend.AnswerColor(PackRgb(0, 0, 255));
+    void cancelledOpenKeepsLastConfirmedPath()
+    {
+        Dialogs d;
+        d.backend.CancelOpen();
+        d.backend.AnswerOpen(u"/roms/Sarnet.gb"_s);
+        d.backend.CancelOpen();
+        QVERIFY(!d.dialog.Confirmed()); // nothing is confirmed before a dialog has been shown
 
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Unscripted dialog: Open"_s));
-    dialog.ShowOpen();
+        d.dialog.ShowOpen();
+        QCOMPARE(d.dialog.FileName(), QString());
+        QCOMPARE(d.dialog.FileTitle(), QString());
+        QVERIFY(!d.dialog.Confirmed());
+        d.dialog.ShowOpen();
+        QVERIFY(d.dialog.Confirmed());
+        d.dialog.ShowOpen();
+        QVERIFY(!d.dialog.Confirmed());
 
-    QCOMPARE(dialog.FileName(), u"/roms/Sarnet.gb"_s);
-    QCOMPARE(backend.OpenRequests().size(), 1);
-    QCOMPARE(backend.UnscriptedCalls().size(), 1);
-    QCOMPARE(backend.PendingAnswers(), 1);
-}
+        QCOMPARE(d.dialog.FileName(), u"/roms/Sarnet.gb"_s);
+        QCOMPARE(d.dialog.FileTitle(), u"Sarnet.gb"_s);
+        QCOMPARE(d.dialog.ErrorNumber(), 0);
+        // The next Open dialog is offered the file chosen last.
+        QCOMPARE(d.backend.OpenRequests().at(2).fileName, u"/roms/Sarnet.gb"_s);
+    }
+
+    void longPathOpensTwice()
+    {
+        // A path of more than 255 characters, as a ROM deep in nested folders has.
+        QString path = u"/home/player"_s;
+        while (path.size() < 290)
+            path += u"/a folder with a long name"_s;
+        path += u"/Sarnet.gb"_s;
+        Dialogs d;
+        d.backend.AnswerOpen(path);
+        d.backend.AnswerOpen(path);
+
+        d.dialog.ShowOpen();
+        d.dialog.ShowOpen();
+
+        QCOMPARE(d.backend.OpenRequests().at(1).fileName, path);
+        QCOMPARE(d.dialog.FileName(), path);
+        QCOMPARE(d.dialog.FileTitle(), u"Sarnet.gb"_s);
+    }
+
+    void colorKeepsLastConfirmedColour()
+    {
+        Dialogs d;
+        QWidget owner;
+        d.dialog.SethOwner(&owner);
+        d.backend.CancelColor();
+        d.backend.AnswerColor(PackRgb(0, 255, 0));
+        d.backend.CancelColor();
+
+        // Cancelled, chosen, cancelled: a cancel keeps the colour confirmed last.
+        for (const auto& [shown, confirmed] : {std::pair {PackedColor {0}, false},
+                 {PackRgb(0, 255, 0), true}, {PackRgb(0, 255, 0), false}}) {
+            d.dialog.ShowColor();
+            QCOMPARE(d.dialog.RGBResult(), shown);
+            QCOMPARE(d.dialog.Confirmed(), confirmed);
+        }
+
+        QCOMPARE(d.backend.ColorRequests().size(), 3);
+        QCOMPARE(d.backend.ColorRequests().at(0).owner, &owner);
+        QCOMPARE(d.backend.ColorRequests().at(2).initial, PackRgb(0, 255, 0));
+    }
+
+    void cancelIsSignalledOnlyWithCancelError_data()
+    {
+        AddRows<Cancel>({{"Open", 1, false, false, 0}, {"Save As", 2, false, false, 0},
+            {"Color", 3, false, false, 0}, {"Open, CancelError", 1, true, false, 1},
+            {"Save As, CancelError", 2, true, true, 0}, {"Color, CancelError", 3, true, true, 0}});
+    }
+    void cancelIsSignalledOnlyWithCancelError()
+    {
+        const auto& row = CurrentRow<Cancel>();
+        Dialogs d;
+        d.dialog.SetCancelError(row.cancelError);
+        d.dialog.SetFileName(u"/roms/Sarnet.gb"_s);
+        d.dialog.SetRGBResult(PackRgb(1, 2, 3));
+        d.CancelEach();
+
+        bool thrown = false;
+        try {
+            d.dialog.SetAction(row.action);
+        } catch (const DialogCancelled&) {
+            thrown = true;
+        }
+
+        QCOMPARE(thrown, row.throws);
+        QCOMPARE(d.dialog.ErrorNumber(), row.errorNumber);
+        QCOMPARE(d.dialog.FileName(), u"/roms/Sarnet.gb"_s);
+        QCOMPARE(d.dialog.RGBResult(), PackRgb(1, 2, 3));
+    }
+
+    void everyShowClearsTheErrorNumber()
+    {
+        Dialogs d;
+        d.dialog.SetCancelError(true);
+        d.backend.CancelOpen();
+        d.backend.AnswerColor(PackRgb(9, 9, 9));
+        d.backend.CancelOpen();
+        d.backend.AnswerOpen(u"/roms/Sarnet.gb"_s);
+
+        d.dialog.ShowOpen();
+        QCOMPARE(d.dialog.ErrorNumber(), 1);
+        d.dialog.ShowColor();
+        QCOMPARE(d.dialog.ErrorNumber(), 0);
+        d.dialog.ShowOpen();
+        QCOMPARE(d.dialog.ErrorNumber(), 1);
+        d.dialog.ShowOpen();
+        QCOMPARE(d.dialog.ErrorNumber(), 0);
+    }
+
+    void actionRunsTheMatchingDialog_data()
+    {
+        AddRows<Action>({{"1 Open", 1, 1, 0, 0, u"open.gb"_s},
+            {"2 Save As", 2, 0, 1, 0, u"save copy.gb"_s}, {"3 Color", 3, 0, 0, 1, {}},
+            {"0", 0, 0, 0, 0, {}}, {"4", 4, 0, 0, 0, {}}, {"-1", -1, 0, 0, 0, {}}});
+    }
+    void actionRunsTheMatchingDialog()
+    {
+        const auto& row = CurrentRow<Action>();
+        Dialogs d;
+        d.backend.AnswerOpen(u"/roms/open.gb"_s);
+        d.backend.AnswerSave(u"/backup/save copy.gb"_s);
+        d.backend.AnswerColor(PackRgb(0, 0, 255));
+
+        d.dialog.SetAction(row.action);
+
+        QCOMPARE(d.backend.OpenRequests().size(), row.opens);
+        QCOMPARE(d.backend.SaveRequests().size(), row.saves);
+        QCOMPARE(d.backend.ColorRequests().size(), row.colors);
+        QCOMPARE(d.dialog.FileTitle(), row.fileTitle);
+        QCOMPARE(d.dialog.RGBResult(), row.colors ? PackRgb(0, 0, 255) : PackedColor {0});
+    }
+
+    void unscriptedDialogIsCancelledAndNoted()
+    {
+        Dialogs d;
+        d.dialog.SetFileName(u"/roms/Sarnet.gb"_s);
+        d.backend.AnswerColor(PackRgb(0, 0, 255));
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Unscripted dialog: Open"_s));
+        d.dialog.ShowOpen();
+
+        QCOMPARE(d.dialog.FileName(), u"/roms/Sarnet.gb"_s);
+        QCOMPARE(d.backend.OpenRequests().size(), 1);
+        QCOMPARE(d.backend.UnscriptedCalls().size(), 1);
+        QCOMPARE(d.backend.PendingAnswers(), 1);
+    }
+};
 
 QTEST_MAIN(clsMSDLGTest)
 #include "clsMSDLGTest.moc"

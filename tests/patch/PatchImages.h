@@ -4,8 +4,6 @@
 #include <QList>
 
 #include <cstdint>
-#include <span>
-#include <vector>
 
 namespace morvane::test {
 
@@ -27,17 +25,6 @@ inline QByteArray Changed(
             image[i] = fill < 0 ? static_cast<char>(~image[i]) : static_cast<char>(fill);
     }
     return image;
-}
-
-inline std::span<const std::uint8_t> Bytes(const QByteArray& bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-        static_cast<std::size_t>(bytes.size())};
-}
-
-inline QByteArray ToQt(const std::vector<std::uint8_t>& bytes)
-{
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
 // The three sprite blocks the round trips change, the last one near the end of a 1 MiB image.

@@ -5,12 +5,15 @@
 #include "sprite/SpriteCatalogue.h"
 #include "spritepng/SpritePng.h"
 
+#include "RowTable.h"
+
 #include <QtTest>
 
 #include <algorithm>
 #include <numeric>
 
 using namespace morvane;
+using namespace morvane::test;
 
 namespace {
 
@@ -32,13 +35,12 @@ Image Mirrored(Image rom, const QList<int>& indices)
 }
 
 struct Pair {
+    const char* name;
     Image edited;
     std::size_t largest; // what the other patcher writes for it
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Pair)
 
 class PatchSizeTest : public QObject {
     Q_OBJECT
@@ -48,21 +50,19 @@ class PatchSizeTest : public QObject {
 private slots:
     void bpsNoLargerThanOthers_data()
     {
-        QTest::addColumn<Pair>("pair");
         QList<int> all(kSpriteCount);
         std::iota(all.begin(), all.end(), 0);
         Image grown = demo_;
         for (std::size_t i = 0; i < kDemoRomBytes; ++i)
             grown.push_back(static_cast<std::uint8_t>(i));
 
-        QTest::newRow("3 sprites mirrored") << Pair {Mirrored(demo_, {5, 17, 33}), 133};
-        QTest::newRow("all 45 mirrored") << Pair {Mirrored(demo_, all), 1102};
-        QTest::newRow("grown to 2 MiB") << Pair {grown, 292};
+        AddRows<Pair>({{"3 sprites mirrored", Mirrored(demo_, {5, 17, 33}), 133},
+            {"all 45 mirrored", Mirrored(demo_, all), 1102}, {"grown to 2 MiB", grown, 292}});
     }
 
     void bpsNoLargerThanOthers()
     {
-        QFETCH(Pair, pair);
+        const auto& pair = CurrentRow<Pair>();
         const Image patch = MakeBpsPatch(demo_, pair.edited);
         QVERIFY2(patch.size() <= pair.largest, qPrintable(QString::number(patch.size())));
         QVERIFY(ApplyBpsPatch(demo_, patch) == pair.edited);

@@ -1,5 +1,6 @@
 #include "TileViews.h"
 
+#include "RowTable.h"
 #include "preview/RunPreview.h"
 #include "preview/frmTest.h"
 #include "widgets/PictureBox.h"
@@ -14,6 +15,7 @@
 #include <string>
 
 using namespace morvane;
+using namespace morvane::test;
 
 namespace {
 
@@ -49,283 +51,265 @@ void Press(frmTest& preview, const QString& keys)
         QTest::mouseClick(preview.cmdSpeed[key == u'-' ? 0 : 1], Qt::LeftButton);
 }
 
+struct Control {
+    QString name;
+    std::function<QWidget*(frmTest&)> control;
+    QRect geometry;
+};
+
+struct Speed {
+    const char* name;
+    QString presses;
+    int interval;
+};
+
+struct Closing {
+    const char* name;
+    bool byOk;
+    int result;
+};
+
 } // namespace
 
 class PreviewWindowTest : public QObject {
     Q_OBJECT
 
+    // The frame phase the editor keeps between openings of its preview.
+    std::uint8_t phase_ = 0;
+
 private slots:
-    void layout_data();
-    void layout();
-    void windowIsFixedToolWindow();
-    void ticksAlternateFrames();
-    void phaseCarriesToNextOpening();
-    void runningTimerAnimates();
-    void speedStaysInBounds_data();
-    void speedStaysInBounds();
-    void newWindowStartsAt250();
-    void testSpriteRunsModally();
-    void closingUnloads_data();
-    void closingUnloads();
-    void keysDoNotClose();
+    void init() { phase_ = 0; }
+
+    void layout_data()
+    {
+        AddRowColumn<Control>();
+        const auto add
+            = [](const QString& name, std::function<QWidget*(frmTest&)> control, QRect geometry) {
+                  QTest::newRow(qPrintable(name)) << Control {name, std::move(control), geometry};
+              };
+        const int poseLeft[3] = {8, 88, 168};
+        for (std::size_t pose = 0; pose < 3; ++pose) {
+            const int x = poseLeft[pose];
+            add(
+                QStringLiteral("picSpriteM(%1)").arg(pose),
+                [pose](frmTest& f) { return f.picSpriteM[pose]; }, QRect(x, 8, 64, 64));
+            for (std::size_t frame = 2 * pose; frame < 2 * pose + 2; ++frame)
+                add(
+                    QStringLiteral("picSprite(%1)").arg(frame),
+                    [frame](frmTest& f) { return f.picSprite[frame]; }, QRect(x, 1000, 64, 64));
+        }
+        add(
+            "Label1", [](frmTest& f) { return f.Label1; }, QRect(8, 104, 34, 14));
+        add(
+            "cmdSpeed(0)", [](frmTest& f) { return f.cmdSpeed[0]; }, QRect(48, 104, 17, 17));
+        add(
+            "cmdSpeed(1)", [](frmTest& f) { return f.cmdSpeed[1]; }, QRect(72, 104, 17, 17));
+        add(
+            "Command1", [](frmTest& f) { return f.Command1; }, QRect(184, 104, 49, 17));
+        add(
+            "Line1", [](frmTest& f) { return f.Line1; }, QRect(8, 88, 225, 1));
+    }
+    void layout()
+    {
+        const auto& row = CurrentRow<Control>();
+        frmTest preview(nullptr, phase_);
+        QWidget* widget = row.control(preview);
+        QCOMPARE(widget->parentWidget(), &preview);
+        // Found by its design name, as a user names it.
+        QCOMPARE(preview.findChild<QWidget*>(row.name), widget);
+        QCOMPARE(widget->geometry(), row.geometry);
+        // The picture boxes are drawn into before the window is ever shown.
+        if (auto* box = qobject_cast<PictureBox*>(widget))
+            QCOMPARE(box->Image().size(), QSize(64, 64));
+    }
+
+    void windowIsFixedToolWindow()
+    {
+        frmTest preview(nullptr, phase_);
+
+        QCOMPARE(preview.windowTitle(), QStringLiteral("Test Sprite"));
+        QCOMPARE(preview.minimumSize(), QSize(242, 129));
+        QCOMPARE(preview.maximumSize(), QSize(242, 129));
+        const Qt::WindowFlags flags = preview.windowFlags();
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(preview.font().pointSizeF(), 8.25);
+        // On screen: a white separator across the black background.
+        const QImage shown = preview.grab().toImage();
+        QCOMPARE(shown.pixelColor(100, 88), QColor(Qt::white));
+        QCOMPARE(shown.pixelColor(100, 87), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(4, 88), QColor(Qt::black));
+
+        QCOMPARE(preview.Label1->text(), QStringLiteral("Speed:"));
+        QCOMPARE(preview.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(preview.cmdSpeed[0]->text(), QStringLiteral("-"));
+        QCOMPARE(preview.cmdSpeed[1]->text(), QStringLiteral("+"));
+        QCOMPARE(preview.Command1->text(), QStringLiteral("Ok"));
+        for (QPushButton* button : {preview.cmdSpeed[0], preview.cmdSpeed[1], preview.Command1}) {
+            QVERIFY(!button->isDefault());
+            QVERIFY(!button->autoDefault());
+        }
+        QVERIFY(preview.tmrSprite->isActive());
+        QCOMPARE(preview.tmrSprite->interval(), 250);
+    }
+
+    void ticksAlternateFrames()
+    {
+        frmTest preview(nullptr, phase_);
+        FillFrames(preview);
+        const QImage blank = preview.picSpriteM[0]->Image();
+
+        for (const int shownPhase : {1, 0, 1}) {
+            preview.tmrSprite_Timer();
+            QCOMPARE(
+                Shown(preview), (std::array<int, 3> {shownPhase, 2 + shownPhase, 4 + shownPhase}));
+            QCOMPARE(phase_, shownPhase);
+        }
+        // The frame images are only read.
+        QCOMPARE(preview.picSprite[0]->Image().pixelColor(10, 10), FrameColor(0));
+        QVERIFY(blank != preview.picSpriteM[0]->Image());
+    }
+
+    void phaseCarriesToNextOpening()
+    {
+        {
+            frmTest first(nullptr, phase_);
+            FillFrames(first);
+            first.tmrSprite_Timer();
+            QCOMPARE(Shown(first), (std::array<int, 3> {1, 3, 5}));
+        }
+        frmTest second(nullptr, phase_);
+        FillFrames(second);
+        second.tmrSprite_Timer();
+        QCOMPARE(Shown(second), (std::array<int, 3> {0, 2, 4}));
+    }
+
+    void runningTimerAnimates()
+    {
+        frmTest preview(nullptr, phase_);
+        FillFrames(preview);
+        preview.show();
+        QCOMPARE(Shown(preview), (std::array<int, 3> {-1, -1, -1}));
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (std::array<int, 3> {1, 3, 5}), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (std::array<int, 3> {0, 2, 4}), 2000);
+    }
+
+    void speedStaysInBounds_data()
+    {
+        AddRows<Speed>({{"one slower", "-", 300}, {"one faster", "+", 200},
+            {"four faster reach the minimum", "++++", 50},
+            {"five faster stop at the minimum", "+++++", 50},
+            {"back up from the minimum", "++++++-", 100},
+            {"35 slower reach the maximum", QString(35, u'-'), 2000},
+            {"slower at the maximum stays", QString(40, u'-'), 2000},
+            {"faster from the maximum", QString(40, u'-') + "+", 1950}});
+    }
+    void speedStaysInBounds()
+    {
+        const auto& row = CurrentRow<Speed>();
+        frmTest preview(nullptr, phase_);
+        preview.show();
+        Press(preview, row.presses);
+
+        QCOMPARE(preview.tmrSprite->interval(), row.interval);
+        // The change reaches the running timer at once, not at its next start: the time left is
+        // the new interval, within the 5% a coarse timer may stray, whichever way the speed went.
+        QVERIFY(preview.tmrSprite->isActive());
+        const int left = preview.tmrSprite->remainingTime();
+        QVERIFY2(
+            qAbs(left - row.interval) <= row.interval / 20 + 10, qPrintable(QString::number(left)));
+    }
+
+    void newWindowStartsAt250()
+    {
+        {
+            frmTest first(nullptr, phase_);
+            first.show();
+            Press(first, "+++");
+            QCOMPARE(first.tmrSprite->interval(), 100);
+            QTest::mouseClick(first.Command1, Qt::LeftButton);
+        }
+        frmTest second(nullptr, phase_);
+        QCOMPARE(second.tmrSprite->interval(), 250);
+    }
+
+    void testSpriteRunsModally()
+    {
+        QWidget owner;
+        owner.setGeometry(100, 100, 417, 346);
+        owner.show();
+        const std::array<QImage, 24> sheet = TileViews();
+
+        bool visible = false;
+        bool modal = false;
+        bool owned = false;
+        bool composed = false;
+        QPoint offCentre;
+        QTimer::singleShot(0, &owner, [&] {
+            auto* preview = qobject_cast<frmTest*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            visible = preview->isVisible();
+            modal = preview->isModal();
+            owned = preview->parentWidget() == &owner;
+            offCentre = preview->geometry().center() - owner.geometry().center();
+            // Tile 12 opens the second frame of pose 0.
+            composed = preview->picSprite[1]->Image().copy(0, 0, 32, 32) == sheet[12];
+            QTest::mouseClick(preview->Command1, Qt::LeftButton);
+            if (preview->isVisible())
+                preview->reject();
+        });
+
+        RunPreview(&owner, phase_, sheet);
+
+        QVERIFY(visible && modal && owned && composed);
+        QVERIFY2(offCentre.manhattanLength() <= 2,
+            qPrintable(
+                QStringLiteral("off centre by %1,%2").arg(offCentre.x()).arg(offCentre.y())));
+        QVERIFY(owner.findChildren<frmTest*>().isEmpty());
+    }
+
+    void closingUnloads_data()
+    {
+        AddRows<Closing>(
+            {{"Ok", true, QDialog::Accepted}, {"close box", false, QDialog::Rejected}});
+    }
+    void closingUnloads()
+    {
+        const auto& row = CurrentRow<Closing>();
+        frmTest preview(nullptr, phase_);
+        QTimer::singleShot(0, &preview, [&] {
+            if (row.byOk)
+                QTest::mouseClick(preview.Command1, Qt::LeftButton);
+            else
+                preview.close();
+            if (preview.isVisible())
+                preview.done(-1);
+        });
+
+        QCOMPARE(preview.exec(), row.result);
+        QVERIFY(!preview.isVisible());
+        // No tick may move the phase once the user has closed the window.
+        QVERIFY(!preview.tmrSprite->isActive());
+    }
+
+    void keysDoNotClose()
+    {
+        frmTest preview(nullptr, phase_);
+        preview.show();
+
+        for (QWidget* target :
+            std::initializer_list<QWidget*> {&preview, preview.cmdSpeed[1], preview.Command1}) {
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                QTest::keyClick(target, key);
+                QVERIFY(preview.isVisible());
+            }
+        }
+        QCOMPARE(preview.tmrSprite->interval(), 250);
+        QVERIFY(preview.tmrSprite->isActive());
+    }
 };
-
-void PreviewWindowTest::layout_data()
-{
-    QTest::addColumn<std::function<QWidget*(frmTest&)>>("control");
-    QTest::addColumn<QRect>("geometry");
-
-    using Control = std::function<QWidget*(frmTest&)>;
-    const int poseLeft[3] = {8, 88, 168};
-    for (std::size_t pose = 0; pose < 3; ++pose) {
-        const int x = poseLeft[pose];
-        QTest::addRow("picSpriteM(%zu)", pose)
-            << Control([pose](frmTest& f) { return f.picSpriteM[pose]; }) << QRect(x, 8, 64, 64);
-        for (std::size_t frame = 2 * pose; frame < 2 * pose + 2; ++frame) {
-            QTest::addRow("picSprite(%zu)", frame)
-                << Control([frame](frmTest& f) { return f.picSprite[frame]; })
-                << QRect(x, 1000, 64, 64);
-        }
-    }
-    QTest::newRow("Label1") << Control([](frmTest& f) { return f.Label1; })
-                            << QRect(8, 104, 34, 14);
-    QTest::newRow("cmdSpeed(0)") << Control([](frmTest& f) { return f.cmdSpeed[0]; })
-                                 << QRect(48, 104, 17, 17);
-    QTest::newRow("cmdSpeed(1)") << Control([](frmTest& f) { return f.cmdSpeed[1]; })
-                                 << QRect(72, 104, 17, 17);
-    QTest::newRow("Command1") << Control([](frmTest& f) { return f.Command1; })
-                              << QRect(184, 104, 49, 17);
-    QTest::newRow("Line1") << Control([](frmTest& f) { return f.Line1; }) << QRect(8, 88, 225, 1);
-}
-
-void PreviewWindowTest::layout()
-{
-    QFETCH(std::function<QWidget*(frmTest&)>, control);
-    QFETCH(QRect, geometry);
-
-    std::uint8_t phase = 0;
-    frmTest preview(nullptr, phase);
-    QWidget* widget = control(preview);
-    QCOMPARE(widget->parentWidget(), &preview);
-    // Found by its design name, as a user names it.
-    QCOMPARE(preview.findChild<QWidget*>(QLatin1String(QTest::currentDataTag())), widget);
-    QCOMPARE(widget->geometry(), geometry);
-    // The picture boxes are drawn into before the window is ever shown.
-    if (auto* box = qobject_cast<PictureBox*>(widget))
-        QCOMPARE(box->Image().size(), QSize(64, 64));
-}
-
-void PreviewWindowTest::windowIsFixedToolWindow()
-{
-    std::uint8_t phase = 0;
-    frmTest preview(nullptr, phase);
-
-    QCOMPARE(preview.windowTitle(), QStringLiteral("Test Sprite"));
-    QCOMPARE(preview.minimumSize(), QSize(242, 129));
-    QCOMPARE(preview.maximumSize(), QSize(242, 129));
-    const Qt::WindowFlags flags = preview.windowFlags();
-    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
-    QVERIFY(flags & Qt::WindowCloseButtonHint);
-    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(preview.font().pointSizeF(), 8.25);
-    // On screen: a white separator across the black background.
-    const QImage shown = preview.grab().toImage();
-    QCOMPARE(shown.pixelColor(100, 88), QColor(Qt::white));
-    QCOMPARE(shown.pixelColor(100, 87), QColor(Qt::black));
-    QCOMPARE(shown.pixelColor(4, 88), QColor(Qt::black));
-
-    QCOMPARE(preview.Label1->text(), QStringLiteral("Speed:"));
-    QCOMPARE(preview.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
-    QCOMPARE(preview.cmdSpeed[0]->text(), QStringLiteral("-"));
-    QCOMPARE(preview.cmdSpeed[1]->text(), QStringLiteral("+"));
-    QCOMPARE(preview.Command1->text(), QStringLiteral("Ok"));
-    for (QPushButton* button : {preview.cmdSpeed[0], preview.cmdSpeed[1], preview.Command1}) {
-        QVERIFY(!button->isDefault());
-        QVERIFY(!button->autoDefault());
-    }
-    QVERIFY(preview.tmrSprite->isActive());
-    QCOMPARE(preview.tmrSprite->interval(), 250);
-}
-
-void PreviewWindowTest::ticksAlternateFrames()
-{
-    std::uint8_t phase = 0;
-    frmTest preview(nullptr, phase);
-    FillFrames(preview);
-    const QImage blank = preview.picSpriteM[0]->Image();
-
-    preview.tmrSprite_Timer();
-    QCOMPARE(Shown(preview), (std::array<int, 3> {1, 3, 5}));
-    QCOMPARE(phase, 1);
-    preview.tmrSprite_Timer();
-    QCOMPARE(Shown(preview), (std::array<int, 3> {0, 2, 4}));
-    QCOMPARE(phase, 0);
-    preview.tmrSprite_Timer();
-    QCOMPARE(Shown(preview), (std::array<int, 3> {1, 3, 5}));
-    // The frame images are only read.
-    QCOMPARE(preview.picSprite[0]->Image().pixelColor(10, 10), FrameColor(0));
-    QVERIFY(blank != preview.picSpriteM[0]->Image());
-}
-
-void PreviewWindowTest::phaseCarriesToNextOpening()
-{
-    std::uint8_t phase = 0;
-    {
-        frmTest first(nullptr, phase);
-        FillFrames(first);
-        first.tmrSprite_Timer();
-        QCOMPARE(Shown(first), (std::array<int, 3> {1, 3, 5}));
-    }
-    frmTest second(nullptr, phase);
-    FillFrames(second);
-    second.tmrSprite_Timer();
-    QCOMPARE(Shown(second), (std::array<int, 3> {0, 2, 4}));
-}
-
-void PreviewWindowTest::runningTimerAnimates()
-{
-    std::uint8_t phase = 0;
-    frmTest preview(nullptr, phase);
-    FillFrames(preview);
-    preview.show();
-    QCOMPARE(Shown(preview), (std::array<int, 3> {-1, -1, -1}));
-    QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (std::array<int, 3> {1, 3, 5}), 2000);
-    QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (std::array<int, 3> {0, 2, 4}), 2000);
-}
-
-void PreviewWindowTest::speedStaysInBounds_data()
-{
-    QTest::addColumn<QString>("presses");
-    QTest::addColumn<int>("interval");
-
-    QTest::newRow("one slower") << "-" << 300;
-    QTest::newRow("one faster") << "+" << 200;
-    QTest::newRow("four faster reach the minimum") << "++++" << 50;
-    QTest::newRow("five faster stop at the minimum") << "+++++" << 50;
-    QTest::newRow("back up from the minimum") << "++++++-" << 100;
-    QTest::newRow("35 slower reach the maximum") << QString(35, u'-') << 2000;
-    QTest::newRow("slower at the maximum stays") << QString(40, u'-') << 2000;
-    QTest::newRow("faster from the maximum") << QString(40, u'-') + "+" << 1950;
-}
-
-void PreviewWindowTest::speedStaysInBounds()
-{
-    QFETCH(QString, presses);
-    QFETCH(int, interval);
-
-    std::uint8_t phase = 0;
-    frmTest preview(nullptr, phase);
-    preview.show();
-    Press(preview, presses);
-
-    QCOMPARE(preview.tmrSprite->interval(), interval);
-    // The change reaches the running timer at once, not at its next start: the time left is the
-    // new interval, within the 5% a coarse timer may stray, whichever way the speed went.
-    QVERIFY(preview.tmrSprite->isActive());
-    const int left = preview.tmrSprite->remainingTime();
-    QVERIFY2(qAbs(left - interval) <= interval / 20 + 10, qPrintable(QString::number(left)));
-}
-
-void PreviewWindowTest::newWindowStartsAt250()
-{
-    std::uint8_t phase = 0;
-    {
-        frmTest first(nullptr, phase);
-        first.show();
-        Press(first, "+++");
-        QCOMPARE(first.tmrSprite->interval(), 100);
-        first.Command1_Click();
-    }
-    frmTest second(nullptr, phase);
-    QCOMPARE(second.tmrSprite->interval(), 250);
-}
-
-void PreviewWindowTest::testSpriteRunsModally()
-{
-    QWidget owner;
-    owner.setGeometry(100, 100, 417, 346);
-    owner.show();
-    test::TileViews sheet;
-    std::uint8_t phase = 0;
-
-    bool visible = false;
-    bool modal = false;
-    bool owned = false;
-    bool composed = false;
-    QPoint offCentre;
-    QTimer::singleShot(0, &owner, [&] {
-        auto* preview = qobject_cast<frmTest*>(QApplication::activeModalWidget());
-        if (!preview)
-            return;
-        visible = preview->isVisible();
-        modal = preview->isModal();
-        owned = preview->parentWidget() == &owner;
-        offCentre = preview->geometry().center() - owner.geometry().center();
-        // Tile 12 opens the second frame of pose 0.
-        composed = preview->picSprite[1]->Image().copy(0, 0, 32, 32) == sheet.Image(12);
-        QTest::mouseClick(preview->Command1, Qt::LeftButton);
-        if (preview->isVisible())
-            preview->reject();
-    });
-
-    RunPreview(&owner, phase, sheet.views);
-
-    QVERIFY(visible);
-    QVERIFY(modal);
-    QVERIFY(owned);
-    QVERIFY(composed);
-    QVERIFY2(offCentre.manhattanLength() <= 2,
-        qPrintable(QStringLiteral("off centre by %1,%2").arg(offCentre.x()).arg(offCentre.y())));
-    QVERIFY(owner.findChildren<frmTest*>().isEmpty());
-}
-
-void PreviewWindowTest::closingUnloads_data()
-{
-    QTest::addColumn<bool>("byOk");
-    QTest::addColumn<int>("result");
-
-    QTest::newRow("Ok") << true << int(QDialog::Accepted);
-    QTest::newRow("close box") << false << int(QDialog::Rejected);
-}
-
-void PreviewWindowTest::closingUnloads()
-{
-    QFETCH(bool, byOk);
-    QFETCH(int, result);
-
-    std::uint8_t phase = 0;
-    frmTest preview(nullptr, phase);
-    QTimer::singleShot(0, &preview, [&] {
-        if (byOk)
-            QTest::mouseClick(preview.Command1, Qt::LeftButton);
-        else
-            preview.close();
-        if (preview.isVisible())
-            preview.done(-1);
-    });
-
-    QCOMPARE(preview.exec(), result);
-    QVERIFY(!preview.isVisible());
-    // No tick may move the phase once the user has closed the window.
-    QVERIFY(!preview.tmrSprite->isActive());
-}
-
-void PreviewWindowTest::keysDoNotClose()
-{
-    std::uint8_t phase = 0;
-    frmTest preview(nullptr, phase);
-    preview.show();
-
-    for (QWidget* target : {static_cast<QWidget*>(&preview),
-             static_cast<QWidget*>(preview.cmdSpeed[1]), static_cast<QWidget*>(preview.Command1)}) {
-        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-            QTest::keyClick(target, key);
-            QVERIFY(preview.isVisible());
-        }
-    }
-    QCOMPARE(preview.tmrSprite->interval(), 250);
-    QVERIFY(preview.tmrSprite->isActive());
-}
 
 QTEST_MAIN(PreviewWindowTest)
 #include "PreviewWindowTest.moc"

@@ -6,6 +6,7 @@
 
 #include "DiskScript.h"
 #include "RomFixture.h"
+#include "RowTable.h"
 #include "TestData.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteBlock.h"
@@ -19,10 +20,10 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kRomSize = 1045104;
-constexpr qint64 kOffset = 82928;
+constexpr qint64 kOffset = RomFixture::kEntry0;
 
 struct Row {
+    const char* name;
     bool write;
     DiskScript answers;
     // Parts of the message, or none when the transfer must succeed.
@@ -33,8 +34,6 @@ struct Row {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Row)
-
 class DiskFaultTest : public QObject {
     Q_OBJECT
 
@@ -43,58 +42,52 @@ private slots:
 
     void blockTransfer_data()
     {
-        QTest::addColumn<Row>("row");
-        const auto row = [](const char* name, Row r) { QTest::newRow(name) << r; };
-        row("read interrupted by a signal, then given in parts",
-            {false, {{"pread", {Fails(EINTR), Moves(100), Moves(1)}}}, {}, 0});
-        row("read error of the disk",
-            {false, {{"pread", {Fails(EIO)}}}, {"Cannot read", "Input/output error"}, 0});
-        row("file shortened while it is read",
-            {false, {{"pread", {Moves(16), DiskAnswer {0, true}}}},
-                {"Cannot read 384 bytes at offset 82928", "the file ended early"}, 0});
+        AddRows<Row>({
+            {"read interrupted by a signal, then given in parts", false,
+                {{"pread", {Fails(EINTR), Moves(100), Moves(1)}}}, {}, 0},
+            {"read error of the disk", false, {{"pread", {Fails(EIO)}}},
+                {"Cannot read", "Input/output error"}, 0},
+            {"file shortened while it is read", false,
+                {{"pread", {Moves(16), DiskAnswer {0, true}}}},
+                {"Cannot read 384 bytes at offset 82928", "the file ended early"}, 0},
 
-        row("write interrupted by a signal, then taken in parts",
-            {true, {{"pwrite", {Fails(EINTR), Moves(16), Moves(1)}}}, {}, 384});
-        row("file system that cannot reserve space",
-            {true, {{"fallocate", {Fails(EOPNOTSUPP)}}}, {}, 384});
-        row("file system without a sync", {true, {{"fsync", {Fails(EINVAL)}}}, {}, 384});
-        row("no space to reserve",
-            {true, {{"fallocate", {Fails(ENOSPC)}}},
-                {"Cannot write to", "No space left on device", "The ROM image is unchanged."}, 0});
-        row("write error after the first tile is put back",
-            {true, {{"pwrite", {Moves(16), Fails(EIO)}}},
-                {"Cannot write to", "Input/output error", "The ROM image is unchanged."}, 0});
-        row("write error, and putting the old bytes back fails too",
-            {true, {{"pwrite", {Moves(16), Fails(EIO), Fails(EIO)}}},
+            {"write interrupted by a signal, then taken in parts", true,
+                {{"pwrite", {Fails(EINTR), Moves(16), Moves(1)}}}, {}, 384},
+            {"file system that cannot reserve space", true, {{"fallocate", {Fails(EOPNOTSUPP)}}},
+                {}, 384},
+            {"file system without a sync", true, {{"fsync", {Fails(EINVAL)}}}, {}, 384},
+            {"no space to reserve", true, {{"fallocate", {Fails(ENOSPC)}}},
+                {"Cannot write to", "No space left on device", "The ROM image is unchanged."}, 0},
+            {"write error after the first tile is put back", true,
+                {{"pwrite", {Moves(16), Fails(EIO)}}},
+                {"Cannot write to", "Input/output error", "The ROM image is unchanged."}, 0},
+            {"write error, and putting the old bytes back fails too", true,
+                {{"pwrite", {Moves(16), Fails(EIO), Fails(EIO)}}},
                 {"The ROM image is not as it was", "offsets 82928 to 83311 may be partly written",
                     "putting the old bytes back failed too"},
-                16});
-        row("disk that fails when the write is synced",
-            {true, {{"fsync", {Fails(EIO)}}}, {"Cannot save", "to disk", "Input/output error"},
-                384});
+                16},
+            {"disk that fails when the write is synced", true, {{"fsync", {Fails(EIO)}}},
+                {"Cannot save", "to disk", "Input/output error"}, 384},
+        });
     }
     void blockTransfer()
     {
-        QFETCH(Row, row);
-        const auto& [write, answers, message, written] = row;
+        const auto& [name, write, answers, message, written] = CurrentRow<Row>();
 
         RomFixture rom;
-        const QByteArray original = RomFixture::Pattern(kRomSize);
+        const QByteArray original = RomFixture::Pattern(RomFixture::kRomBytes);
         SpriteBlock block {};
         for (std::size_t i = 0; i < block.size(); ++i)
             block[i] = static_cast<std::uint8_t>(~original[kOffset + qsizetype(i)]);
         const SpriteBlock before = block;
 
-        QString failure;
         ArmDisk(answers);
-        try {
+        const QString failure = FailureOf<RomFileError>([&] {
             if (write)
                 WriteSpriteBlock(rom.PathUtf8(), std::to_string(kOffset), block);
             else
                 ReadSpriteBlock(rom.PathUtf8(), std::to_string(kOffset), block);
-        } catch (const RomFileError& error) {
-            failure = QString::fromUtf8(error.what());
-        }
+        });
         const DiskScript left = DisarmDisk();
 
         for (const QString& part : message)

@@ -2,6 +2,8 @@
 #include "sprite/FrameLayout.h"
 #include "sprite/SpriteBlock.h"
 
+#include "RowTable.h"
+
 #include <QtTest>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <stdexcept>
 
 using namespace morvane;
+using namespace morvane::test;
 
 namespace {
 
@@ -25,6 +28,7 @@ Tool FrameToolOf(FrameTool tool)
 // the frame turning to `background`: a tool that is its own inverse but moves pixels or values
 // the wrong way is caught there.
 struct ToolCase {
+    const char* name;
     Tool apply;
     Tool inverse;
     int order = 0;
@@ -56,48 +60,42 @@ bool SameOutsideFrame(SpriteBlock a, const SpriteBlock& b, int tile)
 
 } // namespace
 
-Q_DECLARE_METATYPE(ToolCase)
-
 class FrameToolsTest : public QObject {
     Q_OBJECT
 
 private slots:
     void tools_data()
     {
-        QTest::addColumn<ToolCase>("c");
-        const auto frame
-            = [](FrameTool tool, FrameTool inverse, int order, QPoint from, QPoint to) {
-                  return ToolCase {FrameToolOf(tool), FrameToolOf(inverse), order, false, from, to};
-              };
-        using enum FrameTool;
-        QTest::newRow("flip horizontally")
-            << frame(FlipHorizontally, FlipHorizontally, 2, {2, 5}, {13, 5});
-        QTest::newRow("flip vertically")
-            << frame(FlipVertically, FlipVertically, 2, {2, 5}, {2, 10});
-        QTest::newRow("rotate clockwise")
-            << frame(RotateClockwise, RotateAnticlockwise, 4, {2, 5}, {10, 2});
-        QTest::newRow("rotate anticlockwise")
-            << frame(RotateAnticlockwise, RotateClockwise, 4, {2, 5}, {5, 13});
-        QTest::newRow("shift left wraps") << frame(ShiftLeft, ShiftRight, 16, {0, 5}, {15, 5});
-        QTest::newRow("shift right crosses tiles")
-            << frame(ShiftRight, ShiftLeft, 16, {7, 9}, {8, 9});
-        QTest::newRow("shift up wraps") << frame(ShiftUp, ShiftDown, 16, {2, 0}, {2, 15});
-        QTest::newRow("shift down wraps") << frame(ShiftDown, ShiftUp, 16, {2, 15}, {2, 0});
-        const auto swap = [](int a, int b, int toValue, int background) {
+        const auto frame = [](const char* name, FrameTool tool, FrameTool inverse, int order,
+                               QPoint from, QPoint to) {
+            return ToolCase {name, FrameToolOf(tool), FrameToolOf(inverse), order, false, from, to};
+        };
+        const auto swap = [](const char* name, int a, int b, int toValue, int background) {
             const Tool tool
                 = [a, b](const SpriteBlock& block, int) { return SwapPixelValues(block, a, b); };
-            return ToolCase {tool, tool, 2, true, {4, 12}, {4, 12}, toValue, background};
+            return ToolCase {name, tool, tool, 2, true, {4, 12}, {4, 12}, toValue, background};
         };
-        QTest::newRow("swap 1 and 3") << swap(1, 3, 3, 0);
-        QTest::newRow("swap 2 and 1") << swap(2, 1, 2, 0);
-        QTest::newRow("swap 3 and 0 keeps 1") << swap(3, 0, 1, 3);
+        using enum FrameTool;
+        AddRows<ToolCase>({
+            frame("flip horizontally", FlipHorizontally, FlipHorizontally, 2, {2, 5}, {13, 5}),
+            frame("flip vertically", FlipVertically, FlipVertically, 2, {2, 5}, {2, 10}),
+            frame("rotate clockwise", RotateClockwise, RotateAnticlockwise, 4, {2, 5}, {10, 2}),
+            frame("rotate anticlockwise", RotateAnticlockwise, RotateClockwise, 4, {2, 5}, {5, 13}),
+            frame("shift left wraps", ShiftLeft, ShiftRight, 16, {0, 5}, {15, 5}),
+            frame("shift right crosses tiles", ShiftRight, ShiftLeft, 16, {7, 9}, {8, 9}),
+            frame("shift up wraps", ShiftUp, ShiftDown, 16, {2, 0}, {2, 15}),
+            frame("shift down wraps", ShiftDown, ShiftUp, 16, {2, 15}, {2, 0}),
+            swap("swap 1 and 3", 1, 3, 3, 0),
+            swap("swap 2 and 1", 2, 1, 2, 0),
+            swap("swap 3 and 0 keeps 1", 3, 0, 1, 3),
+        });
     }
 
     // The laws on random blocks through a tile of every frame and quarter, byte for byte, then
     // where the one marked pixel of a frame goes, in every frame, with the other frames random.
     void tools()
     {
-        QFETCH(ToolCase, c);
+        const auto& c = CurrentRow<ToolCase>();
         const std::vector<SpriteBlock> blocks = RandomBlocks();
         for (const SpriteBlock& block : blocks) {
             for (int tile = 0; tile < kTilesPerSprite; ++tile) {

@@ -1,13 +1,17 @@
 // How a file's kind is told from its name: the ending, in any case, and nothing else.
 #include "sprite/PathSuffix.h"
 
+#include "RowTable.h"
+
 #include <QtTest>
 
 using namespace morvane;
+using namespace morvane::test;
 
 namespace {
 
 struct Row {
+    const char* name;
     const char* path;
     const char* suffix;
     bool ends;
@@ -15,28 +19,26 @@ struct Row {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Row)
-
 class PathSuffixTest : public QObject {
     Q_OBJECT
 
 private slots:
     void endingInAnyCase_data()
     {
-        QTest::addColumn<Row>("row");
-        QTest::newRow("same case") << Row {"/roms/game.gb", ".gb", true};
-        QTest::newRow("capitals") << Row {"GAME.GBC", ".gbc", true};
-        QTest::newRow("mixed case") << Row {"sprite.Png", ".png", true};
-        QTest::newRow("another ending before it") << Row {"notes.txt.gb", ".gb", true};
-        QTest::newRow("the suffix inside the name") << Row {"game.gbc", ".gb", false};
-        QTest::newRow("the suffix without its dot") << Row {"gb", ".gb", false};
-        QTest::newRow("an empty path") << Row {"", ".png", false};
-        QTest::newRow("non-ASCII bytes compared as they are")
-            << Row {"caf\xC9.png", "\xE9.png", false};
+        AddRows<Row>({
+            {"same case", "/roms/game.gb", ".gb", true},
+            {"capitals", "GAME.GBC", ".gbc", true},
+            {"mixed case", "sprite.Png", ".png", true},
+            {"another ending before it", "notes.txt.gb", ".gb", true},
+            {"the suffix inside the name", "game.gbc", ".gb", false},
+            {"the suffix without its dot", "gb", ".gb", false},
+            {"an empty path", "", ".png", false},
+            {"non-ASCII bytes compared as they are", "caf\xC9.png", "\xE9.png", false},
+        });
     }
     void endingInAnyCase()
     {
-        QFETCH(Row, row);
+        const auto& row = CurrentRow<Row>();
         QCOMPARE(HasSuffix(row.path, row.suffix), row.ends);
     }
 };

@@ -1,6 +1,8 @@
 #include "sprite/SpriteCatalogue.h"
 #include "sprite/SpriteBlock.h"
 
+#include "RowTable.h"
+
 #include <QtTest>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <vector>
 
 using namespace morvane;
+using namespace morvane::test;
 
 namespace {
 
@@ -27,97 +30,85 @@ std::string Trimmed(std::string_view label)
         end == std::string_view::npos ? std::string_view() : label.substr(0, end + 1));
 }
 
+struct Row {
+    const char* name;
+    int index;
+    const char* offset;
+};
+
 } // namespace
 
 class SpriteCatalogueTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void offsetText_data();
-    void offsetText();
-    void offsetValueAgreesWithTextForEveryIndex();
-    void blocksLieApartAndInsideTheImage();
-    void labels();
-    void sameLabelMeansDifferentBlock();
-};
-
-void SpriteCatalogueTest::offsetText_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("first of run 1") << 0 << "82928";
-    QTest::newRow("second of run 1") << 1 << "83312";
-    QTest::newRow("last of run 1") << 20 << "90608";
-    QTest::newRow("first of run 2, past the gap") << 21 << "91184";
-    QTest::newRow("second of run 2") << 22 << "91568";
-    QTest::newRow("last of run 2") << 36 << "96944";
-    QTest::newRow("first of run 3") << 37 << "1042032";
-    QTest::newRow("last of run 3") << 44 << "1044720";
-    QTest::newRow("no selection") << -1 << "?";
-    QTest::newRow("one past the list") << 45 << "?";
-    QTest::newRow("lowest index") << -32768 << "?";
-    QTest::newRow("highest index") << 32767 << "?";
-}
-
-void SpriteCatalogueTest::offsetText()
-{
-    QFETCH(int, index);
-    QFETCH(QString, expected);
-
-    QCOMPARE(QString::fromStdString(SpriteOffset(static_cast<std::int16_t>(index))), expected);
-}
-
-void SpriteCatalogueTest::offsetValueAgreesWithTextForEveryIndex()
-{
-    // Save goes through the text and Load Sprite through the number; they must never disagree.
-    for (int i = std::numeric_limits<std::int16_t>::min();
-         i <= std::numeric_limits<std::int16_t>::max(); ++i) {
-        const auto index = static_cast<std::int16_t>(i);
-        const auto value = SpriteOffsetValue(index);
-        QCOMPARE(value.has_value(), i >= 0 && i < kSpriteCount);
-        QCOMPARE(SpriteOffset(index), value ? std::to_string(*value) : std::string("?"));
+    void offsetText_data()
+    {
+        AddRows<Row>({{"first of run 1", 0, "82928"}, {"second of run 1", 1, "83312"},
+            {"last of run 1", 20, "90608"}, {"first of run 2, past the gap", 21, "91184"},
+            {"second of run 2", 22, "91568"}, {"last of run 2", 36, "96944"},
+            {"first of run 3", 37, "1042032"}, {"last of run 3", 44, "1044720"},
+            {"no selection", -1, "?"}, {"one past the list", 45, "?"},
+            {"lowest index", -32768, "?"}, {"highest index", 32767, "?"}});
     }
-}
-
-void SpriteCatalogueTest::blocksLieApartAndInsideTheImage()
-{
-    std::vector<std::int32_t> offsets;
-    for (int i = 0; i < kSpriteCount; ++i)
-        offsets.push_back(*SpriteOffsetValue(static_cast<std::int16_t>(i)));
-    std::sort(offsets.begin(), offsets.end());
-    for (std::size_t i = 1; i < offsets.size(); ++i)
-        QVERIFY2(offsets[i] - offsets[i - 1] >= kSpriteBlockBytes, "two blocks overlap");
-    QCOMPARE(offsets.back() + kSpriteBlockBytes, kLastBlockEnd);
-}
-
-void SpriteCatalogueTest::labels()
-{
-    for (int i = 0; i < kSpriteCount; ++i) {
-        const std::string label = Trimmed(SpriteLabel(i));
-        QVERIFY2(!label.empty(), qPrintable(QStringLiteral("entry %1 has no label").arg(i)));
-        if (kFixedLabels[i])
-            QCOMPARE(label, std::string(kFixedLabels[i]));
+    void offsetText()
+    {
+        const auto& row = CurrentRow<Row>();
+        QCOMPARE(SpriteOffset(static_cast<std::int16_t>(row.index)), std::string(row.offset));
     }
-    QVERIFY(Trimmed(SpriteLabel(0)) != Trimmed(SpriteLabel(1)));
-    QVERIFY(Trimmed(SpriteLabel(29)).ends_with('?'));
-    QVERIFY(SpriteLabel(-1).empty());
-    QVERIFY(SpriteLabel(kSpriteCount).empty());
-}
 
-void SpriteCatalogueTest::sameLabelMeansDifferentBlock()
-{
-    std::map<std::string, std::vector<std::int32_t>> offsetsByLabel;
-    for (int i = 0; i < kSpriteCount; ++i)
-        offsetsByLabel[Trimmed(SpriteLabel(i))].push_back(
-            *SpriteOffsetValue(static_cast<std::int16_t>(i)));
-    QVERIFY(offsetsByLabel["Boy"].size() > 1);
-    for (auto& [label, offsets] : offsetsByLabel) {
+    void offsetValueAgreesWithTextForEveryIndex()
+    {
+        // Save goes through the text and Load Sprite through the number; they must never
+        // disagree.
+        for (int i = std::numeric_limits<std::int16_t>::min();
+             i <= std::numeric_limits<std::int16_t>::max(); ++i) {
+            const auto index = static_cast<std::int16_t>(i);
+            const auto value = SpriteOffsetValue(index);
+            QCOMPARE(value.has_value(), i >= 0 && i < kSpriteCount);
+            QCOMPARE(SpriteOffset(index), value ? std::to_string(*value) : std::string("?"));
+        }
+    }
+
+    void blocksLieApartAndInsideTheImage()
+    {
+        std::vector<std::int32_t> offsets;
+        for (int i = 0; i < kSpriteCount; ++i)
+            offsets.push_back(*SpriteOffsetValue(static_cast<std::int16_t>(i)));
         std::sort(offsets.begin(), offsets.end());
-        QVERIFY2(
-            std::adjacent_find(offsets.begin(), offsets.end()) == offsets.end(), label.c_str());
+        for (std::size_t i = 1; i < offsets.size(); ++i)
+            QVERIFY2(offsets[i] - offsets[i - 1] >= kSpriteBlockBytes, "two blocks overlap");
+        QCOMPARE(offsets.back() + kSpriteBlockBytes, kLastBlockEnd);
     }
-}
+
+    void labels()
+    {
+        for (int i = 0; i < kSpriteCount; ++i) {
+            const std::string label = Trimmed(SpriteLabel(i));
+            QVERIFY2(!label.empty(), qPrintable(QStringLiteral("entry %1 has no label").arg(i)));
+            if (kFixedLabels[i])
+                QCOMPARE(label, std::string(kFixedLabels[i]));
+        }
+        QVERIFY(Trimmed(SpriteLabel(0)) != Trimmed(SpriteLabel(1)));
+        QVERIFY(Trimmed(SpriteLabel(29)).ends_with('?'));
+        QVERIFY(SpriteLabel(-1).empty());
+        QVERIFY(SpriteLabel(kSpriteCount).empty());
+    }
+
+    void sameLabelMeansDifferentBlock()
+    {
+        std::map<std::string, std::vector<std::int32_t>> offsetsByLabel;
+        for (int i = 0; i < kSpriteCount; ++i)
+            offsetsByLabel[Trimmed(SpriteLabel(i))].push_back(
+                *SpriteOffsetValue(static_cast<std::int16_t>(i)));
+        QVERIFY(offsetsByLabel["Boy"].size() > 1);
+        for (auto& [label, offsets] : offsetsByLabel) {
+            std::sort(offsets.begin(), offsets.end());
+            QVERIFY2(
+                std::adjacent_find(offsets.begin(), offsets.end()) == offsets.end(), label.c_str());
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(SpriteCatalogueTest)
 #include "SpriteCatalogueTest.moc"

@@ -2,11 +2,14 @@
 #include "sprite/SpriteBlock.h"
 #include "sprite/TileBits.h"
 
+#include "RowTable.h"
+
 #include <QtTest>
 
 #include <string>
 
 using namespace morvane;
+using namespace morvane::test;
 
 namespace {
 
@@ -28,233 +31,177 @@ SpriteBlock PatternBlock()
     return block;
 }
 
+struct BitText {
+    const char* name;
+    int value;
+    const char* bits;
+};
+
+struct Row {
+    const char* name;
+    std::uint8_t plane0;
+    std::uint8_t plane1;
+    const char* values;
+};
+
+struct Paint {
+    const char* name;
+    int tile, column, row;
+    const char* code;
+    std::uint8_t before0, before1, after0, after1;
+};
+
 } // namespace
 
 class TileCodecTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void byteToBits_data();
-    void byteToBits();
-    void bitsToByte_data();
-    void bitsToByte();
-    void everyByteSurvivesTheBitText();
-    void shadeCodes_data();
-    void shadeCodes();
-    void decodeRow_data();
-    void decodeRow();
-    void everyRowSurvivesDecodeAndEncode();
-    void unpackFillsEntriesByRowAndColumn();
-    void paintPixel_data();
-    void paintPixel();
-};
-
-void TileCodecTest::byteToBits_data()
-{
-    QTest::addColumn<int>("value");
-    QTest::addColumn<QString>("bits");
-
-    QTest::newRow("0") << 0 << "00000000";
-    QTest::newRow("1") << 1 << "00000001";
-    QTest::newRow("5") << 5 << "00000101";
-    QTest::newRow("0x3C") << 0x3C << "00111100";
-    QTest::newRow("128") << 128 << "10000000";
-    QTest::newRow("255") << 255 << "11111111";
-}
-
-void TileCodecTest::byteToBits()
-{
-    QFETCH(int, value);
-    QFETCH(QString, bits);
-
-    QCOMPARE(QString::fromStdString(ByteToBits(static_cast<std::uint8_t>(value))), bits);
-}
-
-void TileCodecTest::bitsToByte_data()
-{
-    QTest::addColumn<QString>("bits");
-    QTest::addColumn<int>("value");
-
-    QTest::newRow("full 5") << "00000101" << 5;
-    QTest::newRow("short 5") << "101" << 5;
-    QTest::newRow("single 1") << "1" << 1;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("leftmost") << "10000000" << 128;
-    QTest::newRow("all ones") << "11111111" << 255;
-    QTest::newRow("ninth character ignored") << "111111110" << 255;
-    QTest::newRow("only first eight read") << "0000000011111111" << 0;
-}
-
-void TileCodecTest::bitsToByte()
-{
-    QFETCH(QString, bits);
-    QFETCH(int, value);
-
-    QCOMPARE(int(BitsToByte(bits.toStdString())), value);
-}
-
-void TileCodecTest::everyByteSurvivesTheBitText()
-{
-    for (int value = 0; value < 256; ++value) {
-        const std::string bits = ByteToBits(static_cast<std::uint8_t>(value));
-        QCOMPARE(bits.size(), std::size_t(8));
-        for (int position = 0; position < 8; ++position)
-            QCOMPARE(bits[static_cast<std::size_t>(position)],
-                ((value >> (7 - position)) & 1) ? '1' : '0');
-        QCOMPARE(int(BitsToByte(bits)), value);
+    void byteToBits_data()
+    {
+        AddRows<BitText>({{"0", 0, "00000000"}, {"1", 1, "00000001"}, {"5", 5, "00000101"},
+            {"0x3C", 0x3C, "00111100"}, {"128", 128, "10000000"}, {"255", 255, "11111111"}});
     }
-}
+    void byteToBits()
+    {
+        const auto& row = CurrentRow<BitText>();
+        QCOMPARE(ByteToBits(static_cast<std::uint8_t>(row.value)), std::string(row.bits));
+    }
 
-void TileCodecTest::shadeCodes_data()
-{
-    QTest::addColumn<int>("value");
-    QTest::addColumn<QString>("code");
+    void bitsToByte_data()
+    {
+        AddRows<BitText>({{"full 5", 5, "00000101"}, {"short 5", 5, "101"}, {"single 1", 1, "1"},
+            {"empty", 0, ""}, {"leftmost", 128, "10000000"}, {"all ones", 255, "11111111"},
+            {"ninth character ignored", 255, "111111110"},
+            {"only first eight read", 0, "0000000011111111"}});
+    }
+    void bitsToByte()
+    {
+        const auto& row = CurrentRow<BitText>();
+        QCOMPARE(int(BitsToByte(row.bits)), row.value);
+    }
+
+    void everyByteSurvivesTheBitText()
+    {
+        for (int value = 0; value < 256; ++value) {
+            const std::string bits = ByteToBits(static_cast<std::uint8_t>(value));
+            QCOMPARE(bits.size(), std::size_t(8));
+            for (int position = 0; position < 8; ++position)
+                QCOMPARE(bits[static_cast<std::size_t>(position)],
+                    ((value >> (7 - position)) & 1) ? '1' : '0');
+            QCOMPARE(int(BitsToByte(bits)), value);
+        }
+    }
 
     // The plane-0 bit comes first, so 1 and 2 read the opposite way to binary.
-    QTest::newRow("0") << 0 << "00";
-    QTest::newRow("1") << 1 << "10";
-    QTest::newRow("2") << 2 << "01";
-    QTest::newRow("3") << 3 << "11";
-}
+    void shadeCodes_data()
+    {
+        AddRows<BitText>({{"0", 0, "00"}, {"1", 1, "10"}, {"2", 2, "01"}, {"3", 3, "11"}});
+    }
+    void shadeCodes()
+    {
+        const auto& row = CurrentRow<BitText>();
+        QCOMPARE(std::string(ShadeCode(row.value).data(), 2), std::string(row.bits));
+        QCOMPARE(ShadeValue(row.bits), row.value);
+    }
 
-void TileCodecTest::shadeCodes()
-{
-    QFETCH(int, value);
-    QFETCH(QString, code);
+    void decodeRow_data()
+    {
+        AddRows<Row>({{"worked example", 0x3C, 0x7E, "02333320"},
+            {"plane 0 only is colour 1", 0xFF, 0x00, "11111111"},
+            {"plane 1 only is colour 2", 0x00, 0xFF, "22222222"},
+            {"bit 7 is the leftmost pixel", 0x80, 0x00, "10000000"},
+            {"bit 0 is the rightmost pixel", 0x00, 0x01, "00000002"},
+            {"blank", 0x00, 0x00, "00000000"}});
+    }
+    void decodeRow()
+    {
+        const auto& row = CurrentRow<Row>();
+        const auto decoded = DecodeRow(row.plane0, row.plane1);
+        std::string text;
+        for (const auto v : decoded)
+            text += char('0' + v);
+        QCOMPARE(text, std::string(row.values));
+        QCOMPARE(EncodeRow(decoded), std::make_pair(row.plane0, row.plane1));
+    }
 
-    QCOMPARE(QString::fromLatin1(ShadeCode(value).data(), 2), code);
-    QCOMPARE(ShadeValue(code.toStdString()), value);
-}
-
-void TileCodecTest::decodeRow_data()
-{
-    QTest::addColumn<int>("plane0");
-    QTest::addColumn<int>("plane1");
-    QTest::addColumn<QString>("values");
-
-    QTest::newRow("worked example") << 0x3C << 0x7E << "02333320";
-    QTest::newRow("plane 0 only is colour 1") << 0xFF << 0x00 << "11111111";
-    QTest::newRow("plane 1 only is colour 2") << 0x00 << 0xFF << "22222222";
-    QTest::newRow("bit 7 is the leftmost pixel") << 0x80 << 0x00 << "10000000";
-    QTest::newRow("bit 0 is the rightmost pixel") << 0x00 << 0x01 << "00000002";
-    QTest::newRow("blank") << 0x00 << 0x00 << "00000000";
-}
-
-void TileCodecTest::decodeRow()
-{
-    QFETCH(int, plane0);
-    QFETCH(int, plane1);
-    QFETCH(QString, values);
-
-    const auto lo = static_cast<std::uint8_t>(plane0);
-    const auto hi = static_cast<std::uint8_t>(plane1);
-    const auto decoded = DecodeRow(lo, hi);
-    QString text;
-    for (const auto v : decoded)
-        text += QChar(u'0' + v);
-    QCOMPARE(text, values);
-    QCOMPARE(EncodeRow(decoded), std::make_pair(lo, hi));
-}
-
-void TileCodecTest::everyRowSurvivesDecodeAndEncode()
-{
-    // Decoding is a one-to-one map of the 65536 byte pairs, so checking it against the bit rule
-    // and the way back for every pair covers encoding of every row as well.
-    for (int lo = 0; lo < 256; ++lo) {
-        for (int hi = 0; hi < 256; ++hi) {
-            const auto plane0 = static_cast<std::uint8_t>(lo);
-            const auto plane1 = static_cast<std::uint8_t>(hi);
-            const auto values = DecodeRow(plane0, plane1);
-            for (int column = 0; column < 8; ++column) {
-                if (values[static_cast<std::size_t>(column)] != PixelOf(plane0, plane1, column))
-                    QFAIL(qPrintable(QStringLiteral("row %1/%2 column %3 decoded wrongly")
-                                         .arg(lo)
-                                         .arg(hi)
-                                         .arg(column)));
+    void everyRowSurvivesDecodeAndEncode()
+    {
+        // Decoding is a one-to-one map of the 65536 byte pairs, so checking it against the bit
+        // rule and the way back for every pair covers encoding of every row as well.
+        for (int lo = 0; lo < 256; ++lo) {
+            for (int hi = 0; hi < 256; ++hi) {
+                const auto plane0 = static_cast<std::uint8_t>(lo);
+                const auto plane1 = static_cast<std::uint8_t>(hi);
+                const auto values = DecodeRow(plane0, plane1);
+                for (int column = 0; column < 8; ++column) {
+                    if (values[std::size_t(column)] != PixelOf(plane0, plane1, column))
+                        QFAIL(qPrintable(QStringLiteral("row %1/%2 column %3 decoded wrongly")
+                                             .arg(lo)
+                                             .arg(hi)
+                                             .arg(column)));
+                }
+                if (EncodeRow(values) != std::make_pair(plane0, plane1))
+                    QFAIL(qPrintable(QStringLiteral("row %1/%2 encoded wrongly").arg(lo).arg(hi)));
             }
-            if (EncodeRow(values) != std::make_pair(plane0, plane1))
-                QFAIL(qPrintable(QStringLiteral("row %1/%2 encoded wrongly").arg(lo).arg(hi)));
         }
     }
-}
 
-void TileCodecTest::unpackFillsEntriesByRowAndColumn()
-{
-    SpriteBlock block = PatternBlock();
-    const int tile = 13;
-    const int row = 3;
-    block[16 * tile + 2 * row] = 0x3C;
-    block[16 * tile + 2 * row + 1] = 0x7E;
+    void unpackFillsEntriesByRowAndColumn()
+    {
+        SpriteBlock block = PatternBlock();
+        const int tile = 13;
+        block[16 * tile + 2 * 3] = 0x3C;
+        block[16 * tile + 2 * 3 + 1] = 0x7E;
 
-    BitTable plane0 {};
-    BitTable plane1 {};
-    UnpackTileBits(block, tile, plane0, plane1);
+        BitTable plane0 {};
+        BitTable plane1 {};
+        UnpackTileBits(block, tile, plane0, plane1);
 
-    const int expected[8] = {0, 2, 3, 3, 3, 3, 2, 0};
-    for (int column = 0; column < 8; ++column) {
-        const std::size_t entry = static_cast<std::size_t>(8 * row + column + 1);
-        QCOMPARE(plane0[entry] + 2 * plane1[entry], expected[column]);
-    }
-    for (int r = 0; r < 8; ++r) {
-        const std::uint8_t lo = block[static_cast<std::size_t>(16 * tile + 2 * r)];
-        const std::uint8_t hi = block[static_cast<std::size_t>(16 * tile + 2 * r + 1)];
-        for (int c = 0; c < 8; ++c) {
-            const std::size_t entry = static_cast<std::size_t>(8 * r + c + 1);
-            QCOMPARE(plane0[entry] + 2 * plane1[entry], PixelOf(lo, hi, c));
+        // Row 3 is the worked example; every row matches the bit rule, entry 1 first.
+        const int expected[8] = {0, 2, 3, 3, 3, 3, 2, 0};
+        for (int column = 0; column < 8; ++column)
+            QCOMPARE(plane0[std::size_t(25 + column)] + 2 * plane1[std::size_t(25 + column)],
+                expected[column]);
+        for (int r = 0; r < 8; ++r) {
+            const std::uint8_t lo = block[std::size_t(16 * tile + 2 * r)];
+            const std::uint8_t hi = block[std::size_t(16 * tile + 2 * r + 1)];
+            for (int c = 0; c < 8; ++c) {
+                const auto entry = std::size_t(8 * r + c + 1);
+                QCOMPARE(plane0[entry] + 2 * plane1[entry], PixelOf(lo, hi, c));
+            }
         }
     }
-}
 
-void TileCodecTest::paintPixel_data()
-{
-    QTest::addColumn<int>("tile");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<int>("before0");
-    QTest::addColumn<int>("before1");
-    QTest::addColumn<int>("after0");
-    QTest::addColumn<int>("after1");
+    void paintPixel_data()
+    {
+        AddRows<Paint>({{"11 top-left of a blank row", 0, 0, 0, "11", 0x00, 0x00, 0x80, 0x80},
+            {"10 bottom-right of a blank row", 0, 7, 7, "10", 0x00, 0x00, 0x01, 0x00},
+            {"01 at column 2 of a full row", 5, 2, 4, "01", 0xFF, 0xFF, 0xDF, 0xFF},
+            {"00 clears both planes", 23, 6, 1, "00", 0xFF, 0xFF, 0xFD, 0xFD},
+            {"same colour changes nothing", 9, 3, 5, "10", 0x10, 0x00, 0x10, 0x00}});
+    }
+    void paintPixel()
+    {
+        const auto& p = CurrentRow<Paint>();
+        SpriteBlock block = PatternBlock();
+        const auto at = std::size_t(16 * p.tile + 2 * p.row);
+        block[at] = p.before0;
+        block[at + 1] = p.before1;
 
-    QTest::newRow("11 top-left of a blank row")
-        << 0 << 0 << 0 << "11" << 0x00 << 0x00 << 0x80 << 0x80;
-    QTest::newRow("10 bottom-right of a blank row")
-        << 0 << 7 << 7 << "10" << 0x00 << 0x00 << 0x01 << 0x00;
-    QTest::newRow("01 at column 2 of a full row")
-        << 5 << 2 << 4 << "01" << 0xFF << 0xFF << 0xDF << 0xFF;
-    QTest::newRow("00 clears both planes") << 23 << 6 << 1 << "00" << 0xFF << 0xFF << 0xFD << 0xFD;
-    QTest::newRow("same colour changes nothing")
-        << 9 << 3 << 5 << "10" << 0x10 << 0x00 << 0x10 << 0x00;
-}
+        BitTable plane0 {};
+        BitTable plane1 {};
+        UnpackTileBits(block, p.tile, plane0, plane1);
+        SetPixelBits(plane0, plane1, p.column, p.row, ShadeValue(p.code));
+        SpriteBlock expected = block;
+        RepackTileRow(block, p.tile, p.row, plane0, plane1);
 
-void TileCodecTest::paintPixel()
-{
-    QFETCH(int, tile);
-    QFETCH(int, column);
-    QFETCH(int, row);
-    QFETCH(QString, code);
-    QFETCH(int, before0);
-    QFETCH(int, before1);
-    QFETCH(int, after0);
-    QFETCH(int, after1);
-
-    SpriteBlock block = PatternBlock();
-    const std::size_t at = static_cast<std::size_t>(16 * tile + 2 * row);
-    block[at] = static_cast<std::uint8_t>(before0);
-    block[at + 1] = static_cast<std::uint8_t>(before1);
-
-    BitTable plane0 {};
-    BitTable plane1 {};
-    UnpackTileBits(block, tile, plane0, plane1);
-    SetPixelBits(plane0, plane1, column, row, ShadeValue(code.toStdString()));
-    SpriteBlock expected = block;
-    RepackTileRow(block, tile, row, plane0, plane1);
-
-    expected[at] = static_cast<std::uint8_t>(after0);
-    expected[at + 1] = static_cast<std::uint8_t>(after1);
-    for (std::size_t i = 0; i < block.size(); ++i)
-        QVERIFY2(block[i] == expected[i], qPrintable(QStringLiteral("byte %1").arg(i)));
-}
+        expected[at] = p.after0;
+        expected[at + 1] = p.after1;
+        for (std::size_t i = 0; i < block.size(); ++i)
+            QVERIFY2(block[i] == expected[i], qPrintable(QStringLiteral("byte %1").arg(i)));
+    }
+};
 
 QTEST_GUILESS_MAIN(TileCodecTest)
 #include "TileCodecTest.moc"

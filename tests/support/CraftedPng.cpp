@@ -1,6 +1,6 @@
 #include "CraftedPng.h"
 
-#include "HostileFiles.h"
+#include "TestData.h"
 
 #include <QtEndian>
 
@@ -51,7 +51,7 @@ QByteArray PackPixels(const QList<quint64>& pixels, int bits)
 QByteArray PngChunk(const char* type, const QByteArray& data)
 {
     const QByteArray typed = QByteArray(type, 4) + data;
-    return BigEndian(static_cast<quint32>(data.size())) + typed + BigEndian(PngCrc(typed));
+    return BigEndian(static_cast<quint32>(data.size())) + typed + BigEndian(Crc32(typed));
 }
 
 QByteArray PngHeaderData(int width, int height, int bitDepth, int colourType, bool interlaced)

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "TestData.h"
 #include "spritepng/SpritePngError.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QRandomGenerator>
 #include <QString>
+
+#include <utility>
 
 namespace morvane::test {
 
@@ -42,12 +45,7 @@ QByteArray RandomBytes(QRandomGenerator& random, qsizetype count, int bound = 25
 // The SpritePngError message of an operation, or an empty text when it succeeds.
 template <typename Operation> QString FailureOf(Operation&& operation)
 {
-    try {
-        operation();
-    } catch (const SpritePngError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return {};
+    return FailureOf<SpritePngError>(std::forward<Operation>(operation));
 }
 
 } // namespace morvane::test

@@ -15,7 +15,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace morvane::test {
 
@@ -56,7 +55,7 @@ qsizetype FindChunk(const QByteArray& png, const char* type)
 void RecomputeCrc(QByteArray& png, qsizetype chunk)
 {
     const auto length = static_cast<qsizetype>(GetBigEndian(png, chunk));
-    PutBigEndian(png, chunk + kChunkHeadBytes + length, PngCrc(png.mid(chunk + 4, 4 + length)));
+    PutBigEndian(png, chunk + kChunkHeadBytes + length, Crc32(png.mid(chunk + 4, 4 + length)));
 }
 
 } // namespace
@@ -64,12 +63,6 @@ void RecomputeCrc(QByteArray& png, qsizetype chunk)
 QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette)
 {
     return PngBytes(SpriteToImage(block, PaletteColours(palette)));
-}
-
-std::uint32_t PngCrc(const QByteArray& bytes)
-{
-    return static_cast<std::uint32_t>(
-        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.constData()), std::size_t(bytes.size())));
 }
 
 QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height)

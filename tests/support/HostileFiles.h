@@ -15,9 +15,6 @@ namespace morvane::test {
 // The bytes of a sprite image PNG as the editor's own export writes it.
 QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette);
 
-// The CRC-32 of PNG chunks (ISO 3309, as zlib computes it), over the chunk type and data.
-std::uint32_t PngCrc(const QByteArray& bytes);
-
 // A copy of `png` whose IHDR claims `width` x `height`, with the chunk's CRC made right again so
 // only the size is wrong: a decoder that trusts it would ask for width x height x 4 bytes.
 QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height);

@@ -12,7 +12,12 @@ namespace morvane::test {
 // stray write or misplaced read shows up as a wrong byte.
 class RomFixture {
 public:
-    explicit RomFixture(qint64 size = 1045104, const QString& name = QStringLiteral("rom.gb"));
+    // The usual size: the image ends where the last sprite block ends.
+    static constexpr qint64 kRomBytes = 1045104;
+    // Where the first sprite block lies.
+    static constexpr qint64 kEntry0 = 82928;
+
+    explicit RomFixture(qint64 size = kRomBytes, const QString& name = QStringLiteral("rom.gb"));
 
     QString Path() const { return path_; }
     std::string PathUtf8() const { return path_.toStdString(); }

@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <zlib.h>
+
 namespace morvane::test {
 
 SpriteBlock RandomBlock(quint32 seed)
@@ -16,10 +18,10 @@ SpriteBlock RandomBlock(quint32 seed)
     return block;
 }
 
-QByteArray Bytes(const SpriteBlock& block)
+std::uint32_t Crc32(const QByteArray& bytes)
 {
-    return QByteArray(
-        reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
+    return static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.constData()), std::size_t(bytes.size())));
 }
 
 QByteArray PngBytes(const QImage& image)
@@ -36,6 +38,8 @@ ToolRun RunProgram(
 {
     QProcess process;
     process.setWorkingDirectory(folder);
+    if (setup.environment)
+        process.setProcessEnvironment(*setup.environment);
     if (setup.inChild)
         process.setChildProcessModifier(setup.inChild);
     if (!setup.outputFile.isEmpty())

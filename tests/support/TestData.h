@@ -4,18 +4,48 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 
 namespace morvane::test {
 
 // A sprite block of random bytes, the same for the same seed.
 SpriteBlock RandomBlock(quint32 seed);
 
-// A block's bytes, for comparison with file contents.
-QByteArray Bytes(const SpriteBlock& block);
+// The bytes of a block, a tile or a whole image, for comparison with file contents.
+inline QByteArray Bytes(std::span<const std::uint8_t> bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+
+// A file's bytes as the sprite and patch cores take them; valid while `bytes` lives.
+inline std::span<const std::uint8_t> Span(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+        static_cast<std::size_t>(bytes.size())};
+}
+
+// The CRC-32 that PNG chunks and BPS patches carry (ISO 3309, as zlib computes it).
+std::uint32_t Crc32(const QByteArray& bytes);
+
+// The message of the `Error` an operation throws, or an empty text when it succeeds; an error
+// without a message still counts as one.
+template <typename Error, typename Operation> QString FailureOf(Operation&& operation)
+{
+    try {
+        operation();
+    } catch (const Error& error) {
+        const QString message = QString::fromUtf8(error.what());
+        return message.isEmpty() ? QStringLiteral("(empty message)") : message;
+    }
+    return {};
+}
 
 // An image encoded as a PNG file's bytes.
 QByteArray PngBytes(const QImage& image);
@@ -31,13 +61,15 @@ struct ToolRun {
 // How to start a program beyond its arguments.
 struct RunSetup {
     // Runs in the child before the program starts (dropping rights, setting limits).
-    std::function<void()> inChild;
+    std::function<void()> inChild {};
     // Fed to the program's standard input, which is closed after it.
-    QByteArray input;
+    QByteArray input {};
     // Where its standard output goes instead of to the test, such as /dev/full.
-    QString outputFile;
+    QString outputFile {};
     // Appends to outputFile, as ">>" does, instead of truncating it.
     bool appendOutput = false;
+    // The program's environment instead of this process's.
+    std::optional<QProcessEnvironment> environment {};
 };
 
 // Runs a program to completion in `folder`.
