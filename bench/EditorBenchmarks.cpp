@@ -31,7 +31,7 @@ namespace {
 constexpr int kGridCells = 64;
 constexpr int kCellSide = 16;
 // How many times the floor of its own file reads Load Sprite may take.
-constexpr double kLoadSpriteFloorRatio = 3.0;
+constexpr double kLoadSpriteFloorRatio = 2.0;
 
 // The offscreen platform cannot raise a window and says so every time the preview opens: that
 // line, hundreds of times over, would bury the benchmark's own.

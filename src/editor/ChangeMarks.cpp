@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTimer>
 
 #include <algorithm>

@@ -172,7 +172,7 @@ void MainWindowTest::menuTreeHasCaptionsAndShortcuts()
             "Paste Fra&me", "-", "Flip Frame &Horizontally", "Flip Frame &Vertically",
             "Rotate Frame Clock&wise", "Rotate Frame &Anticlockwise", "Shift Frame &Left",
             "Shift Frame Righ&t", "&Shift Frame Up", "Shift Frame &Down", "-", "F&ill Tile",
-            QStringLiteral("Swap C&olours\u2026")}));
+            QStringLiteral("Swap C&olours\u2026"), "-", "Show Cha&nges"}));
     QCOMPARE(captions(menus[2]),
         QStringList({"&Test Sprite ", "-", "&Gridlines color", "&Sprites p. color"}));
     QCOMPARE(captions(menus[3]), QStringList({"&Help", "-", "&About"}));
@@ -196,6 +196,7 @@ void MainWindowTest::menuTreeHasCaptionsAndShortcuts()
     QCOMPARE(shortcut("mnuHelpHelp"), QKeySequence(QStringLiteral("F1")));
     QVERIFY(shortcut("mnuFileQuit").isEmpty());
     QVERIFY(shortcut("mnuHelpAbout").isEmpty());
+    QCOMPARE(shortcut("mnuEditShowChanges"), QKeySequence(QStringLiteral("Ctrl+D")));
 }
 
 void MainWindowTest::tabOrderRunsFromLastTileToTestButton()
