@@ -8,7 +8,7 @@
 #include "SpriteSession.h"
 #include "dialogs/DialogBackend.h"
 #include "sprite/FrameLayout.h"
-#include "spritepng/SpritePng.h"
+#include "spriteimage/SpriteImage.h"
 
 #include <QApplication>
 #include <QClipboard>

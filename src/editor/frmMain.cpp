@@ -12,7 +12,7 @@
 #include "sprite/FrameLayout.h"
 #include "sprite/RomFileError.h"
 #include "sprite/SpriteCatalogue.h"
-#include "spritepng/SpritePng.h"
+#include "spriteimage/SpriteImage.h"
 #include "widgets/BusyPointer.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/ImageBlit.h"

@@ -23,9 +23,9 @@ namespace {
 // consecutive IDAT chunks, IEND last. libpng walks the chunks and unpacks the pixels in one pass
 // as the file is pushed through it; this file configures it for images of one known size and
 // turns what it finds into the reasons a user reads.
-const QByteArray kSignature("\x89PNG\r\n\x1a\n", 8);
+constexpr std::string_view kSignature("\x89PNG\r\n\x1a\n", 8);
 // The signature, then the length and type of the first chunk, which must be the 13-byte header.
-constexpr qsizetype kHeaderEnd = 8 + 8 + 13 + 4;
+constexpr std::size_t kHeaderEnd = 8 + 8 + 13 + 4;
 
 // No chunk a sprite image needs comes near this: palettes are at most 768 bytes, and libpng
 // lets pixel data chunks grow to what an image of the file's size can need. Metadata a paint
@@ -38,19 +38,24 @@ constexpr png_uint_32 ChunkType(const char (&name)[5])
         | png_uint_32(std::uint8_t(name[2])) << 8 | png_uint_32(std::uint8_t(name[3]));
 }
 
-QString ChunkName(png_uint_32 type)
+std::string ChunkName(png_uint_32 type)
 {
-    QString name;
+    std::string name;
     for (int shift = 24; shift >= 0; shift -= 8)
-        name += QLatin1Char(char(type >> shift & 0xFF));
+        name += char(type >> shift & 0xFF);
     return name;
+}
+
+std::string SizeText(int width, int height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
 }
 
 // What libpng stopped for, noted by the callbacks. They run inside libpng's C code, which no
 // exception may cross, so each notes the first reason and leaves through png_longjmp; DecodePng
 // explains it once libpng has let go. Nothing here allocates, so noting cannot fail.
 struct Reading {
-    QSize expected;
+    PixelSize expected;
     // The first stop: libpng's words (or this file's own, for the faults only it sees) and the
     // chunk being read.
     std::array<char, 128> message {};
@@ -67,7 +72,7 @@ struct Reading {
     // Room for the widest rows the image can give (four bytes a pixel), allocated before libpng
     // runs, and the palette with the alpha of any tRNS chunk.
     std::vector<png_byte> pixels {};
-    std::array<QRgb, PNG_MAX_PALETTE_LENGTH> palette {};
+    std::array<Argb, PNG_MAX_PALETTE_LENGTH> palette {};
     int paletteSize = 0;
 
     void Note(png_structp png, std::string_view what)
@@ -130,8 +135,8 @@ void OnWarning(png_structp png, png_const_charp text)
 void OnHeader(png_structp png, png_infop info)
 {
     Reading& reading = ReadingOf(png);
-    if (png_get_image_width(png, info) != png_uint_32(reading.expected.width())
-        || png_get_image_height(png, info) != png_uint_32(reading.expected.height()))
+    if (png_get_image_width(png, info) != png_uint_32(reading.expected.width)
+        || png_get_image_height(png, info) != png_uint_32(reading.expected.height))
         reading.Stop(png, kWrongSize);
     reading.indexed = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
     if (reading.indexed) {
@@ -141,12 +146,12 @@ void OnHeader(png_structp png, png_infop info)
         int alphas = 0;
         png_get_tRNS(png, info, &alpha, &alphas, nullptr);
         for (int i = 0; i < reading.paletteSize; ++i)
-            reading.palette[std::size_t(i)] = qRgba(
+            reading.palette[std::size_t(i)] = MakeArgb(
                 entries[i].red, entries[i].green, entries[i].blue, i < alphas ? alpha[i] : 255);
         png_set_packing(png);
     } else {
         // Grey levels of fewer bits become 8-bit ones and a tRNS chunk becomes alpha; 16-bit
-        // samples are rounded to 8 bits, as Qt's image conversions round them.
+        // samples are rounded to 8 bits, as the window's image conversions round them.
         png_set_expand(png);
         png_set_scale_16(png);
         png_set_gray_to_rgb(png);
@@ -171,7 +176,7 @@ void OnRow(png_structp png, png_bytep row, png_uint_32 number, int pass)
 {
     Reading& reading = ReadingOf(png);
     png_progressive_combine_row(png, reading.pixels.data() + number * reading.rowBytes, row);
-    if (pass == reading.lastPass && number + 1 == png_uint_32(reading.expected.height()))
+    if (pass == reading.lastPass && number + 1 == png_uint_32(reading.expected.height))
         reading.rowsDone = true;
 }
 
@@ -198,13 +203,13 @@ public:
 
     // Pushes the whole file through libpng; false when it stopped early. No object of this
     // frame or of the callbacks needs destroying, so libpng may leave it by png_longjmp.
-    bool Read(const QByteArray& file)
+    bool Read(std::span<const std::uint8_t> file)
     {
         if (setjmp(png_jmpbuf(png_)) != 0)
             return false;
         Reading& reading = ReadingOf(png_);
         png_set_user_limits(
-            png_, png_uint_32(reading.expected.width()), png_uint_32(reading.expected.height()));
+            png_, png_uint_32(reading.expected.width), png_uint_32(reading.expected.height));
         png_set_chunk_malloc_max(png_, kMaxChunkBytes);
         // What libpng forgives with a warning and a guess, such as a palette entry past the
         // palette's end in a tRNS chunk, refuses the file instead.
@@ -213,9 +218,7 @@ public:
         // are skipped unread, their checksums still checked.
         png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
         png_set_progressive_read_fn(png_, nullptr, OnHeader, OnRow, OnEnd);
-        png_process_data(png_, info_,
-            reinterpret_cast<png_bytep>(const_cast<char*>(file.constData())),
-            std::size_t(file.size()));
+        png_process_data(png_, info_, const_cast<png_bytep>(file.data()), file.size());
         return true;
     }
 
@@ -231,18 +234,17 @@ private:
 };
 
 // Why libpng stopped, in the words of this program.
-QString Reason(const Reading& reading)
+std::string Reason(const Reading& reading)
 {
     const std::string_view message = reading.Message();
-    const QString chunk = ChunkName(reading.chunk);
+    const std::string chunk = ChunkName(reading.chunk);
+    const std::string size = SizeText(reading.expected.width, reading.expected.height);
     const auto is = [&](const char(&type)[5]) { return reading.chunk == ChunkType(type); };
     const auto says = [&](std::string_view words) { return message.find(words) != message.npos; };
     if (says("CRC error"))
-        return QString("its %1 chunk is damaged (its checksum is wrong)").arg(chunk);
+        return "its " + chunk + " chunk is damaged (its checksum is wrong)";
     if (message == kUnpacksTooLong)
-        return QString("its pixel data unpacks to more than a %1 x %2 image holds")
-            .arg(reading.expected.width())
-            .arg(reading.expected.height());
+        return "its pixel data unpacks to more than a " + size + " image holds";
     // Before the last row libpng calls any damage to the zlib stream a checksum mismatch, and
     // after it a truncated stream.
     if (message == kStreamDamaged || says("Decompression error") || says("ADLER32"))
@@ -250,56 +252,52 @@ QString Reason(const Reading& reading)
     if (says("bad adaptive filter"))
         return "its pixel data is damaged (a row has an unknown filter)";
     if (says("Not enough compressed data"))
-        return is("IEND") ? QString("its pixel data is cut short")
-                          : QString("its pixel data is cut short or split by other chunks (a %1 "
-                                    "chunk comes before its end)")
-                                .arg(chunk);
+        return is("IEND") ? std::string("its pixel data is cut short")
+                          : "its pixel data is cut short or split by other chunks (a " + chunk
+                + " chunk comes before its end)";
     if (says("Too many IDATs"))
         return "its pixel data is split by other chunks";
     if (says("Missing PLTE"))
         return "its palette is missing";
     if (says("unhandled critical chunk"))
-        return QString("it holds a %1 chunk this program does not know").arg(chunk);
+        return "it holds a " + chunk + " chunk this program does not know";
     if (says("chunk data is too large"))
-        return QString("its %1 chunk is larger than a %2 x %3 image can need")
-            .arg(chunk)
-            .arg(reading.expected.width())
-            .arg(reading.expected.height());
+        return "its " + chunk + " chunk is larger than a " + size + " image can need";
     if (is("IHDR"))
         return "its header is damaged";
     if (says("invalid chunk type"))
-        return QString("a chunk's type is damaged (%1)")
-            .arg(QString::fromLatin1(message.substr(0, message.find(':'))));
+        return "a chunk's type is damaged (" + std::string(message.substr(0, message.find(':')))
+            + ")";
     if (says("out of place"))
-        return is("IEND") ? QString("it holds no pixel data")
-                          : QString("its %1 chunk is out of place").arg(chunk);
+        return is("IEND") ? std::string("it holds no pixel data")
+                          : "its " + chunk + " chunk is out of place";
     if (is("PLTE") && says("grayscale"))
         return "it holds a palette, which a grey-level image may not";
     if (is("PLTE"))
         return "its palette is damaged";
     // The rest are rare enough to be told in libpng's words, after the chunk they concern.
-    const std::string named = chunk.toStdString() + ": ";
+    const std::string named = chunk + ": ";
     const std::string_view words = message.substr(message.starts_with(named) ? named.size() : 0);
-    return QString("its %1 chunk is damaged (%2)").arg(chunk, QString::fromLatin1(words));
+    return "its " + chunk + " chunk is damaged (" + std::string(words) + ")";
 }
 
 } // namespace
 
-PngPicture DecodePng(
-    const QByteArray& file, QSize expected, const QString& kind, const QString& subject)
+PngPicture DecodePng(std::span<const std::uint8_t> file, PixelSize expected, std::string_view kind,
+    std::string_view subject)
 {
-    const auto refuse = [&](const QString& why) {
-        throw SpritePngError(
-            QStringLiteral("%1 cannot be read: %2.").arg(subject, why).toStdString());
+    const auto refuse = [&](std::string_view why) {
+        throw SpritePngError(std::string(subject) + " cannot be read: " + std::string(why) + ".");
     };
-    if (!file.startsWith(kSignature))
-        refuse(file.isEmpty() ? "the file is empty" : "it is not a PNG image");
+    const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
+    if (!text.starts_with(kSignature))
+        refuse(file.empty() ? "the file is empty" : "it is not a PNG image");
     // libpng skips an optional chunk before the header; a sprite image file starts with it.
-    if (file.size() < kHeaderEnd || file.mid(12, 4) != "IHDR")
+    if (file.size() < kHeaderEnd || text.substr(12, 4) != "IHDR")
         refuse("its header is damaged or incomplete");
 
     Reading reading {expected};
-    const std::size_t pixels = std::size_t(expected.width()) * std::size_t(expected.height());
+    const std::size_t pixels = std::size_t(expected.width) * std::size_t(expected.height);
     reading.pixels.resize(4 * pixels);
     PngReader reader(reading);
     if (!reader.Read(file)) {
@@ -308,11 +306,9 @@ PngPicture DecodePng(
         if (!wrongSize)
             refuse(Reason(reading));
         const auto [width, height] = reader.ClaimedSize();
-        const auto number = [](qint64 n) { return QString::number(n); };
-        throw SpritePngError(QStringLiteral("%1 is %2 x %3 pixels; %4 must be %5 x %6.")
-                                 .arg(subject, number(width), number(height), kind,
-                                     number(expected.width()), number(expected.height()))
-                                 .toStdString());
+        throw SpritePngError(std::string(subject) + " is " + std::to_string(width) + " x "
+            + std::to_string(height) + " pixels; " + std::string(kind) + " must be "
+            + SizeText(expected.width, expected.height) + ".");
     }
     if (!reading.ended)
         refuse("the file is cut short");
@@ -320,7 +316,8 @@ PngPicture DecodePng(
         refuse("its pixel data is cut short");
 
     PngPicture picture;
-    picture.size = expected;
+    picture.width = expected.width;
+    picture.height = expected.height;
     picture.indexed = reading.indexed;
     if (picture.indexed) {
         picture.palette.assign(
@@ -331,7 +328,7 @@ PngPicture DecodePng(
     picture.colours.resize(pixels);
     for (std::size_t at = 0; at < pixels; ++at) {
         const png_byte* rgba = reading.pixels.data() + 4 * at;
-        picture.colours[at] = qRgba(rgba[0], rgba[1], rgba[2], rgba[3]);
+        picture.colours[at] = MakeArgb(rgba[0], rgba[1], rgba[2], rgba[3]);
     }
     return picture;
 }

@@ -3,11 +3,11 @@
 #include "SpritePng.h"
 #include "sprite/SpriteCatalogue.h"
 
-#include <QByteArray>
-#include <QImage>
-#include <QString>
-
 #include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
 
 namespace morvane {
 
@@ -22,13 +22,13 @@ static_assert(kSheetSpritesAcross * kSheetSpritesDown == kSpriteCount);
 using SpriteSet = std::array<SpriteBlock, kSpriteCount>;
 
 // The sheet as an indexed image of four colour entries whose index is the pixel value.
-QImage SheetToImage(const SpriteSet& sprites, const Palette& colours);
+IndexedImage SheetPicture(const SpriteSet& sprites, const Palette& colours);
 
 // The bytes of an indexed PNG file of the sheet in the chosen set of colours.
-QByteArray SheetPngData(const SpriteSet& sprites, PngPalette palette);
+std::vector<std::uint8_t> SheetPngData(const SpriteSet& sprites, PngPalette palette);
 
-// Reads a sheet back by the rules of ImageToSprite, applied to the sheet as one picture; a file
+// Reads a sheet back by the rules of DecodeSpritePng, applied to the sheet as one picture; a file
 // of another size than 144 x 480 is refused from its header. `subject` names it in messages.
-SpriteSet DecodeSheetPng(const QByteArray& file, const QString& subject);
+SpriteSet DecodeSheetPng(std::span<const std::uint8_t> file, const std::string& subject);
 
 } // namespace morvane

@@ -198,9 +198,9 @@ Record DiffRecord(const std::string& originalPath, const std::string& editedPath
 void WritePicture(const CommandLine& line, const Comparison& comparison, std::ostream& data)
 {
     const std::string& target = *line.picture;
-    const QByteArray png
-        = PngData(DiffPicture(comparison.original, comparison.edited, comparison.missing),
-            QStringLiteral("picture of the differences"));
+    const FileData png
+        = EncodePng(DiffPicture(comparison.original, comparison.edited, comparison.missing),
+            "picture of the differences");
     if (target == kStandardStream)
         return WriteToStandardOutput(data, png, "the picture of the differences");
     WriteImageFile(target, png);

@@ -12,10 +12,10 @@ constexpr int kChanged = 8;
 // A dimmed grey is halfway between its grey and a mid grey: the four keep half their contrast and
 // stay apart from each other and from every undimmed grey (191, 149, 106, 64), so even a white
 // pixel shows which sprites are unchanged; being grey, none can be taken for the red of a change.
-QRgb Dimmed(PackedColor grey)
+Argb Dimmed(PackedColor grey)
 {
     const int level = 64 + RedOf(grey) / 2;
-    return qRgb(level, level, level);
+    return MakeArgb(level, level, level);
 }
 
 int SpriteAt(int x, int y)
@@ -25,21 +25,20 @@ int SpriteAt(int x, int y)
 
 } // namespace
 
-QImage DiffPicture(
+IndexedImage DiffPicture(
     const SpriteSet& original, const SpriteSet& edited, const SpritesMissingFromOne& missing)
 {
     const Palette greys = PaletteColours(PngPalette::HardwareGreys);
-    const QImage before = SheetToImage(original, greys);
-    QImage picture = SheetToImage(edited, greys);
-    picture.setColorCount(kChanged + 1);
-    for (int value = 0; value < kDimmed; ++value)
-        picture.setColor(kDimmed + value, Dimmed(greys[static_cast<std::size_t>(value)]));
-    picture.setColor(kChanged, qRgb(255, 0, 0));
+    const IndexedImage before = SheetPicture(original, greys);
+    IndexedImage picture = SheetPicture(edited, greys);
+    for (const PackedColor grey : greys)
+        picture.palette.push_back(Dimmed(grey));
+    picture.palette.push_back(MakeArgb(255, 0, 0));
 
     std::array<bool, kSpriteCount> changed = missing;
     for (int y = 0; y < kSheetHeight; ++y) {
-        const uchar* old = before.constScanLine(y);
-        uchar* now = picture.scanLine(y);
+        const std::uint8_t* old = before.Row(y);
+        std::uint8_t* now = picture.Row(y);
         for (int x = 0; x < kSheetWidth; ++x) {
             const auto sprite = static_cast<std::size_t>(SpriteAt(x, y));
             if (missing[sprite] || old[x] != now[x]) {
@@ -49,10 +48,10 @@ QImage DiffPicture(
         }
     }
     for (int y = 0; y < kSheetHeight; ++y) {
-        uchar* now = picture.scanLine(y);
+        std::uint8_t* now = picture.Row(y);
         for (int x = 0; x < kSheetWidth; ++x) {
             if (!changed[static_cast<std::size_t>(SpriteAt(x, y))])
-                now[x] = static_cast<uchar>(now[x] + kDimmed);
+                now[x] = static_cast<std::uint8_t>(now[x] + kDimmed);
         }
     }
     return picture;

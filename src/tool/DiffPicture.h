@@ -2,8 +2,6 @@
 
 #include "spritepng/SpriteSheet.h"
 
-#include <QImage>
-
 #include <array>
 
 namespace morvane {
@@ -16,7 +14,7 @@ using SpritesMissingFromOne = std::array<bool, kSpriteCount>;
 // lays it out, in the four hardware greys, every pixel whose value differs from the original's
 // in pure red (255, 0, 0), and every sprite without a difference dimmed to greys of half the
 // contrast, so the eye goes to the sprites that changed. An indexed image of nine colours.
-QImage DiffPicture(
+IndexedImage DiffPicture(
     const SpriteSet& original, const SpriteSet& edited, const SpritesMissingFromOne& missing);
 
 } // namespace morvane

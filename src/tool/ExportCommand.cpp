@@ -41,8 +41,8 @@ void RefuseKind(const CommandLine& line, SpriteFileKind kind)
 }
 
 // Writes one file to its name, or to standard output for "-".
-void Deliver(const std::string& target, const QByteArray& bytes, const std::string& what,
-    std::ostream& data, std::ostream& messages)
+void Deliver(const std::string& target, std::span<const std::uint8_t> bytes,
+    const std::string& what, std::ostream& data, std::ostream& messages)
 {
     if (target == kStandardStream)
         return WriteToStandardOutput(data, bytes, what);
@@ -84,8 +84,8 @@ void ExportAll(
     try {
         for (int index = 0; index < kSpriteCount; ++index) {
             const auto at = static_cast<std::size_t>(index);
-            staged.push_back(StageWholeFile(
-                paths[at], FileBytes(SpriteFileData(blocks[at], kind, line.colours))));
+            staged.push_back(
+                StageWholeFile(paths[at], SpriteFileData(blocks[at], kind, line.colours)));
         }
     } catch (const std::runtime_error& error) {
         for (const StagedFile& file : staged)

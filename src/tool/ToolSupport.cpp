@@ -32,11 +32,11 @@ void RefuseKind(const std::string& subject, mode_t mode)
 }
 
 // Everything the descriptor holds, refused past the size a sprite image or sheet can have.
-QByteArray ReadUpToImageLimit(int fd, const std::string& subject)
+FileData ReadUpToImageLimit(int fd, const std::string& subject)
 {
-    QByteArray bytes;
-    char buffer[65536];
-    while (bytes.size() <= kMaxSpritePngBytes) {
+    FileData bytes;
+    std::uint8_t buffer[65536];
+    while (std::int64_t(bytes.size()) <= kMaxSpritePngBytes) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
@@ -44,7 +44,7 @@ QByteArray ReadUpToImageLimit(int fd, const std::string& subject)
             RefuseImage(subject, std::strerror(errno));
         if (n == 0)
             return bytes;
-        bytes.append(buffer, n);
+        bytes.insert(bytes.end(), buffer, buffer + n);
     }
     RefuseImage(subject,
         "it holds more than " + std::to_string(kMaxSpritePngBytes)
@@ -107,7 +107,7 @@ void RefuseStandardRom(const std::string& rom)
                          "offsets of its sprites");
 }
 
-QByteArray ReadImageBytes(const std::string& source)
+FileData ReadImageBytes(const std::string& source)
 {
     if (source == kStandardStream)
         return ReadUpToImageLimit(STDIN_FILENO, "Standard input");
@@ -120,7 +120,7 @@ QByteArray ReadImageBytes(const std::string& source)
     const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd == -1)
         RefuseImage(subject, std::strerror(errno));
-    QByteArray bytes;
+    FileData bytes;
     try {
         if (::fstat(fd, &info) != 0)
             RefuseImage(subject, std::strerror(errno));
@@ -146,21 +146,21 @@ SpriteFileKind KindFor(const CommandLine& line, const std::string& name)
     return name == kStandardStream ? SpriteFileKind::Png : KindOfName(name);
 }
 
-QByteArray SpriteFileData(const SpriteBlock& block, SpriteFileKind kind, PngPalette palette)
+FileData SpriteFileData(const SpriteBlock& block, SpriteFileKind kind, PngPalette palette)
 {
     if (kind == SpriteFileKind::Png)
         return SpritePngData(block, palette);
-    return QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
+    return {block.begin(), block.end()};
 }
 
 SpriteBlock DecodeSpriteFile(
-    const QByteArray& bytes, const std::string& source, SpriteFileKind kind)
+    std::span<const std::uint8_t> bytes, const std::string& source, SpriteFileKind kind)
 {
     if (kind == SpriteFileKind::Png)
         return DecodeSpritePng(bytes, ImageSubject(source));
     if (bytes.size() != kSpriteBlockBytes)
-        throw SpritePngError(Capitalised(ImageSubject(source).toStdString())
-            + " cannot be read: it is " + std::to_string(bytes.size())
+        throw SpritePngError(Capitalised(ImageSubject(source)) + " cannot be read: it is "
+            + std::to_string(bytes.size())
             + " bytes long, and a sprite's raw 2bpp tiles are exactly "
             + std::to_string(kSpriteBlockBytes) + " bytes.");
     SpriteBlock block {};
@@ -168,29 +168,23 @@ SpriteBlock DecodeSpriteFile(
     return block;
 }
 
-QString ImageSubject(const std::string& source)
+std::string ImageSubject(const std::string& source)
 {
-    return QString::fromStdString(
-        source == kStandardStream ? "standard input" : QuotedName(source));
+    return source == kStandardStream ? "standard input" : QuotedName(source);
 }
 
-std::span<const std::uint8_t> FileBytes(const QByteArray& bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-        static_cast<std::size_t>(bytes.size())};
-}
-
-void WriteToStandardOutput(std::ostream& out, const QByteArray& bytes, const std::string& what)
+void WriteToStandardOutput(
+    std::ostream& out, std::span<const std::uint8_t> bytes, const std::string& what)
 {
     if (::isatty(STDOUT_FILENO))
         throw ToolError("Cannot write " + what
             + " to standard output: it is a terminal; send it to a file or a pipe instead.");
-    out.write(bytes.constData(), bytes.size());
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-void WriteImageFile(const std::string& path, const QByteArray& bytes)
+void WriteImageFile(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    ReplaceWholeFile(path, FileBytes(bytes));
+    ReplaceWholeFile(path, bytes);
 }
 
 } // namespace morvane

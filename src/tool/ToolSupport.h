@@ -6,13 +6,11 @@
 #include "sprite/SpriteBlock.h"
 #include "spritepng/SpriteSheet.h"
 
-#include <QByteArray>
-#include <QString>
-
 #include <cstdint>
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace morvane {
 
@@ -25,6 +23,9 @@ public:
 
 // The name a file argument takes for standard input or output.
 inline constexpr std::string_view kStandardStream = "-";
+
+// The bytes of a file the tool reads or writes whole: a sprite image, a sheet, raw tiles.
+using FileData = std::vector<std::uint8_t>;
 
 // The largest ROM image the tool reads whole (diff, patch, apply, info): far beyond any
 // cartridge, and the most a patch here may build.
@@ -53,7 +54,7 @@ void RefuseStandardRom(const std::string& rom);
 // The bytes of a sprite image or sheet: the file `source` names, or standard input for "-".
 // Refused past the size such a file can have, and refused unread when the name leads to a
 // folder, pipe or device.
-QByteArray ReadImageBytes(const std::string& source);
+FileData ReadImageBytes(const std::string& source);
 
 struct CommandLine;
 
@@ -63,25 +64,23 @@ SpriteFileKind KindFor(const CommandLine& line, const std::string& name);
 
 // The bytes of a sprite's file: an indexed PNG image in the chosen colours, or the block as it is
 // stored.
-QByteArray SpriteFileData(const SpriteBlock& block, SpriteFileKind kind, PngPalette palette);
+FileData SpriteFileData(const SpriteBlock& block, SpriteFileKind kind, PngPalette palette);
 
 // A sprite read back from the bytes of its file (read by ReadImageBytes); `source` is the name
 // given, "-" for standard input. Raw tiles must be exactly one block's bytes; an image is read by
-// the rules of ImageToSprite. Refused with SpritePngError.
+// the rules of DecodeSpritePng. Refused with SpritePngError.
 SpriteBlock DecodeSpriteFile(
-    const QByteArray& bytes, const std::string& source, SpriteFileKind kind);
+    std::span<const std::uint8_t> bytes, const std::string& source, SpriteFileKind kind);
 
 // How messages name an image's source: the quoted file name, or "standard input".
-QString ImageSubject(const std::string& source);
-
-// The bytes of an encoded image, as the file access writes them.
-std::span<const std::uint8_t> FileBytes(const QByteArray& bytes);
+std::string ImageSubject(const std::string& source);
 
 // Writes a file's bytes to standard output for "-", refused when it is a terminal: an image or
 // a block of tiles is no text, and would only garble the screen. `what` names it in the refusal.
-void WriteToStandardOutput(std::ostream& out, const QByteArray& bytes, const std::string& what);
+void WriteToStandardOutput(
+    std::ostream& out, std::span<const std::uint8_t> bytes, const std::string& what);
 
 // Writes a whole image file in place of whatever file `path` names (checked by the caller).
-void WriteImageFile(const std::string& path, const QByteArray& bytes);
+void WriteImageFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 } // namespace morvane

@@ -6,7 +6,7 @@
 #include "TestData.h"
 #include "sprite/FrameLayout.h"
 #include "sprite/FrameTools.h"
-#include "spritepng/SpritePng.h"
+#include "spriteimage/SpriteImage.h"
 #include "widgets/PictureBox.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // Undo and redo, sprite images dropped or pasted, and ROM images opened by argument or drop.
 #include "EditorHarness.h"
 #include "TestData.h"
-#include "spritepng/SpritePng.h"
+#include "spriteimage/SpriteImage.h"
 #include "widgets/PictureBox.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "demo/DemoRom.h"
 #include "patch/BpsPatch.h"
 #include "sprite/SpriteCatalogue.h"
-#include "spritepng/SpritePng.h"
+#include "spriteimage/SpriteImage.h"
 
 #include "RowTable.h"
 

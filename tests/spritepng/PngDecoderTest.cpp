@@ -20,7 +20,7 @@ const QSize kSize(16, 96);
 
 PngPicture Decode(const QByteArray& png)
 {
-    return DecodePng(png, kSize, QStringLiteral("a sprite image"), QStringLiteral("\"x.png\""));
+    return DecodePng(Span(png), {kSize.width(), kSize.height()}, "a sprite image", "\"x.png\"");
 }
 
 QByteArray Noise(quint32 seed, qsizetype count, int bound = 256)
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(!oracle.isNull());
 
         const PngPicture picture = Decode(png);
-        QCOMPARE(picture.size, kSize);
+        QCOMPARE(QSize(picture.width, picture.height), kSize);
         // Only a palette image (colour type 3) keeps indices: Qt hands over grey levels as
         // indexed images too, and they must become colours.
         QCOMPARE(picture.indexed, png[25] == 3);

@@ -372,7 +372,8 @@ private:
     QString CheckFile(const QByteArray& bytes, const Expectation& expected)
     {
         const QString subject = QStringLiteral("\"input.png\"");
-        return Check([&] { return DecodeSpritePng(bytes, subject); }, subject, expected);
+        return Check(
+            [&] { return DecodeSpritePng(Span(bytes), subject.toStdString()); }, subject, expected);
     }
 
     QString CheckPicture(

@@ -1,9 +1,9 @@
 // Sprite images and sheets: where each tile's pixels land, the exported files, the round trip,
 // the reading rules by index and by colour, and the refusals of files and pictures.
-#include "spritepng/SpritePng.h"
 #include "CraftedPng.h"
 #include "RomFixture.h"
 #include "TestData.h"
+#include "spriteimage/SpriteImage.h"
 #include "spritepng/SpriteSheet.h"
 
 #include <QDir>
@@ -34,7 +34,7 @@ SpriteBlock TwoValueBlock(quint32 seed, int low, int high)
     return block;
 }
 
-QImage Argb(const SpriteBlock& block, PngPalette palette)
+QImage ArgbImage(const SpriteBlock& block, PngPalette palette)
 {
     return SpriteToImage(block, PaletteColours(palette)).convertToFormat(QImage::Format_ARGB32);
 }
@@ -189,7 +189,7 @@ private slots:
         WriteSpritePng(path, block, row.palette);
         QCOMPARE(Bytes(ReadSpritePng(path)), Bytes(block));
         // The same picture flattened to plain colours, as a paint program saves it.
-        QCOMPARE(Bytes(ImageToSprite(Argb(block, row.palette))), Bytes(block));
+        QCOMPARE(Bytes(ImageToSprite(ArgbImage(block, row.palette))), Bytes(block));
     }
 
     void imageRules_data()
@@ -199,7 +199,7 @@ private slots:
         const QByteArray bytes = Bytes(block);
 
         QTest::newRow("32-bit image in the greys")
-            << Picture {Argb(block, PngPalette::HardwareGreys), bytes, {}};
+            << Picture {ArgbImage(block, PngPalette::HardwareGreys), bytes, {}};
         QTest::newRow("RGB image in the display colours")
             << Picture {SpriteToImage(block, PaletteColours(PngPalette::DisplayDefaults))
                             .convertToFormat(QImage::Format_RGB32),
@@ -244,13 +244,13 @@ private slots:
             << Picture {QImage(96, 16, QImage::Format_Indexed8), {}, {"is 96 x 16 pixels"}};
         QTest::newRow("no picture") << Picture {QImage(), {}, {"no picture"}};
 
-        QImage fifth = Argb(block, PngPalette::HardwareGreys);
+        QImage fifth = ArgbImage(block, PngPalette::HardwareGreys);
         fifth.setPixel(3, 40, qRgb(12, 34, 56));
         fifth.setPixel(2, 41, qRgb(12, 34, 56));
         QTest::newRow("a fifth colour, named with its first pixel")
             << Picture {fifth, {}, {"RGB(12, 34, 56)", "pixel (3, 40)"}};
 
-        QImage mixed = Argb(block, PngPalette::HardwareGreys);
+        QImage mixed = ArgbImage(block, PngPalette::HardwareGreys);
         mixed.setPixel(3, 40, qRgb(223, 0, 200));
         QTest::newRow("greys mixed with a colour only the display set has") << Picture {mixed, {},
             {"RGB(223, 0, 200) at pixel (3, 40)", "default display colours", "RGB(170, 170, 170)"}};
@@ -258,26 +258,27 @@ private slots:
         // Values 1 and 2 in the display colours are black and white, which the greys hold too.
         const SpriteBlock blackWhite = TwoValueBlock(5, 1, 2);
         QTest::newRow("only black and white: read as greys") << Picture {
-            Argb(blackWhite, PngPalette::DisplayDefaults), Bytes(TwoValueBlock(5, 3, 0)), {}};
+            ArgbImage(blackWhite, PngPalette::DisplayDefaults), Bytes(TwoValueBlock(5, 3, 0)), {}};
         // A pasted two-colour picture may come as 1-bit pixels, stored in either bit order.
         for (const QImage::Format format : {QImage::Format_Mono, QImage::Format_MonoLSB}) {
-            QTest::addRow("1-bit black and white, format %d", int(format)) << Picture {
-                Argb(TwoValueBlock(5, 3, 0), PngPalette::HardwareGreys).convertToFormat(format),
-                Bytes(TwoValueBlock(5, 3, 0)), {}};
+            QTest::addRow("1-bit black and white, format %d", int(format))
+                << Picture {ArgbImage(TwoValueBlock(5, 3, 0), PngPalette::HardwareGreys)
+                                .convertToFormat(format),
+                       Bytes(TwoValueBlock(5, 3, 0)), {}};
         }
         SpriteBlock withBlue = blackWhite;
         withBlue[0] = 0xFF;
         withBlue[1] = 0xFF;
         QTest::newRow("black and white with blue: read as display colours")
-            << Picture {Argb(withBlue, PngPalette::DisplayDefaults), Bytes(withBlue), {}};
+            << Picture {ArgbImage(withBlue, PngPalette::DisplayDefaults), Bytes(withBlue), {}};
 
-        QImage displayThenGrey = Argb(withBlue, PngPalette::DisplayDefaults);
+        QImage displayThenGrey = ArgbImage(withBlue, PngPalette::DisplayDefaults);
         displayThenGrey.setPixel(15, 95, qRgb(170, 170, 170));
         QTest::newRow("display colours mixed with a colour only the greys have")
             << Picture {displayThenGrey, {},
                    {"RGB(170, 170, 170) at pixel (15, 95)", "the four greys", "RGB(0, 0, 255)"}};
 
-        QImage seeThrough = Argb(block, PngPalette::HardwareGreys);
+        QImage seeThrough = ArgbImage(block, PngPalette::HardwareGreys);
         for (int y = 0; y < 96; ++y) {
             for (int x = 0; x < 16; ++x) {
                 if (seeThrough.pixel(x, y) == qRgb(255, 255, 255))
@@ -286,7 +287,7 @@ private slots:
         }
         QTest::newRow("fully transparent pixels are value 0") << Picture {seeThrough, bytes, {}};
 
-        QImage halfSeen = Argb(block, PngPalette::HardwareGreys);
+        QImage halfSeen = ArgbImage(block, PngPalette::HardwareGreys);
         halfSeen.setPixel(7, 9, qRgba(170, 170, 170, 128));
         QTest::newRow("a partly transparent pixel")
             << Picture {halfSeen, {}, {"(7, 9)", "alpha 128"}};
@@ -318,7 +319,7 @@ private slots:
             << Picture {SpriteToImage(upperValues, doubled).convertToFormat(QImage::Format_RGB32),
                    Bytes(upperValues), {}, doubled};
         QTest::newRow("the greys still come first")
-            << Picture {Argb(block, PngPalette::HardwareGreys), Bytes(block), {},
+            << Picture {ArgbImage(block, PngPalette::HardwareGreys), Bytes(block), {},
                    Palette {PackRgb(0, 0, 0), PackRgb(85, 85, 85), PackRgb(170, 170, 170),
                        PackRgb(255, 255, 255)}};
     }
@@ -329,7 +330,7 @@ private slots:
     {
         QTest::addColumn<File>("row");
         const QByteArray good = PngBytes(InGreys(RandomBlock(2)));
-        QImage stray = Argb(RandomBlock(2), PngPalette::HardwareGreys);
+        QImage stray = ArgbImage(RandomBlock(2), PngPalette::HardwareGreys);
         stray.setPixel(15, 95, qRgb(12, 34, 56));
 
         QTest::newRow("missing") << File {QByteArray(), {}, "cannot be read"};
@@ -404,15 +405,15 @@ private slots:
                          QByteArray("\x00", 1)),
                    Bytes(block)};
         // A file may carry anything after its end marker, up to the size limit.
-        const QByteArray plain = SpritePngData(block, PngPalette::HardwareGreys);
+        const QByteArray plain = Bytes(SpritePngData(block, PngPalette::HardwareGreys));
         QTest::newRow("exactly 1 MiB, padded after the end marker")
             << File {plain + QByteArray(kMaxSpritePngBytes - plain.size(), '\0'), Bytes(block)};
 
         // An export in the display colours of a sprite that uses only values 1 and 2 holds only
         // black and white pixels; its magenta and blue entries keep it read by index.
         const SpriteBlock blackWhite = TwoValueBlock(6, 1, 2);
-        QTest::newRow("display colours, only black and white used: still index = value")
-            << File {SpritePngData(blackWhite, PngPalette::DisplayDefaults), Bytes(blackWhite)};
+        QTest::newRow("display colours, only black and white used: still index = value") << File {
+            Bytes(SpritePngData(blackWhite, PngPalette::DisplayDefaults)), Bytes(blackWhite)};
 
         const SpriteBlock whiteBlack = TwoValueBlock(4, 0, 3);
         QTest::newRow("1-bit grey levels")
@@ -484,7 +485,8 @@ private slots:
         SpriteSet sprites {};
         for (std::size_t i = 0; i < sprites.size(); ++i)
             sprites[i] = RandomBlock(quint32(100 + i));
-        const QImage sheet = SheetToImage(sprites, PaletteColours(PngPalette::HardwareGreys));
+        const QImage sheet
+            = ToQImage(SheetPicture(sprites, PaletteColours(PngPalette::HardwareGreys)));
         QCOMPARE(sheet.size(), QSize(144, 480));
         for (const int index : {0, 8, 9, 22, 36, 44}) {
             const QImage single = InGreys(sprites[std::size_t(index)]);
@@ -509,7 +511,7 @@ private slots:
         SpriteSet sprites {};
         for (std::size_t i = 0; i < sprites.size(); ++i)
             sprites[i] = RandomBlock(quint32(200 + i));
-        QVERIFY(DecodeSheetPng(SheetPngData(sprites, palette), QStringLiteral("sheet")) == sprites);
+        QVERIFY(DecodeSheetPng(SheetPngData(sprites, palette), "sheet") == sprites);
 
         const QString message = FailureOf([&] {
             DecodeSheetPng(SpritePngData(sprites[0], PngPalette::HardwareGreys), "\"one.png\"");

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sprite/SpriteBlock.h"
-#include "spritepng/SpritePng.h"
+#include "spriteimage/SpriteImage.h"
 
 #include <QByteArray>
 #include <QProcess>

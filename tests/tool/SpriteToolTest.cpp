@@ -7,7 +7,7 @@
 #include "sprite/DisplayPalette.h"
 #include "sprite/FrameLayout.h"
 #include "sprite/SpriteCatalogue.h"
-#include "spritepng/SpritePng.h"
+#include "spriteimage/SpriteImage.h"
 #include "spritepng/SpriteSheet.h"
 #include "version/ProjectVersion.h"
 

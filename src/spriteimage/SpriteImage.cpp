@@ -1,0 +1,179 @@
+#include "SpriteImage.h"
+
+#include "spritepng/PixelValues.h"
+#include "spritepng/PngDecoder.h"
+#include "base/MessageText.h"
+#include "sprite/RomFile.h"
+#include "sprite/RomFileError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace morvane {
+
+namespace {
+
+[[noreturn]] void Refuse(const QString& message)
+{
+    throw SpritePngError(message.toStdString());
+}
+
+// An image of any other size is refused before a pixel is read; `kind` names what it must be
+// ("a sprite image").
+void CheckImageSize(const QImage& image, QSize size, const QString& kind, const QString& subject)
+{
+    if (image.isNull())
+        Refuse(QStringLiteral("%1 holds no picture.").arg(subject));
+    if (image.size() != size)
+        Refuse(QStringLiteral("%1 is %2 x %3 pixels; %4 must be %5 x %6.")
+                   .arg(subject)
+                   .arg(image.width())
+                   .arg(image.height())
+                   .arg(kind)
+                   .arg(size.width())
+                   .arg(size.height()));
+}
+
+// The pixels of a QImage in the form the PNG decoder gives them: an indexed image keeps its
+// indices and colour table, any other is turned into colours with alpha.
+PngPicture PictureOfImage(const QImage& image)
+{
+    PngPicture picture;
+    picture.width = image.width();
+    picture.height = image.height();
+    const std::size_t pixels = static_cast<std::size_t>(image.width()) * image.height();
+    const bool indexed = image.format() == QImage::Format_Indexed8
+        || image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB;
+    if (indexed) {
+        picture.indexed = true;
+        const QList<QRgb> table = image.colorTable();
+        picture.palette.assign(table.begin(), table.end());
+        picture.indices.resize(pixels);
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar* line = image.constScanLine(y);
+            for (int x = 0; x < image.width(); ++x) {
+                // Read straight from the scan line: pixelIndex() complains about an index
+                // without a colour entry instead of giving it.
+                const int index = image.format() == QImage::Format_Indexed8 ? line[x]
+                    : image.format() == QImage::Format_Mono ? (line[x >> 3] >> (7 - (x & 7))) & 1
+                                                            : (line[x >> 3] >> (x & 7)) & 1;
+                picture.indices[static_cast<std::size_t>(y) * std::size_t(image.width())
+                    + std::size_t(x)]
+                    = static_cast<std::uint8_t>(index);
+            }
+        }
+        return picture;
+    }
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    picture.colours.resize(pixels);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        std::copy(
+            line, line + argb.width(), picture.colours.begin() + std::ptrdiff_t(y) * argb.width());
+    }
+    return picture;
+}
+
+std::vector<std::uint8_t> ValuesOfImage(
+    const QImage& image, QSize size, const QString& kind, const std::optional<Palette>& extra)
+{
+    const QString subject = QStringLiteral("The image");
+    CheckImageSize(image, size, kind, subject);
+    return ReadPixelValues(PictureOfImage(image), extra, subject.toStdString());
+}
+
+// The bytes of an image file, refused when it cannot be an image file (a pipe, a device, a
+// folder) or when it is larger than kMaxSpritePngBytes. `subject` names it in messages.
+QByteArray ReadImageFile(const QString& path, const QString& subject)
+{
+    // Opening a named pipe waits until some other program writes to it, and a device may never
+    // end; neither can hold an image file, so they are refused before the open.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        Refuse(QStringLiteral("%1 cannot be read: it is a pipe or a device, not an image file.")
+                   .arg(subject));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        Refuse(QStringLiteral("%1 cannot be read: %2.").arg(subject, file.errorString()));
+    if (file.size() > kMaxSpritePngBytes)
+        Refuse(QStringLiteral("%1 cannot be read: it is %2 bytes long, and a sprite image file is "
+                              "never larger than %3 bytes.")
+                   .arg(subject)
+                   .arg(file.size())
+                   .arg(kMaxSpritePngBytes));
+    // Read one byte past the limit in case the file grows while it is read.
+    QByteArray bytes = file.read(kMaxSpritePngBytes + 1);
+    if (bytes.size() > kMaxSpritePngBytes)
+        Refuse(QStringLiteral("%1 cannot be read: it is larger than %2 bytes.")
+                   .arg(subject)
+                   .arg(kMaxSpritePngBytes));
+    if (file.error() != QFile::NoError)
+        Refuse(QStringLiteral("%1 cannot be read: %2.").arg(subject, file.errorString()));
+    return bytes;
+}
+
+} // namespace
+
+QImage ToQImage(const IndexedImage& picture)
+{
+    QImage image(picture.width, picture.height, QImage::Format_Indexed8);
+    image.setColorTable(QList<QRgb>(picture.palette.begin(), picture.palette.end()));
+    for (int y = 0; y < picture.height; ++y)
+        std::copy_n(picture.Row(y), picture.width, image.scanLine(y));
+    return image;
+}
+
+QImage SpriteToImage(const SpriteBlock& block, const Palette& colours)
+{
+    return ToQImage(SpritePicture(block, colours));
+}
+
+SpriteBlock ImageToSprite(const QImage& image, const std::optional<Palette>& extra)
+{
+    return BlockOfValues(ValuesOfImage(image, QSize(kSpriteImageWidth, kSpriteImageHeight),
+                             QStringLiteral("a sprite image"), extra)
+                             .data(),
+        kSpriteImageWidth);
+}
+
+QImage FrameToImage(const SpriteBlock& block, int frame, const Palette& colours)
+{
+    return ToQImage(FramePicture(block, frame, colours));
+}
+
+FramePixels ImageToFrame(const QImage& image, const std::optional<Palette>& extra)
+{
+    const std::vector<std::uint8_t> values = ValuesOfImage(
+        image, QSize(kFrameImageSide, kFrameImageSide), QStringLiteral("a frame image"), extra);
+    FramePixels pixels {};
+    for (std::size_t y = 0; y < pixels.size(); ++y)
+        std::copy_n(values.begin() + std::ptrdiff_t(y * pixels[y].size()), pixels[y].size(),
+            pixels[y].begin());
+    return pixels;
+}
+
+void WriteSpritePng(const QString& path, const SpriteBlock& block, PngPalette palette)
+{
+    const std::vector<std::uint8_t> bytes = SpritePngData(block, palette);
+    try {
+        ReplaceWholeFile(QFile::encodeName(path).toStdString(), bytes);
+    } catch (const RomFileError& error) {
+        // The message names the file as the system spells it; show it as the caller does.
+        QString message = QString::fromStdString(error.what());
+        message.replace(QFile::decodeName(QFile::encodeName(path)), path);
+        Refuse(message);
+    }
+}
+
+SpriteBlock ReadSpritePng(const QString& path, const std::optional<Palette>& extra)
+{
+    const std::string subject = Quoted(path.toStdString());
+    const QByteArray bytes = ReadImageFile(path, QString::fromStdString(subject));
+    return DecodeSpritePng(
+        {reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())},
+        subject, extra);
+}
+
+} // namespace morvane
