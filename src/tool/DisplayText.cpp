@@ -45,10 +45,9 @@ std::size_t CharacterLength(std::string_view bytes, std::size_t at)
     }
     if (at + length > bytes.size())
         return 0;
-    if (ByteAt(bytes, at + 1) < low || ByteAt(bytes, at + 1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (ByteAt(bytes, at + i) < 0x80 || ByteAt(bytes, at + i) > 0xBF)
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned char next = ByteAt(bytes, at + i);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF))
             return 0;
     }
     return length;
