@@ -22,7 +22,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kEntry0 = 82928;
 // The selected tile: the bottom-left quarter of frame 1.
 constexpr int kTile = 6;
 // Colour 3 is retuned to this before every command, so the views tell freshly drawn pixels from

@@ -19,8 +19,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kEntry0 = 82928;
-
 // Delivers a drop of one local file on the window, as the desktop would.
 bool DropFile(QWidget* window, const QUrl& file)
 {

@@ -31,8 +31,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kRomBytes = 1045104;
-constexpr qint64 kEntry0 = 82928;
 // The entry the edited sprite is loaded from: in the middle of the first run of blocks.
 constexpr int kEditedEntry = 9;
 constexpr qint64 kEditedOffset = kEntry0 + kEditedEntry * 384;

@@ -13,8 +13,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kEntry0 = 82928;
-
 bool CellIs(const QImage& grid, int column, int row, const QColor& colour)
 {
     for (int y = 16 * row; y < 16 * row + 16; ++y)

@@ -13,8 +13,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kEntry0 = 82928;
-
 // Entry 0 as the ROM image holds it, and as it is after the paint of PaintOneCell.
 QByteArray StoredEntry0(const RomFixture& rom)
 {

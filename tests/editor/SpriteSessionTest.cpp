@@ -15,7 +15,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kRomBytes = 1045104;
 constexpr Palette kColours
     = {PackRgb(1, 2, 3), PackRgb(40, 50, 60), PackRgb(200, 100, 0), PackRgb(7, 8, 250)};
 constexpr PackedColor kPaint = PackRgb(9, 99, 199);

@@ -30,7 +30,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kEntry0 = 82928;
 const QString kTitle = QStringLiteral("Morvane Sarnet Sprite Editor");
 const QString kHelpFile = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
 
