@@ -4,6 +4,7 @@
 #include "editor/SpriteSession.h"
 #include "DiskScript.h"
 #include "RomFixture.h"
+#include "RowTable.h"
 #include "TestData.h"
 #include "sprite/RomFileError.h"
 
@@ -21,7 +22,7 @@ constexpr PackedColor kPaint = PackRgb(9, 99, 199);
 
 qint64 EntryOffset(int index)
 {
-    return index <= 20 ? 82928 + 384 * index
+    return index <= 20 ? kEntry0 + 384 * index
         : index <= 36  ? 91184 + 384 * (index - 21)
                        : 1042032 + 384 * (index - 37);
 }
@@ -44,6 +45,15 @@ bool PicturesShow(const SpriteSession& s, const SpriteBlock& block, const Palett
                     return false;
             }
     return true;
+}
+
+// Whether the session's bit tables are those of tile `tile` of `block`.
+bool BitsOf(const SpriteSession& s, const SpriteBlock& block, int tile)
+{
+    BitTable lo {};
+    BitTable hi {};
+    UnpackTileBits(block, tile, lo, hi);
+    return s.TileLoBits() == lo && s.TileHiBits() == hi;
 }
 
 // Everything a command can change.
@@ -85,23 +95,27 @@ void Stroke(SpriteSession& s, std::initializer_list<QPoint> pixels, int value = 
 enum class SaveCase { Loaded, LoadedLater, AfterFailedLoad, AfterRefusedOpen, NothingLoaded };
 
 struct SaveRow {
+    const char* name;
     SaveCase steps;
     int entry; // -1: nothing may be written
 };
 
 struct FailureRow {
+    const char* name;
     QString command;
     int failAt; // which transfer of the command fails; -1: the file itself
     qint64 otherSize; // the ROM image an open is asked for
 };
 
 struct StepRow {
-    QList<QPoint> pixels; // none: the whole block replaced
+    const char* name;
+    QList<QList<QPoint>> strokes; // none: the whole block replaced
     int value;
     int steps;
 };
 
 struct SignalRow {
+    const char* name;
     QString change;
     int sprites;
     QList<int> tiles;
@@ -120,13 +134,14 @@ class SpriteSessionTest : public QObject {
 private slots:
     void loadReadsTheBlockThenEveryTile_data()
     {
-        QTest::addColumn<int>("index");
+        AddRowColumn<int>();
         QTest::newRow("entry 0 again") << 0;
+        QTest::newRow("entry 21, first past the gap") << 21;
         QTest::newRow("entry 44, the last") << 44;
     }
     void loadReadsTheBlockThenEveryTile()
     {
-        QFETCH(int, index);
+        const int index = CurrentRow<int>();
         const qint64 offset = EntryOffset(index);
         RomFixture rom;
         SpriteSession s;
@@ -144,10 +159,7 @@ private slots:
         QVERIFY(PicturesShow(s, s.SpriteBuf(), kColours));
         QCOMPARE(s.PalColor(), kColours);
         // Tile 6 is selected again, so its bits are the new block's; undo cannot reach back.
-        BitTable lo {};
-        BitTable hi {};
-        UnpackTileBits(s.SpriteBuf(), 6, lo, hi);
-        QVERIFY(s.TileLoBits() == lo && s.TileHiBits() == hi);
+        QVERIFY(BitsOf(s, s.SpriteBuf(), 6));
         QCOMPARE(s.History().count(), 0);
         QCOMPARE(reads.size(), std::size_t(25));
         for (int k = 0; k <= 24; ++k) {
@@ -159,18 +171,15 @@ private slots:
     }
     void saveWritesTheEntryLoaded_data()
     {
-        QTest::addColumn<SaveRow>("row");
-        QTest::newRow("the entry loaded") << SaveRow {SaveCase::Loaded, 4};
-        QTest::newRow("the entry loaded last") << SaveRow {SaveCase::LoadedLater, 21};
-        QTest::newRow("not an entry whose load failed") << SaveRow {SaveCase::AfterFailedLoad, 36};
-        QTest::newRow("into the first ROM after a refused open")
-            << SaveRow {SaveCase::AfterRefusedOpen, 4};
-        QTest::newRow("nowhere before any load") << SaveRow {SaveCase::NothingLoaded, -1};
+        AddRows<SaveRow>({{"the entry loaded", SaveCase::Loaded, 4},
+            {"the entry loaded last", SaveCase::LoadedLater, 21},
+            {"not an entry whose load failed", SaveCase::AfterFailedLoad, 36},
+            {"into the first ROM after a refused open", SaveCase::AfterRefusedOpen, 4},
+            {"nowhere before any load", SaveCase::NothingLoaded, -1}});
     }
     void saveWritesTheEntryLoaded()
     {
-        QFETCH(SaveRow, row);
-        const auto [steps, entry] = row;
+        const auto [name, steps, entry] = CurrentRow<SaveRow>();
         // Long enough for entries 0..36, not for 37..44.
         RomFixture rom(steps == SaveCase::AfterFailedLoad ? 524288 : kRomBytes);
         RomFixture other(50000, QStringLiteral("short.gb"));
@@ -202,19 +211,15 @@ private slots:
     }
     void failedTransferChangesNothing_data()
     {
-        QTest::addColumn<FailureRow>("row");
-        QTest::newRow("load: the block read") << FailureRow {"load", 0, 0};
-        QTest::newRow("load: the last tile read") << FailureRow {"load", 24, 0};
-        QTest::newRow("open: the first tile read") << FailureRow {"open", 1, kRomBytes};
-        QTest::newRow("open: a 50000-byte file, short of entry 0")
-            << FailureRow {"open", -1, 50000};
-        QTest::newRow("open: an empty file") << FailureRow {"open", -1, 0};
-        QTest::newRow("save: the write") << FailureRow {"save", 0, 0};
+        AddRows<FailureRow>(
+            {{"load: the block read", "load", 0, 0}, {"load: the last tile read", "load", 24, 0},
+                {"open: the first tile read", "open", 1, kRomBytes},
+                {"open: a 50000-byte file, short of entry 0", "open", -1, 50000},
+                {"open: an empty file", "open", -1, 0}, {"save: the write", "save", 0, 0}});
     }
     void failedTransferChangesNothing()
     {
-        QFETCH(FailureRow, row);
-        const auto& [command, failAt, otherSize] = row;
+        const auto& [name, command, failAt, otherSize] = CurrentRow<FailureRow>();
         RomFixture rom;
         RomFixture other(otherSize, QStringLiteral("other.gb"));
         SpriteSession s;
@@ -251,52 +256,56 @@ private slots:
     }
     void changeIsOneUndoStep_data()
     {
-        QTest::addColumn<StepRow>("row");
-        QTest::newRow("a stroke of one pixel") << StepRow {{{0, 0}}, 3, 1};
-        QTest::newRow("a drag over three pixels of two rows")
-            << StepRow {{{7, 7}, {6, 7}, {6, 6}}, 1, 1};
-        QTest::newRow("a pixel painted as it was") << StepRow {{{4, 4}}, 0, 0};
-        QTest::newRow("a replaced block, in other colours") << StepRow {{}, 0, 1};
+        AddRows<StepRow>({{"a stroke of one pixel", {{{0, 0}}}, 3, 1},
+            {"a drag over three pixels of two rows", {{{7, 7}, {6, 7}, {6, 6}}}, 1, 1},
+            {"a drag, then a click: two steps", {{{0, 0}, {1, 0}, {2, 0}}, {{6, 6}}}, 2, 2},
+            {"a pixel painted as it was", {{{4, 4}}}, 0, 0},
+            {"a replaced block, in other colours", {}, 0, 1}});
     }
     void changeIsOneUndoStep()
     {
-        QFETCH(StepRow, row);
-        const auto& [pixels, value, steps] = row;
+        const auto& [name, strokes, value, steps] = CurrentRow<StepRow>();
         RomFixture rom;
-        rom.Poke(82928 + 16 * 3, QByteArray(16, '\0'));
+        rom.Poke(kEntry0 + 16 * 3, QByteArray(16, '\0'));
         SpriteSession s;
         // Drawn with colour 0 as the paint, so a value-0 pixel painted again does not change.
         s.Open(rom.PathUtf8(), {kPaint, kColours[1], kColours[2], kColours[3]});
         s.SelectTile(3);
-        const SessionState original = StateOf(s);
+        std::vector<SessionState> states {StateOf(s)}; // before each stroke, and at the end
 
-        for (const QPoint& p : pixels)
-            s.Paint(1, p.x(), p.y(), kPaint, value);
-        if (pixels.isEmpty())
+        for (int stroke = 0; stroke < strokes.size(); ++stroke) {
+            for (const QPoint& p : strokes[stroke])
+                s.Paint(stroke + 1, p.x(), p.y(), kPaint, value);
+            states.push_back(StateOf(s));
+        }
+        if (strokes.isEmpty())
             s.ReplaceBlock(RandomBlock(11), kColours, QStringLiteral("Paste"));
         const SessionState changed = StateOf(s);
 
         QCOMPARE(s.History().count(), steps);
+        if (steps > 0)
+            QCOMPARE(s.History().undoText(),
+                strokes.isEmpty() ? QStringLiteral("Paste") : QStringLiteral("Paint"));
+        const QList<QPoint> pixels = strokes.isEmpty() ? QList<QPoint>() : strokes.constLast();
         for (const QPoint& p : pixels) {
             QCOMPARE(ValueIn(s.SpriteBuf(), 3, p.x(), p.y()), value);
             QCOMPARE(s.TilePicture(3).pixel(4 * p.x() + 3, 4 * p.y() + 3), qRgb(9, 99, 199));
-            QCOMPARE(int(s.TileLoBits()[std::size_t(8 * p.y() + p.x() + 1)]), value & 1);
-            QCOMPARE(int(s.TileHiBits()[std::size_t(8 * p.y() + p.x() + 1)]), value >> 1);
         }
-        if (pixels.isEmpty()) {
+        QVERIFY(BitsOf(s, s.SpriteBuf(), 3)); // the selected tile's bits follow every change
+        if (strokes.isEmpty()) {
             QVERIFY(s.SpriteBuf() == RandomBlock(11));
             QVERIFY(PicturesShow(s, RandomBlock(11), kColours));
-            BitTable lo {};
-            BitTable hi {};
-            UnpackTileBits(RandomBlock(11), 3, lo, hi);
-            QVERIFY(s.TileLoBits() == lo && s.TileHiBits() == hi);
         }
         if (steps == 0)
             return;
-        // Undo puts back exactly what was shown, not a redrawing in newer colours.
-        s.History().undo();
-        QVERIFY(StateOf(s) == original);
-        s.History().redo();
+        // Each undo takes back one whole stroke and puts back exactly what was shown, not a
+        // redrawing in newer colours.
+        for (int step = steps - 1; step >= 0; --step) {
+            s.History().undo();
+            QVERIFY(StateOf(s) == states[std::size_t(step)]);
+        }
+        for (int step = 0; step < steps; ++step)
+            s.History().redo();
         QVERIFY(StateOf(s) == changed);
         // A new stroke after an undo drops what could have been redone.
         s.History().undo();
@@ -305,13 +314,13 @@ private slots:
     }
     void undoLimitDropsTheOldestSteps_data()
     {
-        QTest::addColumn<int>("strokes");
+        AddRowColumn<int>();
         QTest::newRow("as many as the limit") << SpriteSession::kUndoLimit;
         QTest::newRow("seven past the limit") << SpriteSession::kUndoLimit + 7;
     }
     void undoLimitDropsTheOldestSteps()
     {
-        QFETCH(int, strokes);
+        const int strokes = CurrentRow<int>();
         QVERIFY(SpriteSession::kUndoLimit >= 100);
         RomFixture rom;
         SpriteSession s;
@@ -330,23 +339,17 @@ private slots:
     }
     void signalsSayWhatChanged_data()
     {
-        QTest::addColumn<SignalRow>("row");
-        QTest::newRow("load") << SignalRow {"load", 1, {}};
-        QTest::newRow("paint a pixel of tile 7") << SignalRow {"paint", 0, {7}};
-        QTest::newRow("a stroke over three pixels: each drawn once")
-            << SignalRow {"stroke", 0, {7, 7, 7}};
-        QTest::newRow("undo a stroke on tile 7") << SignalRow {"undo", 0, {7}};
-        QTest::newRow("replace the block") << SignalRow {"replace", 1, {}};
-        QTest::newRow("an edit") << SignalRow {"edit", 1, {}};
-        QTest::newRow("an edit that changes nothing: no step") << SignalRow {"edit nothing", 0, {}};
-        QTest::newRow("select a tile past the last: nothing") << SignalRow {"select 24", 0, {}};
-        QTest::newRow("paint a pixel past the last column: nothing")
-            << SignalRow {"paint 8", 0, {}};
+        AddRows<SignalRow>({{"load", "load", 1, {}}, {"paint a pixel of tile 7", "paint", 0, {7}},
+            {"a stroke over three pixels: each drawn once", "stroke", 0, {7, 7, 7}},
+            {"undo a stroke on tile 7", "undo", 0, {7}}, {"replace the block", "replace", 1, {}},
+            {"an edit", "edit", 1, {}},
+            {"an edit that changes nothing: no step", "edit nothing", 0, {}},
+            {"select a tile past the last: nothing", "select 24", 0, {}},
+            {"paint a pixel past the last column: nothing", "paint 8", 0, {}}});
     }
     void signalsSayWhatChanged()
     {
-        QFETCH(SignalRow, row);
-        const auto& [change, sprites, tiles] = row;
+        const auto& [name, change, sprites, tiles] = CurrentRow<SignalRow>();
         RomFixture rom;
         SpriteSession s;
         s.Open(rom.PathUtf8(), kColours);
@@ -385,7 +388,7 @@ private slots:
     void replaceDuringAStrokeLeavesTheStrokeItsOwnStep()
     {
         RomFixture rom;
-        rom.Poke(82928 + 16 * 3, QByteArray(16, '\0'));
+        rom.Poke(kEntry0 + 16 * 3, QByteArray(16, '\0'));
         SpriteSession s;
         s.Open(rom.PathUtf8(), kColours);
         s.SelectTile(3);
@@ -417,7 +420,7 @@ private slots:
     void strokeThatChangesNothingLeavesNoStep()
     {
         RomFixture rom;
-        rom.Poke(82928, QByteArray(16, '\0'));
+        rom.Poke(kEntry0, QByteArray(16, '\0'));
         SpriteSession s;
         s.Open(rom.PathUtf8(), {kPaint, kColours[1], kColours[2], kColours[3]});
         Stroke(s, {{1, 1}});
