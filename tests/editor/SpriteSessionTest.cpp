@@ -107,11 +107,26 @@ struct FailureRow {
     qint64 otherSize; // the ROM image an open is asked for
 };
 
+// One thing the user does to tile 3: paints a pixel as part of stroke `stroke` (a press and the
+// moves of one held button), pastes a sprite over the block, or presses Undo or Redo.
+struct Act {
+    enum { Paint, Paste, Undo, Redo } kind;
+    int stroke = 0;
+    QPoint at {};
+    int value = 0;
+};
+constexpr Act P(int stroke, int x, int y, int value)
+{
+    return {Act::Paint, stroke, {x, y}, value};
+}
+
 struct StepRow {
     const char* name;
-    QList<QList<QPoint>> strokes; // none: the whole block replaced
-    int value;
-    int steps;
+    QList<Act> acts;
+    int steps; // the history's length afterwards, undone steps included
+    QString top; // the step Undo takes back; empty: none
+    QList<int> undoTo; // each Undo in turn gives back the state after this many acts
+    bool redoable = false;
 };
 
 struct SignalRow {
@@ -256,57 +271,77 @@ private slots:
     }
     void changeIsOneUndoStep_data()
     {
-        AddRows<StepRow>({{"a stroke of one pixel", {{{0, 0}}}, 3, 1},
-            {"a drag over three pixels of two rows", {{{7, 7}, {6, 7}, {6, 6}}}, 1, 1},
-            {"a drag, then a click: two steps", {{{0, 0}, {1, 0}, {2, 0}}, {{6, 6}}}, 2, 2},
-            {"a pixel painted as it was", {{{4, 4}}}, 0, 0},
-            {"a replaced block, in other colours", {}, 0, 1}});
+        const Act paste {Act::Paste};
+        const Act undo {Act::Undo};
+        const Act redo {Act::Redo};
+        AddRows<StepRow>({{"a stroke of one pixel", {P(1, 0, 0, 3)}, 1, "Paint", {0}},
+            {"a drag over three pixels of two rows", {P(1, 7, 7, 1), P(1, 6, 7, 1), P(1, 6, 6, 1)},
+                1, "Paint", {0}},
+            {"a drag, then a click: two steps",
+                {P(1, 0, 0, 2), P(1, 1, 0, 2), P(1, 2, 0, 2), P(2, 6, 6, 2)}, 2, "Paint", {3, 0}},
+            {"a pixel painted as it was", {P(1, 4, 4, 0)}, 0, "", {}},
+            {"a replaced block, in other colours", {paste}, 1, "Paste", {0}},
+            // A paste while the button is still held ends the stroke first.
+            {"a paste during a stroke", {P(1, 2, 2, 3), paste, P(1, 3, 3, 3)}, 3, "Paint",
+                {2, 1, 0}},
+            // Undo with the button still held takes back the stroke so far, and it can be
+            // redone; what the stroke paints afterwards is a step of its own.
+            {"undo and redo during a stroke", {P(2, 4, 4, 3), undo, redo, P(2, 5, 5, 3)}, 2,
+                "Paint", {3, 0}},
+            {"a press that changes nothing keeps Redo", {P(1, 1, 1, 3), undo, P(2, 1, 1, 0)}, 1, "",
+                {}, true},
+            // The painting colour changed while the button was held.
+            {"a stroke that ends as it began", {P(2, 2, 2, 3), P(2, 2, 2, 0)}, 0, "", {}}});
     }
     void changeIsOneUndoStep()
     {
-        const auto& [name, strokes, value, steps] = CurrentRow<StepRow>();
+        const auto& [name, acts, steps, top, undoTo, redoable] = CurrentRow<StepRow>();
         RomFixture rom;
         rom.Poke(kEntry0 + 16 * 3, QByteArray(16, '\0'));
         SpriteSession s;
         // Drawn with colour 0 as the paint, so a value-0 pixel painted again does not change.
         s.Open(rom.PathUtf8(), {kPaint, kColours[1], kColours[2], kColours[3]});
         s.SelectTile(3);
-        std::vector<SessionState> states {StateOf(s)}; // before each stroke, and at the end
-
-        for (int stroke = 0; stroke < strokes.size(); ++stroke) {
-            for (const QPoint& p : strokes[stroke])
-                s.Paint(stroke + 1, p.x(), p.y(), kPaint, value);
+        std::vector<SessionState> states {StateOf(s)}; // at the start and after each act
+        for (const Act& act : acts) {
+            if (act.kind == Act::Paint)
+                s.Paint(act.stroke, act.at.x(), act.at.y(), kPaint, act.value);
+            else if (act.kind == Act::Paste)
+                s.ReplaceBlock(RandomBlock(11), kColours, QStringLiteral("Paste"));
+            else if (act.kind == Act::Undo)
+                s.History().undo();
+            else
+                s.History().redo();
             states.push_back(StateOf(s));
         }
-        if (strokes.isEmpty())
-            s.ReplaceBlock(RandomBlock(11), kColours, QStringLiteral("Paste"));
-        const SessionState changed = StateOf(s);
 
         QCOMPARE(s.History().count(), steps);
-        if (steps > 0)
-            QCOMPARE(s.History().undoText(),
-                strokes.isEmpty() ? QStringLiteral("Paste") : QStringLiteral("Paint"));
-        const QList<QPoint> pixels = strokes.isEmpty() ? QList<QPoint>() : strokes.constLast();
-        for (const QPoint& p : pixels) {
-            QCOMPARE(ValueIn(s.SpriteBuf(), 3, p.x(), p.y()), value);
-            QCOMPARE(s.TilePicture(3).pixel(4 * p.x() + 3, 4 * p.y() + 3), qRgb(9, 99, 199));
-        }
+        QCOMPARE(s.History().undoText(), top);
+        QCOMPARE(s.History().canRedo(), redoable);
         QVERIFY(BitsOf(s, s.SpriteBuf(), 3)); // the selected tile's bits follow every change
-        if (strokes.isEmpty()) {
+        if (const Act& last = acts.constLast(); last.kind == Act::Paint) {
+            QCOMPARE(ValueIn(s.SpriteBuf(), 3, last.at.x(), last.at.y()), last.value);
+            QCOMPARE(
+                s.TilePicture(3).pixel(4 * last.at.x() + 3, 4 * last.at.y() + 3), qRgb(9, 99, 199));
+        } else {
             QVERIFY(s.SpriteBuf() == RandomBlock(11));
             QVERIFY(PicturesShow(s, RandomBlock(11), kColours));
         }
-        if (steps == 0)
+        if (undoTo.isEmpty()) {
+            QVERIFY(!s.History().canUndo());
+            QVERIFY(StateOf(s) == states.front()); // no change is left to see
             return;
-        // Each undo takes back one whole stroke and puts back exactly what was shown, not a
-        // redrawing in newer colours.
-        for (int step = steps - 1; step >= 0; --step) {
-            s.History().undo();
-            QVERIFY(StateOf(s) == states[std::size_t(step)]);
         }
-        for (int step = 0; step < steps; ++step)
+        // Each undo takes back one whole step and puts back exactly what was shown, not a
+        // redrawing in newer colours.
+        for (int after : undoTo) {
+            s.History().undo();
+            QVERIFY(StateOf(s) == states[std::size_t(after)]);
+        }
+        QVERIFY(!s.History().canUndo());
+        for (qsizetype i = 0; i < undoTo.size(); ++i)
             s.History().redo();
-        QVERIFY(StateOf(s) == changed);
+        QVERIFY(StateOf(s) == states.back());
         // A new stroke after an undo drops what could have been redone.
         s.History().undo();
         Stroke(s, {{0, 7}});
@@ -382,55 +417,6 @@ private slots:
             changed << arguments.at(0).toInt();
         QCOMPARE(changed, tiles);
         QCOMPARE(StateOf(s) == before, sprites + tiles.size() == 0);
-    }
-    // A paste while the mouse button is still held ends the stroke first: undo takes back the
-    // paste, then the stroke, one at a time.
-    void replaceDuringAStrokeLeavesTheStrokeItsOwnStep()
-    {
-        RomFixture rom;
-        rom.Poke(kEntry0 + 16 * 3, QByteArray(16, '\0'));
-        SpriteSession s;
-        s.Open(rom.PathUtf8(), kColours);
-        s.SelectTile(3);
-        const SpriteBlock original = s.SpriteBuf();
-        s.Paint(1, 2, 2, kPaint, 3);
-        const SpriteBlock painted = s.SpriteBuf();
-        s.ReplaceBlock(RandomBlock(5), kColours, QStringLiteral("Paste"));
-        s.Paint(1, 3, 3, kPaint, 3); // the same button still held
-
-        QCOMPARE(s.History().count(), 3);
-        s.History().undo();
-        s.History().undo();
-        QVERIFY(s.SpriteBuf() == painted);
-        s.History().undo();
-        QVERIFY(s.SpriteBuf() == original);
-
-        // Ctrl+Z with the button still held takes back the stroke so far, and it can be redone;
-        // what the stroke paints afterwards is a step of its own.
-        s.Paint(2, 4, 4, kPaint, 3);
-        s.History().undo();
-        QVERIFY(s.SpriteBuf() == original);
-        s.History().redo();
-        QVERIFY(s.SpriteBuf() != original);
-        s.Paint(2, 5, 5, kPaint, 3);
-        QCOMPARE(s.History().count(), 2);
-    }
-    // A press that changes nothing is no step and keeps what Redo can bring back; a stroke that
-    // ends as it began (the painting colour changed while the button was held) leaves no step.
-    void strokeThatChangesNothingLeavesNoStep()
-    {
-        RomFixture rom;
-        rom.Poke(kEntry0, QByteArray(16, '\0'));
-        SpriteSession s;
-        s.Open(rom.PathUtf8(), {kPaint, kColours[1], kColours[2], kColours[3]});
-        Stroke(s, {{1, 1}});
-        s.History().undo();
-        s.Paint(1, 1, 1, kPaint, 0);
-        QVERIFY(s.History().canRedo());
-        s.Paint(2, 2, 2, kPaint, 3);
-        s.Paint(2, 2, 2, kPaint, 0);
-        QCOMPARE(s.History().count(), 0);
-        QCOMPARE(Bytes(s.SpriteBuf()).left(16), QByteArray(16, '\0'));
     }
 };
 
