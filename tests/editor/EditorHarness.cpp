@@ -155,13 +155,6 @@ QColor DefaultColour(int value)
     return kColours[value & 3];
 }
 
-int PixelValue(const QByteArray& tile, int column, int row)
-{
-    const auto low = static_cast<std::uint8_t>(tile.at(2 * row));
-    const auto high = static_cast<std::uint8_t>(tile.at(2 * row + 1));
-    return ((low >> (7 - column)) & 1) | (((high >> (7 - column)) & 1) << 1);
-}
-
 QString CompareTileView(const QImage& view, const QByteArray& tile)
 {
     for (int y = 0; y < 32; ++y) {

@@ -3,6 +3,7 @@
 #include "RomFixture.h"
 #include "ScriptedDialogBackend.h"
 #include "ScriptedServices.h"
+#include "TestData.h"
 #include "editor/frmMain.h"
 
 #include <QColor>
@@ -113,9 +114,6 @@ QString Caption(const QWidget& window);
 
 // The default display colour of each pixel value.
 QColor DefaultColour(int value);
-
-// The value of pixel (column, row) of a tile, worked out from its two row bytes directly.
-int PixelValue(const QByteArray& tile, int column, int row);
 
 // Compares a tile view with what 16 tile bytes should look like four times enlarged in the
 // default palette; returns an empty string or a description of the first difference.

@@ -27,11 +27,10 @@ qint64 EntryOffset(int index)
                        : 1042032 + 384 * (index - 37);
 }
 
-// The value of pixel (column, row) of a tile, from its two row bytes directly.
+// The value of pixel (column, row) of a tile of `block`.
 int ValueIn(const SpriteBlock& block, int tile, int column, int row)
 {
-    const int low = block[std::size_t(16 * tile + 2 * row)] >> (7 - column) & 1;
-    return low | (block[std::size_t(16 * tile + 2 * row + 1)] >> (7 - column) & 1) << 1;
+    return PixelValue(Bytes(block).mid(16 * tile, 16), column, row);
 }
 
 // Whether every tile picture shows `block` four times enlarged in `colours`.

@@ -94,14 +94,13 @@ public:
             if (busy || dialog == nullptr || !dialog->isVisible())
                 return;
             busy = true;
-            modal = dialog;
             modalTitle = dialog->windowTitle();
             modalOwner = dialog->parentWidget();
-            QTest::mouseClick(Find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+            QTest::mouseClick(
+                dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
             closedByOk = !dialog->isVisible();
             if (!closedByOk)
                 dialog->reject();
-            modal = nullptr;
             busy = false;
         });
         watch.start(5);
@@ -186,13 +185,9 @@ public:
         }
     }
 
-    // A control of the modal window while one is open, otherwise of the main window.
     template <typename Control> Control* Find(const QString& name) const
     {
-        auto* control = (modal != nullptr ? modal : window)->findChild<Control*>(name);
-        if (control == nullptr)
-            qFatal("no control named %s", qPrintable(name));
-        return control;
+        return &h.Find<Control>(name);
     }
     PictureBox& View(int tile) const { return h.View(tile); }
     PictureBox& Grid() const { return h.Grid(); }
@@ -387,7 +382,6 @@ public:
     QWidget* window = h.window.get();
     QByteArray file; // the ROM file as it was before the input
     QImage screen; // the window as it looked before the input
-    QWidget* modal = nullptr;
     QString modalTitle;
     const QWidget* modalOwner = nullptr;
     bool closedByOk = false;
