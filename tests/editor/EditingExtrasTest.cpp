@@ -11,9 +11,6 @@
 #include <QScrollBar>
 #include <QtTest>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 using namespace morvane;
 using namespace morvane::test;
 
@@ -122,11 +119,7 @@ private slots:
               "cond.gbc";
         QByteArray contents = RomFixture::Pattern(kRomBytes);
         contents.replace(kEntry0, 384, QByteArray(384, '\x5A'));
-        const int fd = ::open(second.constData(), O_CREAT | O_EXCL | O_WRONLY, 0600);
-        QVERIFY(fd >= 0);
-        QCOMPARE(
-            ::write(fd, contents.constData(), std::size_t(contents.size())), ssize_t(kRomBytes));
-        ::close(fd);
+        QVERIFY(WriteNativeFile(second, contents));
 
         EditorHarness h;
         QVERIFY(h.window->OpenRom(QFile::encodeName(first.Path())));

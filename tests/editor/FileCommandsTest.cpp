@@ -23,9 +23,7 @@
 #include <algorithm>
 #include <optional>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -103,25 +101,6 @@ QString NestedPath(const QString& base, int atLeast, const QString& fileName)
     while (folder.size() + fileName.size() < atLeast)
         folder += QStringLiteral("/a folder with a long name");
     return folder + QLatin1Char('/') + fileName;
-}
-
-// Creates a file under a name given as the file system's own bytes.
-bool WriteNativeFile(const QByteArray& path, const QByteArray& bytes)
-{
-    const int fd = ::open(path.constData(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
-    return ::close(fd) == 0 && written;
-}
-
-QByteArray ReadNativeFile(const QByteArray& path)
-{
-    QFile file;
-    const int fd = ::open(path.constData(), O_RDONLY);
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
-        return {};
-    return file.readAll();
 }
 
 } // namespace

@@ -38,5 +38,8 @@ private:
 QByteArray ReadWholeFile(const QString& path);
 // Writes a whole file, replacing it; returns false on failure.
 bool WriteWholeFile(const QString& path, const QByteArray& bytes);
+// The same for a file named by the file system's own bytes, which need not be UTF-8.
+QByteArray ReadNativeFile(const QByteArray& path);
+bool WriteNativeFile(const QByteArray& path, const QByteArray& bytes);
 
 } // namespace morvane::test
