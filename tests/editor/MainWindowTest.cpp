@@ -161,16 +161,9 @@ private slots:
             QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
         }
 
-        const auto shortcut = [&h](const char* item) { return h.Find<QAction>(item).shortcut(); };
-        QCOMPARE(shortcut("mnuFileLoad"), QKeySequence(QStringLiteral("Ctrl+L")));
-        QCOMPARE(shortcut("mnuFileSave"), QKeySequence(QStringLiteral("Ctrl+S")));
-        QCOMPARE(shortcut("mnuOptionsTest"), QKeySequence(QStringLiteral("F5")));
-        QCOMPARE(shortcut("mnuOptionsGrid"), QKeySequence(QStringLiteral("F6")));
-        QCOMPARE(shortcut("mnuOptionsSprites"), QKeySequence(QStringLiteral("F7")));
-        QCOMPARE(shortcut("mnuHelpHelp"), QKeySequence(QStringLiteral("F1")));
-        QVERIFY(shortcut("mnuFileQuit").isEmpty());
-        QVERIFY(shortcut("mnuHelpAbout").isEmpty());
-        QCOMPARE(shortcut("mnuEditShowChanges"), QKeySequence(QStringLiteral("Ctrl+D")));
+        // The keys that reach each command are the input suite's rows; Quit and About have none.
+        for (const char* item : {"mnuFileQuit", "mnuHelpAbout"})
+            QVERIFY2(h.Find<QAction>(item).shortcut().isEmpty(), item);
     }
     void tabOrderRunsFromLastTileToTestButton()
     {
