@@ -4,7 +4,6 @@
 #include "spritepng/SpritePng.h"
 #include "widgets/PictureBox.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>

@@ -8,7 +8,6 @@
 #include "RowTable.h"
 #include "TestData.h"
 #include "WindowSnapshot.h"
-#include "widgets/ColorSwatch.h"
 #include "widgets/PictureBox.h"
 
 #include <QAction>

@@ -1,7 +1,6 @@
 // The main window as it starts: layout, captions, starting states, menus and focus order.
 #include "EditorHarness.h"
 #include "RowTable.h"
-#include "widgets/ColorSwatch.h"
 #include "widgets/PictureBox.h"
 
 #include <QAccessible>

@@ -3,11 +3,9 @@
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "TestData.h"
-#include "widgets/ColorSwatch.h"
 #include "widgets/PictureBox.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QtTest>
 
 #include <array>
