@@ -19,30 +19,6 @@ namespace morvane {
 
 namespace {
 
-// The undo step of each frame tool: its menu item's words.
-QString StepOf(FrameTool tool)
-{
-    switch (tool) {
-    case FrameTool::FlipHorizontally:
-        return QStringLiteral("Flip Frame Horizontally");
-    case FrameTool::FlipVertically:
-        return QStringLiteral("Flip Frame Vertically");
-    case FrameTool::RotateClockwise:
-        return QStringLiteral("Rotate Frame Clockwise");
-    case FrameTool::RotateAnticlockwise:
-        return QStringLiteral("Rotate Frame Anticlockwise");
-    case FrameTool::ShiftLeft:
-        return QStringLiteral("Shift Frame Left");
-    case FrameTool::ShiftRight:
-        return QStringLiteral("Shift Frame Right");
-    case FrameTool::ShiftUp:
-        return QStringLiteral("Shift Frame Up");
-    case FrameTool::ShiftDown:
-        return QStringLiteral("Shift Frame Down");
-    }
-    return {};
-}
-
 const QString& PastedImage()
 {
     static const QString origin = QStringLiteral("The pasted image");
@@ -129,10 +105,10 @@ void EditCommands::PasteFrame()
         PixelValueEdit(document_.State(), block, colours), QStringLiteral("Paste Frame"));
 }
 
-void EditCommands::ApplyFrameTool(FrameTool tool)
+void EditCommands::ApplyFrameTool(FrameTool tool, const QString& step)
 {
     if (Loaded())
-        document_.Edit(FrameToolEdit(document_.State(), document_.CurTile(), tool), StepOf(tool));
+        document_.Edit(FrameToolEdit(document_.State(), document_.CurTile(), tool), step);
 }
 
 void EditCommands::FillTile()

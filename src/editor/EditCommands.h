@@ -36,7 +36,8 @@ public:
     bool ImportSprite(const QString& origin, const QString& step,
         const std::function<SpriteBlock(const Palette&)>& read);
 
-    void ApplyFrameTool(FrameTool tool);
+    // Applies `tool` to the frame of the selected tile as the undo step `step`.
+    void ApplyFrameTool(FrameTool tool, const QString& step);
     // Every pixel of the selected tile in the painting colour.
     void FillTile();
     // Exchanges the two pixel values the user picks in the Swap Colours dialog throughout the

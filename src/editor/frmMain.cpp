@@ -117,9 +117,12 @@ void frmMain::ConnectEditMenu()
     route(ui_.mnuEditPasteSprite, [](EditCommands& edit) { edit.PasteSprite(); });
     route(ui_.mnuEditCopyFrame, [](EditCommands& edit) { edit.CopyFrame(); });
     route(ui_.mnuEditPasteFrame, [](EditCommands& edit) { edit.PasteFrame(); });
+    // A frame tool's undo step is named by its menu item's words, without the access key.
     for (std::size_t i = 0; i < ui_.mnuEditFrameTool.size(); ++i)
         route(ui_.mnuEditFrameTool[i],
-            [tool = static_cast<FrameTool>(i)](EditCommands& edit) { edit.ApplyFrameTool(tool); });
+            [tool = static_cast<FrameTool>(i),
+                step = QString(ui_.mnuEditFrameTool[i]->text()).remove(QLatin1Char('&'))](
+                EditCommands& edit) { edit.ApplyFrameTool(tool, step); });
     route(ui_.mnuEditFill, [](EditCommands& edit) { edit.FillTile(); });
     route(ui_.mnuEditSwap, [](EditCommands& edit) { edit.SwapColours(); });
 }

@@ -3,6 +3,7 @@
 // layout was measured in, a caption cut short ("Gridlines", "Sprite:" without its colon) fails
 // here, with the font it got named.
 #include "EditorHarness.h"
+#include "RowTable.h"
 #include "preview/frmTest.h"
 
 #include <QAbstractButton>
@@ -78,8 +79,7 @@ class CaptionFitTest : public QObject {
 private slots:
     void initTestCase()
     {
-        harness_.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(harness_.window.get()));
+        QVERIFY(harness_.Show());
         preview_ = std::make_unique<frmTest>(harness_.window.get(), framePhase_);
         preview_->show();
         QVERIFY(QTest::qWaitForWindowExposed(preview_.get()));
@@ -87,7 +87,7 @@ private slots:
 
     void everyCaptionFits_data()
     {
-        QTest::addColumn<QWidget*>("control");
+        AddRowColumn<QWidget*>();
         for (QWidget* window :
             std::initializer_list<QWidget*> {harness_.window.get(), preview_.get()}) {
             for (QWidget* control : window->findChildren<QWidget*>()) {
@@ -103,7 +103,7 @@ private slots:
 
     void everyCaptionFits()
     {
-        QFETCH(QWidget*, control);
+        QWidget* control = CurrentRow<QWidget*>();
         const QString caption = Shown(Caption(*control));
         // The ink of the caption, from where the style starts drawing it: push buttons centre
         // their caption, the other controls start it at the left of their room. The rectangle

@@ -3,6 +3,7 @@
 // what it did; the views follow the tile pictures' rule; Save stores the block and nothing else,
 // and Undo gives the block back byte for byte.
 #include "EditorHarness.h"
+#include "RowTable.h"
 #include "TestData.h"
 #include "sprite/FrameLayout.h"
 #include "sprite/FrameTools.h"
@@ -22,19 +23,11 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kEntry0 = 82928;
 // The selected tile: the bottom-left quarter of frame 1.
 constexpr int kTile = 6;
 // Colour 3 is retuned to this before every command, so the views tell freshly drawn pixels from
 // pixels moved in the colour they were shown in.
 const QColor kRetuned(17, 0, 255);
-
-SpriteBlock BlockOf(const QByteArray& bytes)
-{
-    SpriteBlock block {};
-    std::copy(bytes.begin(), bytes.end(), block.begin());
-    return block;
-}
 
 struct EditRow {
     const char* item; // the Edit menu item triggered
@@ -51,11 +44,6 @@ EditRow Tool(const char* item, FrameTool tool, const char* step)
         QString::fromLatin1(step), true};
 }
 
-void Paste(const QImage& image)
-{
-    QApplication::clipboard()->setImage(image);
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(EditRow)
@@ -66,7 +54,7 @@ class EditMenuTest : public QObject {
 private slots:
     void commandChangesOnlyItsPartAsOneStep_data()
     {
-        QTest::addColumn<EditRow>("row");
+        AddRowColumn<EditRow>();
         using enum FrameTool;
         QTest::newRow("flip horizontally")
             << Tool("mnuEditFlipHorizontally", FlipHorizontally, "Flip Frame Horizontally");
@@ -110,31 +98,32 @@ private slots:
             },
             "Paste Frame", false,
             [](EditorHarness&) {
-                Paste(FrameToImage(RandomBlock(5), 4, PaletteColours(PngPalette::HardwareGreys)));
+                QApplication::clipboard()->setImage(
+                    FrameToImage(RandomBlock(5), 4, PaletteColours(PngPalette::HardwareGreys)));
             }};
         QTest::newRow("paste a frame image of the wrong size") << EditRow {"mnuEditPasteFrame",
             [](const SpriteBlock& b) { return b; }, {}, false,
             [](EditorHarness&) {
-                Paste(SpriteToImage(RandomBlock(5), PaletteColours(PngPalette::HardwareGreys)));
+                QApplication::clipboard()->setImage(
+                    SpriteToImage(RandomBlock(5), PaletteColours(PngPalette::HardwareGreys)));
             },
             "The pasted image: The image is 16 x 96 pixels; a frame image must be 16 x 16."};
     }
 
     void commandChangesOnlyItsPartAsOneStep()
     {
-        QFETCH(EditRow, row);
+        const EditRow& row = CurrentRow<EditRow>();
         RomFixture rom;
         rom.Poke(kEntry0, Bytes(RandomBlock(9)));
         EditorHarness h;
-        h.window->show(); // shown, so that Ctrl+Z reaches the window
-        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        QVERIFY(h.Show()); // shown, so that Ctrl+Z reaches the window
         h.LoadRom(rom.Path());
         h.Click(QStringLiteral("picSprites(%1)").arg(kTile));
         h.Click(QStringLiteral("Color(3)"));
         h.Find<QScrollBar>(QStringLiteral("hRED")).setValue(kRetuned.red());
         row.given(h);
         const QByteArray file = rom.Contents();
-        const SpriteBlock before = BlockOf(h.SpriteBuf());
+        const SpriteBlock before = h.window->Document().SpriteBuf();
         std::vector<QImage> views;
         for (int t = 0; t < 24; ++t)
             views.push_back(h.View(t).Image().copy());
@@ -164,15 +153,13 @@ private slots:
                 }
             }
         }
-        for (int y = 0; y < 128; y += 4)
-            for (int x = 0; x < 128; x += 4)
-                QCOMPARE(h.Grid().Image().pixel(x, y), h.View(kTile).Image().pixel(x / 4, y / 4));
+        QVERIFY(h.GridShowsView(kTile));
 
         h.Click(QStringLiteral("cmdSave"));
         QCOMPARE(rom.Contents(), QByteArray(file).replace(kEntry0, 384, Bytes(after)));
         if (row.step.isEmpty())
             return;
-        QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+        h.Keys("Ctrl+Z");
         QCOMPARE(h.SpriteBuf(), Bytes(before));
         for (int t = 0; t < 24; ++t)
             QCOMPARE(h.View(t).Image(), views[std::size_t(t)]);

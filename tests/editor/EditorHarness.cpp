@@ -1,6 +1,7 @@
 #include "EditorHarness.h"
 
 #include "DiskScript.h"
+#include "TestData.h"
 
 #include "widgets/PictureBox.h"
 
@@ -54,9 +55,13 @@ void EditorHarness::LoadSprite(int index)
 
 QByteArray EditorHarness::SpriteBuf() const
 {
-    const SpriteBlock& block = window->Document().SpriteBuf();
-    return QByteArray(
-        reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size()));
+    return Bytes(window->Document().SpriteBuf());
+}
+
+bool EditorHarness::Show() const
+{
+    window->show();
+    return QTest::qWaitForWindowExposed(window.get());
 }
 
 void EditorHarness::Click(const QString& control) const
@@ -82,9 +87,19 @@ void EditorHarness::ReleaseGrid(QPoint at) const
 void EditorHarness::PaintOneCell() const
 {
     const int value = PixelValue(SpriteBuf().mid(16 * window->Document().CurTile(), 16), 2, 2);
-    Click(QStringLiteral("Color(%1)").arg((value + 1) % 4));
-    PressGrid(QPoint(40, 40));
-    ReleaseGrid(QPoint(40, 40));
+    PaintCell((value + 1) % 4, 2, 2);
+}
+
+void EditorHarness::PaintCell(int value, int column, int row) const
+{
+    Click(QStringLiteral("Color(%1)").arg(value));
+    PressGrid(QPoint(16 * column + 8, 16 * row + 8));
+    ReleaseGrid(QPoint(16 * column + 8, 16 * row + 8));
+}
+
+void EditorHarness::Keys(const char* sequence) const
+{
+    QTest::keySequence(window.get(), QKeySequence(QString::fromLatin1(sequence)));
 }
 
 void EditorHarness::Trigger(const QString& action) const
@@ -102,6 +117,27 @@ PictureBox& EditorHarness::Grid() const
     return Find<PictureBox>(QStringLiteral("picEdit"));
 }
 
+QString EditorHarness::SheetDifference(const QByteArray& block) const
+{
+    for (int t = 0; t < 24; ++t) {
+        const QString difference = CompareTileView(View(t).Image(), block.mid(16 * t, 16));
+        if (!difference.isEmpty())
+            return QStringLiteral("tile view %1: %2").arg(t).arg(difference);
+    }
+    return {};
+}
+
+bool EditorHarness::GridShowsView(int tile) const
+{
+    const QImage grid = Grid().Image();
+    const QImage view = View(tile).Image();
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x)
+            if (grid.pixel(x, y) != view.pixel(x / 4, y / 4))
+                return false;
+    return true;
+}
+
 bool EditorHarness::MarkerShown(int tile) const
 {
     return View(tile).Rendered() != View(tile).Image();
@@ -117,13 +153,6 @@ QColor DefaultColour(int value)
     static const QColor kColours[4]
         = {QColor(223, 0, 200), QColor(0, 0, 0), QColor(255, 255, 255), QColor(0, 0, 255)};
     return kColours[value & 3];
-}
-
-int PixelValue(const QByteArray& tile, int column, int row)
-{
-    const auto low = static_cast<std::uint8_t>(tile.at(2 * row));
-    const auto high = static_cast<std::uint8_t>(tile.at(2 * row + 1));
-    return ((low >> (7 - column)) & 1) | (((high >> (7 - column)) & 1) << 1);
 }
 
 QString CompareTileView(const QImage& view, const QByteArray& tile)

@@ -3,6 +3,7 @@
 #include "RomFixture.h"
 #include "ScriptedDialogBackend.h"
 #include "ScriptedServices.h"
+#include "TestData.h"
 #include "editor/frmMain.h"
 
 #include <QColor>
@@ -54,6 +55,10 @@ struct EditorHarness {
     void WatchTransfers();
     std::vector<Transfer> transfers;
 
+    // Shows the window and waits until it is on screen, so keys and clicks reach it; false when
+    // it never shows.
+    [[nodiscard]] bool Show() const;
+
     // Gestures as the user makes them: a click on a control, and a press, a move with the left
     // button held and a release at a point of the editing grid.
     void Click(const QString& control) const;
@@ -64,11 +69,21 @@ struct EditorHarness {
     // swatch and a press and release on the grid, so SpriteBuf differs from the file and the
     // undo history holds one more step.
     void PaintOneCell() const;
+    // Paints cell (column, row) of the selected tile in `value`, as a click on its swatch and a
+    // press and release on the cell.
+    void PaintCell(int value, int column, int row) const;
+    // A key sequence ("Ctrl+Z") sent to the window.
+    void Keys(const char* sequence) const;
 
     // Triggers a command of the window by its design name ("mnuEditUndo").
     void Trigger(const QString& action) const;
     PictureBox& View(int tile) const;
     PictureBox& Grid() const;
+    // An empty string when the 24 tile views show `block` in the default palette, otherwise the
+    // first difference.
+    QString SheetDifference(const QByteArray& block) const;
+    // Whether the editing grid shows tile view `tile` four times enlarged.
+    bool GridShowsView(int tile) const;
     // Whether tile view t shows its marker: the view's only overlay, seen only when it frames
     // the view.
     bool MarkerShown(int tile) const;
@@ -86,14 +101,19 @@ struct EditorHarness {
     std::unique_ptr<frmMain> window;
 };
 
+// The editor with a ROM image of its own opened, entry 0 loaded; the image outlives the window.
+struct RomOfItsOwn {
+    RomFixture rom;
+};
+struct OpenEditor : RomOfItsOwn, EditorHarness {
+    OpenEditor() { LoadRom(rom.Path()); }
+};
+
 // The caption as the window's title bar shows it, with the unsaved marker filled in.
 QString Caption(const QWidget& window);
 
 // The default display colour of each pixel value.
 QColor DefaultColour(int value);
-
-// The value of pixel (column, row) of a tile, worked out from its two row bytes directly.
-int PixelValue(const QByteArray& tile, int column, int row);
 
 // Compares a tile view with what 16 tile bytes should look like four times enlarged in the
 // default palette; returns an empty string or a description of the first difference.

@@ -1,75 +1,76 @@
 // Paths kept as the file system's own bytes: taken from a drop without loss, and shown readably.
 #include "editor/FileSystemPath.h"
 
+#include "RowTable.h"
+
 #include <QMimeData>
 #include <QUrl>
 #include <QtTest>
 
 using namespace morvane;
+using namespace morvane::test;
+
+namespace {
+
+struct TextRow {
+    const char* name;
+    QByteArray bytes; // a path as the file system holds it
+    QString shown;
+};
+
+struct DropRow {
+    const char* name;
+    QList<QUrl> urls;
+    QByteArray path; // empty: the drop is not taken
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(TextRow)
+Q_DECLARE_METATYPE(DropRow)
 
 class FileSystemPathTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void readableText_data();
-    void readableText();
-    void droppedFilePath_data();
-    void droppedFilePath();
-};
-
-void FileSystemPathTest::readableText_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("ASCII") << QByteArray("/roms/rom.gb") << QStringLiteral("/roms/rom.gb");
-    QTest::newRow("UTF-8 of two, three and four bytes")
-        << QByteArray("caf\xC3\xA9 \xE7\xB2\xBE \xF0\x9F\x8E\xAE")
-        << QStringLiteral("caf\u00E9 \u7CBE \U0001F3AE");
-    QTest::newRow("a Latin-1 byte") << QByteArray("caf\xE9.gb") << QStringLiteral("caf\u00E9.gb");
-    QTest::newRow("UTF-8 folder, Latin-1 name")
-        << QByteArray("/J\xC3\xB6rg/\xE9t\xE9.gb") << QStringLiteral("/J\u00F6rg/\u00E9t\u00E9.gb");
-    QTest::newRow("a character cut off at the end")
-        << QByteArray("a\xC3") << QStringLiteral("a\u00C3");
-    QTest::newRow("a stray continuation byte") << QByteArray("\xA9x") << QStringLiteral("\u00A9x");
-    QTest::newRow("an overlong slash") << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF");
-    QTest::newRow("a surrogate") << QByteArray("\xED\xA0\x80")
-                                 << QStringLiteral("\u00ED\u00A0\u0080");
-    QTest::newRow("a three-byte character with a bad last byte")
-        << QByteArray("\xE7\xB2x") << QStringLiteral("\u00E7\u00B2x");
-}
-
-void FileSystemPathTest::readableText()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, shown);
-    QCOMPARE(ReadableText(std::string_view(bytes.constData(), std::size_t(bytes.size()))), shown);
-}
-
-void FileSystemPathTest::droppedFilePath_data()
-{
-    QTest::addColumn<QList<QUrl>>("urls");
-    QTest::addColumn<QByteArray>("path");
-    QTest::newRow("a Latin-1 name, byte for byte")
-        << QList<QUrl> {QUrl::fromEncoded("file:///roms/caf%E9%20x.gb")}
-        << QByteArray("/roms/caf\xE9 x.gb");
-    QTest::newRow("a UTF-8 name") << QList<QUrl> {QUrl::fromLocalFile("/roms/Mörvane #1 %.gb")}
-                                  << QByteArray("/roms/M\xC3\xB6rvane #1 %.gb");
-    QTest::newRow("a file on another host")
-        << QList<QUrl> {QUrl(QStringLiteral("file://server/roms/rom.gb"))} << QByteArray();
-    QTest::newRow("two files") << QList<QUrl> {QUrl::fromLocalFile("/a.gb"),
-        QUrl::fromLocalFile("/b.gb")}
-                               << QByteArray();
-}
-
-void FileSystemPathTest::droppedFilePath()
-{
-    QFETCH(QList<QUrl>, urls);
-    QFETCH(QByteArray, path);
-    QMimeData mime;
-    if (!urls.isEmpty())
+    void readableText_data()
+    {
+        AddRows<TextRow>({{"ASCII", "/roms/rom.gb", "/roms/rom.gb"},
+            {"UTF-8 of two, three and four bytes", "caf\xC3\xA9 \xE7\xB2\xBE \xF0\x9F\x8E\xAE",
+                "caf\u00E9 \u7CBE \U0001F3AE"},
+            {"a Latin-1 byte", "caf\xE9.gb", "caf\u00E9.gb"},
+            {"UTF-8 folder, Latin-1 name", "/J\xC3\xB6rg/\xE9t\xE9.gb",
+                "/J\u00F6rg/\u00E9t\u00E9.gb"},
+            {"a character cut off at the end", "a\xC3", "a\u00C3"},
+            {"a stray continuation byte", "\xA9x", "\u00A9x"},
+            {"an overlong slash", "\xC0\xAF", "\u00C0\u00AF"},
+            {"a surrogate", "\xED\xA0\x80", "\u00ED\u00A0\u0080"},
+            {"a three-byte character with a bad last byte", "\xE7\xB2x", "\u00E7\u00B2x"}});
+    }
+    void readableText()
+    {
+        const auto& [name, bytes, shown] = CurrentRow<TextRow>();
+        QCOMPARE(
+            ReadableText(std::string_view(bytes.constData(), std::size_t(bytes.size()))), shown);
+    }
+    void droppedFilePath_data()
+    {
+        AddRows<DropRow>(
+            {{"a Latin-1 name, byte for byte", {QUrl::fromEncoded("file:///roms/caf%E9%20x.gb")},
+                 "/roms/caf\xE9 x.gb"},
+                {"a UTF-8 name", {QUrl::fromLocalFile("/roms/Mörvane #1 %.gb")},
+                    "/roms/M\xC3\xB6rvane #1 %.gb"},
+                {"a file on another host", {QUrl(QStringLiteral("file://server/roms/rom.gb"))}, {}},
+                {"two files", {QUrl::fromLocalFile("/a.gb"), QUrl::fromLocalFile("/b.gb")}, {}}});
+    }
+    void droppedFilePath()
+    {
+        const auto& [name, urls, path] = CurrentRow<DropRow>();
+        QMimeData mime;
         mime.setUrls(urls);
-    QCOMPARE(DroppedFilePath(&mime), path);
-}
+        QCOMPARE(DroppedFilePath(&mime), path);
+    }
+};
 
 QTEST_MAIN(FileSystemPathTest)
 #include "FileSystemPathTest.moc"

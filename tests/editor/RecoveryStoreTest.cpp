@@ -1,6 +1,9 @@
 #include "editor/RecoveryStore.h"
 #include "editor/RecoveryWriter.h"
 
+#include "RomFixture.h"
+#include "RowTable.h"
+
 #include <QtTest>
 
 #include <csignal>
@@ -11,6 +14,7 @@
 #include <unistd.h>
 
 using namespace morvane;
+using namespace morvane::test;
 
 namespace {
 
@@ -45,12 +49,6 @@ RecoveryRecord Kept(RecoveryRecord record, const QDateTime& when = kNow)
     return record;
 }
 
-QByteArray Contents(const QString& file)
-{
-    QFile in(file);
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-}
-
 void Replace(const QString& file, const QByteArray& bytes, const QDateTime& modified = kNow)
 {
     QFile out(file);
@@ -66,7 +64,15 @@ void ExpectOneMessage(const QString& file, const QString& flaw)
         QRegularExpression(QRegularExpression::escape("\"" + file + "\": it " + flaw)));
 }
 
+// A damaged record, and the words of the warning that passes it over.
+struct FlawRow {
+    QByteArray bytes;
+    QString flaw;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(FlawRow)
 
 class RecoveryStoreTest : public QObject {
     Q_OBJECT
@@ -139,41 +145,39 @@ private slots:
 
     void damagedRecordIsPassedOver_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("flaw");
+        AddRowColumn<FlawRow>();
         const RecoveryStore store(dir_.path() + "/good");
         QCOMPARE(store.Write(Record(rom_, 7, 1)), QString());
         QCOMPARE(store.Write(Record(rom_, 8, 2)), QString());
-        const QByteArray good = Contents(store.FileOf(rom_, 7));
+        const QByteArray good = ReadWholeFile(store.FileOf(rom_, 7));
         const auto with = [&good](qsizetype at, QByteArray part) {
             return QByteArray(good).replace(at, part.size(), part);
         };
         const auto flipped = [&good, &with](qsizetype at, char bits) {
             return with(at, QByteArray(1, char(good[at] ^ bits)));
         };
-        QTest::newRow("empty") << QByteArray() << "is cut short (0 bytes)";
-        QTest::newRow("cut in the header") << good.left(20) << "is cut short (20 bytes)";
-        QTest::newRow("cut in the blocks") << good.chopped(1) << "is cut short (";
-        QTest::newRow("one byte more") << good + '\0' << "is damaged (";
+        QTest::newRow("empty") << FlawRow {QByteArray(), "is cut short (0 bytes)"};
+        QTest::newRow("cut in the header") << FlawRow {good.left(20), "is cut short (20 bytes)"};
+        QTest::newRow("cut in the blocks") << FlawRow {good.chopped(1), "is cut short ("};
+        QTest::newRow("one byte more") << FlawRow {good + '\0', "is damaged ("};
         QTest::newRow("another program's file")
-            << with(0, "\x89PNG\r\n\x1a\n") << "is not a recovery record";
-        QTest::newRow("a short text") << QByteArray("paint") << "is not a recovery record";
-        QTest::newRow("a newer version") << with(8, "\x02") << "has record version 2";
-        QTest::newRow("a path longer than any")
-            << with(12, "\xff\xff\xff\xff") << "is damaged (a ROM path of 4294967295 bytes)";
+            << FlawRow {with(0, "\x89PNG\r\n\x1a\n"), "is not a recovery record"};
+        QTest::newRow("a short text") << FlawRow {QByteArray("paint"), "is not a recovery record"};
+        QTest::newRow("a newer version") << FlawRow {with(8, "\x02"), "has record version 2"};
+        QTest::newRow("a path longer than any") << FlawRow {
+            with(12, "\xff\xff\xff\xff"), "is damaged (a ROM path of 4294967295 bytes)"};
         QTest::newRow("one bit of paint changed")
-            << flipped(good.size() - 400, 1) << "is damaged (its checksum";
+            << FlawRow {flipped(good.size() - 400, 1), "is damaged (its checksum"};
         QTest::newRow("checksum changed")
-            << flipped(good.size() - 1, '\x80') << "is damaged (its checksum";
-        QTest::newRow("another entry's record in its place")
-            << Contents(store.FileOf(rom_, 8)) << "belongs to another ROM image or sprite";
+            << FlawRow {flipped(good.size() - 1, '\x80'), "is damaged (its checksum"};
+        QTest::newRow("another entry's record in its place") << FlawRow {
+            ReadWholeFile(store.FileOf(rom_, 8)), "belongs to another ROM image or sprite"};
     }
 
     // Nothing of a damaged or foreign record is trusted; a good record takes its place.
     void damagedRecordIsPassedOver()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, flaw);
+        const auto& [bytes, flaw] = CurrentRow<FlawRow>();
         const RecoveryStore store(folder_);
         const QString file = store.FileOf(rom_, 7);
         QVERIFY(QDir().mkpath(folder_));

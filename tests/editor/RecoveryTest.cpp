@@ -1,6 +1,7 @@
 // Unsaved paint as the user meets it: the caption's marker, paint kept through a kill or a quit
 // and offered back, and the changed pixels shown on screen.
 #include "EditorHarness.h"
+#include "RowTable.h"
 #include "editor/RecoveryStore.h"
 #include "widgets/PictureBox.h"
 
@@ -12,8 +13,6 @@ using namespace morvane;
 using namespace morvane::test;
 
 namespace {
-
-constexpr qint64 kEntry0 = 82928;
 
 // Entry 0 as the ROM image holds it, and as it is after the paint of PaintOneCell.
 QByteArray StoredEntry0(const RomFixture& rom)
@@ -39,9 +38,19 @@ std::optional<RecoveryRecord> KeptFor(const RomFixture& rom, const QString& stat
     return RecoveryStore(RecoveryStore::DefaultFolder()).Find(rom.PathUtf8(), 0);
 }
 
+// Whether an editor opening the ROM image with the recovery records of `stateHome` offers
+// nothing back.
+bool NothingOffered(const RomFixture& rom, const QString& stateHome)
+{
+    EditorHarness again(stateHome);
+    again.LoadRom(rom.Path());
+    return again.messages.asked.empty();
+}
+
 // How the first editor ends, whether the entry's block is written by others before the restart,
 // and the answer to the question ("Return" or a button).
 struct Ending {
+    const char* name;
     QString how; // "kill" or "quit"
     bool romChanged = false;
     QString answer;
@@ -54,12 +63,6 @@ bool IsMark(const QColor& pixel)
         if (pixel == DefaultColour(value))
             return false;
     return true;
-}
-
-void ShowWindow(const EditorHarness& h)
-{
-    h.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
 }
 
 } // namespace
@@ -79,14 +82,14 @@ private slots:
         {
             EditorHarness h(state.path());
             h.LoadRom(rom.Path());
-            ShowWindow(h);
+            QVERIFY(h.Show());
             frmMain& w = *h.window;
             const QString caption = Caption(w);
             h.PaintOneCell();
             QCOMPARE(Caption(w), caption + '*');
             QTRY_VERIFY(KeptFor(rom));
 
-            QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+            h.Keys("Ctrl+S");
             QCOMPARE(Caption(w), caption);
             QCOMPARE(StoredEntry0(rom), h.SpriteBuf());
             QTRY_VERIFY(!KeptFor(rom));
@@ -94,26 +97,22 @@ private slots:
             // Undo past the save leaves a block the ROM image does not hold; back to it, none.
             h.PaintOneCell();
             QTRY_VERIFY(KeptFor(rom));
-            QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+            h.Keys("Ctrl+Z");
             QCOMPARE(Caption(w), caption);
             QTRY_VERIFY(!KeptFor(rom));
-            QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+            h.Keys("Ctrl+Z");
             QCOMPARE(Caption(w), caption + '*');
-            QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+            h.Keys("Ctrl+Y");
             QCOMPARE(Caption(w), caption);
         }
-        EditorHarness again(state.path());
-        again.LoadRom(rom.Path());
-        QVERIFY(again.messages.asked.empty());
+        QVERIFY(NothingOffered(rom, state.path()));
     }
 
     // Load Sprite drops the paint at once, before its write was due; the record has it all the
     // same, and opening the ROM image again offers it, once.
     void loadDropsThePaintButNotItsRecord()
     {
-        RomFixture rom;
-        EditorHarness h;
-        h.LoadRom(rom.Path());
+        OpenEditor h;
         const QByteArray stored = h.SpriteBuf();
         h.PaintOneCell();
         const QByteArray painted = h.SpriteBuf();
@@ -121,10 +120,10 @@ private slots:
         QCOMPARE(h.SpriteBuf(), stored);
         h.LoadSprite(0);
         QVERIFY(h.messages.asked.empty());
-        QTRY_VERIFY(KeptFor(rom));
+        QTRY_VERIFY(KeptFor(h.rom));
 
         h.messages.answers = {QStringLiteral("Return")};
-        h.LoadRom(rom.Path());
+        h.LoadRom(h.rom.Path());
         QCOMPARE(h.messages.asked.size(), std::size_t {1});
         QCOMPARE(h.SpriteBuf(), painted);
     }
@@ -145,15 +144,14 @@ private slots:
 
     void paintOutlivesTheEditor_data()
     {
-        QTest::addColumn<Ending>("ending");
-        QTest::newRow("killed, restored") << Ending {"kill", false, "Return"};
-        QTest::newRow("quit, restored") << Ending {"quit", false, "Return"};
-        QTest::newRow("block changed since") << Ending {"kill", true, "Return"};
-        QTest::newRow("discarded") << Ending {"quit", false, "Discard"};
+        AddRows<Ending>({{"killed, restored", "kill", false, "Return"},
+            {"quit, restored", "quit", false, "Return"},
+            {"block changed since", "kill", true, "Return"},
+            {"discarded", "quit", false, "Discard"}});
     }
     void paintOutlivesTheEditor()
     {
-        QFETCH(Ending, ending);
+        const Ending& ending = CurrentRow<Ending>();
         RomFixture rom;
         const QByteArray painted = PaintedOnce(StoredEntry0(rom));
         QTemporaryDir state;
@@ -184,7 +182,7 @@ private slots:
             EditorHarness h(state.path());
             h.messages.answers = {ending.answer};
             h.LoadRom(rom.Path());
-            ShowWindow(h);
+            QVERIFY(h.Show());
             QCOMPARE(h.messages.asked.size(), std::size_t {1});
             const RecordingMessages::Asked& asked = h.messages.asked.front();
             QCOMPARE(asked.buttons, QStringList({"Restore", "Discard"}));
@@ -201,40 +199,31 @@ private slots:
                 QCOMPARE(h.SpriteBuf(), painted);
                 QVERIFY(Caption(*h.window).endsWith('*'));
                 // One step, undone and redone like any other.
-                QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+                h.Keys("Ctrl+Z");
                 QCOMPARE(h.SpriteBuf(), stored);
-                QTest::keyClick(h.window.get(), Qt::Key_Y, Qt::ControlModifier);
-                QTest::keyClick(h.window.get(), Qt::Key_S, Qt::ControlModifier);
+                h.Keys("Ctrl+Y");
+                h.Keys("Ctrl+S");
                 QCOMPARE(StoredEntry0(rom), painted);
             }
         }
-        EditorHarness again(state.path());
-        again.LoadRom(rom.Path());
-        QVERIFY(again.messages.asked.empty());
+        QVERIFY(NothingOffered(rom, state.path()));
     }
 
     // The marks sit on exactly the pixels whose value differs from the ROM image's block, in a
     // colour none of the display colours has; the held key shows the stored block.
     void showChangesMarksTheChangedPixels()
     {
-        RomFixture rom;
-        EditorHarness h;
-        h.LoadRom(rom.Path());
-        ShowWindow(h);
+        OpenEditor h;
+        QVERIFY(h.Show());
         frmMain& w = *h.window;
         const QImage storedView = h.View(0).Image().copy();
         const QImage storedGrid = h.Grid().Image().copy();
-        const QByteArray stored = StoredEntry0(rom);
+        const QByteArray stored = StoredEntry0(h.rom);
         // One cell changed, one changed and painted back, one painted as it was.
         h.PaintOneCell();
-        const auto paint = [&h](int value, int column, int row) {
-            h.Click(QStringLiteral("Color(%1)").arg(value));
-            h.PressGrid(QPoint(16 * column + 8, 16 * row + 8));
-            h.ReleaseGrid(QPoint(16 * column + 8, 16 * row + 8));
-        };
-        paint((PixelValue(stored, 5, 6) + 1) % 4, 5, 6);
-        paint(PixelValue(stored, 5, 6), 5, 6);
-        paint(PixelValue(stored, 7, 0), 7, 0);
+        h.PaintCell((PixelValue(stored, 5, 6) + 1) % 4, 5, 6);
+        h.PaintCell(PixelValue(stored, 5, 6), 5, 6);
+        h.PaintCell(PixelValue(stored, 7, 0), 7, 0);
 
         // The marked pixels of tile 0, as "column,row", where the view and the grid agree.
         const auto marked = [&h] {
@@ -252,7 +241,7 @@ private slots:
             return pixels.join(' ');
         };
         QCOMPARE(marked(), QString());
-        QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+        h.Keys("Ctrl+D");
         QVERIFY(h.Find<QAction>(QStringLiteral("mnuEditShowChanges")).isChecked());
         QCOMPARE(marked(), QStringLiteral("2,2"));
         const QImage editedView = h.View(0).Image().copy();
@@ -270,7 +259,7 @@ private slots:
         QCOMPARE(h.Grid().Image(), editedGrid);
         // Copies of the sprite never carry the marks, and a save makes the marks go.
         QCOMPARE(h.window->Document().TilePicture(0), editedView);
-        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        h.Keys("Ctrl+S");
         QCOMPARE(marked(), QString());
     }
 };

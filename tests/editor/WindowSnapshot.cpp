@@ -1,6 +1,7 @@
 #include "WindowSnapshot.h"
 
 #include "EditorHarness.h"
+#include "TestData.h"
 #include "editor/frmMain.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/PictureBox.h"
@@ -23,8 +24,7 @@ WindowSnapshot TakeSnapshot(const frmMain& window)
 {
     const SpriteSession& document = window.Document();
     WindowSnapshot snapshot;
-    snapshot.spriteBuf = QByteArray(reinterpret_cast<const char*>(document.SpriteBuf().data()),
-        static_cast<qsizetype>(document.SpriteBuf().size()));
+    snapshot.spriteBuf = Bytes(document.SpriteBuf());
     for (int t = 0; t < 24; ++t)
         snapshot.views.push_back(
             Named<PictureBox>(window, QStringLiteral("picSprites(%1)").arg(t)).Image().copy());

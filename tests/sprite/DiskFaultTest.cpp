@@ -20,8 +20,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kOffset = RomFixture::kEntry0;
-
 struct Row {
     const char* name;
     bool write;
@@ -75,18 +73,18 @@ private slots:
         const auto& [name, write, answers, message, written] = CurrentRow<Row>();
 
         RomFixture rom;
-        const QByteArray original = RomFixture::Pattern(RomFixture::kRomBytes);
+        const QByteArray original = RomFixture::Pattern(kRomBytes);
         SpriteBlock block {};
         for (std::size_t i = 0; i < block.size(); ++i)
-            block[i] = static_cast<std::uint8_t>(~original[kOffset + qsizetype(i)]);
+            block[i] = static_cast<std::uint8_t>(~original[kEntry0 + qsizetype(i)]);
         const SpriteBlock before = block;
 
         ArmDisk(answers);
         const QString failure = FailureOf<RomFileError>([&] {
             if (write)
-                WriteSpriteBlock(rom.PathUtf8(), std::to_string(kOffset), block);
+                WriteSpriteBlock(rom.PathUtf8(), std::to_string(kEntry0), block);
             else
-                ReadSpriteBlock(rom.PathUtf8(), std::to_string(kOffset), block);
+                ReadSpriteBlock(rom.PathUtf8(), std::to_string(kEntry0), block);
         });
         const DiskScript left = DisarmDisk();
 
@@ -102,13 +100,13 @@ private slots:
 
         QByteArray expected = original;
         if (write)
-            expected.replace(kOffset, written, Bytes(block).left(written));
+            expected.replace(kEntry0, written, Bytes(block).left(written));
         QVERIFY(rom.Contents() == expected);
         if (!write) {
             // A read that succeeds delivers the block; one that fails leaves the caller's as it
             // was.
             const QByteArray wanted
-                = message.isEmpty() ? original.mid(kOffset, 384) : Bytes(before);
+                = message.isEmpty() ? original.mid(kEntry0, 384) : Bytes(before);
             QCOMPARE(Bytes(block), wanted);
         }
     }

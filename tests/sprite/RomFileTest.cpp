@@ -21,8 +21,6 @@ using namespace morvane::test;
 
 namespace {
 
-constexpr qint64 kRomSize = RomFixture::kRomBytes;
-
 // What a caller's buffer held before a failed read; it must still hold exactly this afterwards.
 SpriteBlock Marked()
 {
@@ -43,7 +41,7 @@ SpriteBlock InvertedPattern(qint64 offset)
 
 QByteArray PatternBlock(qint64 offset)
 {
-    return RomFixture::Pattern(kRomSize).mid(offset, kSpriteBlockBytes);
+    return RomFixture::Pattern(kRomBytes).mid(offset, kSpriteBlockBytes);
 }
 
 // The failure of a block read into `block`, or of a write of it, at `offset` (text or number).
@@ -180,8 +178,8 @@ private slots:
         WriteSpriteBlock(rom.PathUtf8(), std::to_string(offset), block);
 
         const QByteArray contents = rom.Contents();
-        QCOMPARE(contents.size(), kRomSize);
-        QVERIFY(contents == RomFixture::Pattern(kRomSize).replace(offset, 384, Bytes(block)));
+        QCOMPARE(contents.size(), kRomBytes);
+        QVERIFY(contents == RomFixture::Pattern(kRomBytes).replace(offset, 384, Bytes(block)));
     }
 
     void readThenWriteLeavesFileIdentical()
@@ -191,7 +189,7 @@ private slots:
         ReadSpriteBlock(rom.PathUtf8(), "96944", block);
         WriteSpriteBlock(rom.PathUtf8(), "96944", block);
 
-        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomSize));
+        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes));
     }
 
     void offsetTextAndTileOffsetMeetTheSameBytes()
@@ -233,7 +231,7 @@ private slots:
         QVERIFY2(message.contains(QString::fromUtf8(row.reason)), qPrintable(message));
         QCOMPARE(QFileInfo::exists(path), existed);
         QCOMPARE(block, Marked());
-        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomSize));
+        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes));
     }
 
     void readOnlyFileCanBeRead()
@@ -258,15 +256,15 @@ private slots:
         const QString message = FailureOfTransfer(true, rom.PathUtf8(), "82928", block);
 
         QVERIFY2(message.contains(rom.Path()), qPrintable(message));
-        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomSize));
+        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes));
     }
 
     void beyondTheEnd_data()
     {
-        AddForReadAndWrite<Beyond>(
-            {{"block crossing the end", 83000, 82928}, {"block starting at the end", 82928, 82928},
-                {"block far past the end", 1000, 1042032}, {"largest offset", kRomSize, 2147483647},
-                {"empty file", 0, 0}, {"before the start", kRomSize, -16}});
+        AddForReadAndWrite<Beyond>({{"block crossing the end", 83000, 82928},
+            {"block starting at the end", 82928, 82928}, {"block far past the end", 1000, 1042032},
+            {"largest offset", kRomBytes, 2147483647}, {"empty file", 0, 0},
+            {"before the start", kRomBytes, -16}});
     }
     void beyondTheEnd()
     {
@@ -312,7 +310,7 @@ private slots:
         QVERIFY2(message.contains(QStringLiteral("File too large")), qPrintable(message));
         QVERIFY2(
             message.contains(QStringLiteral("The ROM image is unchanged.")), qPrintable(message));
-        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomSize));
+        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes));
     }
 
     void badOffsetText_data()
@@ -331,7 +329,7 @@ private slots:
 
         QVERIFY2(message.contains(rom.Path()), qPrintable(message));
         QCOMPARE(block, Marked());
-        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomSize));
+        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes));
     }
 
     void unusualPathNames_data()
@@ -342,7 +340,7 @@ private slots:
     }
     void unusualPathNames()
     {
-        RomFixture rom(kRomSize, CurrentRow<Named>().file);
+        RomFixture rom(kRomBytes, CurrentRow<Named>().file);
         QVERIFY(QFileInfo::exists(rom.Path()));
         const std::string path = rom.Path().toUtf8().toStdString();
 
@@ -353,7 +351,7 @@ private slots:
         const SpriteBlock written = InvertedPattern(91184);
         WriteSpriteBlock(path, "91184", written);
         QCOMPARE(rom.Contents().mid(91184, kSpriteBlockBytes), Bytes(written));
-        QCOMPARE(RomFileSize(path), kRomSize);
+        QCOMPARE(RomFileSize(path), kRomBytes);
     }
 
     void readsWholeImage()

@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace morvane::test {
 
 std::uint8_t RomFixture::PatternByte(qint64 offset)
@@ -52,6 +55,24 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     return file.write(bytes) == bytes.size() && file.flush();
+}
+
+bool WriteNativeFile(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && written;
+}
+
+QByteArray ReadNativeFile(const QByteArray& path)
+{
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+        return {};
+    return file.readAll();
 }
 
 } // namespace morvane::test

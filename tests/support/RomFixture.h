@@ -8,15 +8,15 @@
 
 namespace morvane::test {
 
+// The usual size of a ROM image: it ends where the last sprite block ends.
+inline constexpr qint64 kRomBytes = 1045104;
+// Where the first sprite block lies.
+inline constexpr qint64 kEntry0 = 82928;
+
 // A ROM image made by the test itself in a temporary folder: byte i holds PatternByte(i), so any
 // stray write or misplaced read shows up as a wrong byte.
 class RomFixture {
 public:
-    // The usual size: the image ends where the last sprite block ends.
-    static constexpr qint64 kRomBytes = 1045104;
-    // Where the first sprite block lies.
-    static constexpr qint64 kEntry0 = 82928;
-
     explicit RomFixture(qint64 size = kRomBytes, const QString& name = QStringLiteral("rom.gb"));
 
     QString Path() const { return path_; }
@@ -38,5 +38,8 @@ private:
 QByteArray ReadWholeFile(const QString& path);
 // Writes a whole file, replacing it; returns false on failure.
 bool WriteWholeFile(const QString& path, const QByteArray& bytes);
+// The same for a file named by the file system's own bytes, which need not be UTF-8.
+QByteArray ReadNativeFile(const QByteArray& path);
+bool WriteNativeFile(const QByteArray& path, const QByteArray& bytes);
 
 } // namespace morvane::test

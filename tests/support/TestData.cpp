@@ -18,6 +18,13 @@ SpriteBlock RandomBlock(quint32 seed)
     return block;
 }
 
+int PixelValue(const QByteArray& tile, int column, int row)
+{
+    const auto low = static_cast<std::uint8_t>(tile.at(2 * row));
+    const auto high = static_cast<std::uint8_t>(tile.at(2 * row + 1));
+    return ((low >> (7 - column)) & 1) | (((high >> (7 - column)) & 1) << 1);
+}
+
 std::uint32_t Crc32(const QByteArray& bytes)
 {
     return static_cast<std::uint32_t>(

@@ -24,6 +24,9 @@ inline QByteArray Bytes(std::span<const std::uint8_t> bytes)
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
+// The value of pixel (column, row) of a tile, worked out from its two row bytes directly.
+int PixelValue(const QByteArray& tile, int column, int row);
+
 // A file's bytes as the sprite and patch cores take them; valid while `bytes` lives.
 inline std::span<const std::uint8_t> Span(const QByteArray& bytes)
 {
