@@ -1,6 +1,7 @@
 // What each command of the command-line tool does, run as a user runs it.
 #include "HostileFiles.h"
 #include "RomFixture.h"
+#include "RowTable.h"
 #include "TestData.h"
 #include "demo/DemoRom.h"
 #include "patch/IpsPatch.h"
@@ -93,6 +94,65 @@ void SetOldTime(const QString& path, const QDateTime& time)
     QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
+struct DiffCase {
+    QByteArray original; // empty: the demo image
+    QByteArray edited;
+    int status;
+    QStringList lines;
+};
+
+struct Record {
+    QString command;
+    QByteArray image; // info's, or diff's edited image against the demo
+    QString name; // of that image, "\xE9" for the byte
+    QJsonObject facts;
+};
+
+struct Quiet {
+    QStringList args; // "@rom" a saved image of its own, "@/" the test folder
+    int status;
+    bool prints;
+    QString made; // a file the command must leave, or "@rom" when it writes it
+};
+
+struct Pictured {
+    QByteArray edited;
+    QString target; // "-": standard output
+    int status;
+};
+
+struct PatchRound {
+    QString extension;
+    QString format;
+    bool forcedOverOld;
+};
+
+struct ExportOne {
+    QStringList options;
+    PngPalette palette;
+    QString name; // empty: named after the row
+};
+
+struct HelpCase {
+    QStringList args;
+    QString starts;
+};
+
+struct InfoCase {
+    QByteArray image;
+    QStringList lines;
+};
+
+struct PipeCase {
+    QStringList exportArgs; // "@" stands for the source ROM image
+    QStringList importArgs; // "@" stands for the target ROM image
+};
+
+struct Replaced {
+    QString kind;
+    bool force;
+};
+
 } // namespace
 
 class SpriteToolTest : public QObject {
@@ -106,27 +166,25 @@ private slots:
     }
     void help_data()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("starts");
+        AddRowColumn<HelpCase>();
         const QString usage = QStringLiteral("Usage: morvane-sprite-tool ");
-        QTest::newRow("--help") << QStringList {"--help"} << usage + "COMMAND";
-        QTest::newRow("-h") << QStringList {"-h"} << usage + "COMMAND";
-        QTest::newRow("--version") << QStringList {"--version"}
-                                   << "morvane-sprite-tool "
+        QTest::newRow("--help") << HelpCase {{"--help"}, usage + "COMMAND"};
+        QTest::newRow("-h") << HelpCase {{"-h"}, usage + "COMMAND"};
+        QTest::newRow("--version") << HelpCase {{"--version"},
+            "morvane-sprite-tool "
                 + QString::fromLatin1(kProjectVersion.data(), qsizetype(kProjectVersion.size()))
-                + "\n";
+                + "\n"};
         for (const char* command : {"list", "export", "import", "diff", "patch", "apply", "info",
                  "checksum", "demo", "help"})
-            QTest::newRow(command) << QStringList {command, "--help"} << usage + command;
+            QTest::newRow(command) << HelpCase {{command, "--help"}, usage + command};
         QTest::newRow("help after arguments")
-            << QStringList {"import", "rom.gb", "-h"} << usage + "import";
-        QTest::newRow("help COMMAND") << QStringList {"help", "diff"} << usage + "diff";
-        QTest::newRow("help alone") << QStringList {"help", "-q"} << usage + "COMMAND";
+            << HelpCase {{"import", "rom.gb", "-h"}, usage + "import"};
+        QTest::newRow("help COMMAND") << HelpCase {{"help", "diff"}, usage + "diff"};
+        QTest::newRow("help alone") << HelpCase {{"help", "-q"}, usage + "COMMAND"};
     }
     void help()
     {
-        QFETCH(QStringList, args);
-        QFETCH(QString, starts);
+        auto [args, starts] = CurrentRow<HelpCase>();
         const ToolRun run = Run(args);
         QCOMPARE(run.status, 0);
         QVERIFY2(run.out.startsWith(starts), qPrintable(run.out));
@@ -286,26 +344,21 @@ private slots:
     }
     void exportOne_data()
     {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<int>("palette");
-        QTest::addColumn<QString>("name"); // empty: named after the row
-        QTest::newRow("greys by default")
-            << QStringList() << int(PngPalette::HardwareGreys) << QString();
+        AddRowColumn<ExportOne>();
+        QTest::newRow("greys by default") << ExportOne {{}, PngPalette::HardwareGreys, {}};
         QTest::newRow("--colours greys")
-            << QStringList {"--colours", "greys"} << int(PngPalette::HardwareGreys) << QString();
-        QTest::newRow("--colours display") << QStringList {"--colours", "display"}
-                                           << int(PngPalette::DisplayDefaults) << QString();
+            << ExportOne {{"--colours", "greys"}, PngPalette::HardwareGreys, {}};
+        QTest::newRow("--colours display")
+            << ExportOne {{"--colours", "display"}, PngPalette::DisplayDefaults, {}};
         QTest::newRow("--colours=display, first")
-            << QStringList {"--colours=display"} << int(PngPalette::DisplayDefaults) << QString();
+            << ExportOne {{"--colours=display"}, PngPalette::DisplayDefaults, {}};
         // The longest name a file may have leaves no room for a temporary name built on it.
-        QTest::newRow("a name of 255 bytes") << QStringList() << int(PngPalette::HardwareGreys)
-                                             << QString(251, QLatin1Char('n')) + ".png";
+        QTest::newRow("a name of 255 bytes")
+            << ExportOne {{}, PngPalette::HardwareGreys, QString(251, QLatin1Char('n')) + ".png"};
     }
     void exportOne()
     {
-        QFETCH(QStringList, options);
-        QFETCH(int, palette);
-        QFETCH(QString, name);
+        auto [options, palette, name] = CurrentRow<ExportOne>();
         const QString target = Path(
             name.isEmpty() ? QStringLiteral("one-%1.png").arg(QTest::currentDataTag()) : name);
         const ToolRun run
@@ -340,17 +393,15 @@ private slots:
     // What an export may take the place of; a link is replaced itself, never written through.
     void exportReplaces_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("force");
-        QTest::newRow("a PNG image") << "png" << false;
-        QTest::newRow("a text file, forced") << "text" << true;
-        QTest::newRow("a link to a text file, forced") << "link" << true;
-        QTest::newRow("a dangling link, forced") << "dangling" << true;
+        AddRowColumn<Replaced>();
+        QTest::newRow("a PNG image") << Replaced {"png", false};
+        QTest::newRow("a text file, forced") << Replaced {"text", true};
+        QTest::newRow("a link to a text file, forced") << Replaced {"link", true};
+        QTest::newRow("a dangling link, forced") << Replaced {"dangling", true};
     }
     void exportReplaces()
     {
-        QFETCH(QString, kind);
-        QFETCH(bool, force);
+        auto [kind, force] = CurrentRow<Replaced>();
         QTemporaryDir dir;
         const QString target = dir.filePath("target.png");
         const QString other = dir.filePath("other.txt");
@@ -550,19 +601,17 @@ private slots:
     // "-" reads the image from standard input or writes it to standard output.
     void pipes_data()
     {
-        QTest::addColumn<QStringList>("exportArgs"); // "@" stands for the source ROM image
-        QTest::addColumn<QStringList>("importArgs"); // "@" stands for the target ROM image
+        AddRowColumn<PipeCase>();
         QTest::newRow("one sprite")
-            << QStringList {"export", "@", "3", "-"} << QStringList {"import", "@", "9", "-"};
-        QTest::newRow("the sheet") << QStringList {"export", "@", "--sheet", "-"}
-                                   << QStringList {"import", "@", "--sheet", "-"};
-        QTest::newRow("raw tiles") << QStringList {"export", "--raw", "@", "3", "-"}
-                                   << QStringList {"import", "@", "9", "-", "--raw"};
+            << PipeCase {{"export", "@", "3", "-"}, {"import", "@", "9", "-"}};
+        QTest::newRow("the sheet")
+            << PipeCase {{"export", "@", "--sheet", "-"}, {"import", "@", "--sheet", "-"}};
+        QTest::newRow("raw tiles")
+            << PipeCase {{"export", "--raw", "@", "3", "-"}, {"import", "@", "9", "-", "--raw"}};
     }
     void pipes()
     {
-        QFETCH(QStringList, exportArgs);
-        QFETCH(QStringList, importArgs);
+        auto [exportArgs, importArgs] = CurrentRow<PipeCase>();
         const QString source = FreshRom("pipe-from.gb", WithBlock(demo_, 3, 25));
         const QString target = FreshRom("pipe-to.gb");
         exportArgs.replaceInStrings(QStringLiteral("@"), source);
@@ -584,48 +633,40 @@ private slots:
     }
     void diff_data()
     {
-        QTest::addColumn<QByteArray>("original"); // empty: the demo image
-        QTest::addColumn<QByteArray>("edited");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QStringList>("lines");
+        AddRowColumn<DiffCase>();
 
-        QTest::newRow("identical") << QByteArray() << demo_ << 0 << QStringList {"are identical."};
+        QTest::newRow("identical") << DiffCase {{}, demo_, 0, {"are identical."}};
 
         QByteArray edited = WithBlock(demo_, 12, 13);
         edited[OffsetOf(30) + 16 * 7 + 3] = char(~edited[OffsetOf(30) + 16 * 7 + 3]);
         edited.replace(0x200, 5, "\1\2\3\4\5");
         edited[0] = '\x55';
         QTest::newRow("two sprites and six bytes, the first one among them")
-            << QByteArray() << edited << 1
-            << QStringList {QStringLiteral("Sprite 12 (Boy): %1 pixels differ, in %2 of 24 tiles.")
-                                .arg(PixelsChanged(DemoSprite(12), DemoSprite(13)))
-                                .arg(PartsChanged(DemoSprite(12), DemoSprite(13), 16)),
-                   "Sprite 30 (Man): 8 pixels differ, in 1 of 24 tiles.",
-                   "2 of 45 sprites differ; 6 bytes differ outside the sprite blocks."};
-        QTest::newRow("cut short before the last entries")
-            << QByteArray() << demo_.left(1043000) << 1
-            << QStringList {"Sprite 39 (Morvane): lies beyond the end of @edited.",
-                   "Sprite 44 (Wenna): lies beyond the end of @edited.",
-                   "6 of 45 sprites differ; 0 bytes differ outside the sprite blocks; @edited is "
-                   "5576 "
-                   "bytes shorter than @original."};
+            << DiffCase {{}, edited, 1,
+                   {QStringLiteral("Sprite 12 (Boy): %1 pixels differ, in %2 of 24 tiles.")
+                           .arg(PixelsChanged(DemoSprite(12), DemoSprite(13)))
+                           .arg(PartsChanged(DemoSprite(12), DemoSprite(13), 16)),
+                       "Sprite 30 (Man): 8 pixels differ, in 1 of 24 tiles.",
+                       "2 of 45 sprites differ; 6 bytes differ outside the sprite blocks."}};
+        QTest::newRow("cut short before the last entries") << DiffCase {{}, demo_.left(1043000), 1,
+            {"Sprite 39 (Morvane): lies beyond the end of @edited.",
+                "Sprite 44 (Wenna): lies beyond the end of @edited.",
+                "6 of 45 sprites differ; 0 bytes differ outside the sprite blocks; @edited is "
+                "5576 "
+                "bytes shorter than @original."}};
         // Both end inside the first block, and the one byte that differs lies in it.
         QByteArray cut = demo_.left(83000);
         cut[82950] = char(~cut[82950]);
         QTest::newRow("both cut short inside a block that differs")
-            << demo_.left(83000) << cut << 1
-            << QStringList {
-                   QStringLiteral("Sprite 0 (%1): lies partly beyond the end of both images; 1 "
-                                  "byte differs in the part they hold.")
-                       .arg(LabelOf(0)),
-                   "1 of 45 sprites differ; 0 bytes differ outside the sprite blocks."};
+            << DiffCase {demo_.left(83000), cut, 1,
+                   {QStringLiteral("Sprite 0 (%1): lies partly beyond the end of both images; 1 "
+                                   "byte differs in the part they hold.")
+                           .arg(LabelOf(0)),
+                       "1 of 45 sprites differ; 0 bytes differ outside the sprite blocks."}};
     }
     void diff()
     {
-        QFETCH(QByteArray, original);
-        QFETCH(QByteArray, edited);
-        QFETCH(int, status);
-        QFETCH(QStringList, lines);
+        auto [original, edited, status, lines] = CurrentRow<DiffCase>();
         const QString originalPath
             = original.isEmpty() ? Path("rom.gb") : FreshRom("original.gb", original);
         const QString changed = FreshRom("edited.gb", edited);
@@ -643,21 +684,14 @@ private slots:
     // Forced, they replace a file, and a link itself, where their outputs go.
     void patchAndApply_data()
     {
-        QTest::addColumn<QString>("extension");
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<bool>("forcedOverOld");
-        QTest::newRow("BPS") << "bps"
-                             << "BPS" << false;
-        QTest::newRow("IPS") << "ips"
-                             << "IPS" << false;
-        QTest::newRow("BPS over a file and a link, forced") << "bps"
-                                                            << "BPS" << true;
+        AddRowColumn<PatchRound>();
+        QTest::newRow("BPS") << PatchRound {"bps", "BPS", false};
+        QTest::newRow("IPS") << PatchRound {"ips", "IPS", false};
+        QTest::newRow("BPS over a file and a link, forced") << PatchRound {"bps", "BPS", true};
     }
     void patchAndApply()
     {
-        QFETCH(QString, extension);
-        QFETCH(QString, format);
-        QFETCH(bool, forcedOverOld);
+        auto [extension, format, forcedOverOld] = CurrentRow<PatchRound>();
         QByteArray edited = WithBlock(WithBlock(WithBlock(demo_, 0, 44), 21, 5), 44, 9);
         edited.replace(0x134, 7, "EDITED!");
         const QString original = Path("rom.gb");
@@ -691,34 +725,27 @@ private slots:
     }
     void info_data()
     {
-        QTest::addColumn<QByteArray>("image");
-        QTest::addColumn<QStringList>("lines");
+        AddRowColumn<InfoCase>();
 
-        QTest::newRow("the demo image")
-            << demo_
-            << QStringList {"Size:             1048576 bytes", "Title:            \"MORVANE DEMO\"",
-                   "computed: matches\nGlobal checksum:",
-                   "Sprite blocks:    all 45 inside the file"};
+        QTest::newRow("the demo image") << InfoCase {demo_,
+            {"Size:             1048576 bytes", "Title:            \"MORVANE DEMO\"",
+                "computed: matches\nGlobal checksum:", "Sprite blocks:    all 45 inside the file"}};
         QByteArray painted = WithBlock(demo_, 3, 4);
-        QTest::newRow("a sprite changed, the sums not")
-            << painted
-            << QStringList {"Header checksum:  0x83 stored, 0x83 computed: matches",
-                   "computed: differs, which is harmless: the hardware checks only the header "
-                   "checksum, so the game still runs (\"checksum --fix\" corrects it)\nSprite "
-                   "blocks"};
-        QTest::newRow("too short for the last entries")
-            << demo_.left(1043000)
-            << QStringList {"Sprite blocks:    39 of 45 inside the file; those of entries 39 to 44 "
-                            "lie beyond its end"};
-        QTest::newRow("too short for a header")
-            << demo_.left(0x140)
-            << QStringList {"Header:           none: the image ends before byte 336",
-                   "Sprite blocks:    0 of 45 inside the file; those of entries 0 to 44"};
+        QTest::newRow("a sprite changed, the sums not") << InfoCase {painted,
+            {"Header checksum:  0x83 stored, 0x83 computed: matches",
+                "computed: differs, which is harmless: the hardware checks only the header "
+                "checksum, so the game still runs (\"checksum --fix\" corrects it)\nSprite "
+                "blocks"}};
+        QTest::newRow("too short for the last entries") << InfoCase {demo_.left(1043000),
+            {"Sprite blocks:    39 of 45 inside the file; those of entries 39 to 44 "
+             "lie beyond its end"}};
+        QTest::newRow("too short for a header") << InfoCase {demo_.left(0x140),
+            {"Header:           none: the image ends before byte 336",
+                "Sprite blocks:    0 of 45 inside the file; those of entries 0 to 44"}};
     }
     void info()
     {
-        QFETCH(QByteArray, image);
-        QFETCH(QStringList, lines);
+        auto [image, lines] = CurrentRow<InfoCase>();
         const QString rom = FreshRom("info.gb", image);
         const ToolRun run = Run({"info", rom});
         QCOMPARE(run.status, 0);
@@ -810,10 +837,7 @@ private slots:
     // in the same order and the same values.
     void records_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QByteArray>("image"); // info's, or diff's edited image against the demo
-        QTest::addColumn<QString>("name"); // of that image, "\xE9" for the byte
-        QTest::addColumn<QJsonObject>("facts");
+        AddRowColumn<Record>();
 
         const auto nulls = [](QJsonObject facts, const QStringList& keys) {
             for (const QString& key : keys)
@@ -821,50 +845,42 @@ private slots:
             return facts;
         };
         QTest::newRow("info of a saved image")
-            << "info" << WithBlock(demo_, 3, 4) << "saved.gb"
-            << QJsonObject {{"size", 1048576}, {"title", "MORVANE DEMO"},
-                   {"header_checksum_matches", true}, {"global_checksum_matches", false},
-                   {"sprite_blocks_inside", 45}};
+            << Record {"info", WithBlock(demo_, 3, 4), "saved.gb",
+                   QJsonObject {{"size", 1048576}, {"title", "MORVANE DEMO"},
+                       {"header_checksum_matches", true}, {"global_checksum_matches", false},
+                       {"sprite_blocks_inside", 45}}};
         QTest::newRow("info of an image too short for a header")
-            << "info" << demo_.left(0x140) << "short.gb"
-            << nulls({{"size", 0x140}, {"sprite_blocks_inside", 0}},
-                   {"title", "header_checksum_stored", "global_checksum_matches"});
+            << Record {"info", demo_.left(0x140), "short.gb",
+                   nulls({{"size", 0x140}, {"sprite_blocks_inside", 0}},
+                       {"title", "header_checksum_stored", "global_checksum_matches"})};
         QTest::newRow("info of a name with a quote and a Latin-1 byte")
-            << "info" << demo_ << "q\"\\xE9.gb" << QJsonObject {{"file", "@/q\"\\xE9.gb"}};
+            << Record {"info", demo_, "q\"\\xE9.gb", QJsonObject {{"file", "@/q\"\\xE9.gb"}}};
 
         QByteArray edited = WithBlock(demo_, 12, 13);
         edited[0x200] = '\x42';
-        QTest::newRow("diff of a sprite and a byte")
-            << "diff" << edited << "edited.gb"
-            << QJsonObject {{"original", "@/rom.gb"}, {"edited", "@/edited.gb"},
-                   {"identical", false}, {"sprites_differing", 1},
-                   {"bytes_differing_outside_sprites", 1},
-                   {"sprites",
-                       QJsonArray {QJsonObject {{"index", 12}, {"label", "Boy"},
-                           {"offset", OffsetOf(12)}, {"state", "differs"},
-                           {"tiles", PartsChanged(DemoSprite(12), DemoSprite(13), 16)},
-                           {"pixels", PixelsChanged(DemoSprite(12), DemoSprite(13))},
-                           {"bytes", PartsChanged(DemoSprite(12), DemoSprite(13), 1)}}}}};
+        QTest::newRow("diff of a sprite and a byte") << Record {"diff", edited, "edited.gb",
+            QJsonObject {{"original", "@/rom.gb"}, {"edited", "@/edited.gb"}, {"identical", false},
+                {"sprites_differing", 1}, {"bytes_differing_outside_sprites", 1},
+                {"sprites",
+                    QJsonArray {QJsonObject {{"index", 12}, {"label", "Boy"},
+                        {"offset", OffsetOf(12)}, {"state", "differs"},
+                        {"tiles", PartsChanged(DemoSprite(12), DemoSprite(13), 16)},
+                        {"pixels", PixelsChanged(DemoSprite(12), DemoSprite(13))},
+                        {"bytes", PartsChanged(DemoSprite(12), DemoSprite(13), 1)}}}}}};
         QJsonArray beyond;
         for (int index = 39; index < kSpriteCount; ++index)
             beyond.append(nulls({{"index", index}, {"label", LabelOf(index)},
                                     {"offset", OffsetOf(index)}, {"state", "beyond_end_of_edited"}},
                 {"tiles", "pixels", "bytes"}));
-        QTest::newRow("diff of an image cut short")
-            << "diff" << demo_.left(1043000) << "cut.gb"
-            << QJsonObject {
-                   {"edited_size", 1043000}, {"sprites_differing", 6}, {"sprites", beyond}};
-        QTest::newRow("diff of identical images")
-            << "diff" << demo_ << "same.gb"
-            << QJsonObject {
-                   {"identical", true}, {"sprites_differing", 0}, {"sprites", QJsonArray()}};
+        QTest::newRow("diff of an image cut short") << Record {"diff", demo_.left(1043000),
+            "cut.gb",
+            QJsonObject {{"edited_size", 1043000}, {"sprites_differing", 6}, {"sprites", beyond}}};
+        QTest::newRow("diff of identical images") << Record {"diff", demo_, "same.gb",
+            QJsonObject {{"identical", true}, {"sprites_differing", 0}, {"sprites", QJsonArray()}}};
     }
     void records()
     {
-        QFETCH(QString, command);
-        QFETCH(QByteArray, image);
-        QFETCH(QString, name);
-        QFETCH(QJsonObject, facts);
+        auto [command, image, name, facts] = CurrentRow<Record>();
         QVERIFY(RenameToBytes(FreshRom("records.gb", image), Path(name)));
         const bool diff = command == QStringLiteral("diff");
         const QStringList args = diff ? QStringList {command, Path("rom.gb"), Path(name)}
@@ -923,16 +939,11 @@ private slots:
     // asked to print.
     void quiet_data()
     {
-        QTest::addColumn<QStringList>(
-            "args"); // "@rom" a saved image of its own, "@/" the test folder
-        QTest::addColumn<int>("status");
-        QTest::addColumn<bool>("prints");
-        QTest::addColumn<QString>(
-            "made"); // a file the command must leave, or "@rom" when it writes it
+        AddRowColumn<Quiet>();
 
         const auto row = [](const char* name, const QStringList& args, bool prints,
                              const char* made, int status = 0) {
-            QTest::newRow(name) << args << status << prints << QString::fromLatin1(made);
+            QTest::newRow(name) << Quiet {args, status, prints, QString::fromLatin1(made)};
         };
         row("import", {"import", "-q", "@rom", "12", "@/sprite40.png"}, false, "@rom");
         row("import --dry-run still tells",
@@ -949,10 +960,7 @@ private slots:
     }
     void quiet()
     {
-        QFETCH(QStringList, args);
-        QFETCH(int, status);
-        QFETCH(bool, prints);
-        QFETCH(QString, made);
+        auto [args, status, prints, made] = CurrentRow<Quiet>();
         const QByteArray saved = WithBlock(demo_, 3, 4);
         const QString rom = FreshRom("quiet.gb", saved);
         WriteSpritePng(Path("sprite40.png"), DemoSprite(40), PngPalette::HardwareGreys);
@@ -975,23 +983,20 @@ private slots:
     // one set of four other greys; the exit status says whether the images differ.
     void diffPicture_data()
     {
-        QTest::addColumn<QByteArray>("edited");
-        QTest::addColumn<QString>("target"); // "-": standard output
-        QTest::addColumn<int>("status");
+        AddRowColumn<Pictured>();
 
         QByteArray edited = WithBlock(demo_, 12, 13);
         edited[OffsetOf(44) + 5] = char(edited[OffsetOf(44) + 5] ^ 0x10);
-        QTest::newRow("two sprites differ") << edited << "changes.png" << 1;
-        QTest::newRow("identical") << demo_ << "same.png" << 0;
-        QTest::newRow("to standard output, the report to standard error") << edited << "-" << 1;
+        QTest::newRow("two sprites differ") << Pictured {edited, "changes.png", 1};
+        QTest::newRow("identical") << Pictured {demo_, "same.png", 0};
+        QTest::newRow("to standard output, the report to standard error")
+            << Pictured {edited, "-", 1};
         QTest::newRow("the last sprites beyond the edited image's end")
-            << demo_.left(1043000) << "short.png" << 1;
+            << Pictured {demo_.left(1043000), "short.png", 1};
     }
     void diffPicture()
     {
-        QFETCH(QByteArray, edited);
-        QFETCH(QString, target);
-        QFETCH(int, status);
+        auto [edited, target, status] = CurrentRow<Pictured>();
         const QString editedPath = FreshRom("pictured.gb", edited);
         const QString out = target == QStringLiteral("-") ? target : Path(target);
         const ToolRun run = Run({"diff", "--png", out, Path("rom.gb"), editedPath});
