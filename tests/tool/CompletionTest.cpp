@@ -28,7 +28,7 @@ QStringList Completions(const QStringList& words, const QString& folder)
                          "_morvane_sprite_tool; printf '%s\\n' \"${COMPREPLY[@]}\"")
               .arg(QStringLiteral(MORVANE_COMPLETION), quoted);
     const ToolRun run = RunProgram(Bash(), {"-c", script}, folder);
-    return run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return run.out.split(u'\n', Qt::SkipEmptyParts);
 }
 
 // The words after the tool's name on a command line, the last being completed, and what the
@@ -92,8 +92,8 @@ private slots:
         const QString commands = help.out.section(QStringLiteral("Commands:\n"), 1)
                                      .section(QStringLiteral("\n\n"), 0, 0);
         QStringList listed;
-        for (const QString& line : commands.split(QLatin1Char('\n'))) {
-            const QString command = line.simplified().section(QLatin1Char(' '), 0, 0);
+        for (const QString& line : commands.split(u'\n')) {
+            const QString command = line.simplified().section(u' ', 0, 0);
             if (!listed.contains(command))
                 listed << command;
         }

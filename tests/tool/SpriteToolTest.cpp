@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(run.status, 0);
         QVERIFY2(run.out.startsWith(starts), qPrintable(run.out));
         QCOMPARE(run.err, QString());
-        if (args.first() == QStringLiteral("--version"))
+        if (args.first() == u"--version")
             QCOMPARE(run.out, starts);
     }
     // The help texts say in prose what the code holds as constants; a number in them that drifts
@@ -304,18 +304,18 @@ private slots:
         if (options.isEmpty()) {
             const QRegularExpression shape(
                 QStringLiteral(R"(^\s*(\d+)\s+(.+?)\s+(\d+)\s+0x([0-9A-F]+)$)"));
-            for (const QString& line : run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            for (const QString& line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
                 const QRegularExpressionMatch match = shape.match(line);
                 QVERIFY2(match.hasMatch(), qPrintable(line));
                 QCOMPARE(match.captured(4).toLongLong(nullptr, 16), match.captured(3).toLongLong());
                 entries.append(
                     {match.captured(1).toInt(), match.captured(2), match.captured(3).toLongLong()});
             }
-        } else if (options.contains(QStringLiteral("tsv"))) {
-            QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        } else if (options.contains(u"tsv")) {
+            QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
             QCOMPARE(lines.takeFirst(), QStringLiteral("index\tlabel\toffset"));
             for (const QString& line : lines) {
-                const QStringList fields = line.split(QLatin1Char('\t'));
+                const QStringList fields = line.split(u'\t');
                 QCOMPARE(fields.size(), 3);
                 entries.append({fields[0].toInt(), fields[1], fields[2].toLongLong()});
             }
@@ -354,7 +354,7 @@ private slots:
             << ExportOne {{"--colours=display"}, PngPalette::DisplayDefaults, {}};
         // The longest name a file may have leaves no room for a temporary name built on it.
         QTest::newRow("a name of 255 bytes")
-            << ExportOne {{}, PngPalette::HardwareGreys, QString(251, QLatin1Char('n')) + ".png"};
+            << ExportOne {{}, PngPalette::HardwareGreys, QString(251, u'n') + ".png"};
     }
     void exportOne()
     {
@@ -406,14 +406,13 @@ private slots:
         const QString target = dir.filePath("target.png");
         const QString other = dir.filePath("other.txt");
         QVERIFY(WriteWholeFile(other, "kept\n"));
-        if (kind == QStringLiteral("png"))
+        if (kind == u"png")
             QVERIFY(
                 WriteWholeFile(target, SpritePngBytes(DemoSprite(1), PngPalette::HardwareGreys)));
-        else if (kind == QStringLiteral("text"))
+        else if (kind == u"text")
             QVERIFY(WriteWholeFile(target, "a text\n"));
         else
-            QVERIFY(QFile::link(
-                kind == QStringLiteral("link") ? other : dir.filePath("gone.txt"), target));
+            QVERIFY(QFile::link(kind == u"link" ? other : dir.filePath("gone.txt"), target));
 
         QStringList args {"export", Path("rom.gb"), "22", target};
         if (force)
@@ -470,8 +469,7 @@ private slots:
 
         const ToolRun run = RunWithBytes({"import", rom, "12", Path("caf\\xE9.png")});
         QCOMPARE(run.status, 0);
-        QVERIFY2(
-            run.out.contains(QStringLiteral("/caf\\xE9.png into sprite 12")), qPrintable(run.out));
+        QVERIFY2(run.out.contains(u"/caf\\xE9.png into sprite 12"), qPrintable(run.out));
         QVERIFY2(
             run.out.contains(ChangeCounts(DemoSprite(12), DemoSprite(13))), qPrintable(run.out));
         QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
@@ -511,7 +509,7 @@ private slots:
         QCOMPARE(run.status, 0);
         QVERIFY2(
             run.out.contains(ChangeCounts(DemoSprite(5), DemoSprite(40))), qPrintable(run.out));
-        QVERIFY2(run.out.contains(QStringLiteral("nothing was written")), qPrintable(run.out));
+        QVERIFY2(run.out.contains(u"nothing was written"), qPrintable(run.out));
         QCOMPARE(ReadWholeFile(rom), demo_);
     }
     void identicalImportDoesNotWrite()
@@ -525,9 +523,8 @@ private slots:
 
         const ToolRun run = Run({"import", rom, "20", png});
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.out.startsWith(QStringLiteral("The image s20.png matches sprite 20 ")),
-            qPrintable(run.out));
-        QVERIFY2(run.out.contains(QStringLiteral("nothing to change")), qPrintable(run.out));
+        QVERIFY2(run.out.startsWith(u"The image s20.png matches sprite 20 "), qPrintable(run.out));
+        QVERIFY2(run.out.contains(u"nothing to change"), qPrintable(run.out));
         QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
     }
     // Export all, redraw three, import all: exactly those three blocks change. Neither the folder's
@@ -561,8 +558,7 @@ private slots:
         ToolRun run = RunWithBytes({"import", "--dry-run", rom, QStringLiteral("--all"), named});
         QCOMPARE(run.status, 0);
         QCOMPARE(ReadWholeFile(rom), demo_);
-        QVERIFY2(
-            run.out.contains(QStringLiteral("3 of 45 entries would change")), qPrintable(run.out));
+        QVERIFY2(run.out.contains(u"3 of 45 entries would change"), qPrintable(run.out));
 
         run = RunWithBytes({"import", rom, "--all", named});
         QCOMPARE(run.status, 0);
@@ -574,8 +570,8 @@ private slots:
                                           .arg(ChangeCounts(DemoSprite(index), DemoSprite(other)))),
                 qPrintable(run.out));
         }
-        QCOMPARE(run.out.count(QStringLiteral(" changed.")), 3);
-        QVERIFY2(run.out.contains(QStringLiteral("images of s\\xE9t into")), qPrintable(run.out));
+        QCOMPARE(run.out.count(u" changed."), 3);
+        QVERIFY2(run.out.contains(u"images of s\\xE9t into"), qPrintable(run.out));
     }
     // Export the sheet, import it back: no byte changes; into another image, the differing blocks.
     void sheetRoundTrip()
@@ -596,7 +592,7 @@ private slots:
         run = Run({"import", other, "--sheet", sheet});
         QCOMPARE(run.status, 0);
         QCOMPARE(ReadWholeFile(other), demo_);
-        QVERIFY2(run.out.contains(QStringLiteral("Imported 2 of 45")), qPrintable(run.out));
+        QVERIFY2(run.out.contains(u"Imported 2 of 45"), qPrintable(run.out));
     }
     // "-" reads the image from standard input or writes it to standard output.
     void pipes_data()
@@ -619,7 +615,7 @@ private slots:
 
         const ToolRun exported = Run(exportArgs);
         QCOMPARE(exported.status, 0);
-        if (exportArgs.contains(QStringLiteral("--raw")))
+        if (exportArgs.contains(u"--raw"))
             QCOMPARE(exported.outBytes, Bytes(DemoSprite(25)));
         else
             QVERIFY(exported.outBytes.startsWith("\x89PNG"));
@@ -628,7 +624,7 @@ private slots:
         const ToolRun imported = Run(importArgs, setup);
         QCOMPARE(imported.status, 0);
 
-        const bool sheet = exportArgs.contains(QStringLiteral("--sheet"));
+        const bool sheet = exportArgs.contains(u"--sheet");
         QCOMPARE(ReadWholeFile(target), sheet ? ReadWholeFile(source) : WithBlock(demo_, 9, 25));
     }
     void diff_data()
@@ -776,7 +772,7 @@ private slots:
         QCOMPARE(names.size(), kSpriteCount);
         QByteArray expected(demo_.size(), '\0');
         for (int index = 0; index < kSpriteCount; ++index) {
-            QVERIFY2(names[index].endsWith(QStringLiteral(".2bpp")), qPrintable(names[index]));
+            QVERIFY2(names[index].endsWith(u".2bpp"), qPrintable(names[index]));
             QCOMPARE(ReadWholeFile(QDir(folder).filePath(names[index])),
                 demo_.mid(OffsetOf(index), 384));
             expected = WithBlock(expected, index, index == 20 ? 21 : index);
@@ -823,14 +819,14 @@ private slots:
         }
         // Summed in the wrong order, the global checksum would miss the new header checksum byte.
         const ToolRun info = Run({"info", rom});
-        QCOMPARE(info.out.count(QStringLiteral(" computed: matches\n")), 2);
+        QCOMPARE(info.out.count(u" computed: matches\n"), 2);
         if (changed == 0) {
-            QVERIFY2(report.out.contains(QStringLiteral("nothing to fix")), qPrintable(report.out));
-            QVERIFY2(run.out.contains(QStringLiteral("not written")), qPrintable(run.out));
+            QVERIFY2(report.out.contains(u"nothing to fix"), qPrintable(report.out));
+            QVERIFY2(run.out.contains(u"not written"), qPrintable(run.out));
             QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
         } else {
-            QVERIFY2(report.out.contains(QStringLiteral("\"checksum --fix\" would write")),
-                qPrintable(report.out));
+            QVERIFY2(
+                report.out.contains(u"\"checksum --fix\" would write"), qPrintable(report.out));
         }
     }
     // info and diff for programs: the JSON object holds the facts; the TSV form has the same keys
@@ -882,7 +878,7 @@ private slots:
     {
         auto [command, image, name, facts] = CurrentRow<Record>();
         QVERIFY(RenameToBytes(FreshRom("records.gb", image), Path(name)));
-        const bool diff = command == QStringLiteral("diff");
+        const bool diff = command == u"diff";
         const QStringList args = diff ? QStringList {command, Path("rom.gb"), Path(name)}
                                       : QStringList {command, Path(name)};
 
@@ -894,13 +890,13 @@ private slots:
         for (auto fact = facts.begin(); fact != facts.end(); ++fact) {
             QJsonValue expected = fact.value();
             if (expected.isString())
-                expected = expected.toString().replace(QLatin1Char('@'), dir_.path());
+                expected = expected.toString().replace(u'@', dir_.path());
             QVERIFY2(object[fact.key()] == expected, qPrintable(fact.key()));
         }
 
         // The TSV rows are info's object, or diff's sprites, with the keys in the JSON's order.
         const ToolRun tsv = RunWithBytes(args + QStringList {"--format", "tsv"});
-        QStringList lines = tsv.out.split(QLatin1Char('\n'));
+        QStringList lines = tsv.out.split(u'\n');
         QCOMPARE(lines.takeLast(), QString());
         const QString header = lines.takeFirst();
         const QJsonArray rows = diff ? object["sprites"].toArray() : QJsonArray {object};
@@ -910,9 +906,9 @@ private slots:
         QStringList keys;
         for (const auto& match :
             QRegularExpression(QStringLiteral(R"re("(\w+)": )re"))
-                .globalMatch(diff ? text.section(QStringLiteral("\n    {"), 1, 1)
-                                        .section(QLatin1Char('\n'), 0, 0)
-                                  : text))
+                .globalMatch(diff
+                        ? text.section(QStringLiteral("\n    {"), 1, 1).section(u'\n', 0, 0)
+                        : text))
             keys << match.captured(1);
         if (diff) {
             const QStringList stable {
@@ -921,9 +917,9 @@ private slots:
                 QCOMPARE(keys, stable);
             keys = stable;
         }
-        QCOMPARE(header.split(QLatin1Char('\t')), keys);
+        QCOMPARE(header.split(u'\t'), keys);
         for (qsizetype row = 0; row < rows.size(); ++row) {
-            const QStringList fields = lines[row].split(QLatin1Char('\t'));
+            const QStringList fields = lines[row].split(u'\t');
             QCOMPARE(fields.size(), keys.size());
             for (qsizetype i = 0; i < keys.size(); ++i) {
                 const QJsonValue value = rows[row].toObject()[keys[i]];
@@ -971,11 +967,11 @@ private slots:
         QCOMPARE(run.status, status);
         QCOMPARE(run.err, QString());
         QCOMPARE(!run.outBytes.isEmpty(), prints);
-        if (made == QStringLiteral("@rom"))
+        if (made == u"@rom")
             QVERIFY(ReadWholeFile(rom) != saved);
         else if (!made.isEmpty())
             QVERIFY(QFileInfo::exists(made.replace(QStringLiteral("@/"), dir_.path() + u'/')));
-        if (made != QStringLiteral("@rom"))
+        if (made != u"@rom")
             QCOMPARE(ReadWholeFile(rom), saved);
     }
     // diff --png draws the edited image's sheet with exactly the pixels whose value differs in red,
@@ -998,13 +994,12 @@ private slots:
     {
         auto [edited, target, status] = CurrentRow<Pictured>();
         const QString editedPath = FreshRom("pictured.gb", edited);
-        const QString out = target == QStringLiteral("-") ? target : Path(target);
+        const QString out = target == u"-" ? target : Path(target);
         const ToolRun run = Run({"diff", "--png", out, Path("rom.gb"), editedPath});
         QCOMPARE(run.status, status);
-        const QImage picture
-            = out == QStringLiteral("-") ? QImage::fromData(run.outBytes, "PNG") : QImage(out);
+        const QImage picture = out == u"-" ? QImage::fromData(run.outBytes, "PNG") : QImage(out);
         QCOMPARE(picture.size(), QSize(kSheetWidth, kSheetHeight));
-        const QString report = out == QStringLiteral("-") ? run.err : run.out;
+        const QString report = out == u"-" ? run.err : run.out;
 
         const Palette greys = PaletteColours(PngPalette::HardwareGreys);
         QMap<int, QRgb> dimmed; // the dimmed grey of each value, the same in every dimmed sprite
@@ -1081,16 +1076,15 @@ private slots:
             seen << name;
             const QString own = commands.section(QStringLiteral("\n   %1\n").arg(name), 1, 1)
                                     .section(QRegularExpression(QStringLiteral("\n   \\S")), 0, 0);
-            QVERIFY2(own.contains(QStringLiteral("Example")), qPrintable(name));
+            QVERIFY2(own.contains(u"Example"), qPrintable(name));
             const QString options = Run({name, "--help"})
                                         .out.section(QStringLiteral("\nOptions:\n"), 1, 1)
                                         .section(QStringLiteral("\n\n"), 0, 0);
-            for (const QString& line : options.split(QLatin1Char('\n'))) {
-                if (!line.startsWith(QStringLiteral("  -")))
+            for (const QString& line : options.split(u'\n')) {
+                if (!line.startsWith(u"  -"))
                     continue;
-                for (const auto& spelled :
-                    option.globalMatch(
-                        line.section(QStringLiteral("  "), 1, 1).section(QLatin1Char(' '), 0, 1))) {
+                for (const auto& spelled : option.globalMatch(
+                         line.section(QStringLiteral("  "), 1, 1).section(u' ', 0, 1))) {
                     const QString word = spelled.captured(0);
                     const bool everywhere
                         = word == u"-h" || word == u"--help" || word == u"-q" || word == u"--quiet";

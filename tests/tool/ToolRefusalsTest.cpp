@@ -124,7 +124,7 @@ void AddRefusalRows()
         "the info command has no option --fix");
 
     // A ROM image that cannot be read or written: the same file errors for every command.
-    const QString longRom = QStringLiteral("@/") + QString(256, QLatin1Char('n')) + ".gb";
+    const QString longRom = QStringLiteral("@/") + QString(256, u'n') + ".gb";
     const QString oddRom = QStringLiteral("@/ROM mit Ümlaut 精灵.gb");
     row("missing ROM, spaces and non-ASCII in its name", {"export", oddRom, "3", "@/out.png"}, 1,
         oddRom, "No such file");
@@ -211,8 +211,8 @@ void AddRefusalRows()
     row("export --all into a file", {"export", "@/rom.gb", "--all", "@/notes.txt"}, 1,
         "@/notes.txt", "a file of that name is in the way");
     row("export --all into a name too long, the folders above it made and removed again",
-        {"export", "@/rom.gb", "--all", "@/made/" + QString(300, QLatin1Char('x'))}, 1,
-        "@/made/xxx", "File name too long");
+        {"export", "@/rom.gb", "--all", "@/made/" + QString(300, u'x')}, 1, "@/made/xxx",
+        "File name too long");
     row("export --all under a file", {"export", "@/rom.gb", "--all", "@/notes.txt/sprites"}, 1,
         "@/notes.txt\" is a file, not a folder", "Cannot create the folder");
     row("export under a file-size limit", {"export", "@/rom.gb", "3", "@/out.png"}, 1, "@/out.png",
@@ -399,7 +399,7 @@ private slots:
     {
         auto [args, status, named, reason, asOrdinaryUser, sizeLimit, stdoutTo]
             = CurrentRow<Refusal>();
-        if (args.contains(QStringLiteral("@/running.gb")) && !running_->Problem().isEmpty())
+        if (args.contains(u"@/running.gb") && !running_->Problem().isEmpty())
             QSKIP(qPrintable(QStringLiteral("a running program's file cannot serve as a ROM: ")
                 + running_->Problem()));
         for (const QString& device : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/full")}) {
@@ -409,9 +409,9 @@ private slots:
         if (asOrdinaryUser && !RunningAsRoot())
             QSKIP("only root can run the tool as another user");
         for (QString& arg : args)
-            arg.replace(QLatin1Char('@'), dir_.path());
-        named.replace(QLatin1Char('@'), dir_.path());
-        reason.replace(QLatin1Char('@'), dir_.path());
+            arg.replace(u'@', dir_.path());
+        named.replace(u'@', dir_.path());
+        reason.replace(u'@', dir_.path());
         const QMap<QString, QByteArray> before = FolderContents(dir_.path());
 
         RunSetup setup;
@@ -421,25 +421,24 @@ private slots:
             setup.inChild = FileSizeLimitInChild(sizeLimit);
         // A pseudo-terminal stands for the user's screen.
         int terminal = -1;
-        if (stdoutTo == QStringLiteral("@terminal")) {
+        if (stdoutTo == u"@terminal") {
             terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
             if (terminal < 0 || ::grantpt(terminal) != 0 || ::unlockpt(terminal) != 0)
                 QSKIP("this system gives no pseudo-terminal");
             stdoutTo = QString::fromLocal8Bit(::ptsname(terminal));
         }
-        setup.appendOutput = stdoutTo.startsWith(QStringLiteral(">>"));
-        setup.outputFile = setup.appendOutput
-            ? stdoutTo.mid(2).replace(QLatin1Char('@'), dir_.path())
-            : stdoutTo;
-        const ToolRun run = args.join(QString()).contains(QStringLiteral("\\x"))
+        setup.appendOutput = stdoutTo.startsWith(u">>");
+        setup.outputFile
+            = setup.appendOutput ? stdoutTo.mid(2).replace(u'@', dir_.path()) : stdoutTo;
+        const ToolRun run = args.join(QString()).contains(u"\\x")
             ? RunProgramWithByteArguments(tool_, args, dir_.path(), setup)
             : RunProgram(tool_, args, dir_.path(), setup);
 
         if (terminal >= 0)
             ::close(terminal);
         QCOMPARE(run.status, status);
-        QVERIFY2(run.err.startsWith(QStringLiteral("morvane-sprite-tool: "))
-                && run.err.endsWith(QLatin1Char('\n')) && run.err.count(QLatin1Char('\n')) == 1,
+        QVERIFY2(run.err.startsWith(u"morvane-sprite-tool: ") && run.err.endsWith(u'\n')
+                && run.err.count(u'\n') == 1,
             qPrintable(run.err));
         QVERIFY2(run.err.contains(named), qPrintable(run.err));
         QVERIFY2(run.err.contains(reason), qPrintable(run.err));
