@@ -30,6 +30,9 @@
 using namespace morvane;
 using namespace morvane::test;
 
+// A failed look for words in what a command printed shows all it printed.
+#define VERIFY_SHOWS(text, words) QVERIFY2((text).contains(words), qPrintable(text))
+
 namespace {
 
 qsizetype OffsetOf(int index)
@@ -87,11 +90,15 @@ bool RenameToBytes(const QString& from, const QString& to)
     return ::rename(QFile::encodeName(from).constData(), NameBytes(to).constData()) == 0;
 }
 
-void SetOldTime(const QString& path, const QDateTime& time)
+// Dates a file back to a fixed time long past, and gives that time; a write would move it.
+QDateTime SetOldTime(const QString& path)
 {
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
     QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+    if (!file.open(QIODevice::ReadWrite)
+        || !file.setFileTime(old, QFileDevice::FileModificationTime))
+        qFatal("cannot date back %s", qPrintable(path));
+    return old;
 }
 
 struct DiffCase {
@@ -449,11 +456,10 @@ private slots:
             = Run({"export", Path("rom.gb"), QStringLiteral("--all"), dir.path()}, setup);
 
         QCOMPARE(run.status, 1);
-        QVERIFY2(
-            run.err.contains(QStringLiteral("\"%1\": File too large. No image was written, and "
-                                            "nothing was changed.")
-                                 .arg(dir.filePath(names[failing]))),
-            qPrintable(run.err));
+        VERIFY_SHOWS(run.err,
+            QStringLiteral("\"%1\": File too large. No image was written, and "
+                           "nothing was changed.")
+                .arg(dir.filePath(names[failing])));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             names);
         for (const QString& name : names)
@@ -469,9 +475,8 @@ private slots:
 
         const ToolRun run = RunWithBytes({"import", rom, "12", Path("caf\\xE9.png")});
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.out.contains(u"/caf\\xE9.png into sprite 12"), qPrintable(run.out));
-        QVERIFY2(
-            run.out.contains(ChangeCounts(DemoSprite(12), DemoSprite(13))), qPrintable(run.out));
+        VERIFY_SHOWS(run.out, u"/caf\\xE9.png into sprite 12");
+        VERIFY_SHOWS(run.out, ChangeCounts(DemoSprite(12), DemoSprite(13)));
         QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
     }
     // Started with standard descriptors closed, a command still does exactly its work and ends in
@@ -507,9 +512,8 @@ private slots:
 
         const ToolRun run = Run({"import", "--dry-run", rom, "5", png});
         QCOMPARE(run.status, 0);
-        QVERIFY2(
-            run.out.contains(ChangeCounts(DemoSprite(5), DemoSprite(40))), qPrintable(run.out));
-        QVERIFY2(run.out.contains(u"nothing was written"), qPrintable(run.out));
+        VERIFY_SHOWS(run.out, ChangeCounts(DemoSprite(5), DemoSprite(40)));
+        VERIFY_SHOWS(run.out, u"nothing was written");
         QCOMPARE(ReadWholeFile(rom), demo_);
     }
     void identicalImportDoesNotWrite()
@@ -518,13 +522,12 @@ private slots:
         // Relative and in small letters: the report must spell it as given.
         const QString png = QStringLiteral("s20.png");
         QCOMPARE(Run({"export", rom, "20", png}).status, 0);
-        const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
-        SetOldTime(rom, old);
+        const QDateTime old = SetOldTime(rom);
 
         const ToolRun run = Run({"import", rom, "20", png});
         QCOMPARE(run.status, 0);
         QVERIFY2(run.out.startsWith(u"The image s20.png matches sprite 20 "), qPrintable(run.out));
-        QVERIFY2(run.out.contains(u"nothing to change"), qPrintable(run.out));
+        VERIFY_SHOWS(run.out, u"nothing to change");
         QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
     }
     // Export all, redraw three, import all: exactly those three blocks change. Neither the folder's
@@ -558,20 +561,20 @@ private slots:
         ToolRun run = RunWithBytes({"import", "--dry-run", rom, QStringLiteral("--all"), named});
         QCOMPARE(run.status, 0);
         QCOMPARE(ReadWholeFile(rom), demo_);
-        QVERIFY2(run.out.contains(u"3 of 45 entries would change"), qPrintable(run.out));
+        VERIFY_SHOWS(run.out, u"3 of 45 entries would change");
 
         run = RunWithBytes({"import", rom, "--all", named});
         QCOMPARE(run.status, 0);
         QCOMPARE(ReadWholeFile(rom), expected);
         for (const auto& [index, other] : edits) {
-            QVERIFY2(run.out.contains(QStringLiteral("Sprite %1 (%2): %3 changed")
-                                          .arg(index)
-                                          .arg(LabelOf(index))
-                                          .arg(ChangeCounts(DemoSprite(index), DemoSprite(other)))),
-                qPrintable(run.out));
+            VERIFY_SHOWS(run.out,
+                QStringLiteral("Sprite %1 (%2): %3 changed")
+                    .arg(index)
+                    .arg(LabelOf(index))
+                    .arg(ChangeCounts(DemoSprite(index), DemoSprite(other))));
         }
         QCOMPARE(run.out.count(u" changed."), 3);
-        QVERIFY2(run.out.contains(u"images of s\\xE9t into"), qPrintable(run.out));
+        VERIFY_SHOWS(run.out, u"images of s\\xE9t into");
     }
     // Export the sheet, import it back: no byte changes; into another image, the differing blocks.
     void sheetRoundTrip()
@@ -580,8 +583,7 @@ private slots:
         const QString sheet = Path("sheet.png");
         QCOMPARE(Run({"export", rom, "--sheet", sheet}).status, 0);
         QCOMPARE(QImage(sheet).size(), QSize(144, 480));
-        const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
-        SetOldTime(rom, old);
+        const QDateTime old = SetOldTime(rom);
 
         ToolRun run = Run({"import", rom, "--sheet", sheet});
         QCOMPARE(run.status, 0);
@@ -592,7 +594,7 @@ private slots:
         run = Run({"import", other, "--sheet", sheet});
         QCOMPARE(run.status, 0);
         QCOMPARE(ReadWholeFile(other), demo_);
-        QVERIFY2(run.out.contains(u"Imported 2 of 45"), qPrintable(run.out));
+        VERIFY_SHOWS(run.out, u"Imported 2 of 45");
     }
     // "-" reads the image from standard input or writes it to standard output.
     void pipes_data()
@@ -673,7 +675,7 @@ private slots:
         for (QString line : lines) {
             line.replace(QStringLiteral("@edited"), changed)
                 .replace(QStringLiteral("@original"), originalPath);
-            QVERIFY2(run.out.contains(line), qPrintable(run.out));
+            VERIFY_SHOWS(run.out, line);
         }
     }
     // A patch made by "patch" and applied by "apply" to the original gives the edited image.
@@ -706,8 +708,7 @@ private slots:
 
         ToolRun run = Run(QStringList {"patch", original, changed, patch} + force);
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.out.contains(QStringLiteral("Wrote the %1 patch %2").arg(format, patch)),
-            qPrintable(run.out));
+        VERIFY_SHOWS(run.out, QStringLiteral("Wrote the %1 patch %2").arg(format, patch));
         QVERIFY(QFileInfo(patch).size() < 4096);
 
         run = Run(QStringList {"apply", original, patch, result} + force);
@@ -748,7 +749,7 @@ private slots:
         QVERIFY2(run.out.startsWith(QStringLiteral("File:             ") + rom + "\n"),
             qPrintable(run.out));
         for (const QString& line : lines)
-            QVERIFY2(run.out.contains(line), qPrintable(run.out));
+            VERIFY_SHOWS(run.out, line);
         QCOMPARE(ReadWholeFile(rom), image);
     }
     // The raw tiles of a sprite are its block's bytes as stored, and go back into exactly that
@@ -798,8 +799,7 @@ private slots:
     {
         QFETCH(QByteArray, image);
         const QString rom = FreshRom("checksum.gb", image);
-        const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
-        SetOldTime(rom, old);
+        const QDateTime old = SetOldTime(rom);
         const ToolRun report = Run({"checksum", rom});
         QCOMPARE(report.status, 0);
         const ToolRun run = Run({"checksum", "--fix", rom});
@@ -813,20 +813,19 @@ private slots:
                 continue;
             ++changed;
             QVERIFY2(i >= 0x14D && i <= 0x14F, qPrintable(QString::number(i, 16)));
-            QVERIFY2(run.out.contains(QString::asprintf("0x%03llX: 0x%02X -> 0x%02X", qlonglong(i),
-                         quint8(image[i]), quint8(fixed[i]))),
-                qPrintable(run.out));
+            VERIFY_SHOWS(run.out,
+                QString::asprintf("0x%03llX: 0x%02X -> 0x%02X", qlonglong(i), quint8(image[i]),
+                    quint8(fixed[i])));
         }
         // Summed in the wrong order, the global checksum would miss the new header checksum byte.
         const ToolRun info = Run({"info", rom});
         QCOMPARE(info.out.count(u" computed: matches\n"), 2);
         if (changed == 0) {
-            QVERIFY2(report.out.contains(u"nothing to fix"), qPrintable(report.out));
-            QVERIFY2(run.out.contains(u"not written"), qPrintable(run.out));
+            VERIFY_SHOWS(report.out, u"nothing to fix");
+            VERIFY_SHOWS(run.out, u"not written");
             QCOMPARE(QFileInfo(rom).lastModified().toUTC(), old);
         } else {
-            QVERIFY2(
-                report.out.contains(u"\"checksum --fix\" would write"), qPrintable(report.out));
+            VERIFY_SHOWS(report.out, u"\"checksum --fix\" would write");
         }
     }
     // info and diff for programs: the JSON object holds the facts; the TSV form has the same keys
@@ -1031,11 +1030,11 @@ private slots:
                 }
             }
             if (red > 0 && !missing)
-                QVERIFY2(report.contains(QStringLiteral("Sprite %1 (%2): %3 pixel")
-                                             .arg(index)
-                                             .arg(LabelOf(index))
-                                             .arg(red)),
-                    qPrintable(report));
+                VERIFY_SHOWS(report,
+                    QStringLiteral("Sprite %1 (%2): %3 pixel")
+                        .arg(index)
+                        .arg(LabelOf(index))
+                        .arg(red));
         }
         QCOMPARE(QSet<QRgb>(dimmed.begin(), dimmed.end()).size(), dimmed.size());
         QCOMPARE(report.isEmpty(), false);
