@@ -195,19 +195,19 @@ private slots:
         const QByteArray bytes = Bytes(block);
 
         QTest::newRow("32-bit image in the greys")
-            << Picture {ArgbImage(block, PngPalette::HardwareGreys), bytes, {}};
+            << Picture {ArgbImage(block, PngPalette::HardwareGreys), bytes};
         QTest::newRow("RGB image in the display colours")
             << Picture {SpriteToImage(block, PaletteColours(PngPalette::DisplayDefaults))
                             .convertToFormat(QImage::Format_RGB32),
-                   bytes, {}};
+                   bytes};
         QTest::newRow("grey-level image")
-            << Picture {InGreys(block).convertToFormat(QImage::Format_Grayscale8), bytes, {}};
+            << Picture {InGreys(block).convertToFormat(QImage::Format_Grayscale8), bytes};
 
         QImage reordered = InGreys(block);
         reordered.setColorTable(
             {qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(170, 170, 170), qRgb(1, 2, 3)});
         QTest::newRow("indexed 0..3 read by index, whatever the colours")
-            << Picture {reordered, bytes, {}};
+            << Picture {reordered, bytes};
 
         QImage shifted = InGreys(block);
         shifted.setColorTable(
@@ -217,7 +217,7 @@ private slots:
                 shifted.setPixel(x, y, shifted.pixelIndex(x, y) + 4);
         }
         QTest::newRow("indexed past 3 read by colour when they are greys")
-            << Picture {shifted, bytes, {}};
+            << Picture {shifted, bytes};
 
         QImage strayIndex = InGreys(block);
         strayIndex.setColorCount(5);
@@ -254,19 +254,19 @@ private slots:
         // Values 1 and 2 in the display colours are black and white, which the greys hold too.
         const SpriteBlock blackWhite = TwoValueBlock(5, 1, 2);
         QTest::newRow("only black and white: read as greys") << Picture {
-            ArgbImage(blackWhite, PngPalette::DisplayDefaults), Bytes(TwoValueBlock(5, 3, 0)), {}};
+            ArgbImage(blackWhite, PngPalette::DisplayDefaults), Bytes(TwoValueBlock(5, 3, 0))};
         // A pasted two-colour picture may come as 1-bit pixels, stored in either bit order.
         for (const QImage::Format format : {QImage::Format_Mono, QImage::Format_MonoLSB}) {
             QTest::addRow("1-bit black and white, format %d", int(format))
                 << Picture {ArgbImage(TwoValueBlock(5, 3, 0), PngPalette::HardwareGreys)
                                 .convertToFormat(format),
-                       Bytes(TwoValueBlock(5, 3, 0)), {}};
+                       Bytes(TwoValueBlock(5, 3, 0))};
         }
         SpriteBlock withBlue = blackWhite;
         withBlue[0] = 0xFF;
         withBlue[1] = 0xFF;
         QTest::newRow("black and white with blue: read as display colours")
-            << Picture {ArgbImage(withBlue, PngPalette::DisplayDefaults), Bytes(withBlue), {}};
+            << Picture {ArgbImage(withBlue, PngPalette::DisplayDefaults), Bytes(withBlue)};
 
         QImage displayThenGrey = ArgbImage(withBlue, PngPalette::DisplayDefaults);
         displayThenGrey.setPixel(15, 95, qRgb(170, 170, 170));
@@ -281,7 +281,7 @@ private slots:
                     seeThrough.setPixel(x, y, qRgba(0, 0, 0, 0));
             }
         }
-        QTest::newRow("fully transparent pixels are value 0") << Picture {seeThrough, bytes, {}};
+        QTest::newRow("fully transparent pixels are value 0") << Picture {seeThrough, bytes};
 
         QImage halfSeen = ArgbImage(block, PngPalette::HardwareGreys);
         halfSeen.setPixel(7, 9, qRgba(170, 170, 170, 128));
