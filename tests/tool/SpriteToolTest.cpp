@@ -102,8 +102,7 @@ QDateTime SetOldTime(const QString& path)
 }
 
 struct DiffCase {
-    QByteArray original; // empty: the demo image
-    QByteArray edited;
+    QByteArray original, edited; // an empty original: the demo image
     int status;
     QStringList lines;
 };
@@ -129,8 +128,7 @@ struct Pictured {
 };
 
 struct PatchRound {
-    QString extension;
-    QString format;
+    QString extension, format;
     bool forcedOverOld;
 };
 
@@ -151,8 +149,7 @@ struct InfoCase {
 };
 
 struct PipeCase {
-    QStringList exportArgs; // "@" stands for the source ROM image
-    QStringList importArgs; // "@" stands for the target ROM image
+    QStringList exportArgs, importArgs; // "@" stands for the source, and the target, ROM image
 };
 
 struct Replaced {
