@@ -74,6 +74,7 @@ void AddRefusalRows()
     };
 
     // A mistake on the command line.
+    const char* dash = "a ROM image cannot be \"-\"";
     usage("index 45", {"import", "@/rom.gb", "45", "@/good.png"}, "\"45\" is not a sprite index");
     usage("index x", {"import", "@/rom.gb", "x", "@/good.png"}, "\"x\" is not a sprite index");
     usage("index -10", {"export", "@/rom.gb", "-10", "@/x.png"}, "\"-10\" is not a sprite index");
@@ -101,15 +102,12 @@ void AddRefusalRows()
         "--all and --sheet cannot be given together");
     for (const char* command : {"import", "export"})
         usage(qPrintable(QStringLiteral("%1 with a ROM image from standard input").arg(command)),
-            {command, "-", "3", "@/good.png"}, "a ROM image cannot be \"-\"");
-    usage("diff of standard input", {"diff", "@/rom.gb", "-"}, "a ROM image cannot be \"-\"");
-    usage("apply to standard input", {"apply", "-", "@/for-other.bps", "@/out.gb"},
-        "a ROM image cannot be \"-\"");
-    usage("info of standard input", {"info", "-"}, "a ROM image cannot be \"-\"");
-    usage("patch of standard input", {"patch", "@/rom.gb", "-", "@/out.bps"},
-        "a ROM image cannot be \"-\"");
-    usage("apply a patch from standard input", {"apply", "@/rom.gb", "-", "@/out.gb"},
-        "a ROM image cannot be \"-\"");
+            {command, "-", "3", "@/good.png"}, dash);
+    usage("diff of standard input", {"diff", "@/rom.gb", "-"}, dash);
+    usage("apply to standard input", {"apply", "-", "@/for-other.bps", "@/out.gb"}, dash);
+    usage("info of standard input", {"info", "-"}, dash);
+    usage("patch of standard input", {"patch", "@/rom.gb", "-", "@/out.bps"}, dash);
+    usage("apply a patch from standard input", {"apply", "@/rom.gb", "-", "@/out.gb"}, dash);
     usage("export --all to standard output", {"export", "@/rom.gb", "--all", "-"},
         "which cannot be \"-\"");
     usage("help with an unknown command", {"help", "frobnicate"},
@@ -128,8 +126,7 @@ void AddRefusalRows()
     const QString oddRom = QStringLiteral("@/ROM mit Ümlaut 精灵.gb");
     row("missing ROM, spaces and non-ASCII in its name", {"export", oddRom, "3", "@/out.png"}, 1,
         oddRom, "No such file");
-    // A name that is not UTF-8 is shown with its odd bytes in hex, and so is a control
-    // character.
+    // A name not in UTF-8 is shown with its odd bytes in hex, and so is a control character.
     row("missing ROM, a Latin-1 name", {"export", "@/caf\\xE9.gb", "3", "@/out.png"}, 1,
         "@/caf\\xE9.gb", "No such file");
     row("missing ROM, an escape character in its name", {"info", "@/\\x1B[2Jrom.gb"}, 1,
