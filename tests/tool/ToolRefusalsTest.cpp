@@ -325,8 +325,10 @@ private slots:
         QVERIFY(QFile::setPermissions(Path("locked.gb"), QFile::Permissions()));
         QVERIFY(WriteWholeFile(Path("empty.gb"), QByteArray()));
         QVERIFY(WriteWholeFile(Path("short.gb"), rom.left(100000)));
-        QVERIFY(QDir().mkdir(Path("folder.gb")));
-        QVERIFY(QDir().mkdir(Path("folder.png")));
+        // Folders where a file belongs, a folder with a planted link, and sets of sprite images.
+        for (const char* folder : {"folder.gb", "folder.png", "planted", "set-extra", "set-twice",
+                 "set-bad", "set-45", "set-empty", "set-odd"})
+            QVERIFY(QDir().mkdir(Path(folder)));
         QVERIFY(MakePipe(Path("pipe.gb")));
         QVERIFY(MakePipe(Path("pipe.png")));
         running_ = std::make_unique<RunningProgramRom>(Path("running.gb"));
@@ -348,26 +350,19 @@ private slots:
             QVERIFY(::link(QFile::encodeName(Path("rom.gb")).constData(),
                         QFile::encodeName(Path(name)).constData())
                 == 0);
-        QVERIFY(QDir().mkdir(Path("planted")));
         QVERIFY(QFile::link(Path("notes.txt"), Path("planted/10-Old-Man.png")));
 
         // Sets of sprite images that "import --all" must refuse whole.
         for (const char* set : {"set-extra", "set-twice", "set-bad"}) {
-            QVERIFY(QDir().mkdir(Path(set)));
-            for (int index : {3, 4})
-                QVERIFY(WriteWholeFile(
-                    Path(set) + QStringLiteral("/%1-x.png").arg(index, 2, 10, QLatin1Char('0')),
-                    good));
+            for (const char* name : {"/03-x.png", "/04-x.png"})
+                QVERIFY(WriteWholeFile(Path(set) + name, good));
         }
         QVERIFY(WriteWholeFile(Path("set-extra/readme.txt"), "hello"));
-        QVERIFY(QDir().mkdir(Path("set-45")));
         QVERIFY(WriteWholeFile(Path("set-45/45-x.png"), good));
         QVERIFY(WriteWholeFile(Path("set-twice/03-y.png"), good));
         QVERIFY(WriteWholeFile(Path("set-bad/05-x.png"), FiveColourPng()));
         QVERIFY(WriteWholeFile(Path("set-bad/06-x.png"), ReadWholeFile(Path("wide.png"))));
-        QVERIFY(QDir().mkdir(Path("set-empty")));
         // Names that only look numbered: a blank for the first digit, "png" without its dot.
-        QVERIFY(QDir().mkdir(Path("set-odd")));
         QVERIFY(WriteWholeFile(Path("set-odd/ 3-x.png"), good));
         QVERIFY(WriteWholeFile(Path("set-odd/05-x_png"), good));
 
