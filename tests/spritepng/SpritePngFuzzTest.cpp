@@ -371,8 +371,7 @@ private:
     QString CheckPicture(
         const QImage& image, const std::optional<Palette>& extra, const Expectation& expected)
     {
-        return Check(
-            [&] { return ImageToSprite(image, extra); }, QStringLiteral("The image"), expected);
+        return Check([&] { return ImageToSprite(image, extra); }, "The image", expected);
     }
 
     quint32 seed_ = kDefaultSeed;

@@ -465,7 +465,7 @@ private slots:
             message.contains(u'"' + inMissingFolder + u'"') && message.contains(u"No such file"),
             qPrintable(message));
         QVERIFY(!QFileInfo::exists(inMissingFolder));
-        QVERIFY(QDir(dir_.path()).entryList({QStringLiteral("no-such-folder*")}).isEmpty());
+        QVERIFY(QDir(dir_.path()).entryList({"no-such-folder*"}).isEmpty());
 
         const QString folder = dir_.filePath("a-folder.png");
         QVERIFY(QDir().mkpath(folder));

@@ -379,7 +379,7 @@ private slots:
     void exportAllIntoNewFolder()
     {
         const QString folder = Path("all/nested");
-        const ToolRun run = Run({"export", Path("rom.gb"), QStringLiteral("--all"), folder});
+        const ToolRun run = Run({"export", Path("rom.gb"), "--all", folder});
         QCOMPARE(run.status, 0);
 
         const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
@@ -434,7 +434,7 @@ private slots:
     void exportAllChangesNothingWhenAWriteFails()
     {
         QTemporaryDir dir;
-        QVERIFY(Run({"export", Path("rom.gb"), QStringLiteral("--all"), dir.path()}).status == 0);
+        QVERIFY(Run({"export", Path("rom.gb"), "--all", dir.path()}).status == 0);
         // The images differ in size: the first one larger than all before it fails under a limit
         // between the two, once the images before it are written.
         const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
@@ -449,8 +449,7 @@ private slots:
 
         RunSetup setup;
         setup.inChild = FileSizeLimitInChild(largest);
-        const ToolRun run
-            = Run({"export", Path("rom.gb"), QStringLiteral("--all"), dir.path()}, setup);
+        const ToolRun run = Run({"export", Path("rom.gb"), "--all", dir.path()}, setup);
 
         QCOMPARE(run.status, 1);
         VERIFY_SHOWS(run.err,
@@ -555,7 +554,7 @@ private slots:
         QVERIFY(RenameToBytes(folder, Path("s\\xE9t")));
         const QString named = QStringLiteral("s\\xE9t");
 
-        ToolRun run = RunWithBytes({"import", "--dry-run", rom, QStringLiteral("--all"), named});
+        ToolRun run = RunWithBytes({"import", "--dry-run", rom, "--all", named});
         QCOMPARE(run.status, 0);
         QCOMPARE(ReadWholeFile(rom), demo_);
         VERIFY_SHOWS(run.out, u"3 of 45 entries would change");
@@ -765,7 +764,7 @@ private slots:
         QCOMPARE(ReadWholeFile(other), demo_);
 
         const QString folder = Path("raw-set");
-        QCOMPARE(Run({"export", rom, "--all", folder, QStringLiteral("--raw")}).status, 0);
+        QCOMPARE(Run({"export", rom, "--all", folder, "--raw"}).status, 0);
         const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
         QCOMPARE(names.size(), kSpriteCount);
         QByteArray expected(demo_.size(), '\0');
