@@ -3,6 +3,7 @@
 // files are refused with their reason, and what PNG readers rightly forgive is read in silence.
 #include "spritepng/PngDecoder.h"
 #include "CraftedPng.h"
+#include "RowTable.h"
 #include "TestData.h"
 
 #include <QTemporaryFile>
@@ -76,9 +77,6 @@ struct Refusal {
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(StrayIndex)
-Q_DECLARE_METATYPE(Refusal)
 
 class PngDecoderTest : public QObject {
     Q_OBJECT
@@ -173,7 +171,7 @@ private slots:
     // rules can refuse it, at every bit depth a palette image may have.
     void keepsIndicesPastThePalette_data()
     {
-        QTest::addColumn<StrayIndex>("row");
+        AddRowColumn<StrayIndex>();
         QTest::newRow("1-bit, index 1 in a palette of 1") << StrayIndex {1, 1, 1};
         QTest::newRow("2-bit, index 3 in a palette of 2") << StrayIndex {2, 2, 3};
         QTest::newRow("4-bit, index 15 in a palette of 4") << StrayIndex {4, 4, 15};
@@ -182,7 +180,7 @@ private slots:
 
     void keepsIndicesPastThePalette()
     {
-        QFETCH(StrayIndex, row);
+        const auto& row = CurrentRow<StrayIndex>();
         QList<int> samples(16 * 96, 0);
         samples[16 * 40 + 3] = row.stray;
         QByteArray rows;
@@ -223,7 +221,7 @@ private slots:
 
     void refusals_data()
     {
-        QTest::addColumn<Refusal>("row");
+        AddRowColumn<Refusal>();
         const auto row = [](const char* name, const QByteArray& png, const char* reason) {
             QTest::newRow(name) << Refusal {png, QString::fromUtf8(reason)};
         };
@@ -335,10 +333,10 @@ private slots:
 
     void refusals()
     {
-        QFETCH(Refusal, row);
+        const auto& row = CurrentRow<Refusal>();
         const QString message = FailureOf([&] { Decode(row.png); });
-        QVERIFY2(message.startsWith(QStringLiteral("\"x.png\" ")) && message.contains(row.reason),
-            qPrintable(message));
+        QVERIFY2(
+            message.startsWith(u"\"x.png\" ") && message.contains(row.reason), qPrintable(message));
     }
 };
 

@@ -102,14 +102,6 @@ SpriteBlock BlockOfValues(const std::array<std::array<int, 16>, 96>& values)
     return block;
 }
 
-SpriteBlock RandomBlock(QRandomGenerator& rng)
-{
-    SpriteBlock block {};
-    for (std::uint8_t& byte : block)
-        byte = static_cast<std::uint8_t>(rng.bounded(256));
-    return block;
-}
-
 Palette RandomPalette(QRandomGenerator& rng)
 {
     Palette palette {};
@@ -175,7 +167,7 @@ private slots:
     void damagedSpritePngs()
     {
         for (int i = 0; i < kCasesPerKind; ++i) {
-            const SpriteBlock block = RandomBlock(rng_);
+            const SpriteBlock block = RandomBlock(rng_.generate());
             const PngPalette set
                 = rng_.bounded(2) == 0 ? PngPalette::HardwareGreys : PngPalette::DisplayDefaults;
             // Mostly the exporter's palette PNG; sometimes the same picture stored in true colour,
@@ -379,8 +371,7 @@ private:
     QString CheckPicture(
         const QImage& image, const std::optional<Palette>& extra, const Expectation& expected)
     {
-        return Check(
-            [&] { return ImageToSprite(image, extra); }, QStringLiteral("The image"), expected);
+        return Check([&] { return ImageToSprite(image, extra); }, "The image", expected);
     }
 
     quint32 seed_ = kDefaultSeed;

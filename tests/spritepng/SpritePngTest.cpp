@@ -2,6 +2,7 @@
 // the reading rules by index and by colour, and the refusals of files and pictures.
 #include "CraftedPng.h"
 #include "RomFixture.h"
+#include "RowTable.h"
 #include "TestData.h"
 #include "spriteimage/SpriteImage.h"
 #include "spritepng/SpriteSheet.h"
@@ -92,11 +93,6 @@ struct File {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Layout)
-Q_DECLARE_METATYPE(Export)
-Q_DECLARE_METATYPE(Picture)
-Q_DECLARE_METATYPE(File)
-
 class SpritePngTest : public QObject {
     Q_OBJECT
 
@@ -105,7 +101,7 @@ private slots:
     // the low bit of its value.
     void layout_data()
     {
-        QTest::addColumn<Layout>("row");
+        AddRowColumn<Layout>();
         QTest::newRow("tile 0, top left of frame 0") << Layout {0, 0, 0, 3, 0, 0};
         QTest::newRow("tile 1, top right") << Layout {1, 0, 0, 3, 8, 0};
         QTest::newRow("tile 2, bottom left") << Layout {2, 0, 0, 3, 0, 8};
@@ -119,7 +115,7 @@ private slots:
 
     void layout()
     {
-        QFETCH(Layout, row);
+        const auto& row = CurrentRow<Layout>();
         SpriteBlock block {};
         const std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> row.column);
         const std::size_t at = static_cast<std::size_t>(16 * row.tile + 2 * row.row);
@@ -147,16 +143,16 @@ private slots:
 
     void exportedFile_data()
     {
-        QTest::addColumn<Export>("row");
+        AddRowColumn<Export>();
         QTest::newRow("hardware greys") << Export {PngPalette::HardwareGreys, kGreys};
         QTest::newRow("display defaults") << Export {PngPalette::DisplayDefaults, kDisplay};
     }
 
     void exportedFile()
     {
-        QFETCH(Export, row);
+        const auto& row = CurrentRow<Export>();
         const SpriteBlock block = RandomBlock(11);
-        const QString path = dir_.filePath(QStringLiteral("exported.png"));
+        const QString path = dir_.filePath("exported.png");
         WriteSpritePng(path, block, row.palette);
 
         // Read back with Qt alone: an indexed PNG whose four entries are the set, index = value.
@@ -173,7 +169,7 @@ private slots:
 
     void roundTrip_data()
     {
-        QTest::addColumn<Export>("row");
+        AddRowColumn<Export>();
         for (quint32 seed = 1; seed <= 4; ++seed) {
             QTest::addRow("greys, block %u", seed) << Export {PngPalette::HardwareGreys, {}, seed};
             QTest::addRow("display, block %u", seed)
@@ -183,9 +179,9 @@ private slots:
 
     void roundTrip()
     {
-        QFETCH(Export, row);
+        const auto& row = CurrentRow<Export>();
         const SpriteBlock block = RandomBlock(row.seed);
-        const QString path = dir_.filePath(QStringLiteral("round.png"));
+        const QString path = dir_.filePath("round.png");
         WriteSpritePng(path, block, row.palette);
         QCOMPARE(Bytes(ReadSpritePng(path)), Bytes(block));
         // The same picture flattened to plain colours, as a paint program saves it.
@@ -194,24 +190,24 @@ private slots:
 
     void imageRules_data()
     {
-        QTest::addColumn<Picture>("row");
+        AddRowColumn<Picture>();
         const SpriteBlock block = RandomBlock(7);
         const QByteArray bytes = Bytes(block);
 
         QTest::newRow("32-bit image in the greys")
-            << Picture {ArgbImage(block, PngPalette::HardwareGreys), bytes, {}};
+            << Picture {ArgbImage(block, PngPalette::HardwareGreys), bytes};
         QTest::newRow("RGB image in the display colours")
             << Picture {SpriteToImage(block, PaletteColours(PngPalette::DisplayDefaults))
                             .convertToFormat(QImage::Format_RGB32),
-                   bytes, {}};
+                   bytes};
         QTest::newRow("grey-level image")
-            << Picture {InGreys(block).convertToFormat(QImage::Format_Grayscale8), bytes, {}};
+            << Picture {InGreys(block).convertToFormat(QImage::Format_Grayscale8), bytes};
 
         QImage reordered = InGreys(block);
         reordered.setColorTable(
             {qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(170, 170, 170), qRgb(1, 2, 3)});
         QTest::newRow("indexed 0..3 read by index, whatever the colours")
-            << Picture {reordered, bytes, {}};
+            << Picture {reordered, bytes};
 
         QImage shifted = InGreys(block);
         shifted.setColorTable(
@@ -221,7 +217,7 @@ private slots:
                 shifted.setPixel(x, y, shifted.pixelIndex(x, y) + 4);
         }
         QTest::newRow("indexed past 3 read by colour when they are greys")
-            << Picture {shifted, bytes, {}};
+            << Picture {shifted, bytes};
 
         QImage strayIndex = InGreys(block);
         strayIndex.setColorCount(5);
@@ -258,19 +254,19 @@ private slots:
         // Values 1 and 2 in the display colours are black and white, which the greys hold too.
         const SpriteBlock blackWhite = TwoValueBlock(5, 1, 2);
         QTest::newRow("only black and white: read as greys") << Picture {
-            ArgbImage(blackWhite, PngPalette::DisplayDefaults), Bytes(TwoValueBlock(5, 3, 0)), {}};
+            ArgbImage(blackWhite, PngPalette::DisplayDefaults), Bytes(TwoValueBlock(5, 3, 0))};
         // A pasted two-colour picture may come as 1-bit pixels, stored in either bit order.
         for (const QImage::Format format : {QImage::Format_Mono, QImage::Format_MonoLSB}) {
             QTest::addRow("1-bit black and white, format %d", int(format))
                 << Picture {ArgbImage(TwoValueBlock(5, 3, 0), PngPalette::HardwareGreys)
                                 .convertToFormat(format),
-                       Bytes(TwoValueBlock(5, 3, 0)), {}};
+                       Bytes(TwoValueBlock(5, 3, 0))};
         }
         SpriteBlock withBlue = blackWhite;
         withBlue[0] = 0xFF;
         withBlue[1] = 0xFF;
         QTest::newRow("black and white with blue: read as display colours")
-            << Picture {ArgbImage(withBlue, PngPalette::DisplayDefaults), Bytes(withBlue), {}};
+            << Picture {ArgbImage(withBlue, PngPalette::DisplayDefaults), Bytes(withBlue)};
 
         QImage displayThenGrey = ArgbImage(withBlue, PngPalette::DisplayDefaults);
         displayThenGrey.setPixel(15, 95, qRgb(170, 170, 170));
@@ -285,7 +281,7 @@ private slots:
                     seeThrough.setPixel(x, y, qRgba(0, 0, 0, 0));
             }
         }
-        QTest::newRow("fully transparent pixels are value 0") << Picture {seeThrough, bytes, {}};
+        QTest::newRow("fully transparent pixels are value 0") << Picture {seeThrough, bytes};
 
         QImage halfSeen = ArgbImage(block, PngPalette::HardwareGreys);
         halfSeen.setPixel(7, 9, qRgba(170, 170, 170, 128));
@@ -298,7 +294,7 @@ private slots:
     // The editor's current display colours, given for a paste, come after the two fixed sets.
     void extraColours_data()
     {
-        QTest::addColumn<Picture>("row");
+        AddRowColumn<Picture>();
         const Palette custom
             = {PackRgb(255, 0, 0), PackRgb(0, 255, 0), PackRgb(0, 0, 255), PackRgb(255, 255, 0)};
         const SpriteBlock block = RandomBlock(3);
@@ -328,7 +324,7 @@ private slots:
 
     void fileRefusals_data()
     {
-        QTest::addColumn<File>("row");
+        AddRowColumn<File>();
         const QByteArray good = PngBytes(InGreys(RandomBlock(2)));
         QImage stray = ArgbImage(RandomBlock(2), PngPalette::HardwareGreys);
         stray.setPixel(15, 95, qRgb(12, 34, 56));
@@ -374,7 +370,7 @@ private slots:
     // PNG kinds other than the exporter's own, read by the same rules.
     void pngKinds_data()
     {
-        QTest::addColumn<File>("row");
+        AddRowColumn<File>();
         const SpriteBlock block = RandomBlock(21);
         const QImage values = InGreys(block);
 
@@ -445,14 +441,14 @@ private slots:
             palette += QByteArray(3, static_cast<char>(255 - 85 * value));
         const QByteArray rows
             = PackedRows(InGreys(block), 8, [&](int v) { return int(order.indexOf(v)); });
-        const QString path = dir_.filePath(QStringLiteral("order.png"));
+        const QString path = dir_.filePath("order.png");
         QVERIFY(WriteWholeFile(path, CraftedPng(16, 96, 8, 3, rows, palette)));
         QCOMPARE(Bytes(ReadSpritePng(path)), Bytes(block));
     }
 
     void exportReplacesWholeFile()
     {
-        const QString path = dir_.filePath(QStringLiteral("replaced.png"));
+        const QString path = dir_.filePath("replaced.png");
         QVERIFY(WriteWholeFile(path, QByteArray(20000, 'x')));
         const SpriteBlock block = RandomBlock(8);
         WriteSpritePng(path, block, PngPalette::HardwareGreys);
@@ -462,20 +458,20 @@ private slots:
 
     void failedExportLeavesNothing()
     {
-        const QString inMissingFolder = dir_.filePath(QStringLiteral("no-such-folder/x.png"));
+        const QString inMissingFolder = dir_.filePath("no-such-folder/x.png");
         QString message = FailureOf(
             [&] { WriteSpritePng(inMissingFolder, RandomBlock(1), PngPalette::HardwareGreys); });
-        QVERIFY2(message.contains(QLatin1Char('"') + inMissingFolder + QLatin1Char('"'))
-                && message.contains(QStringLiteral("No such file")),
+        QVERIFY2(
+            message.contains(u'"' + inMissingFolder + u'"') && message.contains(u"No such file"),
             qPrintable(message));
         QVERIFY(!QFileInfo::exists(inMissingFolder));
-        QVERIFY(QDir(dir_.path()).entryList({QStringLiteral("no-such-folder*")}).isEmpty());
+        QVERIFY(QDir(dir_.path()).entryList({"no-such-folder*"}).isEmpty());
 
-        const QString folder = dir_.filePath(QStringLiteral("a-folder.png"));
+        const QString folder = dir_.filePath("a-folder.png");
         QVERIFY(QDir().mkpath(folder));
         message
             = FailureOf([&] { WriteSpritePng(folder, RandomBlock(1), PngPalette::HardwareGreys); });
-        QVERIFY2(message.contains(QStringLiteral("it is a folder")), qPrintable(message));
+        QVERIFY2(message.contains(u"it is a folder"), qPrintable(message));
         QVERIFY(QFileInfo(folder).isDir());
     }
 
@@ -516,15 +512,14 @@ private slots:
         const QString message = FailureOf([&] {
             DecodeSheetPng(SpritePngData(sprites[0], PngPalette::HardwareGreys), "\"one.png\"");
         });
-        QVERIFY2(
-            message.contains(QStringLiteral("is 16 x 96 pixels; a sprite sheet must be 144 x 480")),
+        QVERIFY2(message.contains(u"is 16 x 96 pixels; a sprite sheet must be 144 x 480"),
             qPrintable(message));
     }
 
 private:
     void CheckPicture()
     {
-        QFETCH(Picture, row);
+        const auto& row = CurrentRow<Picture>();
         SpriteBlock decoded {};
         const QString message = FailureOf([&] { decoded = ImageToSprite(row.image, row.extra); });
         if (!row.expected.isEmpty()) {
@@ -532,14 +527,14 @@ private:
             QCOMPARE(Bytes(decoded), row.expected);
             return;
         }
-        QVERIFY2(message.startsWith(QStringLiteral("The image ")), qPrintable(message));
+        QVERIFY2(message.startsWith(u"The image "), qPrintable(message));
         for (const QString& part : row.message)
             QVERIFY2(message.contains(part), qPrintable(message));
     }
 
     void CheckFile()
     {
-        QFETCH(File, row);
+        const auto& row = CurrentRow<File>();
         const QString path = dir_.filePath(QStringLiteral("%1.png").arg(QTest::currentDataTag()));
         if (row.folder)
             QVERIFY(QDir().mkpath(path));
@@ -553,8 +548,7 @@ private:
             QCOMPARE(Bytes(decoded), row.expected);
             return;
         }
-        QVERIFY2(
-            message.startsWith(QLatin1Char('"') + path + QLatin1Char('"')), qPrintable(message));
+        QVERIFY2(message.startsWith(u'"' + path + u'"'), qPrintable(message));
         QVERIFY2(message.contains(row.message), qPrintable(message));
     }
 

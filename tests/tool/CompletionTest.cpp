@@ -1,6 +1,7 @@
 // The shell completion, sourced in bash as bash-completion sources it: it offers the tool's own
 // commands and each command's options.
 #include "RomFixture.h"
+#include "RowTable.h"
 #include "TestData.h"
 
 #include <QStandardPaths>
@@ -26,9 +27,16 @@ QStringList Completions(const QStringList& words, const QString& folder)
         = QStringLiteral("source '%1'; COMP_WORDS=(%2); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
                          "_morvane_sprite_tool; printf '%s\\n' \"${COMPREPLY[@]}\"")
               .arg(QStringLiteral(MORVANE_COMPLETION), quoted);
-    const ToolRun run = RunProgram(Bash(), {QStringLiteral("-c"), script}, folder);
-    return run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const ToolRun run = RunProgram(Bash(), {"-c", script}, folder);
+    return run.out.split(u'\n', Qt::SkipEmptyParts);
 }
+
+// The words after the tool's name on a command line, the last being completed, and what the
+// completion must offer for it.
+struct Offer {
+    const char* name;
+    QStringList words, expected;
+};
 
 } // namespace
 
@@ -36,83 +44,64 @@ class CompletionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void offers_data();
-    void offers();
-    void knowsEveryCommandOfTheTool();
-};
-
-void CompletionTest::offers_data()
-{
-    QTest::addColumn<QStringList>("words");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("a command") << QStringList {"morvane-sprite-tool", "ex"}
-                               << QStringList {"export"};
-    QTest::newRow("the options of export")
-        << QStringList {"morvane-sprite-tool", "export", "rom.gb", "--"}
-        << QStringList {"--all", "--sheet", "--colours", "--raw", "--force", "--quiet", "--help"};
-    QTest::newRow("the options of import") << QStringList {"morvane-sprite-tool", "import",
-        "--"} << QStringList {"--all", "--sheet", "--dry-run", "--raw", "--quiet", "--help"};
-    QTest::newRow("the option of checksum")
-        << QStringList {"morvane-sprite-tool", "checksum", "--f"} << QStringList {"--fix"};
-    QTest::newRow("a command after help")
-        << QStringList {"morvane-sprite-tool", "help", "ch"} << QStringList {"checksum"};
-    QTest::newRow("a file after --png")
-        << QStringList {"morvane-sprite-tool", "diff", "--png", "r"} << QStringList {"rom.gb"};
-    QTest::newRow("the colour sets") << QStringList {"morvane-sprite-tool", "export", "--colours",
-        ""} << QStringList {"greys", "display"};
-    QTest::newRow("a list format") << QStringList {"morvane-sprite-tool", "list", "--format", "t"}
-                                   << QStringList {"text", "tsv"};
-    // bash hands "--format=t" over split at the "=", or whole where "=" breaks no words.
-    QTest::newRow("a list format after =") << QStringList {"morvane-sprite-tool", "list",
-        "--format", "=", "t"} << QStringList {"text", "tsv"};
-    QTest::newRow("the colour sets right after =") << QStringList {"morvane-sprite-tool", "export",
-        "--colours", "="} << QStringList {"greys", "display"};
-    QTest::newRow("a list format in one word") << QStringList {"morvane-sprite-tool", "list",
-        "--format=j"} << QStringList {"--format=json"};
-    QTest::newRow("a sprite index after --colours=display")
-        << QStringList {"morvane-sprite-tool", "export", "--colours", "=", "display", "rom.gb", "4"}
-        << QStringList {"4", "40", "41", "42", "43", "44"};
-    QTest::newRow("a sprite index after the ROM image") << QStringList {"morvane-sprite-tool",
-        "import", "--dry-run", "rom.gb", "4"} << QStringList {"4", "40", "41", "42", "43", "44"};
-    QTest::newRow("a folder after --all") << QStringList {"morvane-sprite-tool", "import", "rom.gb",
-        "--all", ""} << QStringList {"sprites"};
-    QTest::newRow("a file after the index") << QStringList {"morvane-sprite-tool", "export",
-        "rom.gb", "3", "r"} << QStringList {"rom.gb"};
-}
-
-void CompletionTest::offers()
-{
-    QFETCH(QStringList, words);
-    QFETCH(QStringList, expected);
-    if (Bash().isEmpty())
-        QSKIP("bash is not installed");
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sprites")));
-    QVERIFY(WriteWholeFile(dir.filePath(QStringLiteral("rom.gb")), "rom"));
-
-    QCOMPARE(Completions(words, dir.path()), expected);
-}
-
-// The commands the tool's help lists are the ones the completion offers.
-void CompletionTest::knowsEveryCommandOfTheTool()
-{
-    if (Bash().isEmpty())
-        QSKIP("bash is not installed");
-    QTemporaryDir dir;
-    const ToolRun help = RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), {"--help"}, dir.path());
-    const QString commands
-        = help.out.section(QStringLiteral("Commands:\n"), 1).section(QStringLiteral("\n\n"), 0, 0);
-    QStringList listed;
-    for (const QString& line : commands.split(QLatin1Char('\n'))) {
-        const QString command = line.simplified().section(QLatin1Char(' '), 0, 0);
-        if (!listed.contains(command))
-            listed << command;
+    void offers_data()
+    {
+        AddRows<Offer>({
+            {"a command", {"ex"}, {"export"}},
+            {"the options of export", {"export", "rom.gb", "--"},
+                {"--all", "--sheet", "--colours", "--raw", "--force", "--quiet", "--help"}},
+            {"the options of import", {"import", "--"},
+                {"--all", "--sheet", "--dry-run", "--raw", "--quiet", "--help"}},
+            {"the option of checksum", {"checksum", "--f"}, {"--fix"}},
+            {"a command after help", {"help", "ch"}, {"checksum"}},
+            {"a file after --png", {"diff", "--png", "r"}, {"rom.gb"}},
+            {"the colour sets", {"export", "--colours", ""}, {"greys", "display"}},
+            {"a list format", {"list", "--format", "t"}, {"text", "tsv"}},
+            // bash hands "--format=t" over split at the "=", or whole where "=" breaks no words.
+            {"a list format after =", {"list", "--format", "=", "t"}, {"text", "tsv"}},
+            {"the colour sets right after =", {"export", "--colours", "="}, {"greys", "display"}},
+            {"a list format in one word", {"list", "--format=j"}, {"--format=json"}},
+            {"a sprite index after --colours=display",
+                {"export", "--colours", "=", "display", "rom.gb", "4"},
+                {"4", "40", "41", "42", "43", "44"}},
+            {"a sprite index after the ROM image", {"import", "--dry-run", "rom.gb", "4"},
+                {"4", "40", "41", "42", "43", "44"}},
+            {"a folder after --all", {"import", "rom.gb", "--all", ""}, {"sprites"}},
+            {"a file after the index", {"export", "rom.gb", "3", "r"}, {"rom.gb"}},
+        });
     }
-    QVERIFY(listed.size() >= 8);
-    const QStringList expected = listed + QStringList {"--help", "--version"};
-    QCOMPARE(Completions({QStringLiteral("morvane-sprite-tool"), QString()}, dir.path()), expected);
-}
+    void offers()
+    {
+        const auto& [name, words, expected] = CurrentRow<Offer>();
+        if (Bash().isEmpty())
+            QSKIP("bash is not installed");
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sprites")));
+        QVERIFY(WriteWholeFile(dir.filePath("rom.gb"), "rom"));
+
+        QCOMPARE(Completions(QStringList {"morvane-sprite-tool"} + words, dir.path()), expected);
+    }
+    // The commands the tool's help lists are the ones the completion offers.
+    void knowsEveryCommandOfTheTool()
+    {
+        if (Bash().isEmpty())
+            QSKIP("bash is not installed");
+        QTemporaryDir dir;
+        const ToolRun help
+            = RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), {"--help"}, dir.path());
+        const QString commands = help.out.section(QStringLiteral("Commands:\n"), 1)
+                                     .section(QStringLiteral("\n\n"), 0, 0);
+        QStringList listed;
+        for (const QString& line : commands.split(u'\n')) {
+            const QString command = line.simplified().section(u' ', 0, 0);
+            if (!listed.contains(command))
+                listed << command;
+        }
+        QVERIFY(listed.size() >= 8);
+        const QStringList expected = listed + QStringList {"--help", "--version"};
+        QCOMPARE(Completions({"morvane-sprite-tool", QString()}, dir.path()), expected);
+    }
+};
 
 QTEST_GUILESS_MAIN(CompletionTest)
 #include "CompletionTest.moc"

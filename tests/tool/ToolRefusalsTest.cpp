@@ -3,6 +3,7 @@
 // in the test folder exactly as it was, no file created.
 #include "HostileFiles.h"
 #include "RomFixture.h"
+#include "RowTable.h"
 #include "TestData.h"
 #include "demo/DemoRom.h"
 #include "patch/BpsPatch.h"
@@ -23,8 +24,6 @@ using namespace morvane;
 using namespace morvane::test;
 
 namespace {
-
-constexpr qint64 kRomBytes = 1045104;
 
 // Everything under a folder: each entry's kind and, for a regular file, its bytes. Links are
 // not followed and pipes never read, since reading one would wait for a writer.
@@ -49,139 +48,33 @@ QMap<QString, QByteArray> FolderContents(const QString& folder)
     return contents;
 }
 
-} // namespace
-
-class ToolRefusalsTest : public QObject {
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void refusals_data();
-    void refusals();
-
-private:
-    QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
-
-    QTemporaryDir dir_;
-    QTemporaryDir programDir_;
-    QString tool_;
-    std::unique_ptr<RunningProgramRom> running_;
+// One refusal: "@" in the arguments stands for the test folder, `named` is the file the error
+// line must name, `stdoutTo` is empty for the test itself and starts with ">>" when appended to.
+struct Refusal {
+    QStringList args;
+    int status;
+    QString named, reason;
+    bool asOrdinaryUser;
+    qint64 sizeLimit; // 0: none
+    QString stdoutTo;
 };
 
-void ToolRefusalsTest::initTestCase()
+// Every refusal, grouped by what is refused.
+void AddRefusalRows()
 {
-    QVERIFY(dir_.isValid());
-    // An ordinary user must be able to run the tool wherever the build lies.
-    tool_ = CopyProgramForEveryone(QStringLiteral(MORVANE_SPRITE_TOOL), programDir_.path());
-    QVERIFY(!tool_.isEmpty());
-
-    const std::vector<std::uint8_t> demo = MakeDemoRom();
-    const QByteArray rom(reinterpret_cast<const char*>(demo.data()), qsizetype(demo.size()));
-    for (const char* name : {"rom.gb", "locked.gb"})
-        QVERIFY(WriteWholeFile(Path(name), rom));
-    // A sprite saved, so the global checksum is wrong and "checksum --fix" has bytes to write.
-    QByteArray saved = rom;
-    saved[90000] = char(saved[90000] ^ 1);
-    for (const char* name : {"saved.gb", "readonly.gb"})
-        QVERIFY(WriteWholeFile(Path(name), saved));
-    QVERIFY(QFile::setPermissions(
-        Path("readonly.gb"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    QVERIFY(QFile::setPermissions(Path("locked.gb"), QFile::Permissions()));
-    QVERIFY(WriteWholeFile(Path("empty.gb"), QByteArray()));
-    QVERIFY(WriteWholeFile(Path("short.gb"), rom.left(100000)));
-    QVERIFY(QDir().mkdir(Path("folder.gb")));
-    QVERIFY(QDir().mkdir(Path("folder.png")));
-    QVERIFY(MakePipe(Path("pipe.gb")));
-    QVERIFY(MakePipe(Path("pipe.png")));
-    running_ = std::make_unique<RunningProgramRom>(Path("running.gb"));
-
-    // A sprite image unlike every block of the ROM image, so an import would write.
-    const QByteArray good = SpritePngBytes(DemoSprite(12), PngPalette::HardwareGreys);
-    QVERIFY(WriteWholeFile(Path("good.png"), good));
-    QVERIFY(WriteWholeFile(Path("wide.png"), PngBytes(QImage(32, 96, QImage::Format_RGB32))));
-    QVERIFY(WriteWholeFile(Path("five.png"), FiveColourPng()));
-    QVERIFY(WriteWholeFile(Path("notes.txt"), "not an image\n"));
-    QVERIFY(WriteWholeFile(Path("notes.txt.bps"), "not a patch\n"));
-    QVERIFY(WriteWholeFile(Path("short.2bpp"), QByteArray(383, '\x55')));
-
-    // Names an export must not write through, or over.
-    QVERIFY(QFile::link(Path("notes.txt"), Path("link-to-notes.png")));
-    QVERIFY(QFile::link(Path("rom.gb"), Path("link-to-rom.png")));
-    QVERIFY(QFile::link(Path("nowhere.png"), Path("dangling.png")));
-    for (const char* name : {"hardlink-to-rom.png", "hardlink-to-rom.bps"})
-        QVERIFY(::link(QFile::encodeName(Path("rom.gb")).constData(),
-                    QFile::encodeName(Path(name)).constData())
-            == 0);
-    QVERIFY(QDir().mkdir(Path("planted")));
-    QVERIFY(QFile::link(Path("notes.txt"), Path("planted/10-Old-Man.png")));
-
-    // Sets of sprite images that "import --all" must refuse whole.
-    for (const char* set : {"set-extra", "set-twice", "set-bad"}) {
-        QVERIFY(QDir().mkdir(Path(set)));
-        for (int index : {3, 4})
-            QVERIFY(WriteWholeFile(
-                Path(set) + QStringLiteral("/%1-x.png").arg(index, 2, 10, QLatin1Char('0')), good));
-    }
-    QVERIFY(WriteWholeFile(Path("set-extra/readme.txt"), "hello"));
-    QVERIFY(QDir().mkdir(Path("set-45")));
-    QVERIFY(WriteWholeFile(Path("set-45/45-x.png"), good));
-    QVERIFY(WriteWholeFile(Path("set-twice/03-y.png"), good));
-    QVERIFY(WriteWholeFile(Path("set-bad/05-x.png"), FiveColourPng()));
-    QVERIFY(WriteWholeFile(Path("set-bad/06-x.png"), ReadWholeFile(Path("wide.png"))));
-    QVERIFY(QDir().mkdir(Path("set-empty")));
-    // Names that only look numbered: a blank for the first digit, "png" without its dot.
-    QVERIFY(QDir().mkdir(Path("set-odd")));
-    QVERIFY(WriteWholeFile(Path("set-odd/ 3-x.png"), good));
-    QVERIFY(WriteWholeFile(Path("set-odd/05-x_png"), good));
-
-    // A set behind a folder its owner may read but not search, so the set cannot be reached;
-    // only root can clean it up again.
-    if (RunningAsRoot()) {
-        QVERIFY(QDir().mkpath(Path("unsearchable/set")));
-        QVERIFY(QFile::setPermissions(Path("unsearchable"), QFile::ReadOwner | QFile::WriteOwner));
-    }
-
-    // Patches: one made for another image, one damaged, and a file that is no patch.
-    const auto asBytes = [](const std::vector<std::uint8_t>& bytes) {
-        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    };
-    const auto span = [](const QByteArray& bytes) {
-        return std::span(
-            reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
-    };
-    QByteArray other = rom;
-    other[0x200] = 1;
-    const QByteArray forOther = asBytes(MakeBpsPatch(span(other), span(rom)));
-    QVERIFY(WriteWholeFile(Path("for-other.bps"), forOther));
-    QByteArray damaged = asBytes(MakeBpsPatch(span(rom), span(other)));
-    damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 0x40);
-    QVERIFY(WriteWholeFile(Path("damaged.bps"), damaged));
-
-    // The tool as an ordinary user must reach the folder; only each file's own rights decide.
-    QVERIFY(OpenFolderToEveryone(dir_.path()));
-}
-
-void ToolRefusalsTest::refusals_data()
-{
-    QTest::addColumn<QStringList>("args"); // "@" stands for the test folder
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("named"); // the file the error line must name
-    QTest::addColumn<QString>("reason");
-    QTest::addColumn<bool>("asOrdinaryUser");
-    QTest::addColumn<qint64>("sizeLimit"); // 0: none
-    QTest::addColumn<QString>("stdoutTo"); // empty: to the test; ">>" first: appended to
-
+    AddRowColumn<Refusal>();
     const auto row = [](const char* name, const QStringList& args, int status, const QString& named,
                          const char* reason, bool asUser = false, qint64 limit = 0,
                          const QString& stdoutTo = {}) {
-        QTest::newRow(name) << args << status << named << QString::fromUtf8(reason) << asUser
-                            << limit << stdoutTo;
+        QTest::newRow(name) << Refusal {
+            args, status, named, QString::fromUtf8(reason), asUser, limit, stdoutTo};
     };
     const auto usage = [&](const char* name, const QStringList& args, const char* reason) {
         row(name, args, 2, QString(), reason);
     };
 
     // A mistake on the command line.
+    const char* dash = "a ROM image cannot be \"-\"";
     usage("index 45", {"import", "@/rom.gb", "45", "@/good.png"}, "\"45\" is not a sprite index");
     usage("index x", {"import", "@/rom.gb", "x", "@/good.png"}, "\"x\" is not a sprite index");
     usage("index -10", {"export", "@/rom.gb", "-10", "@/x.png"}, "\"-10\" is not a sprite index");
@@ -209,15 +102,12 @@ void ToolRefusalsTest::refusals_data()
         "--all and --sheet cannot be given together");
     for (const char* command : {"import", "export"})
         usage(qPrintable(QStringLiteral("%1 with a ROM image from standard input").arg(command)),
-            {command, "-", "3", "@/good.png"}, "a ROM image cannot be \"-\"");
-    usage("diff of standard input", {"diff", "@/rom.gb", "-"}, "a ROM image cannot be \"-\"");
-    usage("apply to standard input", {"apply", "-", "@/for-other.bps", "@/out.gb"},
-        "a ROM image cannot be \"-\"");
-    usage("info of standard input", {"info", "-"}, "a ROM image cannot be \"-\"");
-    usage("patch of standard input", {"patch", "@/rom.gb", "-", "@/out.bps"},
-        "a ROM image cannot be \"-\"");
-    usage("apply a patch from standard input", {"apply", "@/rom.gb", "-", "@/out.gb"},
-        "a ROM image cannot be \"-\"");
+            {command, "-", "3", "@/good.png"}, dash);
+    usage("diff of standard input", {"diff", "@/rom.gb", "-"}, dash);
+    usage("apply to standard input", {"apply", "-", "@/for-other.bps", "@/out.gb"}, dash);
+    usage("info of standard input", {"info", "-"}, dash);
+    usage("patch of standard input", {"patch", "@/rom.gb", "-", "@/out.bps"}, dash);
+    usage("apply a patch from standard input", {"apply", "@/rom.gb", "-", "@/out.gb"}, dash);
     usage("export --all to standard output", {"export", "@/rom.gb", "--all", "-"},
         "which cannot be \"-\"");
     usage("help with an unknown command", {"help", "frobnicate"},
@@ -232,11 +122,11 @@ void ToolRefusalsTest::refusals_data()
         "the info command has no option --fix");
 
     // A ROM image that cannot be read or written: the same file errors for every command.
-    const QString longRom = QStringLiteral("@/") + QString(256, QLatin1Char('n')) + ".gb";
+    const QString longRom = QStringLiteral("@/") + QString(256, u'n') + ".gb";
     const QString oddRom = QStringLiteral("@/ROM mit Ümlaut 精灵.gb");
     row("missing ROM, spaces and non-ASCII in its name", {"export", oddRom, "3", "@/out.png"}, 1,
         oddRom, "No such file");
-    // A name that is not UTF-8 is shown with its odd bytes in hex, and so is a control character.
+    // A name not in UTF-8 is shown with its odd bytes in hex, and so is a control character.
     row("missing ROM, a Latin-1 name", {"export", "@/caf\\xE9.gb", "3", "@/out.png"}, 1,
         "@/caf\\xE9.gb", "No such file");
     row("missing ROM, an escape character in its name", {"info", "@/\\x1B[2Jrom.gb"}, 1,
@@ -318,8 +208,8 @@ void ToolRefusalsTest::refusals_data()
     row("export --all into a file", {"export", "@/rom.gb", "--all", "@/notes.txt"}, 1,
         "@/notes.txt", "a file of that name is in the way");
     row("export --all into a name too long, the folders above it made and removed again",
-        {"export", "@/rom.gb", "--all", "@/made/" + QString(300, QLatin1Char('x'))}, 1,
-        "@/made/xxx", "File name too long");
+        {"export", "@/rom.gb", "--all", "@/made/" + QString(300, u'x')}, 1, "@/made/xxx",
+        "File name too long");
     row("export --all under a file", {"export", "@/rom.gb", "--all", "@/notes.txt/sprites"}, 1,
         "@/notes.txt\" is a file, not a folder", "Cannot create the folder");
     row("export under a file-size limit", {"export", "@/rom.gb", "3", "@/out.png"}, 1, "@/out.png",
@@ -356,8 +246,6 @@ void ToolRefusalsTest::refusals_data()
     // Patches: a new file each, never over the input, never for another image.
     usage("patch of an unknown format", {"patch", "@/rom.gb", "@/short.gb", "@/out.txt"},
         "must end in .ips or .bps");
-    usage("patch from standard input", {"patch", "@/rom.gb", "-", "@/out.bps"},
-        "a ROM image cannot be \"-\"");
     row("patch onto an existing file", {"patch", "@/rom.gb", "@/short.gb", "@/notes.txt.bps"}, 1,
         "@/notes.txt.bps", "already exists");
     row("apply onto the ROM image itself", {"apply", "@/rom.gb", "@/for-other.bps", "@/rom.gb"}, 1,
@@ -411,61 +299,153 @@ void ToolRefusalsTest::refusals_data()
         "which this command reads", false, 0, ">>@/saved.gb");
 }
 
-void ToolRefusalsTest::refusals()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, status);
-    QFETCH(QString, named);
-    QFETCH(QString, reason);
-    QFETCH(bool, asOrdinaryUser);
-    QFETCH(qint64, sizeLimit);
-    QFETCH(QString, stdoutTo);
-    if (args.contains(QStringLiteral("@/running.gb")) && !running_->Problem().isEmpty())
-        QSKIP(qPrintable(QStringLiteral("a running program's file cannot serve as a ROM: ")
-            + running_->Problem()));
-    for (const QString& device : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/full")}) {
-        if ((args.contains(device) || stdoutTo == device) && !QFileInfo::exists(device))
-            QSKIP("this system lacks the device");
-    }
-    if (asOrdinaryUser && !RunningAsRoot())
-        QSKIP("only root can run the tool as another user");
-    for (QString& arg : args)
-        arg.replace(QLatin1Char('@'), dir_.path());
-    named.replace(QLatin1Char('@'), dir_.path());
-    reason.replace(QLatin1Char('@'), dir_.path());
-    const QMap<QString, QByteArray> before = FolderContents(dir_.path());
+} // namespace
 
-    RunSetup setup;
-    if (asOrdinaryUser)
-        setup.inChild = AsOrdinaryUserInChild();
-    else if (sizeLimit > 0)
-        setup.inChild = FileSizeLimitInChild(sizeLimit);
-    // A pseudo-terminal stands for the user's screen.
-    int terminal = -1;
-    if (stdoutTo == QStringLiteral("@terminal")) {
-        terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (terminal < 0 || ::grantpt(terminal) != 0 || ::unlockpt(terminal) != 0)
-            QSKIP("this system gives no pseudo-terminal");
-        stdoutTo = QString::fromLocal8Bit(::ptsname(terminal));
-    }
-    setup.appendOutput = stdoutTo.startsWith(QStringLiteral(">>"));
-    setup.outputFile
-        = setup.appendOutput ? stdoutTo.mid(2).replace(QLatin1Char('@'), dir_.path()) : stdoutTo;
-    const ToolRun run = args.join(QString()).contains(QStringLiteral("\\x"))
-        ? RunProgramWithByteArguments(tool_, args, dir_.path(), setup)
-        : RunProgram(tool_, args, dir_.path(), setup);
+class ToolRefusalsTest : public QObject {
+    Q_OBJECT
 
-    if (terminal >= 0)
-        ::close(terminal);
-    QCOMPARE(run.status, status);
-    QVERIFY2(run.err.startsWith(QStringLiteral("morvane-sprite-tool: "))
-            && run.err.endsWith(QLatin1Char('\n')) && run.err.count(QLatin1Char('\n')) == 1,
-        qPrintable(run.err));
-    QVERIFY2(run.err.contains(named), qPrintable(run.err));
-    QVERIFY2(run.err.contains(reason), qPrintable(run.err));
-    QCOMPARE(run.out, QString());
-    QVERIFY(FolderContents(dir_.path()) == before);
-}
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        // An ordinary user must be able to run the tool wherever the build lies.
+        tool_ = CopyProgramForEveryone(QStringLiteral(MORVANE_SPRITE_TOOL), programDir_.path());
+        QVERIFY(!tool_.isEmpty());
+
+        const QByteArray rom = Bytes(MakeDemoRom());
+        for (const char* name : {"rom.gb", "locked.gb"})
+            QVERIFY(WriteWholeFile(Path(name), rom));
+        // A sprite saved, so the global checksum is wrong and "checksum --fix" has bytes to write.
+        QByteArray saved = rom;
+        saved[90000] = char(saved[90000] ^ 1);
+        for (const char* name : {"saved.gb", "readonly.gb"})
+            QVERIFY(WriteWholeFile(Path(name), saved));
+        QVERIFY(QFile::setPermissions(
+            Path("readonly.gb"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(Path("locked.gb"), QFile::Permissions()));
+        QVERIFY(WriteWholeFile(Path("empty.gb"), QByteArray()));
+        QVERIFY(WriteWholeFile(Path("short.gb"), rom.left(100000)));
+        // Folders where a file belongs, a folder with a planted link, and sets of sprite images.
+        for (const char* folder : {"folder.gb", "folder.png", "planted", "set-extra", "set-twice",
+                 "set-bad", "set-45", "set-empty", "set-odd"})
+            QVERIFY(QDir().mkdir(Path(folder)));
+        QVERIFY(MakePipe(Path("pipe.gb")));
+        QVERIFY(MakePipe(Path("pipe.png")));
+        running_ = std::make_unique<RunningProgramRom>(Path("running.gb"));
+
+        // A sprite image unlike every block of the ROM image, so an import would write.
+        const QByteArray good = SpritePngBytes(DemoSprite(12), PngPalette::HardwareGreys);
+        QVERIFY(WriteWholeFile(Path("good.png"), good));
+        QVERIFY(WriteWholeFile(Path("wide.png"), PngBytes(QImage(32, 96, QImage::Format_RGB32))));
+        QVERIFY(WriteWholeFile(Path("five.png"), FiveColourPng()));
+        QVERIFY(WriteWholeFile(Path("notes.txt"), "not an image\n"));
+        QVERIFY(WriteWholeFile(Path("notes.txt.bps"), "not a patch\n"));
+        QVERIFY(WriteWholeFile(Path("short.2bpp"), QByteArray(383, '\x55')));
+
+        // Names an export must not write through, or over.
+        QVERIFY(QFile::link(Path("notes.txt"), Path("link-to-notes.png")));
+        QVERIFY(QFile::link(Path("rom.gb"), Path("link-to-rom.png")));
+        QVERIFY(QFile::link(Path("nowhere.png"), Path("dangling.png")));
+        for (const char* name : {"hardlink-to-rom.png", "hardlink-to-rom.bps"})
+            QVERIFY(::link(QFile::encodeName(Path("rom.gb")).constData(),
+                        QFile::encodeName(Path(name)).constData())
+                == 0);
+        QVERIFY(QFile::link(Path("notes.txt"), Path("planted/10-Old-Man.png")));
+
+        // Sets of sprite images that "import --all" must refuse whole.
+        for (const char* set : {"set-extra", "set-twice", "set-bad"}) {
+            for (const char* name : {"/03-x.png", "/04-x.png"})
+                QVERIFY(WriteWholeFile(Path(set) + name, good));
+        }
+        QVERIFY(WriteWholeFile(Path("set-extra/readme.txt"), "hello"));
+        QVERIFY(WriteWholeFile(Path("set-45/45-x.png"), good));
+        QVERIFY(WriteWholeFile(Path("set-twice/03-y.png"), good));
+        QVERIFY(WriteWholeFile(Path("set-bad/05-x.png"), FiveColourPng()));
+        QVERIFY(WriteWholeFile(Path("set-bad/06-x.png"), ReadWholeFile(Path("wide.png"))));
+        // Names that only look numbered: a blank for the first digit, "png" without its dot.
+        QVERIFY(WriteWholeFile(Path("set-odd/ 3-x.png"), good));
+        QVERIFY(WriteWholeFile(Path("set-odd/05-x_png"), good));
+
+        // A set behind a folder its owner may read but not search, so the set cannot be reached;
+        // only root can clean it up again.
+        if (RunningAsRoot()) {
+            QVERIFY(QDir().mkpath(Path("unsearchable/set")));
+            QVERIFY(
+                QFile::setPermissions(Path("unsearchable"), QFile::ReadOwner | QFile::WriteOwner));
+        }
+
+        // Patches: one made for another image, one damaged, and a file that is no patch.
+        QByteArray other = rom;
+        other[0x200] = 1;
+        const QByteArray forOther = Bytes(MakeBpsPatch(Span(other), Span(rom)));
+        QVERIFY(WriteWholeFile(Path("for-other.bps"), forOther));
+        QByteArray damaged = Bytes(MakeBpsPatch(Span(rom), Span(other)));
+        damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 0x40);
+        QVERIFY(WriteWholeFile(Path("damaged.bps"), damaged));
+
+        // The tool as an ordinary user must reach the folder; only each file's own rights decide.
+        QVERIFY(OpenFolderToEveryone(dir_.path()));
+    }
+    void refusals_data() { AddRefusalRows(); }
+    void refusals()
+    {
+        auto [args, status, named, reason, asOrdinaryUser, sizeLimit, stdoutTo]
+            = CurrentRow<Refusal>();
+        if (args.contains(u"@/running.gb") && !running_->Problem().isEmpty())
+            QSKIP(qPrintable(QStringLiteral("a running program's file cannot serve as a ROM: ")
+                + running_->Problem()));
+        for (const QString& device : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/full")}) {
+            if ((args.contains(device) || stdoutTo == device) && !QFileInfo::exists(device))
+                QSKIP("this system lacks the device");
+        }
+        if (asOrdinaryUser && !RunningAsRoot())
+            QSKIP("only root can run the tool as another user");
+        for (QString& arg : args)
+            arg.replace(u'@', dir_.path());
+        named.replace(u'@', dir_.path());
+        reason.replace(u'@', dir_.path());
+        const QMap<QString, QByteArray> before = FolderContents(dir_.path());
+
+        RunSetup setup;
+        if (asOrdinaryUser)
+            setup.inChild = AsOrdinaryUserInChild();
+        else if (sizeLimit > 0)
+            setup.inChild = FileSizeLimitInChild(sizeLimit);
+        // A pseudo-terminal stands for the user's screen.
+        int terminal = -1;
+        if (stdoutTo == u"@terminal") {
+            terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+            if (terminal < 0 || ::grantpt(terminal) != 0 || ::unlockpt(terminal) != 0)
+                QSKIP("this system gives no pseudo-terminal");
+            stdoutTo = QString::fromLocal8Bit(::ptsname(terminal));
+        }
+        setup.appendOutput = stdoutTo.startsWith(u">>");
+        setup.outputFile
+            = setup.appendOutput ? stdoutTo.mid(2).replace(u'@', dir_.path()) : stdoutTo;
+        const ToolRun run = args.join(QString()).contains(u"\\x")
+            ? RunProgramWithByteArguments(tool_, args, dir_.path(), setup)
+            : RunProgram(tool_, args, dir_.path(), setup);
+
+        if (terminal >= 0)
+            ::close(terminal);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.startsWith(u"morvane-sprite-tool: ") && run.err.endsWith(u'\n')
+                && run.err.count(u'\n') == 1,
+            qPrintable(run.err));
+        QVERIFY2(run.err.contains(named), qPrintable(run.err));
+        QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+        QVERIFY(FolderContents(dir_.path()) == before);
+    }
+
+private:
+    QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
+
+    QTemporaryDir dir_;
+    QTemporaryDir programDir_;
+    QString tool_;
+    std::unique_ptr<RunningProgramRom> running_;
+};
 
 QTEST_GUILESS_MAIN(ToolRefusalsTest)
 #include "ToolRefusalsTest.moc"
