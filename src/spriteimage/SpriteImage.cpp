@@ -1,10 +1,10 @@
 #include "SpriteImage.h"
 
-#include "spritepng/PixelValues.h"
-#include "spritepng/PngDecoder.h"
 #include "base/MessageText.h"
 #include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
+#include "spritepng/PixelValues.h"
+#include "spritepng/PngDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
