@@ -131,6 +131,20 @@ void AddRefusalRows()
         "@/caf\\xE9.gb", "No such file");
     row("missing ROM, an escape character in its name", {"info", "@/\\x1B[2Jrom.gb"}, 1,
         "\"@/\\x1B[2Jrom.gb\"", "No such file");
+    // Only well-formed, printable UTF-8 is shown as it is; the bytes of a C1 control character,
+    // an overlong form, a surrogate, a code point past U+10FFFF or a character cut short are
+    // shown in hex.
+    const auto missingRom = [](const QString& name, const QString& shown) {
+        return Refusal {
+            {"info", "@/" + name}, 1, "\"@/" + shown + "\"", "No such file", false, 0, {}};
+    };
+    for (const char* odd :
+        {"\\xC2\\x80", "\\xC0\\xAF", "\\xED\\xA0\\x80", "\\xF4\\x90\\x80\\x80", "\\xE2\\x82"})
+        QTest::addRow("missing ROM, %s in its name", odd) << missingRom(odd, odd);
+    for (const char* fine : {"\\xC2\\xA0", "\\xED\\x9F\\xBF", "\\xF4\\x8F\\xBF\\xBF"}) {
+        QTest::addRow("missing ROM, %s in its name, shown as it is", fine)
+            << missingRom(fine, QString::fromUtf8(NameBytes(fine)));
+    }
     row("ROM name over 255 characters", {"import", longRom, "3", "@/good.png"}, 1, longRom,
         "File name too long");
     row("ROM that is a folder", {"import", "@/folder.gb", "3", "@/good.png"}, 1, "@/folder.gb",
