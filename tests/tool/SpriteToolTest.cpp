@@ -25,6 +25,7 @@
 #include <functional>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace morvane;
@@ -499,6 +500,20 @@ private slots:
         const ToolRun run = Run({"import", rom, "12", png}, setup);
         QCOMPARE(run.status, 0);
         QCOMPARE(ReadWholeFile(rom), WithBlock(demo_, 12, 13));
+    }
+    // A read error on standard input ends the run with the system's reason; it is not tried again.
+    void unreadableStandardInput()
+    {
+        const QString rom = FreshRom("stdin.gb");
+        const QByteArray folder = QFile::encodeName(dir_.path());
+        RunSetup setup;
+        setup.inChild = [folder] {
+            ::dup2(::open(folder.constData(), O_RDONLY | O_DIRECTORY), STDIN_FILENO);
+        };
+        const ToolRun run = Run({"import", rom, "9", "-"}, setup);
+        QCOMPARE(run.status, 1);
+        VERIFY_SHOWS(run.err, u"Standard input cannot be read: Is a directory.");
+        QCOMPARE(ReadWholeFile(rom), demo_);
     }
     void dryRunWritesNothing()
     {

@@ -78,6 +78,7 @@ void AddRefusalRows()
     usage("index 45", {"import", "@/rom.gb", "45", "@/good.png"}, "\"45\" is not a sprite index");
     usage("index x", {"import", "@/rom.gb", "x", "@/good.png"}, "\"x\" is not a sprite index");
     usage("index -10", {"export", "@/rom.gb", "-10", "@/x.png"}, "\"-10\" is not a sprite index");
+    usage("index 007", {"export", "@/rom.gb", "007", "@/x.png"}, "\"007\" is not a sprite index");
     usage("unknown command", {"frobnicate"}, "unknown command \"frobnicate\"");
     usage("option before the command", {"--verbose", "list"}, "the command comes first");
     usage("unknown option", {"list", "--verbose"}, "unknown option --verbose");
