@@ -3,11 +3,11 @@
 #include "base/MessageText.h"
 #include "sprite/RomFile.h"
 #include "sprite/RomFileError.h"
+#include "spritepng/ImageFile.h"
 #include "spritepng/PixelValues.h"
 #include "spritepng/PngDecoder.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -84,36 +84,6 @@ std::vector<std::uint8_t> ValuesOfImage(
     return ReadPixelValues(PictureOfImage(image), extra, subject.toStdString());
 }
 
-// The bytes of an image file, refused when it cannot be an image file (a pipe, a device, a
-// folder) or when it is larger than kMaxSpritePngBytes. `subject` names it in messages.
-QByteArray ReadImageFile(const QString& path, const QString& subject)
-{
-    // Opening a named pipe waits until some other program writes to it, and a device may never
-    // end; neither can hold an image file, so they are refused before the open.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir())
-        Refuse(QStringLiteral("%1 cannot be read: it is a pipe or a device, not an image file.")
-                   .arg(subject));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        Refuse(QStringLiteral("%1 cannot be read: %2.").arg(subject, file.errorString()));
-    if (file.size() > kMaxSpritePngBytes)
-        Refuse(QStringLiteral("%1 cannot be read: it is %2 bytes long, and a sprite image file is "
-                              "never larger than %3 bytes.")
-                   .arg(subject)
-                   .arg(file.size())
-                   .arg(kMaxSpritePngBytes));
-    // Read one byte past the limit in case the file grows while it is read.
-    QByteArray bytes = file.read(kMaxSpritePngBytes + 1);
-    if (bytes.size() > kMaxSpritePngBytes)
-        Refuse(QStringLiteral("%1 cannot be read: it is larger than %2 bytes.")
-                   .arg(subject)
-                   .arg(kMaxSpritePngBytes));
-    if (file.error() != QFile::NoError)
-        Refuse(QStringLiteral("%1 cannot be read: %2.").arg(subject, file.errorString()));
-    return bytes;
-}
-
 } // namespace
 
 QImage ToQImage(const IndexedImage& picture)
@@ -170,10 +140,8 @@ void WriteSpritePng(const QString& path, const SpriteBlock& block, PngPalette pa
 SpriteBlock ReadSpritePng(const QString& path, const std::optional<Palette>& extra)
 {
     const std::string subject = Quoted(path.toStdString());
-    const QByteArray bytes = ReadImageFile(path, QString::fromStdString(subject));
     return DecodeSpritePng(
-        {reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())},
-        subject, extra);
+        ReadImageFile(QFile::encodeName(path).toStdString(), subject), subject, extra);
 }
 
 } // namespace morvane
