@@ -4,9 +4,7 @@
 #include "spritepng/PngDecoder.h"
 #include "CraftedPng.h"
 #include "RowTable.h"
-#include "TestData.h"
 
-#include <QTemporaryFile>
 #include <QtTest>
 
 #include <cstdio>
@@ -14,6 +12,7 @@
 
 using namespace morvane;
 using namespace morvane::test;
+using enum QImage::Format;
 
 namespace {
 
@@ -31,19 +30,15 @@ QByteArray Noise(quint32 seed, qsizetype count, int bound = 256)
 }
 
 // Random scanlines of a 16 x 96 image whose pixels have `bits` bits each.
-QByteArray RandomRows(quint32 seed, int bits)
+QByteArray RandomRows(int seed, int bits)
 {
     return Noise(seed, 96 * ((16 * bits + 7) / 8));
 }
 
 QImage RandomImage(QImage::Format format, quint32 seed)
 {
-    QImage image(kSize, QImage::Format_ARGB32);
-    QRandomGenerator random(seed);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, random.generate());
-    }
+    QImage image(kSize, Format_ARGB32);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(image.bits()), 16 * 96);
     return image.convertToFormat(format);
 }
 
@@ -65,7 +60,15 @@ template <typename Read> QByteArray ErrorOutputOf(Read&& read)
     return capture.readAll() + failure.toUtf8();
 }
 
+// `bytes` with the byte at `at` replaced.
+QByteArray Patched(QByteArray bytes, qsizetype at, char byte)
+{
+    bytes[at] = byte;
+    return bytes;
+}
+
 struct StrayIndex {
+    const char* name;
     int depth = 0;
     int entries = 0;
     int stray = 0;
@@ -88,33 +91,25 @@ private slots:
         // Qt's writer filters rows adaptively, so these cover all five row filters.
         for (const auto& [name, format] :
             std::initializer_list<std::pair<const char*, QImage::Format>> {
-                {"8-bit colour", QImage::Format_RGB32},
-                {"8-bit colour with alpha", QImage::Format_ARGB32},
-                {"16-bit colour with alpha", QImage::Format_RGBA64},
-                {"8-bit grey", QImage::Format_Grayscale8},
-                {"16-bit grey", QImage::Format_Grayscale16},
-                {"1-bit palette", QImage::Format_Mono}})
+                {"8-bit colour", Format_RGB32}, {"8-bit colour with alpha", Format_ARGB32},
+                {"16-bit colour with alpha", Format_RGBA64}, {"8-bit grey", Format_Grayscale8},
+                {"16-bit grey", Format_Grayscale16}, {"1-bit palette", Format_Mono}})
             QTest::newRow(name) << PngBytes(RandomImage(format, 3));
-        QTest::newRow("8-bit palette")
-            << PngBytes(RandomImage(QImage::Format_RGB32, 4)
-                            .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither));
+        QTest::newRow("8-bit palette") << PngBytes(
+            RandomImage(Format_RGB32, 4).convertToFormat(Format_Indexed8, Qt::ThresholdDither));
 
         const QByteArray palette = Noise(5, 3 * 16);
         for (const bool interlaced : {false, true}) {
-            const auto row = [&](const char* name, int depth, int type, quint32 seed, int bits) {
+            for (const auto& [name, depth, type, seed, bits] :
+                std::initializer_list<std::tuple<const char*, int, int, int, int>> {
+                    {"1-bit grey", 1, 0, 6, 1}, {"2-bit grey", 2, 0, 7, 2},
+                    {"4-bit grey", 4, 0, 8, 4}, {"2-bit palette", 2, 3, 9, 2},
+                    {"4-bit palette", 4, 3, 10, 4}, {"8-bit grey with alpha", 8, 4, 11, 16},
+                    {"16-bit grey with alpha", 16, 4, 12, 32}, {"16-bit colour", 16, 2, 13, 48},
+                    {"8-bit colour with alpha", 8, 6, 14, 32}})
                 QTest::addRow("%s%s", name, interlaced ? ", interlaced" : "")
                     << CraftedPng(16, 96, depth, type, RandomRows(seed, bits),
                            type == 3 ? palette : QByteArray(), interlaced);
-            };
-            row("1-bit grey", 1, 0, 6, 1);
-            row("2-bit grey", 2, 0, 7, 2);
-            row("4-bit grey", 4, 0, 8, 4);
-            row("2-bit palette", 2, 3, 9, 2);
-            row("4-bit palette", 4, 3, 10, 4);
-            row("8-bit grey with alpha", 8, 4, 11, 16);
-            row("16-bit grey with alpha", 16, 4, 12, 32);
-            row("16-bit colour", 16, 2, 13, 48);
-            row("8-bit colour with alpha", 8, 6, 14, 32);
         }
         // A tRNS chunk names one grey or one colour as see-through, or gives palette entries alpha.
         QTest::newRow("2-bit grey, level 1 see-through")
@@ -142,40 +137,30 @@ private slots:
             QVERIFY(picture.palette.size() >= std::size_t(table.size()));
             QCOMPARE(QList<QRgb>(picture.palette.begin(), picture.palette.begin() + table.size()),
                 table);
-            for (int y = 0; y < 96; ++y) {
-                for (int x = 0; x < 16; ++x)
-                    QCOMPARE(
-                        int(picture.indices[std::size_t(16 * y + x)]), oracle.pixelIndex(x, y));
-            }
+            QCOMPARE(
+                QList<int>(picture.indices.begin(), picture.indices.end()), PixelIndices(oracle));
             return;
         }
-        const QImage argb = oracle.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < 96; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                const QRgb mine = picture.colours[std::size_t(16 * y + x)];
-                // Qt drops the colour of a fully transparent pixel; so does every reader after
-                // this.
-                const QRgb theirs = argb.pixel(x, y);
-                if (qAlpha(mine) != 0 || qAlpha(theirs) != 0)
-                    QVERIFY2(mine == theirs,
-                        qPrintable(QStringLiteral("pixel (%1, %2): %3 instead of %4")
-                                       .arg(x)
-                                       .arg(y)
-                                       .arg(mine, 8, 16)
-                                       .arg(theirs, 8, 16)));
-            }
+        const QImage argb = oracle.convertToFormat(Format_ARGB32);
+        // Qt drops the colour of a fully transparent pixel; so does every reader after this.
+        const auto seen = [](QRgb colour) { return qAlpha(colour) == 0 ? 0u : colour; };
+        QList<QRgb> mine;
+        QList<QRgb> theirs;
+        for (int at = 0; at < 16 * 96; ++at) {
+            mine << seen(picture.colours[std::size_t(at)]);
+            theirs << seen(argb.pixel(at % 16, at / 16));
         }
+        QCOMPARE(mine, theirs);
     }
 
     // Qt's reader turns an index past the palette into 0; the decoder keeps it so the reading
     // rules can refuse it, at every bit depth a palette image may have.
     void keepsIndicesPastThePalette_data()
     {
-        AddRowColumn<StrayIndex>();
-        QTest::newRow("1-bit, index 1 in a palette of 1") << StrayIndex {1, 1, 1};
-        QTest::newRow("2-bit, index 3 in a palette of 2") << StrayIndex {2, 2, 3};
-        QTest::newRow("4-bit, index 15 in a palette of 4") << StrayIndex {4, 4, 15};
-        QTest::newRow("8-bit, index 200 in a palette of 4") << StrayIndex {8, 4, 200};
+        AddRows<StrayIndex>({{"1-bit, index 1 in a palette of 1", 1, 1, 1},
+            {"2-bit, index 3 in a palette of 2", 2, 2, 3},
+            {"4-bit, index 15 in a palette of 4", 4, 4, 15},
+            {"8-bit, index 200 in a palette of 4", 8, 4, 200}});
     }
 
     void keepsIndicesPastThePalette()
@@ -183,11 +168,8 @@ private slots:
         const auto& row = CurrentRow<StrayIndex>();
         QList<int> samples(16 * 96, 0);
         samples[16 * 40 + 3] = row.stray;
-        QByteArray rows;
-        for (int y = 0; y < 96; ++y)
-            rows += PackSamples(samples.mid(16 * y, 16), row.depth);
-        const PngPicture picture
-            = Decode(CraftedPng(16, 96, row.depth, 3, rows, QByteArray(3 * row.entries, '\x20')));
+        const PngPicture picture = Decode(CraftedPng(16, 96, row.depth, 3,
+            PackRows(samples, row.depth), QByteArray(3 * row.entries, '\x20')));
         QCOMPARE(picture.palette.size(), std::size_t(row.entries));
         QCOMPARE(int(picture.indices[16 * 40 + 3]), row.stray);
         QCOMPARE(int(picture.indices[16 * 40 + 4]), 0);
@@ -250,19 +232,16 @@ private slots:
         row("interlaced pixel data without its last pass",
             PngFile(PngHeaderData(16, 96, 8, 0, true), {}, ZlibStream(QByteArray(900, '\0'))),
             "its pixel data is cut short");
-        QByteArray badFilter = pixels;
-        badFilter[17 * 5] = 7;
-        row("a row with filter 7", PngFile(header, palette, ZlibStream(badFilter)),
+        row("a row with filter 7", PngFile(header, palette, ZlibStream(Patched(pixels, 17 * 5, 7))),
             "a row has an unknown filter");
-        QByteArray badCrc = good;
-        badCrc[good.indexOf("IDAT") + 6] = '\x01';
         // Unpacked as it arrives, the chunk's damage shows in the stream before its checksum
         // is read.
-        row("pixel data failing its checksum", badCrc, "its pixel data is damaged");
+        row("pixel data failing its checksum", Patched(good, good.indexOf("IDAT") + 6, 1),
+            "its pixel data is damaged");
         // The stream's checksum in a chunk of its own, read after the last row has come: the
         // rows stored unpacked, so none is held back inside the stream.
-        QByteArray badEnd = ZlibStream(pixels, 0);
-        badEnd[badEnd.size() - 1] = char(badEnd[badEnd.size() - 1] ^ 1);
+        const QByteArray stored = ZlibStream(pixels, 0);
+        const QByteArray badEnd = Patched(stored, stored.size() - 1, char(stored.back() ^ 1));
         row("pixel data whose stream is damaged after the last row",
             PngFile(header, palette + PngChunk("IDAT", badEnd.chopped(4)), badEnd.right(4)),
             "its pixel data is damaged");
@@ -288,12 +267,10 @@ private slots:
             "its palette is damaged");
         row("a palette of 257 entries", PngFile(header, PngChunk("PLTE", QByteArray(771, 1)), zlib),
             "its palette is damaged");
-        QByteArray badPalette = good;
-        badPalette[good.indexOf("PLTE") + 4] = '\x11';
-        row("a palette failing its checksum", badPalette,
+        row("a palette failing its checksum", Patched(good, good.indexOf("PLTE") + 4, 0x11),
             "its PLTE chunk is damaged (its checksum is wrong)");
         row("a palette in a grey-level image",
-            PngFile(PngHeaderData(16, 96, 8, 0, false), palette, ZlibStream(pixels)),
+            PngFile(PngHeaderData(16, 96, 8, 0, false), palette, zlib),
             "it holds a palette, which a grey-level image may not");
         row("a chunk whose type is not four letters",
             PngFile(header, palette + PngChunk("t#XT", "x"), zlib), "a chunk's type is damaged");
@@ -301,12 +278,10 @@ private slots:
             PngFile(header, palette + PngChunk("ZZZZ", "x"), zlib), "ZZZZ chunk");
         row("no header first", PngSignature() + PngChunk("tEXt", "a\0b") + PngChunk("IHDR", header),
             "its header is damaged or incomplete");
-        QByteArray unknownInterlace = header;
-        unknownInterlace[12] = 2;
         for (const auto& [name, damaged] :
             std::initializer_list<std::pair<const char*, QByteArray>> {
                 {"colour type 7", PngHeaderData(16, 96, 8, 7, false)},
-                {"interlace method 2", unknownInterlace},
+                {"interlace method 2", Patched(header, 12, 2)},
                 {"colour type 1", PngHeaderData(16, 96, 0, 1, false)},
                 {"16-bit palette", PngHeaderData(16, 96, 16, 3, false)}})
             row(name, PngFile(damaged, palette, zlib), "its header is damaged");
@@ -325,9 +300,9 @@ private slots:
         row("a tRNS chunk after the pixel data",
             good.chopped(12) + PngChunk("tRNS", "\x10") + PngChunk("IEND", {}),
             "its tRNS chunk is out of place");
-        QByteArray badTransparency = PngFile(header, palette + PngChunk("tRNS", "\x10"), zlib);
-        badTransparency[badTransparency.indexOf("tRNS") + 4] = '\x11';
-        row("a tRNS chunk failing its checksum", badTransparency,
+        const QByteArray transparency = PngFile(header, palette + PngChunk("tRNS", "\x10"), zlib);
+        row("a tRNS chunk failing its checksum",
+            Patched(transparency, transparency.indexOf("tRNS") + 4, 0x11),
             "its tRNS chunk is damaged (its checksum is wrong)");
     }
 

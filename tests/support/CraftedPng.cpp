@@ -1,7 +1,5 @@
 #include "CraftedPng.h"
 
-#include "TestData.h"
-
 #include <QtEndian>
 
 #include <array>
@@ -12,9 +10,8 @@ namespace {
 
 QByteArray BigEndian(quint32 value)
 {
-    QByteArray bytes(4, '\0');
-    qToBigEndian(value, bytes.data());
-    return bytes;
+    const quint32 big = qToBigEndian(value);
+    return QByteArray(reinterpret_cast<const char*>(&big), 4);
 }
 
 int Channels(int colourType)
@@ -22,31 +19,34 @@ int Channels(int colourType)
     return colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
 }
 
-// The bits of pixel x of a packed scanline, as a byte string of bytesPerPixel bytes or, below 8
-// bits, one sample.
+// The bits of pixel x of a packed scanline, all its samples together.
 quint64 PixelBits(const QByteArray& row, int x, int bits)
 {
     quint64 value = 0;
-    const int first = x * bits;
-    for (int bit = first; bit < first + bits; ++bit)
+    for (int bit = x * bits; bit < (x + 1) * bits; ++bit)
         value = (value << 1) | ((static_cast<quint8>(row[bit / 8]) >> (7 - bit % 8)) & 1);
     return value;
 }
 
-QByteArray PackPixels(const QList<quint64>& pixels, int bits)
+template <typename Pixel> QByteArray PackPixels(const QList<Pixel>& pixels, int bits)
 {
     QByteArray bytes((pixels.size() * bits + 7) / 8, '\0');
-    for (qsizetype i = 0; i < pixels.size(); ++i) {
-        for (int b = 0; b < bits; ++b) {
-            const qsizetype bit = i * bits + b;
-            if ((pixels[i] >> (bits - 1 - b)) & 1)
-                bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | (0x80 >> (bit % 8)));
-        }
+    for (qsizetype bit = 0; bit < pixels.size() * bits; ++bit) {
+        if ((quint64(pixels[bit / bits]) >> (bits - 1 - bit % bits)) & 1)
+            bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | (0x80 >> (bit % 8)));
     }
     return bytes;
 }
 
 } // namespace
+
+QList<int> PixelIndices(const QImage& image)
+{
+    QList<int> indices;
+    for (int at = 0; at < image.width() * image.height(); ++at)
+        indices << image.pixelIndex(at % image.width(), at / image.width());
+    return indices;
+}
 
 QByteArray PngChunk(const char* type, const QByteArray& data)
 {
@@ -56,13 +56,10 @@ QByteArray PngChunk(const char* type, const QByteArray& data)
 
 QByteArray PngHeaderData(int width, int height, int bitDepth, int colourType, bool interlaced)
 {
-    QByteArray header
-        = BigEndian(static_cast<quint32>(width)) + BigEndian(static_cast<quint32>(height));
-    header += static_cast<char>(bitDepth);
-    header += static_cast<char>(colourType);
-    header += QByteArray(2, '\0'); // deflate, adaptive filtering
-    header += static_cast<char>(interlaced ? 1 : 0);
-    return header;
+    // Compression 0 (deflate) and filter method 0 (adaptive) before the interlace method.
+    return BigEndian(static_cast<quint32>(width)) + BigEndian(static_cast<quint32>(height))
+        + static_cast<char>(bitDepth) + static_cast<char>(colourType) + QByteArray(2, '\0')
+        + static_cast<char>(interlaced ? 1 : 0);
 }
 
 QByteArray PngSignature()
@@ -95,38 +92,33 @@ QByteArray CraftedPng(int width, int height, int bitDepth, int colourType, const
 {
     const qsizetype rowBytes = height > 0 ? rows.size() / height : 0;
     const int bits = bitDepth * Channels(colourType);
+    // Without interlacing, one pass of every pixel.
+    using Pass = std::array<int, 4>;
+    const QList<Pass> passes = interlaced ? QList<Pass> {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8},
+                                   {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
+                                          : QList<Pass> {Pass {0, 0, 1, 1}};
     QByteArray filtered;
-    if (!interlaced) {
-        for (int y = 0; y < height && rowBytes > 0; ++y)
-            filtered += '\0' + rows.mid(y * rowBytes, rowBytes);
-    } else {
-        constexpr std::array<std::array<int, 4>, 7> kPasses = {{{0, 0, 8, 8}, {4, 0, 8, 8},
-            {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}};
-        for (const auto& [x0, y0, dx, dy] : kPasses) {
-            for (int y = y0; y < height; y += dy) {
-                QList<quint64> pixels;
-                for (int x = x0; x < width; x += dx)
-                    pixels << PixelBits(rows.mid(y * rowBytes, rowBytes), x, bits);
-                if (!pixels.isEmpty())
-                    filtered += '\0' + PackPixels(pixels, bits);
-            }
+    for (const auto& [x0, y0, dx, dy] : passes) {
+        for (int y = y0; y < height && rowBytes > 0; y += dy) {
+            QList<quint64> pixels;
+            for (int x = x0; x < width; x += dx)
+                pixels << PixelBits(rows.mid(y * rowBytes, rowBytes), x, bits);
+            if (!pixels.isEmpty())
+                filtered += '\0' + PackPixels(pixels, bits);
         }
     }
-    QByteArray before;
-    if (!palette.isEmpty())
-        before += PngChunk("PLTE", palette);
-    if (!transparency.isEmpty())
-        before += PngChunk("tRNS", transparency);
+    const QByteArray before = (palette.isEmpty() ? QByteArray() : PngChunk("PLTE", palette))
+        + (transparency.isEmpty() ? QByteArray() : PngChunk("tRNS", transparency));
     return PngFile(PngHeaderData(width, height, bitDepth, colourType, interlaced), before,
         ZlibStream(filtered));
 }
 
-QByteArray PackSamples(const QList<int>& samples, int bitDepth)
+QByteArray PackRows(const QList<int>& samples, int bitDepth, int width)
 {
-    QList<quint64> pixels;
-    for (const int sample : samples)
-        pixels << static_cast<quint64>(sample);
-    return PackPixels(pixels, bitDepth);
+    QByteArray rows;
+    for (qsizetype at = 0; at < samples.size(); at += width)
+        rows += PackPixels(samples.mid(at, width), bitDepth);
+    return rows;
 }
 
 } // namespace morvane::test

@@ -3,12 +3,7 @@
 #include "TestData.h"
 #include "spritepng/SpritePngError.h"
 
-#include <QByteArray>
-#include <QList>
 #include <QRandomGenerator>
-#include <QString>
-
-#include <utility>
 
 namespace morvane::test {
 
@@ -20,8 +15,12 @@ namespace morvane::test {
 QByteArray CraftedPng(int width, int height, int bitDepth, int colourType, const QByteArray& rows,
     const QByteArray& palette = {}, bool interlaced = false, const QByteArray& transparency = {});
 
-// Packs pixel samples of `bitDepth` bits into one scanline, leftmost pixel in the high bits.
-QByteArray PackSamples(const QList<int>& samples, int bitDepth);
+// Packs the samples of whole scanlines of `width` samples at `bitDepth` bits each, leftmost pixel
+// in the high bits, each scanline padded to whole bytes.
+QByteArray PackRows(const QList<int>& samples, int bitDepth, int width = 16);
+
+// The pixel indices of an indexed image, row after row.
+QList<int> PixelIndices(const QImage& image);
 
 // One PNG chunk: its length, type, data and CRC.
 QByteArray PngChunk(const char* type, const QByteArray& data);
