@@ -171,8 +171,7 @@ private slots:
         const PngPicture picture = Decode(CraftedPng(16, 96, row.depth, 3,
             PackRows(samples, row.depth), QByteArray(3 * row.entries, '\x20')));
         QCOMPARE(picture.palette.size(), std::size_t(row.entries));
-        QCOMPARE(int(picture.indices[16 * 40 + 3]), row.stray);
-        QCOMPARE(int(picture.indices[16 * 40 + 4]), 0);
+        QCOMPARE(QList<int>(picture.indices.begin(), picture.indices.end()), samples);
     }
 
     // Files that break a rule PNG readers rightly forgive, read without a word on the error

@@ -182,32 +182,29 @@ private slots:
                 for (int x = 0; x < width; ++x)
                     picture.setPixel(x, y, colours[value(x, y)]);
 
-            // Damage at random: a colour of no set, a half-transparent pixel, a see-through pixel.
+            // Damage at one spot, or none (3, 4): a colour of no set, a half-transparent pixel, a
+            // see-through pixel.
+            const int damage = width > 0 && height > 0 ? rng_.bounded(5) : 3;
+            const int spotX = damage < 3 ? rng_.bounded(width) : 0;
+            const int spotY = damage < 3 ? rng_.bounded(height) : 0;
             bool stray = false;
-            bool halfTransparent = false;
-            bool seeThrough = false;
-            if (width > 0 && height > 0) {
-                const int x = rng_.bounded(width);
-                const int y = rng_.bounded(height);
-                const int damage = rng_.bounded(5);
-                if (damage == 0) {
-                    const QRgb odd = ToQRgb(rng_.bounded(0x1000000));
-                    QList<QRgb> known = Rgbs(PaletteColours(HardwareGreys))
-                        + Rgbs(PaletteColours(DisplayDefaults));
-                    if (extra)
-                        known += Rgbs(*extra);
-                    stray = !known.contains(odd);
-                    picture.setPixel(x, y, odd);
-                } else if (damage == 1) {
-                    picture.setPixel(
-                        x, y, qRgba(qRed(picture.pixel(x, y)), 0, 0, 100 + rng_.bounded(50)));
-                    halfTransparent = true;
-                } else if (damage == 2) {
-                    picture.setPixel(x, y, qRgba(0, 0, 0, 0));
-                    value(x, y) = 0;
-                    seeThrough = true;
-                }
+            if (damage == 0) {
+                const QRgb odd = ToQRgb(rng_.bounded(0x1000000));
+                QList<QRgb> known
+                    = Rgbs(PaletteColours(HardwareGreys)) + Rgbs(PaletteColours(DisplayDefaults));
+                if (extra)
+                    known += Rgbs(*extra);
+                stray = !known.contains(odd);
+                picture.setPixel(spotX, spotY, odd);
+            } else if (damage == 1) {
+                picture.setPixel(spotX, spotY,
+                    qRgba(qRed(picture.pixel(spotX, spotY)), 0, 0, 100 + rng_.bounded(50)));
+            } else if (damage == 2) {
+                picture.setPixel(spotX, spotY, qRgba(0, 0, 0, 0));
+                value(spotX, spotY) = 0;
             }
+            const bool halfTransparent = damage == 1;
+            const bool seeThrough = damage == 2;
 
             Expectation expected;
             QImage image;
