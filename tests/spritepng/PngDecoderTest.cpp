@@ -69,9 +69,7 @@ QByteArray Patched(QByteArray bytes, qsizetype at, char byte)
 
 struct StrayIndex {
     const char* name;
-    int depth = 0;
-    int entries = 0;
-    int stray = 0;
+    int depth = 0, entries = 0, stray = 0;
 };
 
 struct Refusal {
