@@ -6,7 +6,7 @@
 
 #include <QtTest>
 
-#include <algorithm>
+#include <ranges>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -14,71 +14,60 @@ using namespace morvane::test;
 class DemoRomTest : public QObject {
     Q_OBJECT
 
+    const std::vector<std::uint8_t> rom_ = MakeDemoRom();
+
 private slots:
     void imageHasTheSizeAndTitle()
     {
-        const std::vector<std::uint8_t> rom = MakeDemoRom();
-        QCOMPARE(rom.size(), std::size_t(1048576));
-        QVERIFY(rom.size() >= std::size_t(kLastBlockEnd));
+        QCOMPARE(rom_.size(), std::size_t(1048576));
+        QVERIFY(rom_.size() >= std::size_t(kLastBlockEnd));
         // Readers of a cartridge header check both sums; the header reader is tested on its own.
-        const std::optional<RomHeader> header = ReadRomHeader(rom);
+        const std::optional<RomHeader> header = ReadRomHeader(rom_);
         QVERIFY(header);
         QCOMPARE(header->title, std::string("MORVANE DEMO"));
         QVERIFY(header->HeaderChecksumMatches());
         QVERIFY(header->GlobalChecksumMatches());
     }
 
-    void everyEntrySitsAtItsOffset()
-    {
-        const std::vector<std::uint8_t> rom = MakeDemoRom();
-        for (int index = 0; index < kSpriteCount; ++index) {
-            const std::size_t offset
-                = static_cast<std::size_t>(*SpriteOffsetValue(static_cast<std::int16_t>(index)));
-            const SpriteBlock block = DemoSprite(index);
-            QVERIFY2(std::equal(block.begin(), block.end(), rom.begin() + std::ptrdiff_t(offset)),
-                qPrintable(QStringLiteral("entry %1").arg(index)));
-        }
-    }
-
-    void noTwoEntriesAlike()
-    {
-        for (int a = 0; a < kSpriteCount; ++a) {
-            for (int b = a + 1; b < kSpriteCount; ++b) {
-                // Alike in the first frame already would make two entries hard to tell apart.
-                QVERIFY2(DecodeFrame(DemoSprite(a), 0) != DecodeFrame(DemoSprite(b), 0),
-                    qPrintable(QStringLiteral("entries %1 and %2 face down alike").arg(a).arg(b)));
-            }
-        }
-    }
-
-    void everyPoseWalks_data()
+    void everyEntrySitsAtItsOffset_data()
     {
         AddRowColumn<int>();
         for (int index = 0; index < kSpriteCount; ++index)
             QTest::addRow("%d %s", index, std::string(SpriteLabel(index)).c_str()) << index;
     }
+    void everyEntrySitsAtItsOffset()
+    {
+        const std::int16_t index = static_cast<std::int16_t>(CurrentRow<int>());
+        const SpriteBlock block = DemoSprite(index);
+        QVERIFY(std::equal(block.begin(), block.end(), rom_.begin() + *SpriteOffsetValue(index)));
+    }
 
+    void noTwoEntriesAlike()
+    {
+        // Alike in the first frame already would make two entries hard to tell apart.
+        for (int a = 0; a < kSpriteCount; ++a)
+            for (int b = a + 1; b < kSpriteCount; ++b)
+                QVERIFY2(DecodeFrame(DemoSprite(a), 0) != DecodeFrame(DemoSprite(b), 0),
+                    qPrintable(QStringLiteral("entries %1 and %2 face down alike").arg(a).arg(b)));
+    }
+
+    void everyPoseWalks_data() { everyEntrySitsAtItsOffset_data(); }
     void everyPoseWalks()
     {
-        const int index = CurrentRow<int>();
-        const SpriteBlock block = DemoSprite(index);
+        const SpriteBlock block = DemoSprite(CurrentRow<int>());
         std::array<FramePixels, 6> frames {};
-        for (int frame = 0; frame < 6; ++frame) {
-            frames[static_cast<std::size_t>(frame)] = DecodeFrame(block, frame);
-            int drawn = 0;
-            for (const auto& row : frames[static_cast<std::size_t>(frame)])
-                drawn += int(std::count_if(row.begin(), row.end(), [](auto v) { return v != 0; }));
+        for (std::size_t frame = 0; frame < frames.size(); ++frame) {
+            frames[frame] = DecodeFrame(block, int(frame));
+            const auto drawn = std::ranges::count_if(
+                frames[frame] | std::views::join, [](auto v) { return v != 0; });
             QVERIFY2(
                 drawn >= 40, qPrintable(QStringLiteral("frame %1 is nearly empty").arg(frame)));
         }
-        for (int pose = 0; pose < 3; ++pose) {
-            QVERIFY2(frames[static_cast<std::size_t>(pose)]
-                    != frames[static_cast<std::size_t>(pose + 3)],
-                qPrintable(QStringLiteral("pose %1 has one frame twice").arg(pose)));
-        }
-        QVERIFY(frames[0] != frames[1]);
-        QVERIFY(frames[0] != frames[2]);
-        QVERIFY(frames[1] != frames[2]);
+        // The two frames of each pose differ, and so do the three poses.
+        for (const auto& [a, b] : std::to_array<std::pair<std::size_t, std::size_t>>(
+                 {{0, 3}, {1, 4}, {2, 5}, {0, 1}, {0, 2}, {1, 2}}))
+            QVERIFY2(frames[a] != frames[b],
+                qPrintable(QStringLiteral("frames %1 and %2 are alike").arg(a).arg(b)));
     }
 
     void indexOutsideTheCatalogueIsBlank()
