@@ -4,32 +4,11 @@
 #include "RowTable.h"
 #include "TestData.h"
 
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace morvane::test;
 
 namespace {
-
-QString Bash()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("bash"));
-}
-
-// What the completion offers for the words of a command line, the last one being completed.
-QStringList Completions(const QStringList& words, const QString& folder)
-{
-    QString quoted;
-    for (const QString& word : words)
-        quoted += QStringLiteral(" '%1'").arg(word);
-    const QString script
-        = QStringLiteral("source '%1'; COMP_WORDS=(%2); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
-                         "_morvane_sprite_tool; printf '%s\\n' \"${COMPREPLY[@]}\"")
-              .arg(QStringLiteral(MORVANE_COMPLETION), quoted);
-    const ToolRun run = RunProgram(Bash(), {"-c", script}, folder);
-    return run.out.split(u'\n', Qt::SkipEmptyParts);
-}
 
 // The words after the tool's name on a command line, the last being completed, and what the
 // completion must offer for it.
@@ -87,19 +66,30 @@ private slots:
         if (Bash().isEmpty())
             QSKIP("bash is not installed");
         QTemporaryDir dir;
-        const ToolRun help
-            = RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), {"--help"}, dir.path());
-        const QString commands = help.out.section(QStringLiteral("Commands:\n"), 1)
-                                     .section(QStringLiteral("\n\n"), 0, 0);
+        const QString help
+            = RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), {"--help"}, dir.path()).out;
         QStringList listed;
-        for (const QString& line : commands.split(u'\n')) {
-            const QString command = line.simplified().section(u' ', 0, 0);
-            if (!listed.contains(command))
-                listed << command;
-        }
+        for (const QString& line : help.section(QStringLiteral("Commands:\n"), 1)
+                                       .section(QStringLiteral("\n\n"), 0, 0)
+                                       .split(u'\n'))
+            listed << line.simplified().section(u' ', 0, 0);
+        listed.removeDuplicates();
         QVERIFY(listed.size() >= 8);
         const QStringList expected = listed + QStringList {"--help", "--version"};
         QCOMPARE(Completions({"morvane-sprite-tool", QString()}, dir.path()), expected);
+    }
+
+private:
+    static QString Bash() { return QStandardPaths::findExecutable(QStringLiteral("bash")); }
+    // What the completion offers for the words of a command line, the last one being completed.
+    static QStringList Completions(const QStringList& words, const QString& folder)
+    {
+        const QString script
+            = QStringLiteral(
+                "source '%1'; COMP_WORDS=('%2'); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                "_morvane_sprite_tool; printf '%s\\n' \"${COMPREPLY[@]}\"")
+                  .arg(QStringLiteral(MORVANE_COMPLETION), words.join(QStringLiteral("' '")));
+        return RunProgram(Bash(), {"-c", script}, folder).out.split(u'\n', Qt::SkipEmptyParts);
     }
 };
 
