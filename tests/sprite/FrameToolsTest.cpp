@@ -1,15 +1,10 @@
 #include "sprite/FrameTools.h"
 #include "sprite/FrameLayout.h"
-#include "sprite/SpriteBlock.h"
 
 #include "RowTable.h"
+#include "TestData.h"
 
 #include <QtTest>
-
-#include <algorithm>
-#include <functional>
-#include <random>
-#include <stdexcept>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -39,16 +34,8 @@ struct ToolCase {
     int background = 0;
 };
 
-std::vector<SpriteBlock> RandomBlocks()
-{
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::vector<SpriteBlock> blocks(4);
-    for (auto& block : blocks)
-        for (auto& value : block)
-            value = static_cast<std::uint8_t>(byte(random));
-    return blocks;
-}
+const std::vector<SpriteBlock> kRandomBlocks {
+    RandomBlock(1), RandomBlock(2), RandomBlock(3), RandomBlock(4)};
 
 // True when the two blocks agree on every byte outside the tiles of the frame holding `tile`.
 bool SameOutsideFrame(SpriteBlock a, const SpriteBlock& b, int tile)
@@ -96,8 +83,7 @@ private slots:
     void tools()
     {
         const auto& c = CurrentRow<ToolCase>();
-        const std::vector<SpriteBlock> blocks = RandomBlocks();
-        for (const SpriteBlock& block : blocks) {
+        for (const SpriteBlock& block : kRandomBlocks) {
             for (int tile = 0; tile < kTilesPerSprite; ++tile) {
                 const SpriteBlock once = c.apply(block, tile);
                 QVERIFY(c.wholeBlock || SameOutsideFrame(once, block, tile));
@@ -111,7 +97,7 @@ private slots:
             }
         }
         for (int frame = 0; frame < kFramesPerSprite; ++frame) {
-            SpriteBlock block = blocks.front();
+            SpriteBlock block = kRandomBlocks.front();
             FramePixels pixels {};
             pixels[std::size_t(c.from.y())][std::size_t(c.from.x())] = 1;
             EncodeFrame(pixels, frame, block);
@@ -129,7 +115,7 @@ private slots:
     // and its plane-1 bit in the second.
     void fillSetsExactlyOneTile()
     {
-        const SpriteBlock block = RandomBlocks().front();
+        const SpriteBlock block = kRandomBlocks.front();
         for (int tile = 0; tile < kTilesPerSprite; ++tile) {
             for (int value = 0; value < 4; ++value) {
                 SpriteBlock expected = block;

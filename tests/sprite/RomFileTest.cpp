@@ -1,16 +1,19 @@
+// The ROM image's file access: sprite blocks read and written in place, whole files created and
+// replaced, and what a bad path or offset, a size limit or a failing disk leaves behind.
 #include "sprite/RomFile.h"
+
+#include "DiskScript.h"
 #include "RomFixture.h"
 #include "RowTable.h"
 #include "TestData.h"
 #include "sprite/RomFileError.h"
-#include "sprite/SpriteBlock.h"
 
 #include <QtTest>
 
-#include <algorithm>
+#include <cerrno>
 #include <csignal>
-#include <functional>
 
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,13 +25,7 @@ using namespace morvane::test;
 namespace {
 
 // What a caller's buffer held before a failed read; it must still hold exactly this afterwards.
-SpriteBlock Marked()
-{
-    SpriteBlock block {};
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<std::uint8_t>(0xA5 ^ i);
-    return block;
-}
+const SpriteBlock kMarked = RandomBlock(0xA5);
 
 // A block unlike the fixture's bytes at `offset` in every position, so every written byte shows.
 SpriteBlock InvertedPattern(qint64 offset)
@@ -73,31 +70,26 @@ template <typename Row> void AddForReadAndWrite(std::initializer_list<Row> rows)
 // Returns the RomFileError message, or an empty text when the operation succeeded.
 QString FailureUnderSizeLimit(rlim_t limit, const std::function<void()>& operation)
 {
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return QStringLiteral("(no pipe)");
+    // The child hands its message back in a page both processes share.
+    constexpr std::size_t kPage = 4096;
+    auto* shared = static_cast<char*>(
+        ::mmap(nullptr, kPage, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    if (shared == MAP_FAILED)
+        return QStringLiteral("(no shared memory)");
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(channel[0]);
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit size {limit, limit};
         ::setrlimit(RLIMIT_FSIZE, &size);
-        const QByteArray message = FailureOf<RomFileError>(operation).toUtf8();
-        const bool sent = ::write(channel[1], message.constData(), std::size_t(message.size()))
-            == message.size();
-        ::_exit(sent ? 0 : 1);
+        qstrncpy(shared, FailureOf<RomFileError>(operation).toUtf8().constData(), kPage);
+        ::_exit(0);
     }
-    ::close(channel[1]);
-    QByteArray message;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, n);
-    ::close(channel[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return QStringLiteral("(the child process died)");
-    return QString::fromUtf8(message);
+    const QString message = QString::fromUtf8(shared);
+    ::munmap(shared, kPage);
+    const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return finished ? message : QStringLiteral("(the child process died)");
 }
 
 QStringList Entries(const QString& folder)
@@ -111,10 +103,11 @@ struct Offset {
     qint64 offset;
 };
 
-struct Unusable {
+// A path or an offset text that a transfer must refuse, with the reason the message gives.
+struct Refused {
     const char* name;
-    const char* file; // inside the test folder, or a device's absolute path
-    const char* reason;
+    const char* text; // a path inside the test folder, a device's absolute path, or an offset
+    const char* reason = "";
     bool write = false;
 };
 
@@ -131,20 +124,20 @@ struct PartWrite {
     QList<qint64> offsets; // blocks written in one go
 };
 
-struct BadText {
-    const char* name;
-    const char* text;
-    bool write = false;
-};
-
+// A case told by one text: a file name, or which kind of path or file it uses.
 struct Named {
     const char* name;
-    QString file;
+    QString text;
 };
 
-struct Kind {
+// A transfer on a scripted disk, the parts of its message (none when it must succeed) and, for a
+// write, how many leading bytes of the new block the file holds afterwards.
+struct DiskFault {
     const char* name;
-    const char* kind;
+    bool write;
+    DiskScript answers;
+    QStringList message;
+    int written;
 };
 
 } // namespace
@@ -153,6 +146,8 @@ class RomFileTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { DisarmDisk(); }
+
     void readsBlockInPlace_data()
     {
         AddRows<Offset>({{"first sprite", 82928}, {"last of the first run", 90608},
@@ -163,7 +158,7 @@ private slots:
     {
         const qint64 offset = CurrentRow<Offset>().offset;
         RomFixture rom;
-        SpriteBlock block = Marked();
+        SpriteBlock block = kMarked;
         ReadSpriteBlock(rom.PathUtf8(), std::to_string(offset), block);
 
         QCOMPARE(Bytes(block), PatternBlock(offset));
@@ -207,7 +202,7 @@ private slots:
     void unusablePath_data()
     {
         // A device would take or give any number of bytes and report them all as stored.
-        AddForReadAndWrite<Unusable>({{"missing file", "missing.gb", "No such file"},
+        AddForReadAndWrite<Refused>({{"missing file", "missing.gb", "No such file"},
             {"file in a missing folder", "no such folder/rom.gb", "No such file"},
             {"folder", "folder.gb", "it is a folder"}, {"pipe", "pipe.gb", "it is a pipe"},
             {"character device that never ends", "/dev/zero", "it is a device"},
@@ -215,22 +210,22 @@ private slots:
     }
     void unusablePath()
     {
-        const auto& row = CurrentRow<Unusable>();
+        const auto& row = CurrentRow<Refused>();
         RomFixture rom;
         QDir(rom.Folder()).mkdir(QStringLiteral("folder.gb"));
         QVERIFY(::mkfifo(QFile::encodeName(rom.Folder() + "/pipe.gb").constData(), 0600) == 0);
-        const QString path = QDir(rom.Folder()).filePath(QString::fromUtf8(row.file));
-        if (row.file[0] == '/' && !QFileInfo::exists(path))
+        const QString path = QDir(rom.Folder()).filePath(QString::fromUtf8(row.text));
+        if (row.text[0] == '/' && !QFileInfo::exists(path))
             QSKIP("This system lacks the device.");
         const bool existed = QFileInfo::exists(path);
-        SpriteBlock block = Marked();
+        SpriteBlock block = kMarked;
 
         const QString message = FailureOfTransfer(row.write, path.toStdString(), "82928", block);
 
-        QVERIFY2(message.contains(path), qPrintable(message));
-        QVERIFY2(message.contains(QString::fromUtf8(row.reason)), qPrintable(message));
+        QVERIFY2(message.contains(path) && message.contains(QString::fromUtf8(row.reason)),
+            qPrintable(message));
         QCOMPARE(QFileInfo::exists(path), existed);
-        QCOMPARE(block, Marked());
+        QCOMPARE(block, kMarked);
         QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes));
     }
 
@@ -270,16 +265,15 @@ private slots:
     {
         const auto& row = CurrentRow<Beyond>();
         RomFixture rom(row.size);
-        SpriteBlock block = Marked();
+        SpriteBlock block = kMarked;
 
         const QString message = FailureOfTransfer(
             row.write, rom.PathUtf8(), static_cast<std::int32_t>(row.offset), block);
 
-        QVERIFY2(message.contains(rom.Path()), qPrintable(message));
-        QVERIFY2(
-            row.offset < 0 || message.contains(QString::number(row.size)), qPrintable(message));
-        QVERIFY2(message.contains(QString::number(row.offset)), qPrintable(message));
-        QCOMPARE(block, Marked());
+        QVERIFY2(message.contains(rom.Path()) && message.contains(QString::number(row.offset))
+                && (row.offset < 0 || message.contains(QString::number(row.size))),
+            qPrintable(message));
+        QCOMPARE(block, kMarked);
         QVERIFY(rom.Contents() == RomFixture::Pattern(row.size));
     }
 
@@ -296,39 +290,36 @@ private slots:
     {
         const auto& row = CurrentRow<PartWrite>();
         RomFixture rom;
-        std::vector<SpriteBlock> blocks;
-        for (const qint64 offset : row.offsets)
-            blocks.push_back(InvertedPattern(offset));
+        std::deque<SpriteBlock> blocks; // stays in place as it grows, for the writes' spans
         std::vector<RomWrite> writes;
-        for (std::size_t i = 0; i < blocks.size(); ++i)
-            writes.push_back({row.offsets[qsizetype(i)], blocks[i]});
+        for (const qint64 offset : row.offsets)
+            writes.push_back({offset, blocks.emplace_back(InvertedPattern(offset))});
 
         const QString message = FailureUnderSizeLimit(
             rlim_t(row.limit), [&] { WriteRomRanges(rom.PathUtf8(), writes); });
 
-        QVERIFY2(message.contains(rom.Path()), qPrintable(message));
-        QVERIFY2(message.contains(QStringLiteral("File too large")), qPrintable(message));
-        QVERIFY2(
-            message.contains(QStringLiteral("The ROM image is unchanged.")), qPrintable(message));
+        QVERIFY2(message.contains(rom.Path()) && message.contains(QStringLiteral("File too large"))
+                && message.contains(QStringLiteral("The ROM image is unchanged.")),
+            qPrintable(message));
         QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes));
     }
 
     void badOffsetText_data()
     {
-        AddForReadAndWrite<BadText>({{"?", "?"}, {"(empty)", ""}, {"-5", "-5"}, {"+5", "+5"},
+        AddForReadAndWrite<Refused>({{"?", "?"}, {"(empty)", ""}, {"-5", "-5"}, {"+5", "+5"},
             {"12a", "12a"}, {" 82928", " 82928"}, {"82928 ", "82928 "}, {"0x143F0", "0x143F0"},
             {"99999999999", "99999999999"}, {"2147483648", "2147483648"}});
     }
     void badOffsetText()
     {
-        const auto& row = CurrentRow<BadText>();
+        const auto& row = CurrentRow<Refused>();
         RomFixture rom;
-        SpriteBlock block = Marked();
+        SpriteBlock block = kMarked;
 
         const QString message = FailureOfTransfer(row.write, rom.PathUtf8(), row.text, block);
 
         QVERIFY2(message.contains(rom.Path()), qPrintable(message));
-        QCOMPARE(block, Marked());
+        QCOMPARE(block, kMarked);
         QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes));
     }
 
@@ -340,7 +331,7 @@ private slots:
     }
     void unusualPathNames()
     {
-        RomFixture rom(kRomBytes, CurrentRow<Named>().file);
+        RomFixture rom(kRomBytes, CurrentRow<Named>().text);
         QVERIFY(QFileInfo::exists(rom.Path()));
         const std::string path = rom.Path().toUtf8().toStdString();
 
@@ -367,12 +358,12 @@ private slots:
 
     void createsNewFileExactly_data()
     {
-        AddRows<Kind>(
+        AddRows<Named>(
             {{"a path with its folder", "absolute"}, {"a name in the current folder", "relative"}});
     }
     void createsNewFileExactly()
     {
-        const bool relative = CurrentRow<Kind>().kind == std::string_view("relative");
+        const bool relative = CurrentRow<Named>().text == QStringLiteral("relative");
         QTemporaryDir dir;
         const QString name = QStringLiteral("new rom.gb");
         const QByteArray data = RomFixture::Pattern(5000);
@@ -389,12 +380,12 @@ private slots:
 
     void createRefusesExistingFile_data()
     {
-        AddRows<Kind>(
+        AddRows<Named>(
             {{"a file", "file"}, {"a link to a file", "link"}, {"a dangling link", "dangling"}});
     }
     void createRefusesExistingFile()
     {
-        const QString kind = QString::fromLatin1(CurrentRow<Kind>().kind);
+        const QString kind = CurrentRow<Named>().text;
         RomFixture rom(5000);
         const QString path = rom.Folder() + QStringLiteral("/target.gb");
         const QString missing = rom.Folder() + QStringLiteral("/missing.gb");
@@ -470,6 +461,66 @@ private slots:
             qPrintable(message));
         QVERIFY(rom.Contents() == RomFixture::Pattern(5000));
         QCOMPARE(Entries(rom.Folder()), QStringList {QStringLiteral("rom.gb")});
+    }
+    // A disk that is interrupted, transfers in parts, fails, or cannot reserve or sync: the image
+    // and the caller's block come out whole, with a message that says what happened.
+    void blockTransfer_data()
+    {
+        AddRows<DiskFault>({
+            {"read interrupted by a signal, then given in parts", false,
+                {{"pread", {Fails(EINTR), Moves(100), Moves(1)}}}, {}, 0},
+            {"read error of the disk", false, {{"pread", {Fails(EIO)}}},
+                {"Cannot read", "Input/output error"}, 0},
+            {"file shortened while it is read", false,
+                {{"pread", {Moves(16), DiskAnswer {0, true}}}},
+                {"Cannot read 384 bytes at offset 82928", "the file ended early"}, 0},
+
+            {"write interrupted by a signal, then taken in parts", true,
+                {{"pwrite", {Fails(EINTR), Moves(16), Moves(1)}}}, {}, 384},
+            {"file system that cannot reserve space", true, {{"fallocate", {Fails(EOPNOTSUPP)}}},
+                {}, 384},
+            {"file system without a sync", true, {{"fsync", {Fails(EINVAL)}}}, {}, 384},
+            {"no space to reserve", true, {{"fallocate", {Fails(ENOSPC)}}},
+                {"Cannot write to", "No space left on device", "The ROM image is unchanged."}, 0},
+            {"write error after the first tile is put back", true,
+                {{"pwrite", {Moves(16), Fails(EIO)}}},
+                {"Cannot write to", "Input/output error", "The ROM image is unchanged."}, 0},
+            {"write error, and putting the old bytes back fails too", true,
+                {{"pwrite", {Moves(16), Fails(EIO), Fails(EIO)}}},
+                {"The ROM image is not as it was", "offsets 82928 to 83311 may be partly written",
+                    "putting the old bytes back failed too"},
+                16},
+            {"disk that fails when the write is synced", true, {{"fsync", {Fails(EIO)}}},
+                {"Cannot save", "to disk", "Input/output error"}, 384},
+        });
+    }
+    void blockTransfer()
+    {
+        const auto& [name, write, answers, message, written] = CurrentRow<DiskFault>();
+        RomFixture rom;
+        SpriteBlock block = InvertedPattern(kEntry0);
+
+        ArmDisk(answers);
+        const QString failure
+            = FailureOfTransfer(write, rom.PathUtf8(), std::to_string(kEntry0), block);
+        const DiskScript left = DisarmDisk();
+
+        for (const QString& part : message)
+            QVERIFY2(failure.contains(part), qPrintable(failure));
+        QVERIFY2(message.isEmpty() ? failure.isEmpty() : failure.contains(rom.Path()),
+            qPrintable(failure));
+        for (const auto& unused : left)
+            QFAIL(qPrintable(QStringLiteral("%1 was not called as often as scripted")
+                                 .arg(QString::fromStdString(unused.first))));
+
+        QByteArray expected = RomFixture::Pattern(kRomBytes);
+        if (write)
+            expected.replace(kEntry0, written, Bytes(block).left(written));
+        QVERIFY(rom.Contents() == expected);
+        // A read that succeeds delivers the block; one that fails leaves the caller's as it was.
+        if (!write)
+            QCOMPARE(Bytes(block),
+                message.isEmpty() ? PatternBlock(kEntry0) : Bytes(InvertedPattern(kEntry0)));
     }
 };
 

@@ -4,8 +4,6 @@
 
 #include <QtTest>
 
-#include <vector>
-
 using namespace morvane;
 using namespace morvane::test;
 

@@ -5,12 +5,6 @@
 
 #include <QtTest>
 
-#include <algorithm>
-#include <limits>
-#include <map>
-#include <string>
-#include <vector>
-
 using namespace morvane;
 using namespace morvane::test;
 
@@ -25,9 +19,8 @@ const char* const kFixedLabels[kSpriteCount] = {nullptr, nullptr, nullptr, nullp
 
 std::string Trimmed(std::string_view label)
 {
-    const auto end = label.find_last_not_of(' ');
-    return std::string(
-        end == std::string_view::npos ? std::string_view() : label.substr(0, end + 1));
+    // npos + 1 wraps to 0, so a label of blanks trims to nothing.
+    return std::string(label.substr(0, label.find_last_not_of(' ') + 1));
 }
 
 struct Row {

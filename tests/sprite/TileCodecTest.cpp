@@ -1,25 +1,15 @@
 #include "sprite/TileCodec.h"
-#include "sprite/SpriteBlock.h"
 #include "sprite/TileBits.h"
 
 #include "RowTable.h"
+#include "TestData.h"
 
 #include <QtTest>
-
-#include <string>
 
 using namespace morvane;
 using namespace morvane::test;
 
 namespace {
-
-// The value of the pixel in `column` from the two bytes of a row, worked out bit by bit: plane 0
-// gives the low bit, plane 1 the high bit, bit 7 is column 0.
-int PixelOf(std::uint8_t plane0, std::uint8_t plane1, int column)
-{
-    const int shift = 7 - column;
-    return ((plane0 >> shift) & 1) + 2 * ((plane1 >> shift) & 1);
-}
 
 // A block whose every byte is different from its neighbours, so a byte landing in the wrong
 // place shows.
@@ -85,10 +75,8 @@ private slots:
     {
         for (int value = 0; value < 256; ++value) {
             const std::string bits = ByteToBits(static_cast<std::uint8_t>(value));
-            QCOMPARE(bits.size(), std::size_t(8));
-            for (int position = 0; position < 8; ++position)
-                QCOMPARE(bits[static_cast<std::size_t>(position)],
-                    ((value >> (7 - position)) & 1) ? '1' : '0');
+            QCOMPARE(
+                QString::fromStdString(bits), QString::number(value, 2).rightJustified(8, u'0'));
             QCOMPARE(int(BitsToByte(bits)), value);
         }
     }
@@ -129,21 +117,17 @@ private slots:
     {
         // Decoding is a one-to-one map of the 65536 byte pairs, so checking it against the bit
         // rule and the way back for every pair covers encoding of every row as well.
-        for (int lo = 0; lo < 256; ++lo) {
-            for (int hi = 0; hi < 256; ++hi) {
-                const auto plane0 = static_cast<std::uint8_t>(lo);
-                const auto plane1 = static_cast<std::uint8_t>(hi);
-                const auto values = DecodeRow(plane0, plane1);
-                for (int column = 0; column < 8; ++column) {
-                    if (values[std::size_t(column)] != PixelOf(plane0, plane1, column))
-                        QFAIL(qPrintable(QStringLiteral("row %1/%2 column %3 decoded wrongly")
-                                             .arg(lo)
-                                             .arg(hi)
-                                             .arg(column)));
-                }
-                if (EncodeRow(values) != std::make_pair(plane0, plane1))
-                    QFAIL(qPrintable(QStringLiteral("row %1/%2 encoded wrongly").arg(lo).arg(hi)));
-            }
+        for (int pair = 0; pair < 0x10000; ++pair) {
+            const auto plane0 = static_cast<std::uint8_t>(pair >> 8);
+            const auto plane1 = static_cast<std::uint8_t>(pair);
+            const auto values = DecodeRow(plane0, plane1);
+            const QByteArray row = QByteArray(1, char(plane0)) + char(plane1);
+            for (int column = 0; column < 8; ++column)
+                if (values[std::size_t(column)] != PixelValue(row, column, 0))
+                    QFAIL(qPrintable(QString::asprintf(
+                        "row %d/%d column %d decoded wrongly", plane0, plane1, column)));
+            if (EncodeRow(values) != std::make_pair(plane0, plane1))
+                QFAIL(qPrintable(QString::asprintf("row %d/%d encoded wrongly", plane0, plane1)));
         }
     }
 
@@ -163,12 +147,11 @@ private slots:
         for (int column = 0; column < 8; ++column)
             QCOMPARE(plane0[std::size_t(25 + column)] + 2 * plane1[std::size_t(25 + column)],
                 expected[column]);
+        const QByteArray bytes = Bytes(block).mid(kTileBytes * tile, kTileBytes);
         for (int r = 0; r < 8; ++r) {
-            const std::uint8_t lo = block[std::size_t(16 * tile + 2 * r)];
-            const std::uint8_t hi = block[std::size_t(16 * tile + 2 * r + 1)];
             for (int c = 0; c < 8; ++c) {
                 const auto entry = std::size_t(8 * r + c + 1);
-                QCOMPARE(plane0[entry] + 2 * plane1[entry], PixelOf(lo, hi, c));
+                QCOMPARE(plane0[entry] + 2 * plane1[entry], PixelValue(bytes, c, r));
             }
         }
     }

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
+#include <utility>
 
 namespace morvane::test {
 
@@ -15,23 +16,22 @@ bool armed = false;
 DiskScript script;
 std::function<void(const DiskTransfer&)> watcher;
 
-// The next scripted answer to `call`, if any.
-std::optional<DiskAnswer> Next(const char* call)
+// The next scripted answer to `call`, or one that lets it through; a failure sets errno. A
+// transfer is shown to the watcher before anything is answered.
+DiskAnswer Next(const char* call, std::optional<DiskTransfer> transfer = std::nullopt)
 {
     if (!armed)
-        return std::nullopt;
+        return {};
+    if (transfer && watcher)
+        watcher(*transfer);
     auto& answers = script[call];
     if (answers.empty())
-        return std::nullopt;
+        return {};
     const DiskAnswer answer = answers.front();
     answers.pop_front();
+    if (answer.error != 0)
+        errno = answer.error;
     return answer;
-}
-
-void Watch(bool write, off_t offset, size_t count)
-{
-    if (armed && watcher)
-        watcher(DiskTransfer {write, offset, count});
 }
 
 template <typename Function> Function Real(const char* name)
@@ -52,67 +52,42 @@ DiskScript DisarmDisk()
 {
     armed = false;
     watcher = nullptr;
-    DiskScript left;
-    for (auto& [call, answers] : script)
-        if (!answers.empty())
-            left[call] = answers;
-    script.clear();
-    return left;
+    std::erase_if(script, [](const auto& call) { return call.second.empty(); });
+    return std::exchange(script, {});
 }
 
 } // namespace morvane::test
 
+using morvane::test::DiskAnswer;
+using morvane::test::DiskTransfer;
 using morvane::test::Next;
 using morvane::test::Real;
-using morvane::test::Watch;
 
 // These stand in for the C library's calls within the test program.
 extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset)
 {
     static const auto real = Real<ssize_t (*)(int, void*, size_t, off_t)>("pread");
-    Watch(false, offset, count);
-    if (const auto answer = Next("pread")) {
-        if (answer->error != 0) {
-            errno = answer->error;
-            return -1;
-        }
-        if (answer->endOfFile)
-            return 0;
-        count = std::min(count, answer->atMost);
-    }
-    return real(fd, buffer, count, offset);
+    const DiskAnswer answer = Next("pread", DiskTransfer {false, offset, count});
+    if (answer.error != 0 || answer.endOfFile)
+        return answer.error != 0 ? -1 : 0;
+    return real(fd, buffer, std::min(count, answer.atMost), offset);
 }
 
 extern "C" ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset)
 {
     static const auto real = Real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
-    Watch(true, offset, count);
-    if (const auto answer = Next("pwrite")) {
-        if (answer->error != 0) {
-            errno = answer->error;
-            return -1;
-        }
-        count = std::min(count, answer->atMost);
-    }
-    return real(fd, buffer, count, offset);
+    const DiskAnswer answer = Next("pwrite", DiskTransfer {true, offset, count});
+    return answer.error != 0 ? -1 : real(fd, buffer, std::min(count, answer.atMost), offset);
 }
 
 extern "C" int fallocate(int fd, int mode, off_t offset, off_t length)
 {
     static const auto real = Real<int (*)(int, int, off_t, off_t)>("fallocate");
-    if (const auto answer = Next("fallocate"); answer && answer->error != 0) {
-        errno = answer->error;
-        return -1;
-    }
-    return real(fd, mode, offset, length);
+    return Next("fallocate").error != 0 ? -1 : real(fd, mode, offset, length);
 }
 
 extern "C" int fsync(int fd)
 {
     static const auto real = Real<int (*)(int)>("fsync");
-    if (const auto answer = Next("fsync"); answer && answer->error != 0) {
-        errno = answer->error;
-        return -1;
-    }
-    return real(fd);
+    return Next("fsync").error != 0 ? -1 : real(fd);
 }

@@ -3,10 +3,9 @@
 #include "RomFixture.h"
 #include "TestData.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QStandardPaths>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cstdlib>
@@ -25,37 +24,66 @@ constexpr int kSignatureBytes = 8;
 constexpr int kChunkHeadBytes = 8;
 constexpr int kChunkCrcBytes = 4;
 
-void PutBigEndian(QByteArray& bytes, qsizetype at, std::uint32_t value)
+// Read and run by everyone, written only by the owner.
+constexpr QFile::Permissions kOpenToEveryone {QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+    | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther};
+
+qsizetype ChunkLength(const QByteArray& png, qsizetype chunk)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>((value >> (24 - 8 * i)) & 0xFF);
+    return qFromBigEndian<quint32>(png.constData() + chunk);
 }
 
-std::uint32_t GetBigEndian(const QByteArray& bytes, qsizetype at)
+// Where each chunk that lies wholly inside `png` starts (at its length field), in order.
+QList<qsizetype> WholeChunks(const QByteArray& png)
 {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value = (value << 8) | static_cast<std::uint8_t>(bytes.at(at + i));
-    return value;
-}
-
-// Where the chunk of the given type starts (at its length field), or -1.
-qsizetype FindChunk(const QByteArray& png, const char* type)
-{
-    qsizetype at = kSignatureBytes;
-    while (at + kChunkHeadBytes <= png.size()) {
-        const std::uint32_t length = GetBigEndian(png, at);
-        if (png.mid(at + 4, 4) == type)
-            return at;
-        at += kChunkHeadBytes + static_cast<qsizetype>(length) + kChunkCrcBytes;
+    QList<qsizetype> chunks;
+    for (qsizetype at = kSignatureBytes; at + kChunkHeadBytes <= png.size();) {
+        const qsizetype end = at + kChunkHeadBytes + ChunkLength(png, at) + kChunkCrcBytes;
+        if (end > png.size())
+            break;
+        chunks << at;
+        at = end;
     }
-    return -1;
+    return chunks;
 }
 
 void RecomputeCrc(QByteArray& png, qsizetype chunk)
 {
-    const auto length = static_cast<qsizetype>(GetBigEndian(png, chunk));
-    PutBigEndian(png, chunk + kChunkHeadBytes + length, Crc32(png.mid(chunk + 4, 4 + length)));
+    const qsizetype length = ChunkLength(png, chunk);
+    qToBigEndian(
+        Crc32(png.mid(chunk + 4, 4 + length)), png.data() + chunk + kChunkHeadBytes + length);
+}
+
+// Starts `process` on a copy of the sleep program made into a ROM image at `path`. Returns why the
+// copy cannot stand in for a busy ROM image on this system, or an empty text when it can.
+QString StartBusyRom(QProcess& process, const QString& path)
+{
+    const QString sleep = QStandardPaths::findExecutable(QStringLiteral("sleep"));
+    if (sleep.isEmpty())
+        return QStringLiteral("no sleep program was found to run");
+    QByteArray bytes = ReadWholeFile(sleep);
+    if (bytes.isEmpty() || bytes.size() >= kEntry0)
+        return QStringLiteral("the sleep program is missing or too large to lie before the "
+                              "first sprite block");
+    // Beyond the program's own bytes the file holds the fixture pattern, so every sprite block
+    // reads exactly as it would from a RomFixture.
+    bytes += RomFixture::Pattern(kRomBytes + 4096).mid(bytes.size());
+    if (!WriteWholeFile(path, bytes)
+        || !QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner))
+        return QStringLiteral("the program copy could not be written");
+    process.start(path, {QStringLiteral("600")});
+    if (!process.waitForStarted(10000))
+        return QStringLiteral("the program copy could not be started (%1); the temporary folder "
+                              "may not allow programs")
+            .arg(process.errorString());
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return QStringLiteral("this system lets a running program's file be opened for writing");
+    }
+    return errno == ETXTBSY
+        ? QString()
+        : QStringLiteral("opening the running program's file failed for another reason");
 }
 
 } // namespace
@@ -68,39 +96,29 @@ QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette)
 QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height)
 {
     QByteArray patched = png;
-    const qsizetype ihdr = FindChunk(patched, "IHDR");
-    if (ihdr < 0)
-        return {};
-    PutBigEndian(patched, ihdr + kChunkHeadBytes, width);
-    PutBigEndian(patched, ihdr + kChunkHeadBytes + 4, height);
-    RecomputeCrc(patched, ihdr);
-    return patched;
+    for (const qsizetype chunk : WholeChunks(png)) {
+        if (png.mid(chunk + 4, 4) != "IHDR")
+            continue;
+        qToBigEndian(width, patched.data() + chunk + kChunkHeadBytes);
+        qToBigEndian(height, patched.data() + chunk + kChunkHeadBytes + 4);
+        RecomputeCrc(patched, chunk);
+        return patched;
+    }
+    return {};
 }
 
 QByteArray WithChunkCrcsFixed(const QByteArray& png)
 {
     QByteArray fixed = png;
-    qsizetype at = kSignatureBytes;
-    while (at + kChunkHeadBytes <= fixed.size()) {
-        const std::uint32_t length = GetBigEndian(fixed, at);
-        if (length > static_cast<std::uint32_t>(fixed.size()))
-            break;
-        const qsizetype end
-            = at + kChunkHeadBytes + static_cast<qsizetype>(length) + kChunkCrcBytes;
-        if (end > fixed.size())
-            break;
-        RecomputeCrc(fixed, at);
-        at = end;
-    }
+    for (const qsizetype chunk : WholeChunks(png))
+        RecomputeCrc(fixed, chunk);
     return fixed;
 }
 
 QByteArray FiveColourPng()
 {
     QImage image = SpriteToImage(SpriteBlock {}, PaletteColours(PngPalette::HardwareGreys));
-    QList<QRgb> colours = image.colorTable();
-    colours << qRgb(200, 30, 30);
-    image.setColorTable(colours);
+    image.setColorTable(image.colorTable() << qRgb(200, 30, 30));
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, static_cast<uint>((x + y) % 4));
@@ -120,17 +138,12 @@ bool RunningAsRoot()
 
 OrdinaryUserRights::OrdinaryUserRights()
 {
-    if (::geteuid() != 0)
-        return;
     // The group goes first: once the user id is no longer root, the group cannot change.
-    if (::setegid(kOrdinaryUser) != 0)
+    if (::geteuid() != 0 || ::setegid(kOrdinaryUser) != 0)
         return;
-    if (::seteuid(kOrdinaryUser) != 0) {
-        if (::setegid(0) != 0)
-            std::abort();
-        return;
-    }
-    switched_ = true;
+    switched_ = ::seteuid(kOrdinaryUser) == 0;
+    if (!switched_ && ::setegid(0) != 0)
+        std::abort();
 }
 
 OrdinaryUserRights::~OrdinaryUserRights()
@@ -146,10 +159,9 @@ OrdinaryUserRights::~OrdinaryUserRights()
 std::function<void()> AsOrdinaryUserInChild()
 {
     return [] {
-        if (::getuid() != 0)
-            return;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kOrdinaryUser) != 0
-            || ::setuid(kOrdinaryUser) != 0)
+        if (::getuid() == 0
+            && (::setgroups(0, nullptr) != 0 || ::setgid(kOrdinaryUser) != 0
+                || ::setuid(kOrdinaryUser) != 0))
             ::_exit(126);
     };
 }
@@ -157,12 +169,9 @@ std::function<void()> AsOrdinaryUserInChild()
 QString CopyProgramForEveryone(const QString& program, const QString& folder)
 {
     const QString copy = folder + QStringLiteral("/") + QFileInfo(program).fileName();
-    if (!QFile::copy(program, copy) || !OpenFolderToEveryone(folder)
-        || !QFile::setPermissions(copy,
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther))
-        return {};
-    return copy;
+    const bool made = QFile::copy(program, copy) && OpenFolderToEveryone(folder)
+        && QFile::setPermissions(copy, kOpenToEveryone);
+    return made ? copy : QString();
 }
 
 std::function<void()> FileSizeLimitInChild(qint64 bytes)
@@ -176,48 +185,12 @@ std::function<void()> FileSizeLimitInChild(qint64 bytes)
 
 bool OpenFolderToEveryone(const QString& folder)
 {
-    return QFile::setPermissions(folder,
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
-            | QFile::ReadOther | QFile::ExeOther);
+    return QFile::setPermissions(folder, kOpenToEveryone);
 }
 
-RunningProgramRom::RunningProgramRom(const QString& path) : path_(path)
+RunningProgramRom::RunningProgramRom(const QString& path)
+    : path_(path), problem_(StartBusyRom(process_, path))
 {
-    const QString sleep = QStandardPaths::findExecutable(QStringLiteral("sleep"));
-    if (sleep.isEmpty()) {
-        problem_ = QStringLiteral("no sleep program was found to run");
-        return;
-    }
-    QByteArray bytes = ReadWholeFile(sleep);
-    const qint64 romSize = 1045104 + 4096;
-    if (bytes.isEmpty() || bytes.size() >= 82928) {
-        problem_ = QStringLiteral("the sleep program is missing or too large to lie before the "
-                                  "first sprite block");
-        return;
-    }
-    // Beyond the program's own bytes the file holds the fixture pattern, so every sprite block
-    // reads exactly as it would from a RomFixture.
-    bytes += RomFixture::Pattern(romSize).mid(bytes.size());
-    if (!WriteWholeFile(path_, bytes)
-        || !QFile::setPermissions(path_, QFile::permissions(path_) | QFile::ExeOwner)) {
-        problem_ = QStringLiteral("the program copy could not be written");
-        return;
-    }
-    process_.start(path_, {QStringLiteral("600")});
-    if (!process_.waitForStarted(10000)) {
-        problem_ = QStringLiteral("the program copy could not be started (%1); the temporary "
-                                  "folder may not allow programs")
-                       .arg(process_.errorString());
-        return;
-    }
-    const int fd = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        problem_ = QStringLiteral("this system lets a running program's file be opened for "
-                                  "writing");
-    } else if (errno != ETXTBSY) {
-        problem_ = QStringLiteral("opening the running program's file failed for another reason");
-    }
 }
 
 RunningProgramRom::~RunningProgramRom()

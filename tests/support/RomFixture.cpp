@@ -35,26 +35,21 @@ QByteArray RomFixture::Contents() const
 void RomFixture::Poke(qint64 offset, const QByteArray& bytes) const
 {
     QFile file(path_);
-    if (!file.open(QIODevice::ReadWrite))
-        return;
-    file.seek(offset);
-    file.write(bytes);
+    if (file.open(QIODevice::ReadWrite) && file.seek(offset))
+        file.write(bytes);
 }
 
 QByteArray ReadWholeFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool WriteWholeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(bytes) == bytes.size() && file.flush();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size() && file.flush();
 }
 
 bool WriteNativeFile(const QByteArray& path, const QByteArray& bytes)
@@ -70,9 +65,8 @@ QByteArray ReadNativeFile(const QByteArray& path)
 {
     QFile file;
     const int fd = ::open(path.constData(), O_RDONLY);
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
-        return {};
-    return file.readAll();
+    const bool opened = fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle);
+    return opened ? file.readAll() : QByteArray();
 }
 
 } // namespace morvane::test

@@ -1,8 +1,6 @@
 #include "TestData.h"
 
 #include <QBuffer>
-#include <QImageWriter>
-#include <QProcess>
 #include <QRandomGenerator>
 
 #include <zlib.h>
@@ -36,7 +34,7 @@ QByteArray PngBytes(const QImage& image)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "png").write(image);
+    image.save(&buffer, "png");
     return bytes;
 }
 
@@ -57,14 +55,11 @@ ToolRun RunProgram(
         process.write(setup.input);
         process.closeWriteChannel();
     }
-    ToolRun run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.status = process.exitCode();
-    run.outBytes = process.readAllStandardOutput();
-    run.out = QString::fromUtf8(run.outBytes);
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+        return {};
+    const QByteArray out = process.readAllStandardOutput();
+    return {process.exitCode(), QString::fromUtf8(out),
+        QString::fromUtf8(process.readAllStandardError()), out};
 }
 
 ToolRun RunProgramWithByteArguments(
