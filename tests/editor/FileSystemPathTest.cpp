@@ -3,8 +3,6 @@
 
 #include "RowTable.h"
 
-#include <QMimeData>
-#include <QUrl>
 #include <QtTest>
 
 using namespace morvane;
@@ -25,9 +23,6 @@ struct DropRow {
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(TextRow)
-Q_DECLARE_METATYPE(DropRow)
 
 class FileSystemPathTest : public QObject {
     Q_OBJECT
@@ -50,8 +45,7 @@ private slots:
     void readableText()
     {
         const auto& [name, bytes, shown] = CurrentRow<TextRow>();
-        QCOMPARE(
-            ReadableText(std::string_view(bytes.constData(), std::size_t(bytes.size()))), shown);
+        QCOMPARE(ReadableText(bytes.toStdString()), shown);
     }
     void droppedFilePath_data()
     {

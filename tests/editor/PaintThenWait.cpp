@@ -1,14 +1,11 @@
 // An editor that paints one cell of entry 0 of the ROM image named by its argument, through the
-// real window, and then ends the way a user's session may end, so a suite can start the editor
-// again on what it left behind:
-//   kill  waits until the paint's recovery record is on disk, prints "ready" and waits to be
-//         killed;
+// real window, then ends as a user's session may, so a suite can restart on what it left behind:
+//   kill  waits until the paint's recovery record is on disk, prints "ready", waits to be killed;
 //   quit  chooses File, Quit at once and ends as the editor does.
 #include "EditorHarness.h"
 #include "editor/RecoveryStore.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -38,21 +35,14 @@ int main(int argc, char* argv[])
     }
     const RecoveryStore store(RecoveryStore::DefaultFolder());
     const SpriteBlock painted = h.window->Document().SpriteBuf();
-    QElapsedTimer waited;
-    waited.start();
     const auto kept = [&] {
         const std::optional<RecoveryRecord> record = store.Find(rom.toStdString(), 0);
         return record && record->block == painted;
     };
-    while (!kept()) {
-        if (waited.elapsed() > 10000) {
-            std::fprintf(
-                stderr, "the recovery record never reached %s\n", qPrintable(store.Folder()));
-            return 1;
-        }
-        QTest::qWait(20);
+    if (!QTest::qWaitFor(kept, 10000)) {
+        std::fprintf(stderr, "the recovery record never reached %s\n", qPrintable(store.Folder()));
+        return 1;
     }
-    std::printf("ready\n");
-    std::fflush(stdout);
+    QTextStream(stdout) << "ready" << Qt::endl;
     return QApplication::exec();
 }

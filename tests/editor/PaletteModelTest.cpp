@@ -3,7 +3,6 @@
 #include "editor/PaletteModel.h"
 #include "sprite/DisplayPalette.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace morvane;

@@ -18,9 +18,24 @@ public:
         QString title;
         QString text;
     };
-    void Show(QWidget* owner, Icon icon, const QString& title, const QString& text) override;
-    int Ask(QWidget* owner, const QString& title, const QString& text, const QStringList& buttons,
-        int defaultButton) override;
+    void Show(QWidget*, Icon icon, const QString& title, const QString& text) override
+    {
+        shown.push_back({icon, title, text});
+    }
+    int Ask(QWidget*, const QString& title, const QString& text, const QStringList& buttons,
+        int defaultButton) override
+    {
+        asked.push_back({title, text, buttons, defaultButton});
+        const QString answer = answers.empty() ? buttons.back() : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        if (answer == u"Return")
+            return defaultButton;
+        const auto chosen = buttons.indexOf(answer);
+        if (chosen < 0)
+            qFatal("the question has no button \"%s\"", qPrintable(answer));
+        return static_cast<int>(chosen);
+    }
 
     std::vector<Shown> shown;
     // The questions asked, and their answers in turn: a button's caption, or "Return" for the
@@ -41,7 +56,13 @@ public:
 // Records the paths the window asked to show, and answers with a scripted outcome.
 class RecordingHelpViewer : public HelpViewer {
 public:
-    bool Open(const QString& path, QString& reason) override;
+    bool Open(const QString& path, QString& reason) override
+    {
+        opened << path;
+        if (!succeed)
+            reason = failure;
+        return succeed;
+    }
 
     QStringList opened;
     bool succeed = true;

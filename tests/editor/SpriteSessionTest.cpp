@@ -1,6 +1,5 @@
 // The sprite document's rules, without a window: what a load reads and draws, where Save writes,
-// that a failed read or write changes nothing, what one undo step is, the undo limit, and which
-// signals each change sends.
+// that a failure changes nothing, what one undo step is, the undo limit, and the signals.
 #include "editor/SpriteSession.h"
 #include "DiskScript.h"
 #include "RomFixture.h"
@@ -8,7 +7,6 @@
 #include "TestData.h"
 #include "sprite/RomFileError.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace morvane;
@@ -37,56 +35,37 @@ int ValueIn(const SpriteBlock& block, int tile, int column, int row)
 bool PicturesShow(const SpriteSession& s, const SpriteBlock& block, const Palette& colours)
 {
     for (int t = 0; t < 24; ++t)
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
-                const PackedColor c = colours[std::size_t(ValueIn(block, t, x / 4, y / 4))];
-                if (s.TilePicture(t).pixel(x, y) != qRgb(RedOf(c), GreenOf(c), BlueOf(c)))
-                    return false;
-            }
+        for (int p = 0; p < 32 * 32; ++p) {
+            const PackedColor c = colours[std::size_t(ValueIn(block, t, p % 32 / 4, p / 128))];
+            if (s.TilePicture(t).pixel(p % 32, p / 32) != qRgb(RedOf(c), GreenOf(c), BlueOf(c)))
+                return false;
+        }
     return true;
 }
 
 // Whether the session's bit tables are those of tile `tile` of `block`.
 bool BitsOf(const SpriteSession& s, const SpriteBlock& block, int tile)
 {
-    BitTable lo {};
-    BitTable hi {};
+    BitTable lo {}, hi {};
     UnpackTileBits(block, tile, lo, hi);
     return s.TileLoBits() == lo && s.TileHiBits() == hi;
 }
 
 // Everything a command can change.
-struct SessionState {
-    std::string romPath;
-    SpriteBlock buf {};
-    int loaded = -1;
-    std::vector<QImage> pictures;
-    int tile = 0;
-    BitTable lo {};
-    BitTable hi {};
-    int undoable = 0;
-    bool operator==(const SessionState&) const = default;
-};
-
-SessionState StateOf(const SpriteSession& s)
+auto StateOf(const SpriteSession& s)
 {
-    SessionState state {s.RomPath(), s.SpriteBuf(), s.LoadedIndex(), {}, s.CurTile(),
-        s.TileLoBits(), s.TileHiBits(), s.History().index()};
-    for (int t = 0; t < 24; ++t)
-        state.pictures.push_back(s.TilePicture(t));
-    return state;
+    return std::tuple(s.RomPath(), s.SpriteBuf(), s.LoadedIndex(), s.TilePictures(), s.CurTile(),
+        s.TileLoBits(), s.TileHiBits(), s.History().index());
 }
 
-// Paints pixels of the selected tile in a pixel value as one stroke of its own; by default
-// in a value the first pixel does not have, so the stroke is a change.
-void Stroke(SpriteSession& s, std::initializer_list<QPoint> pixels, int value = -1)
+// Paints pixels of the selected tile as one stroke of its own, in a value the first pixel does not
+// have, so the stroke is a change.
+void Stroke(SpriteSession& s, std::initializer_list<QPoint> pixels)
 {
-    static int stroke = 1000;
-    ++stroke;
-    if (value < 0) {
-        const QPoint first = *pixels.begin();
-        value = (ValueIn(s.SpriteBuf(), s.CurTile(), first.x(), first.y()) + 1) % 4;
-    }
+    static int strokes = 1000;
+    const int stroke = ++strokes;
+    const QPoint first = *pixels.begin();
+    const int value = (ValueIn(s.SpriteBuf(), s.CurTile(), first.x(), first.y()) + 1) % 4;
     for (const QPoint& p : pixels)
         s.Paint(stroke, p.x(), p.y(), kPaint, value);
 }
@@ -109,15 +88,12 @@ struct FailureRow {
 // One thing the user does to tile 3: paints a pixel as part of stroke `stroke` (a press and the
 // moves of one held button), pastes a sprite over the block, or presses Undo or Redo.
 struct Act {
-    enum { Paint, Paste, Undo, Redo } kind;
-    int stroke = 0;
-    QPoint at {};
+    int stroke; // or one of the commands below
+    int x = 0;
+    int y = 0;
     int value = 0;
 };
-constexpr Act P(int stroke, int x, int y, int value)
-{
-    return {Act::Paint, stroke, {x, y}, value};
-}
+enum { kPaste = -1, kUndo = -2, kRedo = -3 };
 
 struct StepRow {
     const char* name;
@@ -130,17 +106,12 @@ struct StepRow {
 
 struct SignalRow {
     const char* name;
-    QString change;
     int sprites;
     QList<int> tiles;
+    void (*change)(SpriteSession&);
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(SaveRow)
-Q_DECLARE_METATYPE(FailureRow)
-Q_DECLARE_METATYPE(StepRow)
-Q_DECLARE_METATYPE(SignalRow)
 
 class SpriteSessionTest : public QObject {
     Q_OBJECT
@@ -162,26 +133,23 @@ private slots:
         s.Open(rom.PathUtf8(), kColours);
         s.SelectTile(6); // selected while entry 0 is loaded
         Stroke(s, {{0, 0}});
-        std::vector<DiskTransfer> reads;
-        ArmDisk({}, [&reads](const DiskTransfer& read) { reads.push_back(read); });
+        QList<std::tuple<bool, std::int64_t, std::size_t>> reads;
+        ArmDisk({},
+            [&reads](const DiskTransfer& t) { reads << std::tuple(t.write, t.offset, t.count); });
 
         s.LoadEntry(index, kColours);
         DisarmDisk();
 
         QCOMPARE(Bytes(s.SpriteBuf()), rom.Contents().mid(offset, 384));
-        QCOMPARE(s.LoadedIndex(), index);
         QVERIFY(PicturesShow(s, s.SpriteBuf(), kColours));
         QCOMPARE(s.PalColor(), kColours);
         // Tile 6 is selected again, so its bits are the new block's; undo cannot reach back.
         QVERIFY(BitsOf(s, s.SpriteBuf(), 6));
-        QCOMPARE(s.History().count(), 0);
-        QCOMPARE(reads.size(), std::size_t(25));
-        for (int k = 0; k <= 24; ++k) {
-            const DiskTransfer& read = reads[std::size_t(k)];
-            QVERIFY(!read.write);
-            QCOMPARE(read.offset, offset + 16 * std::max(k - 1, 0));
-            QCOMPARE(read.count, std::size_t(k == 0 ? 384 : 16));
-        }
+        QCOMPARE(std::tuple(s.LoadedIndex(), s.History().count()), std::tuple(index, 0));
+        decltype(reads) expected {{false, offset, 384}};
+        for (int tile = 0; tile < 24; ++tile)
+            expected.append({false, offset + 16 * tile, 16});
+        QCOMPARE(reads, expected);
     }
     void saveWritesTheEntryLoaded_data()
     {
@@ -211,15 +179,14 @@ private slots:
         const QByteArray before = rom.Contents();
         Stroke(s, {{5, 5}});
 
-        if (entry < 0) {
+        if (entry < 0)
             QVERIFY_THROWS_EXCEPTION(RomFileError, s.Save());
-            QCOMPARE(rom.Contents(), before);
-            return;
-        }
-        s.Save();
-        QByteArray expected = before;
-        expected.replace(EntryOffset(entry), 384, Bytes(s.SpriteBuf()));
-        QVERIFY(expected != before);
+        else
+            s.Save();
+        const QByteArray expected = entry < 0
+            ? before
+            : QByteArray(before).replace(EntryOffset(entry), 384, Bytes(s.SpriteBuf()));
+        QCOMPARE(expected != before, entry >= 0);
         QCOMPARE(rom.Contents(), expected);
         QCOMPARE(other.Contents(), RomFixture::Pattern(50000));
     }
@@ -241,17 +208,14 @@ private slots:
         s.LoadEntry(9, kColours);
         s.SelectTile(5);
         Stroke(s, {{1, 1}, {2, 1}});
-        const SessionState before = StateOf(s);
+        const auto before = StateOf(s);
         QSignalSpy sprite(&s, &SpriteSession::SpriteChanged);
         QSignalSpy tile(&s, &SpriteSession::TileChanged);
         // The transfer counted from 0 fails with a disk error, before it touches the file.
-        DiskScript script;
-        if (failAt >= 0) {
-            auto& answers = script[command == "save" ? "pwrite" : "pread"];
-            answers.assign(std::size_t(failAt), DiskAnswer {});
-            answers.push_back(Fails(EIO));
-        }
-        ArmDisk(script);
+        std::deque<DiskAnswer> answers(std::size_t(std::max(failAt, 0)));
+        answers.push_back(Fails(EIO));
+        ArmDisk(failAt < 0 ? DiskScript {}
+                           : DiskScript {{command == "save" ? "pwrite" : "pread", answers}});
 
         if (command == "load")
             QVERIFY_THROWS_EXCEPTION(RomFileError, s.LoadEntry(12, kColours));
@@ -270,27 +234,24 @@ private slots:
     }
     void changeIsOneUndoStep_data()
     {
-        const Act paste {Act::Paste};
-        const Act undo {Act::Undo};
-        const Act redo {Act::Redo};
-        AddRows<StepRow>({{"a stroke of one pixel", {P(1, 0, 0, 3)}, 1, "Paint", {0}},
-            {"a drag over three pixels of two rows", {P(1, 7, 7, 1), P(1, 6, 7, 1), P(1, 6, 6, 1)},
-                1, "Paint", {0}},
+        AddRows<StepRow>({{"a stroke of one pixel", {{1, 0, 0, 3}}, 1, "Paint", {0}},
+            {"a drag over three pixels of two rows", {{1, 7, 7, 1}, {1, 6, 7, 1}, {1, 6, 6, 1}}, 1,
+                "Paint", {0}},
             {"a drag, then a click: two steps",
-                {P(1, 0, 0, 2), P(1, 1, 0, 2), P(1, 2, 0, 2), P(2, 6, 6, 2)}, 2, "Paint", {3, 0}},
-            {"a pixel painted as it was", {P(1, 4, 4, 0)}, 0, "", {}},
-            {"a replaced block, in other colours", {paste}, 1, "Paste", {0}},
+                {{1, 0, 0, 2}, {1, 1, 0, 2}, {1, 2, 0, 2}, {2, 6, 6, 2}}, 2, "Paint", {3, 0}},
+            {"a pixel painted as it was", {{1, 4, 4, 0}}, 0, "", {}},
+            {"a replaced block, in other colours", {{kPaste}}, 1, "Paste", {0}},
             // A paste while the button is still held ends the stroke first.
-            {"a paste during a stroke", {P(1, 2, 2, 3), paste, P(1, 3, 3, 3)}, 3, "Paint",
+            {"a paste during a stroke", {{1, 2, 2, 3}, {kPaste}, {1, 3, 3, 3}}, 3, "Paint",
                 {2, 1, 0}},
-            // Undo with the button still held takes back the stroke so far, and it can be
-            // redone; what the stroke paints afterwards is a step of its own.
-            {"undo and redo during a stroke", {P(2, 4, 4, 3), undo, redo, P(2, 5, 5, 3)}, 2,
+            // Undo while the button is held takes back the stroke so far; what it paints next is
+            // new.
+            {"undo and redo during a stroke", {{2, 4, 4, 3}, {kUndo}, {kRedo}, {2, 5, 5, 3}}, 2,
                 "Paint", {3, 0}},
-            {"a press that changes nothing keeps Redo", {P(1, 1, 1, 3), undo, P(2, 1, 1, 0)}, 1, "",
-                {}, true},
+            {"a press that changes nothing keeps Redo", {{1, 1, 1, 3}, {kUndo}, {2, 1, 1, 0}}, 1,
+                "", {}, true},
             // The painting colour changed while the button was held.
-            {"a stroke that ends as it began", {P(2, 2, 2, 3), P(2, 2, 2, 0)}, 0, "", {}}});
+            {"a stroke that ends as it began", {{2, 2, 2, 3}, {2, 2, 2, 0}}, 0, "", {}}});
     }
     void changeIsOneUndoStep()
     {
@@ -301,45 +262,39 @@ private slots:
         // Drawn with colour 0 as the paint, so a value-0 pixel painted again does not change.
         s.Open(rom.PathUtf8(), {kPaint, kColours[1], kColours[2], kColours[3]});
         s.SelectTile(3);
-        std::vector<SessionState> states {StateOf(s)}; // at the start and after each act
+        std::vector states {StateOf(s)}; // at the start and after each act
         for (const Act& act : acts) {
-            if (act.kind == Act::Paint)
-                s.Paint(act.stroke, act.at.x(), act.at.y(), kPaint, act.value);
-            else if (act.kind == Act::Paste)
+            if (act.stroke == kPaste)
                 s.ReplaceBlock(RandomBlock(11), kColours, QStringLiteral("Paste"));
-            else if (act.kind == Act::Undo)
+            else if (act.stroke == kUndo)
                 s.History().undo();
-            else
+            else if (act.stroke == kRedo)
                 s.History().redo();
+            else
+                s.Paint(act.stroke, act.x, act.y, kPaint, act.value);
             states.push_back(StateOf(s));
         }
 
-        QCOMPARE(s.History().count(), steps);
-        QCOMPARE(s.History().undoText(), top);
-        QCOMPARE(s.History().canRedo(), redoable);
+        const QUndoStack& history = s.History();
+        QCOMPARE(std::tuple(history.count(), history.undoText(), history.canRedo()),
+            std::tuple(steps, top, redoable));
         QVERIFY(BitsOf(s, s.SpriteBuf(), 3)); // the selected tile's bits follow every change
-        if (const Act& last = acts.constLast(); last.kind == Act::Paint) {
-            QCOMPARE(ValueIn(s.SpriteBuf(), 3, last.at.x(), last.at.y()), last.value);
-            QCOMPARE(
-                s.TilePicture(3).pixel(4 * last.at.x() + 3, 4 * last.at.y() + 3), qRgb(9, 99, 199));
+        if (const Act& last = acts.constLast(); last.stroke >= 0) {
+            QCOMPARE(ValueIn(s.SpriteBuf(), 3, last.x, last.y), last.value);
+            QCOMPARE(s.TilePicture(3).pixel(4 * last.x + 3, 4 * last.y + 3), qRgb(9, 99, 199));
         } else {
             QVERIFY(s.SpriteBuf() == RandomBlock(11));
             QVERIFY(PicturesShow(s, RandomBlock(11), kColours));
         }
-        if (undoTo.isEmpty()) {
-            QVERIFY(!s.History().canUndo());
-            QVERIFY(StateOf(s) == states.front()); // no change is left to see
-            return;
-        }
         // Each undo takes back one whole step and puts back exactly what was shown, not a
-        // redrawing in newer colours.
+        // redrawing in newer colours, until no change is left to see.
         for (int after : undoTo) {
             s.History().undo();
             QVERIFY(StateOf(s) == states[std::size_t(after)]);
         }
         QVERIFY(!s.History().canUndo());
-        for (qsizetype i = 0; i < undoTo.size(); ++i)
-            s.History().redo();
+        QVERIFY(StateOf(s) == states.front());
+        s.History().setIndex(int(undoTo.size())); // every step redone
         QVERIFY(StateOf(s) == states.back());
         // A new stroke after an undo drops what could have been redone.
         s.History().undo();
@@ -365,50 +320,42 @@ private slots:
             Stroke(s, {{i % 8, i / 8 % 8}});
             after.push_back(s.SpriteBuf());
         }
-        int undone = 0;
-        for (; s.History().canUndo(); ++undone)
-            s.History().undo();
-        QCOMPARE(undone, SpriteSession::kUndoLimit);
+        QCOMPARE(s.History().index(), SpriteSession::kUndoLimit); // the steps Undo can take back
+        s.History().setIndex(0);
         QVERIFY(s.SpriteBuf() == after[std::size_t(strokes - SpriteSession::kUndoLimit)]);
     }
     void signalsSayWhatChanged_data()
     {
-        AddRows<SignalRow>({{"load", "load", 1, {}}, {"paint a pixel of tile 7", "paint", 0, {7}},
-            {"a stroke over three pixels: each drawn once", "stroke", 0, {7, 7, 7}},
-            {"undo a stroke on tile 7", "undo", 0, {7}}, {"replace the block", "replace", 1, {}},
-            {"an edit", "edit", 1, {}},
-            {"an edit that changes nothing: no step", "edit nothing", 0, {}},
-            {"select a tile past the last: nothing", "select 24", 0, {}},
-            {"paint a pixel past the last column: nothing", "paint 8", 0, {}}});
+        using S = SpriteSession;
+        AddRows<SignalRow>({{"load", 1, {}, [](S& s) { s.LoadEntry(30, kColours); }},
+            {"paint a pixel of tile 7", 0, {7}, [](S& s) { s.Paint(1, 0, 0, kPaint, 3); }},
+            {"a stroke over three pixels: each drawn once", 0, {7, 7, 7},
+                [](S& s) {
+                    Stroke(s, {{0, 0}, {1, 0}, {2, 0}});
+                }},
+            {"undo a stroke on tile 7", 0, {7}, [](S& s) { s.History().undo(); }},
+            {"replace the block", 1, {},
+                [](S& s) { s.ReplaceBlock(RandomBlock(3), kColours, "Paste"); }},
+            {"an edit", 1, {},
+                [](S& s) { s.Edit(SpriteState(RandomBlock(4), s.TilePictures()), "Edit"); }},
+            {"an edit that changes nothing: no step", 0, {},
+                [](S& s) { s.Edit(s.State(), "Edit"); }},
+            {"select a tile past the last: nothing", 0, {}, [](S& s) { s.SelectTile(24); }},
+            {"paint a pixel past the last column: nothing", 0, {},
+                [](S& s) { s.Paint(1, 8, 0, kPaint, 3); }}});
     }
     void signalsSayWhatChanged()
     {
-        const auto& [name, change, sprites, tiles] = CurrentRow<SignalRow>();
+        const auto& [name, sprites, tiles, change] = CurrentRow<SignalRow>();
         RomFixture rom;
         SpriteSession s;
         s.Open(rom.PathUtf8(), kColours);
         s.SelectTile(7);
         Stroke(s, {{1, 1}});
-        const SessionState before = StateOf(s);
+        const auto before = StateOf(s);
         QSignalSpy sprite(&s, &SpriteSession::SpriteChanged);
         QSignalSpy tile(&s, &SpriteSession::TileChanged);
-
-        if (change == "load")
-            s.LoadEntry(30, kColours);
-        else if (change.startsWith("paint"))
-            s.Paint(1, change == "paint" ? 0 : 8, 0, kPaint, 3);
-        else if (change == "stroke")
-            Stroke(s, {{0, 0}, {1, 0}, {2, 0}});
-        else if (change == "undo")
-            s.History().undo();
-        else if (change == "replace")
-            s.ReplaceBlock(RandomBlock(3), kColours, QStringLiteral("Paste"));
-        else if (change == "edit")
-            s.Edit({RandomBlock(4), s.TilePictures()}, QStringLiteral("Edit"));
-        else if (change == "edit nothing")
-            s.Edit(s.State(), QStringLiteral("Edit"));
-        else
-            s.SelectTile(24);
+        change(s);
 
         QCOMPARE(sprite.count(), sprites);
         QList<int> changed;
