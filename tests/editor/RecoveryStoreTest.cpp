@@ -27,10 +27,7 @@ std::string MakeRom(const QTemporaryDir& folder, const std::string& name)
 
 RecoveryRecord Record(const std::string& rom, int entry, int seed)
 {
-    RecoveryRecord record;
-    record.romPath = rom;
-    record.rom = {1 << 20, 1'700'000'000'000'000'123 + seed};
-    record.entry = entry;
+    RecoveryRecord record {rom, {1 << 20, 1'700'000'000'000'000'123 + seed}, entry, {}, {}, {}};
     for (std::size_t i = 0; i < record.block.size(); ++i) {
         record.block[i] = static_cast<std::uint8_t>(i * 7 + seed);
         record.storedBlock[i] = static_cast<std::uint8_t>(i * 13 + seed);
@@ -105,17 +102,15 @@ private slots:
         // One record per ROM image and entry.
         QVERIFY(!store.Find(rom_, 8));
         QVERIFY(!store.Find(latin1, 7));
-        const RecoveryRecord other = Record(latin1, 7, 2);
-        const RecoveryRecord second = Record(rom_, 7, 3);
-        QCOMPARE(store.Write(other, kNow), QString());
-        QCOMPARE(store.Write(second, kNow.addSecs(1)), QString());
-        QVERIFY(store.Find(rom_, 7) == Kept(second, kNow.addSecs(1)));
-        QVERIFY(store.Find(latin1, 7) == Kept(other));
+        QCOMPARE(store.Write(Record(latin1, 7, 2), kNow), QString());
+        QCOMPARE(store.Write(Record(rom_, 7, 3), kNow.addSecs(1)), QString());
+        QVERIFY(store.Find(rom_, 7) == Kept(Record(rom_, 7, 3), kNow.addSecs(1)));
+        QVERIFY(store.Find(latin1, 7) == Kept(Record(latin1, 7, 2)));
         QCOMPARE(QDir(folder_).entryList(QDir::Files).size(), 2);
 
         QCOMPARE(store.Remove(rom_, 7), QString());
         QVERIFY(!store.Find(rom_, 7));
-        QVERIFY(store.Find(latin1, 7) == Kept(other));
+        QVERIFY(store.Find(latin1, 7) == Kept(Record(latin1, 7, 2)));
         QCOMPARE(store.Remove(rom_, 7), QString());
 
         const std::optional<RomStamp> stamp = StampOfRom(rom_);
@@ -213,12 +208,10 @@ private slots:
         QCOMPARE(store.Write(Record(rom_, 2, 2), young), QString());
         const QString damagedOld = store.FileOf(rom_, 3);
         const QString damagedYoung = store.FileOf(rom_, 4);
-        const QString leftover = store.FileOf(rom_, 5) + ".Xa31Qz";
-        const QString unrelated = folder_ + "/notes.txt";
         Replace(damagedOld, "damaged", old);
         Replace(damagedYoung, "damaged", young);
-        Replace(leftover, "partly written", old);
-        Replace(unrelated, "not a record", old);
+        Replace(store.FileOf(rom_, 5) + ".Xa31Qz", "partly written", old);
+        Replace(folder_ + "/notes.txt", "not a record", old);
 
         ExpectOneMessage(damagedOld, "is not a recovery record");
         ExpectOneMessage(damagedYoung, "is not a recovery record");

@@ -195,7 +195,6 @@ private slots:
     {
         OpenEditor h;
         QVERIFY(h.Show());
-        frmMain& w = *h.window;
         const QImage storedView = h.View(0).Image().copy();
         const QImage storedGrid = h.Grid().Image().copy();
         const QByteArray stored = StoredEntry0(h.rom);
@@ -227,14 +226,14 @@ private slots:
         const QImage editedView = h.View(0).Image().copy();
         const QImage editedGrid = h.Grid().Image().copy();
 
-        QTest::keyPress(&w, Qt::Key_Backslash);
+        QTest::keyPress(h.window.get(), Qt::Key_Backslash);
         QCOMPARE(h.View(0).Image(), storedView);
         QCOMPARE(h.Grid().Image(), storedGrid);
         // A tile chosen while the key is held shows as stored too.
         h.Click(QStringLiteral("picSprites(1)"));
         h.Click(QStringLiteral("picSprites(0)"));
         QTRY_COMPARE(h.Grid().Image(), storedGrid);
-        QTest::keyRelease(&w, Qt::Key_Backslash);
+        QTest::keyRelease(h.window.get(), Qt::Key_Backslash);
         QCOMPARE(h.View(0).Image(), editedView);
         QCOMPARE(h.Grid().Image(), editedGrid);
         // Copies of the sprite never carry the marks, and a save makes the marks go.

@@ -29,9 +29,7 @@ public:
         const QString answer = answers.empty() ? buttons.back() : answers.front();
         if (!answers.empty())
             answers.pop_front();
-        if (answer == u"Return")
-            return defaultButton;
-        const auto chosen = buttons.indexOf(answer);
+        const auto chosen = answer == u"Return" ? defaultButton : buttons.indexOf(answer);
         if (chosen < 0)
             qFatal("the question has no button \"%s\"", qPrintable(answer));
         return static_cast<int>(chosen);
@@ -49,7 +47,6 @@ public:
     };
     std::vector<Asked> asked;
     std::deque<QString> answers;
-    // The text of the last message, or an empty string.
     QString LastText() const { return shown.empty() ? QString() : shown.back().text; }
 };
 

@@ -244,8 +244,7 @@ private slots:
             // A paste while the button is still held ends the stroke first.
             {"a paste during a stroke", {{1, 2, 2, 3}, {kPaste}, {1, 3, 3, 3}}, 3, "Paint",
                 {2, 1, 0}},
-            // Undo while the button is held takes back the stroke so far; what it paints next is
-            // new.
+            // Undo with the button held takes back the stroke so far; what it paints next is new.
             {"undo and redo during a stroke", {{2, 4, 4, 3}, {kUndo}, {kRedo}, {2, 5, 5, 3}}, 2,
                 "Paint", {3, 0}},
             {"a press that changes nothing keeps Redo", {{1, 1, 1, 3}, {kUndo}, {2, 1, 1, 0}}, 1,
