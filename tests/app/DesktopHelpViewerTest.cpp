@@ -1,20 +1,24 @@
-// Help shows the user guide: the desktop's viewer gets the path as one argument, and when the
-// desktop has no viewer or its launcher fails, the editor's own read-only viewer shows the guide
-// with the reason; Help never fails silently.
+// Help shows the user guide. It finds it beside the program, then where the installation it
+// belongs to keeps it, then in the configured data folder, then in the desktop's data folders. The
+// desktop's viewer gets the path as one argument, and when the desktop has no viewer or its
+// launcher fails, the editor's own read-only viewer shows the guide with the reason; Help never
+// fails silently.
 #include "app/DesktopHelpViewer.h"
 #include "RomFixture.h"
 #include "RowTable.h"
 #include "app/HelpTextDialog.h"
+#include "editor/AboutText.h"
 
-#include <QFile>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace morvane;
 using namespace morvane::test;
+using namespace Qt::StringLiterals;
 
 namespace {
+
+const QString kHelpName = u"Morvane Sarnet Sprite Editor.txt"_s;
 
 // The editor's own viewer, when one is shown.
 HelpTextDialog* OwnViewer()
@@ -25,6 +29,12 @@ HelpTextDialog* OwnViewer()
     }
     return nullptr;
 }
+
+struct Lookup {
+    const char* name;
+    QStringList holding; // the places that have the help text
+    QString found;
+};
 
 struct LauncherCase {
     const char* name;
@@ -49,30 +59,86 @@ class DesktopHelpViewerTest : public QObject {
 
     QString Launcher(const QByteArray& script)
     {
-        const QString path = Write(QStringLiteral("launcher"), "#!/bin/sh\n" + script + "\n");
+        const QString path = Write(u"launcher"_s, "#!/bin/sh\n" + script + "\n");
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
     }
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        // The editor runs under its title; the desktop's data folders are the test's own.
+        QCoreApplication::setApplicationName(kProgramTitle);
+        qputenv("XDG_DATA_HOME", dir_.filePath(u"home"_s).toUtf8());
+        qputenv("XDG_DATA_DIRS",
+            (dir_.filePath(u"system1"_s) + ':' + dir_.filePath(u"system2"_s)).toUtf8());
+    }
+
+    void findsTheFirstPlaceThatHasIt_data()
+    {
+        AddRows<Lookup>({{"nowhere: the path beside the program", {}, "beside"},
+            {"beside the program first", {"beside", "installed", "configured", "userData"},
+                "beside"},
+            {"then the installation's data folder", {"installed", "configured", "userData"},
+                "installed"},
+            {"then the configured folder", {"configured", "appData", "userData", "systemData"},
+                "configured"},
+            {"then the application's own data folder", {"appData", "userData"}, "appData"},
+            {"the user's data folder before the system's",
+                {"userData", "systemData", "laterSystemData"}, "userData"},
+            {"the first system data folder", {"systemData", "laterSystemData"}, "systemData"},
+            {"a later system data folder", {"laterSystemData"}, "laterSystemData"},
+            {"a folder of the help text's name is not the help text", {"folderBeside", "userData"},
+                "userData"}});
+    }
+    void findsTheFirstPlaceThatHasIt()
+    {
+        const auto& row = CurrentRow<Lookup>();
+        QTemporaryDir prefix(dir_.filePath(u"prefix-XXXXXX"_s));
+        const QDir root(dir_.path());
+        const QString program = prefix.filePath(QStringLiteral(MORVANE_BINDIR));
+        const QString configured = prefix.filePath(u"configured"_s);
+        // Each run gets fresh desktop data folders.
+        for (const char* folder : {"home", "system1", "system2"})
+            QDir(root.filePath(QLatin1String(folder))).removeRecursively();
+        const QMap<QString, QString> places = {{"beside", program}, {"folderBeside", program},
+            {"installed", prefix.filePath(u"" MORVANE_DATADIR "/morvane-sprite-editor"_s)},
+            {"configured", configured}, {"appData", root.filePath(u"home/"_s + kProgramTitle)},
+            {"userData", root.filePath(u"home/morvane-sprite-editor"_s)},
+            {"systemData", root.filePath(u"system1/morvane-sprite-editor"_s)},
+            {"laterSystemData", root.filePath(u"system2/morvane-sprite-editor"_s)}};
+        QVERIFY(QDir().mkpath(program));
+        for (const QString& place : row.holding) {
+            const QString path = QDir(places.value(place)).filePath(kHelpName);
+            if (place == QLatin1String("folderBeside")) {
+                QVERIFY(QDir().mkpath(path));
+            } else {
+                QVERIFY(QDir().mkpath(places.value(place)));
+                QVERIFY(WriteWholeFile(path, place.toUtf8()));
+            }
+        }
+
+        QCOMPARE(QDir::cleanPath(HelpFilePath(program, configured)),
+            QDir(places.value(row.found)).filePath(kHelpName));
+    }
+
     void pathWithSpacesAndShellCharactersArrivesAsOneArgument()
     {
         // A stand-in viewer that writes down how many arguments it got and the first one.
-        const QString record = dir_.filePath(QStringLiteral("record.txt"));
-        const QString viewer = Launcher(
-            QStringLiteral("printf '%s\\n%s' \"$#\" \"$1\" > '%1'").arg(record).toUtf8());
-        const QString folder
-            = dir_.filePath(QStringLiteral("Program Files; echo hacked > x & 'ü'"));
+        const QString record = dir_.filePath(u"record.txt"_s);
+        const QString viewer
+            = Launcher(u"printf '%s\\n%s' \"$#\" \"$1\" > '%1'"_s.arg(record).toUtf8());
+        const QString folder = dir_.filePath(u"Program Files; echo hacked > x & 'ü'"_s);
         QVERIFY(QDir().mkpath(folder));
-        const QString help
-            = Write(folder.mid(dir_.path().size() + 1) + "/Morvane Sarnet Sprite Editor.txt", "g");
+        const QString help = Write(folder.mid(dir_.path().size() + 1) + '/' + kHelpName, "g");
 
         DesktopHelpViewer viewerUnderTest({viewer});
         QString reason;
         QVERIFY(viewerUnderTest.Open(help, reason));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record) && !ReadWholeFile(record).isEmpty(), 10000);
-        QCOMPARE(QString::fromUtf8(ReadWholeFile(record)), QStringLiteral("1\n") + help);
-        QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("x"))));
+        QCOMPARE(QString::fromUtf8(ReadWholeFile(record)), u"1\n"_s + help);
+        QVERIFY(!QFile::exists(dir_.filePath(u"x"_s)));
     }
 
     void showsTheGuideItselfWhenTheDesktopCannot_data()
@@ -89,11 +155,11 @@ private slots:
     {
         const auto& row = CurrentRow<LauncherCase>();
         const QByteArray guide = "THE GUIDE\n=========\n\tColumns\tline up\n";
-        const QString help = Write(QStringLiteral("guide.txt"), guide);
-        const QString finished = dir_.filePath(QStringLiteral("finished"));
+        const QString help = Write(u"guide.txt"_s, guide);
+        const QString finished = dir_.filePath(u"finished"_s);
         QFile::remove(finished);
         const QString launcher = row.script.isEmpty()
-            ? QStringLiteral("no-such-viewer-anywhere")
+            ? u"no-such-viewer-anywhere"_s
             : Launcher("touch '" + finished.toUtf8() + "'; " + row.script);
 
         DesktopHelpViewer viewer({launcher});
@@ -108,12 +174,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(OwnViewer() != nullptr, 10000);
         HelpTextDialog* shown = OwnViewer();
         QVERIFY2(shown->Why().contains(row.why), qPrintable(shown->Why()));
-        QVERIFY(shown->windowTitle().contains(QStringLiteral("Help")));
+        QVERIFY(shown->windowTitle().contains(u"Help"_s));
         QVERIFY(shown->isModal());
         QCOMPARE(shown->TextView().toPlainText().toUtf8(), guide);
 
         // Read-only: typing changes nothing; Escape closes it.
-        QTest::keyClicks(&shown->TextView(), QStringLiteral("typed"));
+        QTest::keyClicks(&shown->TextView(), u"typed"_s);
         QCOMPARE(shown->TextView().toPlainText().toUtf8(), guide);
         QPointer<HelpTextDialog> closing(shown);
         QTest::keyClick(&shown->TextView(), Qt::Key_Escape);
@@ -122,11 +188,11 @@ private slots:
 
     void aGuideThatCannotBeReadIsRefusedWithTheReason()
     {
-        const QString record = dir_.filePath(QStringLiteral("started"));
+        const QString record = dir_.filePath(u"started"_s);
         DesktopHelpViewer viewer({Launcher("touch '" + record.toUtf8() + "'")});
         QString reason;
-        QVERIFY(!viewer.Open(dir_.filePath(QStringLiteral("missing.txt")), reason));
-        QVERIFY2(reason.contains(QStringLiteral("No such file")), qPrintable(reason));
+        QVERIFY(!viewer.Open(dir_.filePath(u"missing.txt"_s), reason));
+        QVERIFY2(reason.contains(u"No such file"_s), qPrintable(reason));
         QTest::qWait(300);
         QVERIFY(!QFile::exists(record));
         QVERIFY(OwnViewer() == nullptr);

@@ -1,18 +1,20 @@
-// The built editor run as a user runs it: --help and --version answer without a display, a
-// mistake on the command line is refused, no display ends it with a line of its own, extra file
-// names are named as ignored, and a write past the file-size limit cannot end the editor.
+// The editor's command line as the program reads it before any window exists, and the built
+// editor run as a user runs it: --help and --version answer without a display, a mistake on the
+// command line is refused, no display ends it with a line of its own, extra file names are named
+// as ignored, and a write past the file-size limit cannot end the editor.
 #include "RomFixture.h"
 #include "RowTable.h"
 #include "TestData.h"
+#include "app/EditorCommandLine.h"
 #include "version/ProjectVersion.h"
 
-#include <QProcess>
 #include <QtTest>
 
-#include <algorithm>
 #include <csignal>
 
+using namespace morvane;
 using namespace morvane::test;
+using Action = EditorCommand::Action;
 
 namespace {
 
@@ -27,6 +29,15 @@ QProcessEnvironment WithoutDisplay()
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     return environment;
 }
+
+struct CommandLine {
+    const char* name;
+    QStringList arguments;
+    Action action;
+    QString romPath {};
+    QStringList ignoredFiles {};
+    QString errorNames {}; // what the refusal must quote
+};
 
 struct Answer {
     const char* name;
@@ -48,10 +59,47 @@ class EditorProgramTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void reads_data()
+    {
+        AddRows<CommandLine>({{"nothing", {}, Action::Run},
+            {"one ROM image", {"my rom.gb"}, Action::Run, "my rom.gb"},
+            {"extra files are ignored", {"a.gb", "b.gb", "c.gbc"}, Action::Run, "a.gb",
+                {"b.gb", "c.gbc"}},
+            {"--help", {"--help"}, Action::ShowHelp},
+            {"-h after a ROM image", {"a.gb", "-h"}, Action::ShowHelp},
+            {"--version", {"--version"}, Action::ShowVersion}, {"-v", {"-v"}, Action::ShowVersion},
+            {"unknown long option", {"a.gb", "--bogus"}, Action::Refuse, {}, {}, "\"--bogus\""},
+            {"unknown short option", {"-x", "a.gb"}, Action::Refuse, {}, {}, "\"-x\""},
+            {"a mistyped --help", {"--hlep"}, Action::Refuse, {}, {}, "\"--hlep\""},
+            {"standard input", {"-"}, Action::Refuse, {}, {}, "standard input"},
+            {"-- ends the options", {"--", "-odd.gb", "--help"}, Action::Run, "-odd.gb",
+                {"--help"}},
+            {"Qt option with its value", {"-platform", "offscreen", "a.gb"}, Action::Run, "a.gb"},
+            {"Qt option with two dashes", {"--style", "fusion", "a.gb"}, Action::Run, "a.gb"},
+            {"Qt option with =", {"-style=fusion", "a.gb"}, Action::Run, "a.gb"},
+            {"Qt switch", {"-reverse", "a.gb"}, Action::Run, "a.gb"},
+            {"Qt option without its value", {"a.gb", "-style"}, Action::Refuse, {}, {},
+                "\"-style\""},
+            {"a Qt switch does not take a value", {"-reverse=yes"}, Action::Refuse, {}, {},
+                "\"-reverse=yes\""}});
+    }
+    void reads()
+    {
+        const auto& row = CurrentRow<CommandLine>();
+        const EditorCommand command = ParseEditorCommandLine(row.arguments);
+        QCOMPARE(command.action, row.action);
+        if (command.action == Action::Refuse) {
+            QVERIFY2(command.error.contains(row.errorNames), qPrintable(command.error));
+            return;
+        }
+        QCOMPARE(command.romPath, row.romPath);
+        QCOMPARE(command.ignoredFiles, row.ignoredFiles);
+    }
+
     void answersWithoutADisplay_data()
     {
-        const QString version = QString::fromUtf8(
-            morvane::kProjectVersion.data(), qsizetype(morvane::kProjectVersion.size()));
+        const QString version
+            = QString::fromUtf8(kProjectVersion.data(), qsizetype(kProjectVersion.size()));
         AddRows<Answer>(
             {{"--help", {"--help"}, 0, "Usage: morvane-sprite-editor [OPTIONS] [ROM]\n", {}},
                 {"--version", {"rom.gb", "--version"}, 0, "morvane-sprite-editor " + version + "\n",
@@ -84,9 +132,8 @@ private slots:
                  "(DISPLAY is empty); run it from a desktop session, or set DISPLAY"},
                 {"one that cannot be reached", ":2147483",
                     "morvane-sprite-editor: cannot open the window on the display \":2147483\" "
-                    "(Qt's "
-                    "messages above say why); run it from a desktop session, or set DISPLAY to a "
-                    "display that can be reached"}});
+                    "(Qt's messages above say why); run it from a desktop session, or set "
+                    "DISPLAY to a display that can be reached"}});
     }
     void noDisplayIsExplained()
     {
@@ -97,9 +144,8 @@ private slots:
             environment.insert(QStringLiteral("DISPLAY"), row.display);
         const ToolRun run
             = RunProgram(kEditor, {rom.Path()}, rom.Folder(), {.environment = environment});
-        const QString complaint = run.err;
-        QVERIFY2(run.status == 1, qPrintable(complaint));
-        QCOMPARE(complaint.trimmed().section(QLatin1Char('\n'), -1), row.line);
+        QVERIFY2(run.status == 1, qPrintable(run.err));
+        QCOMPARE(run.err.trimmed().section(QLatin1Char('\n'), -1), row.line);
     }
 
     void aFullStandardOutputIsAnError()
@@ -131,16 +177,12 @@ private slots:
 
         // The kernel's own record of the running editor: SIGXFSZ is among the ignored signals, so a
         // write past the file-size limit fails with an error that Save reports.
-        QFile status(QStringLiteral("/proc/%1/status").arg(editor.processId()));
-        QVERIFY(status.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = status.readAll().split('\n');
-        const auto ignored = std::find_if(lines.begin(), lines.end(),
-            [](const QByteArray& line) { return line.startsWith("SigIgn:"); });
-        QVERIFY(ignored != lines.end());
-        bool ok = false;
-        const qulonglong mask = ignored->mid(7).trimmed().toULongLong(&ok, 16);
-        QVERIFY(ok);
-        QVERIFY(mask & (1ULL << (SIGXFSZ - 1)));
+        const QString status = QString::fromLatin1(
+            ReadWholeFile(QStringLiteral("/proc/%1/status").arg(editor.processId())));
+        const QString mask
+            = status.section(QStringLiteral("SigIgn:"), 1).section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(
+            mask.trimmed().toULongLong(nullptr, 16) & (1ULL << (SIGXFSZ - 1)), qPrintable(status));
 
         QTest::qWait(500);
         QCOMPARE(editor.state(), QProcess::Running);

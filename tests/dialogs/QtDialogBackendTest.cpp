@@ -1,22 +1,17 @@
 #include "dialogs/QtDialogBackend.h"
+#include "RomFixture.h"
 #include "RowTable.h"
 #include "dialogs/DialogFilter.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
-
-#include <functional>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -24,26 +19,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void Touch(const QString& path)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
-
 // Runs `answer` on the next modal dialog as soon as it shows, then closes the dialog if `answer`
 // left it open, so a test never waits on a dialog nobody answers.
-void AnswerNextModal(std::function<void(QDialog&)> answer)
+template <typename Answer> void AnswerNextModal(Answer answer)
 {
     auto* timer = new QTimer(qApp);
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, answer] {
+    // Polled every 10 ms, given up after some 5 s.
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, polls = 0]() mutable {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog && clock->elapsed() < 5000)
+        if (!dialog && ++polls < 500)
             return;
         timer->stop();
         timer->deleteLater();
-        delete clock;
         if (!dialog)
             return;
         answer(*dialog);
@@ -56,19 +43,13 @@ void AnswerNextModal(std::function<void(QDialog&)> answer)
 // The names of the files the dialog's list offers once `folder` has been read.
 QStringList ListedFiles(QFileDialog& dialog, QSignalSpy& loaded, const QString& folder)
 {
-    const auto folderLoaded = [&loaded, &folder] {
-        for (const QList<QVariant>& signal : loaded) {
-            if (QDir(signal.at(0).toString()) == QDir(folder))
-                return true;
-        }
-        return false;
-    };
-    QElapsedTimer clock;
-    clock.start();
-    while (!folderLoaded() && clock.elapsed() < 5000)
-        loaded.wait(100);
+    const bool read = QTest::qWaitFor([&] {
+        return std::any_of(loaded.begin(), loaded.end(), [&](const QList<QVariant>& signal) {
+            return QDir(signal.at(0).toString()) == QDir(folder);
+        });
+    });
     auto* view = dialog.findChild<QAbstractItemView*>(u"listView"_s);
-    if (!view)
+    if (!read || !view)
         return {};
     QStringList names;
     const QModelIndex root = view->rootIndex();
@@ -97,21 +78,17 @@ struct OwnFileDialog : QFileDialog {
 
 struct StartFile {
     const char* name;
-    bool nameHasFolder;
-    bool startsInOtherFolder;
+    bool fullPathElsewhere; // or a bare name, in the initial folder
 };
 
-struct FilterChoice {
+// What a dialog is set up with, and what it then shows.
+template <typename Setting, typename Shown> struct Setup {
     const char* name;
-    int filterIndex;
-    QString shown;
+    Setting setting;
+    Shown shown;
 };
-
-struct ColorStart {
-    const char* name;
-    std::uint32_t flags;
-    QColor start;
-};
+using FilterChoice = Setup<int, QString>;
+using ColorStart = Setup<std::uint32_t, QColor>;
 
 } // namespace
 
@@ -123,7 +100,7 @@ private slots:
     {
         QTemporaryDir folder;
         for (const char* name : {"a.gb", "b.gbc", "c.txt", "d.gba"})
-            Touch(folder.filePath(QString::fromLatin1(name)));
+            QVERIFY(WriteWholeFile(folder.filePath(QString::fromLatin1(name)), {}));
         OwnFileDialog dialog;
         auto* model = dialog.findChild<QFileSystemModel*>();
         QVERIFY(model);
@@ -140,18 +117,18 @@ private slots:
 
     void fileDialogStartsOnRequestedFile_data()
     {
-        AddRows<StartFile>({{"name only: initial folder", false, false},
-            {"full path elsewhere: its folder", true, true}});
+        AddRows<StartFile>(
+            {{"name only: initial folder", false}, {"full path elsewhere: its folder", true}});
     }
     void fileDialogStartsOnRequestedFile()
     {
         const auto& row = CurrentRow<StartFile>();
         QTemporaryDir initial;
         QTemporaryDir other;
-        const QDir folder(row.startsInOtherFolder ? other.path() : initial.path());
-        Touch(folder.filePath(u"Sarnet.gb"_s));
+        const QDir folder(row.fullPathElsewhere ? other.path() : initial.path());
+        QVERIFY(WriteWholeFile(folder.filePath(u"Sarnet.gb"_s), {}));
         FileDialogRequest request = LoadRomRequest(initial.path());
-        request.fileName = row.nameHasFolder ? folder.filePath(u"Sarnet.gb"_s) : u"Sarnet.gb"_s;
+        request.fileName = row.fullPathElsewhere ? folder.filePath(u"Sarnet.gb"_s) : u"Sarnet.gb"_s;
         request.title = u"Open a ROM image"_s;
         request.defaultSuffix = u"gb"_s;
         OwnFileDialog dialog;
@@ -173,7 +150,7 @@ private slots:
     {
         FileDialogRequest request;
         request.nameFilters = NameFiltersFromRecord("Roms\0*.gb\0All files\0*.*\0\0"_ba);
-        request.filterIndex = CurrentRow<FilterChoice>().filterIndex;
+        request.filterIndex = CurrentRow<FilterChoice>().setting;
         OwnFileDialog dialog;
 
         QtDialogBackend::ConfigureFileDialog(dialog, request);
@@ -198,21 +175,21 @@ private slots:
     {
         QTemporaryDir folder;
         const QString rom = folder.filePath(u"b.gbc"_s);
-        Touch(rom);
+        QVERIFY(WriteWholeFile(rom, {}));
         QWidget owner;
         FileDialogRequest request = LoadRomRequest(folder.path());
         request.owner = &owner;
         QtDialogBackend backend;
 
         QWidget* parent = nullptr;
-        std::optional<std::pair<QFileDialog::AcceptMode, QFileDialog::FileMode>> modes;
-        const auto noteModes = [&modes](QDialog& dialog) {
+        std::pair<QFileDialog::AcceptMode, QFileDialog::FileMode> modes;
+        const auto note = [&](QDialog& dialog) {
+            parent = dialog.parentWidget();
             if (auto* files = qobject_cast<QFileDialog*>(&dialog))
-                modes.emplace(files->acceptMode(), files->fileMode());
+                modes = {files->acceptMode(), files->fileMode()};
         };
         AnswerNextModal([&](QDialog& dialog) {
-            parent = dialog.parentWidget();
-            noteModes(dialog);
+            note(dialog);
             // Typed as a bare name, so it only names the ROM if the dialog opened in its folder.
             auto* name = dialog.findChild<QLineEdit*>(u"fileNameEdit"_s);
             if (!name)
@@ -223,16 +200,13 @@ private slots:
         QCOMPARE(backend.GetOpenFileName(request), std::optional<QString>(rom));
         QCOMPARE(parent, &owner);
         // Open takes only a file that exists; Save As any name.
-        QVERIFY(modes == std::pair(QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
+        QCOMPARE(modes, std::pair(QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
 
         AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
         QCOMPARE(backend.GetOpenFileName(request), std::nullopt);
-        AnswerNextModal([&](QDialog& dialog) {
-            noteModes(dialog);
-            dialog.reject();
-        });
+        AnswerNextModal(note); // and left to be cancelled
         QCOMPARE(backend.GetSaveFileName(request), std::nullopt);
-        QVERIFY(modes == std::pair(QFileDialog::AcceptSave, QFileDialog::AnyFile));
+        QCOMPARE(modes, std::pair(QFileDialog::AcceptSave, QFileDialog::AnyFile));
     }
 
     void colorDialogStartsOnBlackUnlessAsked_data()
@@ -244,8 +218,8 @@ private slots:
     {
         QColorDialog dialog;
         QtDialogBackend::ConfigureColorDialog(
-            dialog, PackRgb(10, 20, 30), CurrentRow<ColorStart>().flags);
-        QCOMPARE(dialog.currentColor(), CurrentRow<ColorStart>().start);
+            dialog, PackRgb(10, 20, 30), CurrentRow<ColorStart>().setting);
+        QCOMPARE(dialog.currentColor(), CurrentRow<ColorStart>().shown);
     }
 
     void colorDialogForgetsCustomColours()

@@ -1,8 +1,10 @@
+// The common dialog object over a scripted backend, and the filter list of its record in Qt's
+// terms.
 #include "dialogs/clsMSDLG.h"
 #include "RowTable.h"
 #include "ScriptedDialogBackend.h"
+#include "dialogs/DialogFilter.h"
 
-#include <QWidget>
 #include <QtTest>
 
 using namespace morvane;
@@ -13,6 +15,7 @@ namespace {
 
 const QString kProgramFolder = u"/opt/Morvane Sarnet"_s;
 const QString kLoadRomFilter = u"Gameboy Rom Images (*.gb; *.gbc)\0*.gb;*.gbc\0"_s;
+const QString kRom = u"/roms/Sarnet.gb"_s;
 
 // The common dialog over a scripted backend, as the window holds it.
 struct Dialogs {
@@ -28,31 +31,36 @@ struct Dialogs {
     }
 };
 
+// Every field of a file dialog request, so that a whole request is compared at once.
+auto Fields(const FileDialogRequest& r)
+{
+    return std::tuple(r.owner, r.title, r.initialFolder, r.fileName, r.nameFilters, r.filterIndex,
+        r.defaultSuffix, r.flags);
+}
+
 struct Flags {
     const char* name;
     int flags;
-    std::uint32_t fileFlags;
-    std::uint32_t colorFlags;
+    std::uint32_t fileFlags, colorFlags;
 };
 
-struct Filter {
+// A filter list as the dialog object (QString) or its record (QByteArray) holds it.
+template <typename Text> struct Filter {
     const char* name;
-    QString filter;
+    Text filter;
     QStringList nameFilters;
 };
 
 struct Cancel {
     const char* name;
     int action;
-    bool cancelError;
-    bool throws;
+    bool cancelError, throws;
     int errorNumber;
 };
 
 struct Action {
     const char* name;
-    int action;
-    int opens, saves, colors;
+    int action, opens, saves, colors;
     QString fileTitle;
 };
 
@@ -61,32 +69,29 @@ struct Action {
 class clsMSDLGTest : public QObject {
     Q_OBJECT
 
+    std::optional<Dialogs> d_;
+
 private slots:
+    void init() { d_.emplace(); }
+
     void preparedRequest()
     {
-        Dialogs d;
         QWidget owner;
-        d.dialog.SethOwner(&owner);
-        d.dialog.SetFilter(kLoadRomFilter);
-        d.dialog.SetFileName(u"/roms/Sarnet.gb"_s);
-        d.dialog.SetInitDir(u"/roms"_s);
-        d.dialog.SetDialogTitle(u"Open a ROM image"_s);
-        d.dialog.SetDefaultExt(u"gb"_s);
-        d.dialog.SetFilterIndex(1);
-        d.backend.CancelOpen();
+        d_->dialog.SethOwner(&owner);
+        d_->dialog.SetFilter(kLoadRomFilter);
+        d_->dialog.SetFileName(kRom);
+        d_->dialog.SetInitDir(u"/roms"_s);
+        d_->dialog.SetDialogTitle(u"Open a ROM image"_s);
+        d_->dialog.SetDefaultExt(u"gb"_s);
+        d_->dialog.SetFilterIndex(1);
+        d_->backend.CancelOpen();
 
-        d.dialog.ShowOpen();
+        d_->dialog.ShowOpen();
 
-        QCOMPARE(d.backend.OpenRequests().size(), 1);
-        const FileDialogRequest& request = d.backend.OpenRequests().first();
-        QCOMPARE(request.owner, &owner);
-        QCOMPARE(request.title, u"Open a ROM image"_s);
-        QCOMPARE(request.initialFolder, u"/roms"_s);
-        QCOMPARE(request.fileName, u"/roms/Sarnet.gb"_s);
-        QCOMPARE(
-            request.nameFilters, QStringList {u"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"_s});
-        QCOMPARE(request.filterIndex, 1);
-        QCOMPARE(request.defaultSuffix, u"gb"_s);
+        QCOMPARE(d_->backend.OpenRequests().size(), 1);
+        QCOMPARE(Fields(d_->backend.OpenRequests().first()),
+            std::tuple(&owner, u"Open a ROM image"_s, u"/roms"_s, kRom,
+                QStringList {u"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"_s}, 1, u"gb"_s, 0u));
     }
 
     void flagsLoseOptionsTheDialogsCannotTake_data()
@@ -98,24 +103,23 @@ private slots:
     void flagsLoseOptionsTheDialogsCannotTake()
     {
         const auto& row = CurrentRow<Flags>();
-        Dialogs d;
-        d.dialog.Setflags(row.flags);
-        d.CancelEach();
+        d_->dialog.Setflags(row.flags);
+        d_->CancelEach();
 
-        d.dialog.ShowOpen();
-        d.dialog.ShowSave();
-        d.dialog.ShowColor();
+        d_->dialog.ShowOpen();
+        d_->dialog.ShowSave();
+        d_->dialog.ShowColor();
 
-        QCOMPARE(d.backend.OpenRequests().first().flags, row.fileFlags);
-        QCOMPARE(d.backend.SaveRequests().first().flags, row.fileFlags);
-        QCOMPARE(d.backend.ColorRequests().first().flags, row.colorFlags);
-        QCOMPARE(d.dialog.flags(), row.flags);
+        QCOMPARE(d_->backend.OpenRequests().first().flags, row.fileFlags);
+        QCOMPARE(d_->backend.SaveRequests().first().flags, row.fileFlags);
+        QCOMPARE(d_->backend.ColorRequests().first().flags, row.colorFlags);
+        QCOMPARE(d_->dialog.flags(), row.flags);
     }
 
     void filterSeparatorsBecomeNuls_data()
     {
-        AddRows<Filter>({{"two pairs with bars", u"Roms|*.gb|All files|*.*"_s,
-                             {"Roms (*.gb)", "All files (*.*)"}},
+        AddRows<Filter<QString>>({{"two pairs with bars", u"Roms|*.gb|All files|*.*"_s,
+                                      {"Roms (*.gb)", "All files (*.*)"}},
             {"Load Rom, already NULs", kLoadRomFilter,
                 {"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"}},
             {"bars and NULs mixed, no closing separator", u"A|*.a\0B|*.b"_s,
@@ -126,59 +130,74 @@ private slots:
     }
     void filterSeparatorsBecomeNuls()
     {
-        const auto& row = CurrentRow<Filter>();
-        Dialogs d;
-        d.dialog.SetFilter(row.filter);
-        d.CancelEach();
+        const auto& row = CurrentRow<Filter<QString>>();
+        d_->dialog.SetFilter(row.filter);
+        d_->CancelEach();
 
-        d.dialog.ShowOpen();
-        QCOMPARE(d.backend.OpenRequests().at(0).nameFilters, row.nameFilters);
-        QCOMPARE(d.dialog.Filter(), row.filter);
+        d_->dialog.ShowOpen();
+        QCOMPARE(d_->backend.OpenRequests().at(0).nameFilters, row.nameFilters);
+        QCOMPARE(d_->dialog.Filter(), row.filter);
         // Prepared from Filter again, not from the last record, so NULs do not pile up.
-        d.dialog.ShowSave();
-        QCOMPARE(d.backend.SaveRequests().at(0).nameFilters, row.nameFilters);
+        d_->dialog.ShowSave();
+        QCOMPARE(d_->backend.SaveRequests().at(0).nameFilters, row.nameFilters);
     }
 
+    void recordFilterBecomesNameFilters_data()
+    {
+        AddRows<Filter<QByteArray>>({{"Load Rom",
+                                         "Gameboy Rom Images (*.gb; *.gbc)\0*.gb;*.gbc\0\0\0"_ba,
+                                         {"Gameboy Rom Images (*.gb; *.gbc) (*.gb *.gbc)"}},
+            {"two pairs", "Roms\0*.gb\0All files\0*.*\0\0"_ba, {"Roms (*.gb)", "All files (*.*)"}},
+            {"semicolons, spaces and empty patterns", "Pictures\0*.png; *.bmp;;*.gif \0\0"_ba,
+                {"Pictures (*.png *.bmp *.gif)"}},
+            {"description without parentheses", "Text files\0*.txt\0\0"_ba, {"Text files (*.txt)"}},
+            {"description naming its own patterns", "Text (*.txt)\0*.txt\0\0"_ba,
+                {"Text (*.txt) (*.txt)"}},
+            {"8-bit description", "R\xc3\xb6me\0*.gb\0\0"_ba, {u"R\u00f6me (*.gb)"_s}},
+            {"unfinished pair dropped", "Roms\0*.gb\0Orphan\0\0"_ba, {"Roms (*.gb)"}},
+            {"empty filter", "\0\0"_ba, {}}, {"no closing NULs", "Roms\0*.gb"_ba, {"Roms (*.gb)"}},
+            {"cut short after a description", "Roms\0*.gb\0Orphan"_ba, {"Roms (*.gb)"}}});
+    }
+    void recordFilterBecomesNameFilters()
+    {
+        const auto& row = CurrentRow<Filter<QByteArray>>();
+        QCOMPARE(NameFiltersFromRecord(row.filter), row.nameFilters);
+    }
+
+    // A fresh dialog opens in the program's folder, chooses no filter in advance, and gives the
+    // dialog no file, title or suffix of ours.
     void freshDialogOpensInProgramFolderAndLetsTheDialogChoose()
     {
-        Dialogs d;
-        d.CancelEach();
+        d_->CancelEach();
 
-        d.dialog.ShowOpen();
-        d.dialog.ShowSave();
+        d_->dialog.ShowOpen();
+        d_->dialog.ShowSave();
 
-        QCOMPARE(d.backend.OpenRequests().first().initialFolder, kProgramFolder);
-        QCOMPARE(d.backend.SaveRequests().first().initialFolder, kProgramFolder);
-        QCOMPARE(d.dialog.InitDir(), QString());
-        // No filter is chosen in advance, and the dialog gets no file, title or suffix of ours.
-        const FileDialogRequest& request = d.backend.OpenRequests().first();
-        QCOMPARE(request.filterIndex, 0);
-        QVERIFY(request.fileName.isEmpty() && request.title.isEmpty());
-        QVERIFY(request.defaultSuffix.isEmpty());
+        FileDialogRequest fresh;
+        fresh.initialFolder = kProgramFolder;
+        QCOMPARE(Fields(d_->backend.OpenRequests().first()), Fields(fresh));
+        QCOMPARE(d_->backend.SaveRequests().first().initialFolder, kProgramFolder);
+        QCOMPARE(d_->dialog.InitDir(), QString());
     }
 
     void cancelledOpenKeepsLastConfirmedPath()
     {
-        Dialogs d;
-        d.backend.CancelOpen();
-        d.backend.AnswerOpen(u"/roms/Sarnet.gb"_s);
-        d.backend.CancelOpen();
-        QVERIFY(!d.dialog.Confirmed()); // nothing is confirmed before a dialog has been shown
+        d_->backend.CancelOpen();
+        d_->backend.AnswerOpen(kRom);
+        d_->backend.CancelOpen();
+        QVERIFY(!d_->dialog.Confirmed()); // nothing is confirmed before a dialog has been shown
 
-        d.dialog.ShowOpen();
-        QCOMPARE(d.dialog.FileName(), QString());
-        QCOMPARE(d.dialog.FileTitle(), QString());
-        QVERIFY(!d.dialog.Confirmed());
-        d.dialog.ShowOpen();
-        QVERIFY(d.dialog.Confirmed());
-        d.dialog.ShowOpen();
-        QVERIFY(!d.dialog.Confirmed());
-
-        QCOMPARE(d.dialog.FileName(), u"/roms/Sarnet.gb"_s);
-        QCOMPARE(d.dialog.FileTitle(), u"Sarnet.gb"_s);
-        QCOMPARE(d.dialog.ErrorNumber(), 0);
+        // Cancelled, chosen, cancelled: a cancel keeps the file confirmed last.
+        for (const auto& file : {std::tuple {QString(), QString(), false},
+                 {kRom, u"Sarnet.gb"_s, true}, {kRom, u"Sarnet.gb"_s, false}}) {
+            d_->dialog.ShowOpen();
+            QCOMPARE(
+                std::tuple(d_->dialog.FileName(), d_->dialog.FileTitle(), d_->dialog.Confirmed()),
+                file);
+        }
+        QCOMPARE(d_->dialog.ErrorNumber(), 0);
         // The next Open dialog is offered the file chosen last.
-        QCOMPARE(d.backend.OpenRequests().at(2).fileName, u"/roms/Sarnet.gb"_s);
+        QCOMPARE(d_->backend.OpenRequests().at(2).fileName, kRom);
     }
 
     void longPathOpensTwice()
@@ -188,38 +207,36 @@ private slots:
         while (path.size() < 290)
             path += u"/a folder with a long name"_s;
         path += u"/Sarnet.gb"_s;
-        Dialogs d;
-        d.backend.AnswerOpen(path);
-        d.backend.AnswerOpen(path);
+        d_->backend.AnswerOpen(path);
+        d_->backend.AnswerOpen(path);
 
-        d.dialog.ShowOpen();
-        d.dialog.ShowOpen();
+        d_->dialog.ShowOpen();
+        d_->dialog.ShowOpen();
 
-        QCOMPARE(d.backend.OpenRequests().at(1).fileName, path);
-        QCOMPARE(d.dialog.FileName(), path);
-        QCOMPARE(d.dialog.FileTitle(), u"Sarnet.gb"_s);
+        QCOMPARE(d_->backend.OpenRequests().at(1).fileName, path);
+        QCOMPARE(d_->dialog.FileName(), path);
+        QCOMPARE(d_->dialog.FileTitle(), u"Sarnet.gb"_s);
     }
 
     void colorKeepsLastConfirmedColour()
     {
-        Dialogs d;
         QWidget owner;
-        d.dialog.SethOwner(&owner);
-        d.backend.CancelColor();
-        d.backend.AnswerColor(PackRgb(0, 255, 0));
-        d.backend.CancelColor();
+        d_->dialog.SethOwner(&owner);
+        d_->backend.CancelColor();
+        d_->backend.AnswerColor(PackRgb(0, 255, 0));
+        d_->backend.CancelColor();
 
         // Cancelled, chosen, cancelled: a cancel keeps the colour confirmed last.
         for (const auto& [shown, confirmed] : {std::pair {PackedColor {0}, false},
                  {PackRgb(0, 255, 0), true}, {PackRgb(0, 255, 0), false}}) {
-            d.dialog.ShowColor();
-            QCOMPARE(d.dialog.RGBResult(), shown);
-            QCOMPARE(d.dialog.Confirmed(), confirmed);
+            d_->dialog.ShowColor();
+            QCOMPARE(d_->dialog.RGBResult(), shown);
+            QCOMPARE(d_->dialog.Confirmed(), confirmed);
         }
 
-        QCOMPARE(d.backend.ColorRequests().size(), 3);
-        QCOMPARE(d.backend.ColorRequests().at(0).owner, &owner);
-        QCOMPARE(d.backend.ColorRequests().at(2).initial, PackRgb(0, 255, 0));
+        QCOMPARE(d_->backend.ColorRequests().size(), 3);
+        QCOMPARE(d_->backend.ColorRequests().at(0).owner, &owner);
+        QCOMPARE(d_->backend.ColorRequests().at(2).initial, PackRgb(0, 255, 0));
     }
 
     void cancelIsSignalledOnlyWithCancelError_data()
@@ -231,42 +248,38 @@ private slots:
     void cancelIsSignalledOnlyWithCancelError()
     {
         const auto& row = CurrentRow<Cancel>();
-        Dialogs d;
-        d.dialog.SetCancelError(row.cancelError);
-        d.dialog.SetFileName(u"/roms/Sarnet.gb"_s);
-        d.dialog.SetRGBResult(PackRgb(1, 2, 3));
-        d.CancelEach();
+        d_->dialog.SetCancelError(row.cancelError);
+        d_->dialog.SetFileName(kRom);
+        d_->dialog.SetRGBResult(PackRgb(1, 2, 3));
+        d_->CancelEach();
 
         bool thrown = false;
         try {
-            d.dialog.SetAction(row.action);
+            d_->dialog.SetAction(row.action);
         } catch (const DialogCancelled&) {
             thrown = true;
         }
 
         QCOMPARE(thrown, row.throws);
-        QCOMPARE(d.dialog.ErrorNumber(), row.errorNumber);
-        QCOMPARE(d.dialog.FileName(), u"/roms/Sarnet.gb"_s);
-        QCOMPARE(d.dialog.RGBResult(), PackRgb(1, 2, 3));
+        QCOMPARE(d_->dialog.ErrorNumber(), row.errorNumber);
+        QCOMPARE(d_->dialog.FileName(), kRom);
+        QCOMPARE(d_->dialog.RGBResult(), PackRgb(1, 2, 3));
     }
 
     void everyShowClearsTheErrorNumber()
     {
-        Dialogs d;
-        d.dialog.SetCancelError(true);
-        d.backend.CancelOpen();
-        d.backend.AnswerColor(PackRgb(9, 9, 9));
-        d.backend.CancelOpen();
-        d.backend.AnswerOpen(u"/roms/Sarnet.gb"_s);
+        d_->dialog.SetCancelError(true);
+        d_->backend.CancelOpen();
+        d_->backend.AnswerColor(PackRgb(9, 9, 9));
+        d_->backend.CancelOpen();
+        d_->backend.AnswerOpen(kRom);
 
-        d.dialog.ShowOpen();
-        QCOMPARE(d.dialog.ErrorNumber(), 1);
-        d.dialog.ShowColor();
-        QCOMPARE(d.dialog.ErrorNumber(), 0);
-        d.dialog.ShowOpen();
-        QCOMPARE(d.dialog.ErrorNumber(), 1);
-        d.dialog.ShowOpen();
-        QCOMPARE(d.dialog.ErrorNumber(), 0);
+        // A cancelled Open, a chosen colour, a cancelled Open and a chosen file.
+        for (const auto& [show, error] : {std::pair {&clsMSDLG::ShowOpen, 1},
+                 {&clsMSDLG::ShowColor, 0}, {&clsMSDLG::ShowOpen, 1}, {&clsMSDLG::ShowOpen, 0}}) {
+            (d_->dialog.*show)();
+            QCOMPARE(d_->dialog.ErrorNumber(), error);
+        }
     }
 
     void actionRunsTheMatchingDialog_data()
@@ -278,33 +291,31 @@ private slots:
     void actionRunsTheMatchingDialog()
     {
         const auto& row = CurrentRow<Action>();
-        Dialogs d;
-        d.backend.AnswerOpen(u"/roms/open.gb"_s);
-        d.backend.AnswerSave(u"/backup/save copy.gb"_s);
-        d.backend.AnswerColor(PackRgb(0, 0, 255));
+        d_->backend.AnswerOpen(u"/roms/open.gb"_s);
+        d_->backend.AnswerSave(u"/backup/save copy.gb"_s);
+        d_->backend.AnswerColor(PackRgb(0, 0, 255));
 
-        d.dialog.SetAction(row.action);
+        d_->dialog.SetAction(row.action);
 
-        QCOMPARE(d.backend.OpenRequests().size(), row.opens);
-        QCOMPARE(d.backend.SaveRequests().size(), row.saves);
-        QCOMPARE(d.backend.ColorRequests().size(), row.colors);
-        QCOMPARE(d.dialog.FileTitle(), row.fileTitle);
-        QCOMPARE(d.dialog.RGBResult(), row.colors ? PackRgb(0, 0, 255) : PackedColor {0});
+        QCOMPARE(d_->backend.OpenRequests().size(), row.opens);
+        QCOMPARE(d_->backend.SaveRequests().size(), row.saves);
+        QCOMPARE(d_->backend.ColorRequests().size(), row.colors);
+        QCOMPARE(d_->dialog.FileTitle(), row.fileTitle);
+        QCOMPARE(d_->dialog.RGBResult(), row.colors ? PackRgb(0, 0, 255) : PackedColor {0});
     }
 
     void unscriptedDialogIsCancelledAndNoted()
     {
-        Dialogs d;
-        d.dialog.SetFileName(u"/roms/Sarnet.gb"_s);
-        d.backend.AnswerColor(PackRgb(0, 0, 255));
+        d_->dialog.SetFileName(kRom);
+        d_->backend.AnswerColor(PackRgb(0, 0, 255));
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Unscripted dialog: Open"_s));
-        d.dialog.ShowOpen();
+        d_->dialog.ShowOpen();
 
-        QCOMPARE(d.dialog.FileName(), u"/roms/Sarnet.gb"_s);
-        QCOMPARE(d.backend.OpenRequests().size(), 1);
-        QCOMPARE(d.backend.UnscriptedCalls().size(), 1);
-        QCOMPARE(d.backend.PendingAnswers(), 1);
+        QCOMPARE(d_->dialog.FileName(), kRom);
+        QCOMPARE(d_->backend.OpenRequests().size(), 1);
+        QCOMPARE(d_->backend.UnscriptedCalls().size(), 1);
+        QCOMPARE(d_->backend.PendingAnswers(), 1);
     }
 };
 

@@ -1,23 +1,34 @@
-#include "TileViews.h"
-
+// The preview window, and the six frame images it is filled with from the sheet's tile pictures.
 #include "RowTable.h"
+#include "preview/PreviewFrames.h"
 #include "preview/RunPreview.h"
 #include "preview/frmTest.h"
 #include "widgets/PictureBox.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <functional>
-#include <string>
+#include <QtTest>
 
 using namespace morvane;
 using namespace morvane::test;
 
 namespace {
+
+// The sheet's 24 tile pictures, 32x32 each. Every pixel of every picture has its own colour (red
+// names the tile, green and blue the column and row), so a copy that lands in the wrong place, is
+// mirrored or shifted shows up as a wrong pixel.
+std::array<QImage, 24> TileViews()
+{
+    std::array<QImage, 24> views;
+    for (std::size_t tile = 0; tile < 24; ++tile) {
+        views[tile] = QImage(32, 32, QImage::Format_RGB32);
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x)
+                views[tile].setPixel(x, y, qRgb(10 * int(tile) + 5, 8 * x, 8 * y));
+        }
+    }
+    return views;
+}
 
 // A distinct solid colour per frame image, so every display box names the image it copied.
 QColor FrameColor(int image)
@@ -28,18 +39,19 @@ QColor FrameColor(int image)
 void FillFrames(frmTest& preview)
 {
     for (int n = 0; n < 6; ++n)
-        preview.picSprite[static_cast<std::size_t>(n)]->Image().fill(FrameColor(n));
+        preview.picSprite[std::size_t(n)]->Image().fill(FrameColor(n));
 }
 
+using Boxes = std::array<int, 3>;
+
 // The frame images the three display boxes show now; -1 where a box matches none.
-std::array<int, 3> Shown(const frmTest& preview)
+Boxes Shown(const frmTest& preview)
 {
-    std::array<int, 3> shown {-1, -1, -1};
+    Boxes shown {-1, -1, -1};
     for (std::size_t box = 0; box < 3; ++box) {
-        for (int n = 0; n < 6; ++n) {
-            if (preview.picSpriteM[box]->Image()
-                == preview.picSprite[static_cast<std::size_t>(n)]->Image())
-                shown[box] = n;
+        for (std::size_t n = 0; n < 6; ++n) {
+            if (preview.picSpriteM[box]->Image() == preview.picSprite[n]->Image())
+                shown[box] = int(n);
         }
     }
     return shown;
@@ -51,10 +63,16 @@ void Press(frmTest& preview, const QString& keys)
         QTest::mouseClick(preview.cmdSpeed[key == u'-' ? 0 : 1], Qt::LeftButton);
 }
 
+struct Quadrant {
+    int tile;
+    int frameImage;
+    QPoint at;
+};
+
 struct Control {
     QString name;
-    std::function<QWidget*(frmTest&)> control;
     QRect geometry;
+    std::function<QWidget*(frmTest&)> control;
 };
 
 struct Speed {
@@ -80,34 +98,57 @@ class PreviewWindowTest : public QObject {
 private slots:
     void init() { phase_ = 0; }
 
+    // Tile groups 0..2 are the poses' first frames (images 0, 2, 4), groups 3..5 their second
+    // frames (images 1, 3, 5); four tiles per group, top left, top right, bottom left, bottom
+    // right.
+    void tileLandsInItsQuadrant_data()
+    {
+        AddRowColumn<Quadrant>();
+        const int frameOfGroup[6] = {0, 2, 4, 1, 3, 5};
+        const QPoint quadrant[4] = {{0, 0}, {32, 0}, {0, 32}, {32, 32}};
+        for (int tile = 0; tile < 24; ++tile) {
+            const Quadrant row {tile, frameOfGroup[tile / 4], quadrant[tile % 4]};
+            QTest::addRow(
+                "tile %d -> image %d at (%d,%d)", tile, row.frameImage, row.at.x(), row.at.y())
+                << row;
+        }
+    }
+    void tileLandsInItsQuadrant()
+    {
+        const auto& row = CurrentRow<Quadrant>();
+        const std::array<QImage, 24> sheet = TileViews();
+        frmTest preview(nullptr, phase_);
+        for (PictureBox* frame : preview.picSprite)
+            frame->Image().fill(Qt::magenta);
+
+        ComposePreviewFrames(sheet, preview.picSprite);
+
+        // Each row checks one quadrant in full; together the rows cover every pixel of every
+        // frame image, so no stale magenta can survive anywhere.
+        const QImage quarter = preview.picSprite[std::size_t(row.frameImage)]->Image().copy(
+            row.at.x(), row.at.y(), 32, 32);
+        QCOMPARE(quarter, sheet[std::size_t(row.tile)]);
+    }
+
     void layout_data()
     {
         AddRowColumn<Control>();
-        const auto add
-            = [](const QString& name, std::function<QWidget*(frmTest&)> control, QRect geometry) {
-                  QTest::newRow(qPrintable(name)) << Control {name, std::move(control), geometry};
-              };
-        const int poseLeft[3] = {8, 88, 168};
+        const auto add = [](const QString& name, QRect geometry, auto control) {
+            QTest::newRow(qPrintable(name)) << Control {name, geometry, control};
+        };
         for (std::size_t pose = 0; pose < 3; ++pose) {
-            const int x = poseLeft[pose];
-            add(
-                QStringLiteral("picSpriteM(%1)").arg(pose),
-                [pose](frmTest& f) { return f.picSpriteM[pose]; }, QRect(x, 8, 64, 64));
+            const int x = 8 + 80 * int(pose);
+            add(QStringLiteral("picSpriteM(%1)").arg(pose), QRect(x, 8, 64, 64),
+                [pose](frmTest& f) { return f.picSpriteM[pose]; });
             for (std::size_t frame = 2 * pose; frame < 2 * pose + 2; ++frame)
-                add(
-                    QStringLiteral("picSprite(%1)").arg(frame),
-                    [frame](frmTest& f) { return f.picSprite[frame]; }, QRect(x, 1000, 64, 64));
+                add(QStringLiteral("picSprite(%1)").arg(frame), QRect(x, 1000, 64, 64),
+                    [frame](frmTest& f) { return f.picSprite[frame]; });
         }
-        add(
-            "Label1", [](frmTest& f) { return f.Label1; }, QRect(8, 104, 34, 14));
-        add(
-            "cmdSpeed(0)", [](frmTest& f) { return f.cmdSpeed[0]; }, QRect(48, 104, 17, 17));
-        add(
-            "cmdSpeed(1)", [](frmTest& f) { return f.cmdSpeed[1]; }, QRect(72, 104, 17, 17));
-        add(
-            "Command1", [](frmTest& f) { return f.Command1; }, QRect(184, 104, 49, 17));
-        add(
-            "Line1", [](frmTest& f) { return f.Line1; }, QRect(8, 88, 225, 1));
+        add("Label1", QRect(8, 104, 34, 14), [](frmTest& f) { return f.Label1; });
+        add("cmdSpeed(0)", QRect(48, 104, 17, 17), [](frmTest& f) { return f.cmdSpeed[0]; });
+        add("cmdSpeed(1)", QRect(72, 104, 17, 17), [](frmTest& f) { return f.cmdSpeed[1]; });
+        add("Command1", QRect(184, 104, 49, 17), [](frmTest& f) { return f.Command1; });
+        add("Line1", QRect(8, 88, 225, 1), [](frmTest& f) { return f.Line1; });
     }
     void layout()
     {
@@ -137,15 +178,14 @@ private slots:
         QCOMPARE(preview.font().pointSizeF(), 8.25);
         // On screen: a white separator across the black background.
         const QImage shown = preview.grab().toImage();
-        QCOMPARE(shown.pixelColor(100, 88), QColor(Qt::white));
-        QCOMPARE(shown.pixelColor(100, 87), QColor(Qt::black));
-        QCOMPARE(shown.pixelColor(4, 88), QColor(Qt::black));
+        QCOMPARE(
+            (QList {shown.pixelColor(100, 88), shown.pixelColor(100, 87), shown.pixelColor(4, 88)}),
+            (QList<QColor> {Qt::white, Qt::black, Qt::black}));
 
-        QCOMPARE(preview.Label1->text(), QStringLiteral("Speed:"));
+        QCOMPARE((QStringList {preview.Label1->text(), preview.cmdSpeed[0]->text(),
+                     preview.cmdSpeed[1]->text(), preview.Command1->text()}),
+            (QStringList {"Speed:", "-", "+", "Ok"}));
         QCOMPARE(preview.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
-        QCOMPARE(preview.cmdSpeed[0]->text(), QStringLiteral("-"));
-        QCOMPARE(preview.cmdSpeed[1]->text(), QStringLiteral("+"));
-        QCOMPARE(preview.Command1->text(), QStringLiteral("Ok"));
         for (QPushButton* button : {preview.cmdSpeed[0], preview.cmdSpeed[1], preview.Command1}) {
             QVERIFY(!button->isDefault());
             QVERIFY(!button->autoDefault());
@@ -162,8 +202,7 @@ private slots:
 
         for (const int shownPhase : {1, 0, 1}) {
             preview.tmrSprite_Timer();
-            QCOMPARE(
-                Shown(preview), (std::array<int, 3> {shownPhase, 2 + shownPhase, 4 + shownPhase}));
+            QCOMPARE(Shown(preview), (Boxes {shownPhase, 2 + shownPhase, 4 + shownPhase}));
             QCOMPARE(phase_, shownPhase);
         }
         // The frame images are only read.
@@ -171,18 +210,15 @@ private slots:
         QVERIFY(blank != preview.picSpriteM[0]->Image());
     }
 
+    // The second opening starts from the phase the first one closed on.
     void phaseCarriesToNextOpening()
     {
-        {
-            frmTest first(nullptr, phase_);
-            FillFrames(first);
-            first.tmrSprite_Timer();
-            QCOMPARE(Shown(first), (std::array<int, 3> {1, 3, 5}));
+        for (const Boxes& shown : {Boxes {1, 3, 5}, Boxes {0, 2, 4}}) {
+            frmTest preview(nullptr, phase_);
+            FillFrames(preview);
+            preview.tmrSprite_Timer();
+            QCOMPARE(Shown(preview), shown);
         }
-        frmTest second(nullptr, phase_);
-        FillFrames(second);
-        second.tmrSprite_Timer();
-        QCOMPARE(Shown(second), (std::array<int, 3> {0, 2, 4}));
     }
 
     void runningTimerAnimates()
@@ -190,9 +226,9 @@ private slots:
         frmTest preview(nullptr, phase_);
         FillFrames(preview);
         preview.show();
-        QCOMPARE(Shown(preview), (std::array<int, 3> {-1, -1, -1}));
-        QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (std::array<int, 3> {1, 3, 5}), 2000);
-        QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (std::array<int, 3> {0, 2, 4}), 2000);
+        QCOMPARE(Shown(preview), (Boxes {-1, -1, -1}));
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (Boxes {1, 3, 5}), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(preview), (Boxes {0, 2, 4}), 2000);
     }
 
     void speedStaysInBounds_data()
@@ -241,21 +277,17 @@ private slots:
         owner.show();
         const std::array<QImage, 24> sheet = TileViews();
 
-        bool visible = false;
-        bool modal = false;
-        bool owned = false;
-        bool composed = false;
+        bool shownOverOwner = false;
         QPoint offCentre;
         QTimer::singleShot(0, &owner, [&] {
             auto* preview = qobject_cast<frmTest*>(QApplication::activeModalWidget());
             if (!preview)
                 return;
-            visible = preview->isVisible();
-            modal = preview->isModal();
-            owned = preview->parentWidget() == &owner;
             offCentre = preview->geometry().center() - owner.geometry().center();
             // Tile 12 opens the second frame of pose 0.
-            composed = preview->picSprite[1]->Image().copy(0, 0, 32, 32) == sheet[12];
+            shownOverOwner = preview->isVisible() && preview->isModal()
+                && preview->parentWidget() == &owner
+                && preview->picSprite[1]->Image().copy(0, 0, 32, 32) == sheet[12];
             QTest::mouseClick(preview->Command1, Qt::LeftButton);
             if (preview->isVisible())
                 preview->reject();
@@ -263,7 +295,7 @@ private slots:
 
         RunPreview(&owner, phase_, sheet);
 
-        QVERIFY(visible && modal && owned && composed);
+        QVERIFY(shownOverOwner);
         QVERIFY2(offCentre.manhattanLength() <= 2,
             qPrintable(
                 QStringLiteral("off centre by %1,%2").arg(offCentre.x()).arg(offCentre.y())));

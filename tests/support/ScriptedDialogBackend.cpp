@@ -1,14 +1,13 @@
 #include "ScriptedDialogBackend.h"
 
-#include <QtGlobal>
-
 namespace morvane::test {
 
-template <typename Answer>
+template <typename Answer, typename Request>
 std::optional<Answer> ScriptedDialogBackend::Next(
-    std::deque<std::optional<Answer>>& answers, const char* kind)
+    Script<Answer, Request>& script, const Request& request, const char* kind)
 {
-    if (answers.empty()) {
+    script.requests.append(request);
+    if (script.answers.empty()) {
         const QString call = QStringLiteral("Unscripted dialog: %1 (answered with Cancel)")
                                  .arg(QLatin1String(kind));
         unscripted_.append(call);
@@ -17,45 +16,41 @@ std::optional<Answer> ScriptedDialogBackend::Next(
     }
     // The answer is taken out as a plain value: copying the optional itself trips GCC 12's false
     // "may be used uninitialized" for a QString inside it.
-    if (!answers.front().has_value()) {
-        answers.pop_front();
+    if (!script.answers.front().has_value()) {
+        script.answers.pop_front();
         return std::nullopt;
     }
-    Answer answer = *answers.front();
-    answers.pop_front();
+    Answer answer = *script.answers.front();
+    script.answers.pop_front();
     return answer;
 }
 
 int ScriptedDialogBackend::PendingAnswers() const
 {
     return static_cast<int>(
-        openAnswers_.size() + saveAnswers_.size() + colorAnswers_.size() + swapAnswers_.size());
+        open_.answers.size() + save_.answers.size() + color_.answers.size() + swap_.answers.size());
 }
 
 std::optional<QString> ScriptedDialogBackend::GetOpenFileName(const FileDialogRequest& request)
 {
-    openRequests_.append(request);
-    return Next(openAnswers_, "Open");
+    return Next(open_, request, "Open");
 }
 
 std::optional<QString> ScriptedDialogBackend::GetSaveFileName(const FileDialogRequest& request)
 {
-    saveRequests_.append(request);
-    return Next(saveAnswers_, "Save As");
+    return Next(save_, request, "Save As");
 }
 
 std::optional<PackedColor> ScriptedDialogBackend::ChooseColor(
     QWidget* owner, PackedColor initial, std::uint32_t flags)
 {
-    colorRequests_.append({owner, initial, flags});
-    return Next(colorAnswers_, "Color");
+    return Next(color_, {owner, initial, flags}, "Color");
 }
 
 std::optional<ColourSwap> ScriptedDialogBackend::ChooseColourSwap(
     QWidget*, const Palette&, int first)
 {
-    swapRequests_.append(first);
-    return Next(swapAnswers_, "Swap Colours");
+    return Next(swap_, first, "Swap Colours");
 }
 
 } // namespace morvane::test

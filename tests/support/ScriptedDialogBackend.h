@@ -3,12 +3,8 @@
 #include "dialogs/DialogBackend.h"
 
 #include <QList>
-#include <QString>
-#include <QStringList>
 
-#include <cstdint>
 #include <deque>
-#include <optional>
 
 namespace morvane::test {
 
@@ -26,23 +22,23 @@ struct ColorDialogRequest {
 // that warning into a failure with QTest::failOnWarning.
 class ScriptedDialogBackend final : public DialogBackend {
 public:
-    void AnswerOpen(const QString& path) { openAnswers_.emplace_back(path); }
-    void CancelOpen() { openAnswers_.emplace_back(std::nullopt); }
-    void AnswerSave(const QString& path) { saveAnswers_.emplace_back(path); }
-    void CancelSave() { saveAnswers_.emplace_back(std::nullopt); }
-    void AnswerColor(PackedColor color) { colorAnswers_.emplace_back(color); }
-    void CancelColor() { colorAnswers_.emplace_back(std::nullopt); }
+    void AnswerOpen(const QString& path) { open_.answers.emplace_back(path); }
+    void CancelOpen() { open_.answers.emplace_back(std::nullopt); }
+    void AnswerSave(const QString& path) { save_.answers.emplace_back(path); }
+    void CancelSave() { save_.answers.emplace_back(std::nullopt); }
+    void AnswerColor(PackedColor color) { color_.answers.emplace_back(color); }
+    void CancelColor() { color_.answers.emplace_back(std::nullopt); }
     void AnswerSwap(int first, int second)
     {
-        swapAnswers_.emplace_back(ColourSwap {first, second});
+        swap_.answers.emplace_back(ColourSwap {first, second});
     }
-    void CancelSwap() { swapAnswers_.emplace_back(std::nullopt); }
+    void CancelSwap() { swap_.answers.emplace_back(std::nullopt); }
 
-    const QList<FileDialogRequest>& OpenRequests() const { return openRequests_; }
-    const QList<FileDialogRequest>& SaveRequests() const { return saveRequests_; }
-    const QList<ColorDialogRequest>& ColorRequests() const { return colorRequests_; }
+    const QList<FileDialogRequest>& OpenRequests() const { return open_.requests; }
+    const QList<FileDialogRequest>& SaveRequests() const { return save_.requests; }
+    const QList<ColorDialogRequest>& ColorRequests() const { return color_.requests; }
     // The value each Swap Colours dialog started on.
-    const QList<int>& SwapRequests() const { return swapRequests_; }
+    const QList<int>& SwapRequests() const { return swap_.requests; }
 
     // One line for every dialog that found no answer scripted for it.
     const QStringList& UnscriptedCalls() const { return unscripted_; }
@@ -57,17 +53,18 @@ public:
         QWidget* owner, const Palette& colours, int first) override;
 
 private:
-    template <typename Answer>
-    std::optional<Answer> Next(std::deque<std::optional<Answer>>& answers, const char* kind);
+    // The answers scripted for one kind of dialog, and what each dialog of that kind was asked.
+    template <typename Answer, typename Request> struct Script {
+        std::deque<std::optional<Answer>> answers;
+        QList<Request> requests;
+    };
+    template <typename Answer, typename Request>
+    std::optional<Answer> Next(
+        Script<Answer, Request>& script, const Request& request, const char* kind);
 
-    std::deque<std::optional<QString>> openAnswers_;
-    std::deque<std::optional<QString>> saveAnswers_;
-    std::deque<std::optional<PackedColor>> colorAnswers_;
-    std::deque<std::optional<ColourSwap>> swapAnswers_;
-    QList<FileDialogRequest> openRequests_;
-    QList<FileDialogRequest> saveRequests_;
-    QList<ColorDialogRequest> colorRequests_;
-    QList<int> swapRequests_;
+    Script<QString, FileDialogRequest> open_, save_;
+    Script<PackedColor, ColorDialogRequest> color_;
+    Script<ColourSwap, int> swap_;
     QStringList unscripted_;
 };
 
