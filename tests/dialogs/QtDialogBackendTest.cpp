@@ -19,27 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs `answer` on the next modal dialog as soon as it shows, then closes the dialog if `answer`
-// left it open, so a test never waits on a dialog nobody answers.
-template <typename Answer> void AnswerNextModal(Answer answer)
-{
-    auto* timer = new QTimer(qApp);
-    // Polled every 10 ms, given up after some 5 s.
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, polls = 0]() mutable {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog && ++polls < 500)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (!dialog)
-            return;
-        answer(*dialog);
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    timer->start(10);
-}
-
 // The names of the files the dialog's list offers once `folder` has been read.
 QStringList ListedFiles(QFileDialog& dialog, QSignalSpy& loaded, const QString& folder)
 {
@@ -95,7 +74,37 @@ using ColorStart = Setup<std::uint32_t, QColor>;
 class QtDialogBackendTest : public QObject {
     Q_OBJECT
 
+    // The window the dialogs are run over, and the parent the dialog answered last had.
+    QWidget owner_;
+    QWidget* parent_ = nullptr;
+    QtDialogBackend backend_;
+
+    // Runs `answer` on the next modal dialog as soon as it shows, noting its parent, then closes it
+    // if `answer` left it open, so a test never waits on a dialog nobody answers.
+    template <typename Answer> void AnswerNextModal(Answer answer)
+    {
+        auto* timer = new QTimer(qApp);
+        // Polled every 10 ms, given up after some 5 s.
+        QObject::connect(
+            timer, &QTimer::timeout, timer, [this, timer, answer, polls = 0]() mutable {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (!dialog && ++polls < 500)
+                    return;
+                timer->stop();
+                timer->deleteLater();
+                if (!dialog)
+                    return;
+                parent_ = dialog->parentWidget();
+                answer(*dialog);
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+        timer->start(10);
+    }
+
 private slots:
+    void init() { parent_ = nullptr; }
+
     void loadRomFilterListsOnlyRomImages()
     {
         QTemporaryDir folder;
@@ -176,15 +185,11 @@ private slots:
         QTemporaryDir folder;
         const QString rom = folder.filePath(u"b.gbc"_s);
         QVERIFY(WriteWholeFile(rom, {}));
-        QWidget owner;
         FileDialogRequest request = LoadRomRequest(folder.path());
-        request.owner = &owner;
-        QtDialogBackend backend;
+        request.owner = &owner_;
 
-        QWidget* parent = nullptr;
         std::pair<QFileDialog::AcceptMode, QFileDialog::FileMode> modes;
         const auto note = [&](QDialog& dialog) {
-            parent = dialog.parentWidget();
             if (auto* files = qobject_cast<QFileDialog*>(&dialog))
                 modes = {files->acceptMode(), files->fileMode()};
         };
@@ -197,15 +202,15 @@ private slots:
             QTest::keyClicks(name, u"b.gbc"_s);
             dialog.accept();
         });
-        QCOMPARE(backend.GetOpenFileName(request), std::optional<QString>(rom));
-        QCOMPARE(parent, &owner);
+        QCOMPARE(backend_.GetOpenFileName(request), std::optional<QString>(rom));
+        QCOMPARE(parent_, &owner_);
         // Open takes only a file that exists; Save As any name.
         QCOMPARE(modes, std::pair(QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
 
         AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
-        QCOMPARE(backend.GetOpenFileName(request), std::nullopt);
+        QCOMPARE(backend_.GetOpenFileName(request), std::nullopt);
         AnswerNextModal(note); // and left to be cancelled
-        QCOMPARE(backend.GetSaveFileName(request), std::nullopt);
+        QCOMPARE(backend_.GetSaveFileName(request), std::nullopt);
         QCOMPARE(modes, std::pair(QFileDialog::AcceptSave, QFileDialog::AnyFile));
     }
 
@@ -236,36 +241,29 @@ private slots:
 
     void chooseColorReturnsPickedColourOrNothing()
     {
-        QWidget owner;
-        QtDialogBackend backend;
 
-        QWidget* parent = nullptr;
         AnswerNextModal([&](QDialog& dialog) {
-            parent = dialog.parentWidget();
             auto* colors = qobject_cast<QColorDialog*>(&dialog);
             if (!colors)
                 return;
             colors->setCurrentColor(QColor(0, 255, 0));
             dialog.accept();
         });
-        QCOMPARE(backend.ChooseColor(&owner, 0, 0), std::optional<PackedColor>(PackRgb(0, 255, 0)));
-        QCOMPARE(parent, &owner);
+        QCOMPARE(
+            backend_.ChooseColor(&owner_, 0, 0), std::optional<PackedColor>(PackRgb(0, 255, 0)));
+        QCOMPARE(parent_, &owner_);
 
         AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
-        QCOMPARE(backend.ChooseColor(&owner, PackRgb(1, 2, 3), 1), std::nullopt);
+        QCOMPARE(backend_.ChooseColor(&owner_, PackRgb(1, 2, 3), 1), std::nullopt);
     }
 
     // The two lists start on the painting colour's value and the next; OK waits for two different
     // values; the backend returns what was confirmed and nothing after Cancel.
     void swapColoursAsksForTwoDifferentValues()
     {
-        QWidget owner;
-        QtDialogBackend backend;
-        QWidget* parent = nullptr;
         std::optional<ColourSwap> started;
         bool okWhileSame = true;
         AnswerNextModal([&](QDialog& dialog) {
-            parent = dialog.parentWidget();
             auto* first = dialog.findChild<QComboBox*>(u"first"_s);
             auto* second = dialog.findChild<QComboBox*>(u"second"_s);
             QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
@@ -276,13 +274,13 @@ private slots:
             QTest::mouseClick(ok, Qt::LeftButton);
         });
         const Palette colours {PackRgb(223, 0, 200), 0, PackRgb(255, 255, 255), PackRgb(0, 0, 255)};
-        QCOMPARE(backend.ChooseColourSwap(&owner, colours, 3), std::optional(ColourSwap {3, 2}));
-        QCOMPARE(parent, &owner);
+        QCOMPARE(backend_.ChooseColourSwap(&owner_, colours, 3), std::optional(ColourSwap {3, 2}));
+        QCOMPARE(parent_, &owner_);
         QCOMPARE(started, std::optional(ColourSwap {3, 0}));
         QVERIFY(!okWhileSame);
 
         AnswerNextModal([](QDialog& dialog) { dialog.reject(); });
-        QCOMPARE(backend.ChooseColourSwap(&owner, colours, 1), std::nullopt);
+        QCOMPARE(backend_.ChooseColourSwap(&owner_, colours, 1), std::nullopt);
     }
 };
 

@@ -75,17 +75,14 @@ struct Control {
     std::function<QWidget*(frmTest&)> control;
 };
 
-struct Speed {
+// What the user does to the preview, and the number it then ends on.
+template <typename Done> struct Outcome {
     const char* name;
-    QString presses;
-    int interval;
-};
-
-struct Closing {
-    const char* name;
-    bool byOk;
+    Done done;
     int result;
 };
+using Speed = Outcome<QString>; // "-" and "+" presses, and the timer's interval after them
+using Closing = Outcome<bool>; // closed by Ok or by the close box, and what exec() returned
 
 } // namespace
 
@@ -178,18 +175,17 @@ private slots:
         QCOMPARE(preview.font().pointSizeF(), 8.25);
         // On screen: a white separator across the black background.
         const QImage shown = preview.grab().toImage();
-        QCOMPARE(
-            (QList {shown.pixelColor(100, 88), shown.pixelColor(100, 87), shown.pixelColor(4, 88)}),
-            (QList<QColor> {Qt::white, Qt::black, Qt::black}));
+        QCOMPARE(shown.pixelColor(100, 88), QColor(Qt::white));
+        QCOMPARE(shown.pixelColor(100, 87), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(4, 88), QColor(Qt::black));
 
         QCOMPARE((QStringList {preview.Label1->text(), preview.cmdSpeed[0]->text(),
                      preview.cmdSpeed[1]->text(), preview.Command1->text()}),
             (QStringList {"Speed:", "-", "+", "Ok"}));
         QCOMPARE(preview.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
-        for (QPushButton* button : {preview.cmdSpeed[0], preview.cmdSpeed[1], preview.Command1}) {
-            QVERIFY(!button->isDefault());
-            QVERIFY(!button->autoDefault());
-        }
+        for (QPushButton* button : {preview.cmdSpeed[0], preview.cmdSpeed[1], preview.Command1})
+            QCOMPARE(
+                std::pair(button->isDefault(), button->autoDefault()), std::pair(false, false));
         QVERIFY(preview.tmrSprite->isActive());
         QCOMPARE(preview.tmrSprite->interval(), 250);
     }
@@ -246,15 +242,15 @@ private slots:
         const auto& row = CurrentRow<Speed>();
         frmTest preview(nullptr, phase_);
         preview.show();
-        Press(preview, row.presses);
+        Press(preview, row.done);
 
-        QCOMPARE(preview.tmrSprite->interval(), row.interval);
+        QCOMPARE(preview.tmrSprite->interval(), row.result);
         // The change reaches the running timer at once, not at its next start: the time left is
         // the new interval, within the 5% a coarse timer may stray, whichever way the speed went.
         QVERIFY(preview.tmrSprite->isActive());
         const int left = preview.tmrSprite->remainingTime();
         QVERIFY2(
-            qAbs(left - row.interval) <= row.interval / 20 + 10, qPrintable(QString::number(left)));
+            qAbs(left - row.result) <= row.result / 20 + 10, qPrintable(QString::number(left)));
     }
 
     void newWindowStartsAt250()
@@ -296,9 +292,7 @@ private slots:
         RunPreview(&owner, phase_, sheet);
 
         QVERIFY(shownOverOwner);
-        QVERIFY2(offCentre.manhattanLength() <= 2,
-            qPrintable(
-                QStringLiteral("off centre by %1,%2").arg(offCentre.x()).arg(offCentre.y())));
+        QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QDebug::toString(offCentre)));
         QVERIFY(owner.findChildren<frmTest*>().isEmpty());
     }
 
@@ -312,7 +306,7 @@ private slots:
         const auto& row = CurrentRow<Closing>();
         frmTest preview(nullptr, phase_);
         QTimer::singleShot(0, &preview, [&] {
-            if (row.byOk)
+            if (row.done)
                 QTest::mouseClick(preview.Command1, Qt::LeftButton);
             else
                 preview.close();

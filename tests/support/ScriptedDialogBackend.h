@@ -43,14 +43,29 @@ public:
     // One line for every dialog that found no answer scripted for it.
     const QStringList& UnscriptedCalls() const { return unscripted_; }
     // Scripted answers that no dialog has taken yet.
-    int PendingAnswers() const;
+    int PendingAnswers() const
+    {
+        return static_cast<int>(open_.answers.size() + save_.answers.size() + color_.answers.size()
+            + swap_.answers.size());
+    }
 
-    std::optional<QString> GetOpenFileName(const FileDialogRequest& request) override;
-    std::optional<QString> GetSaveFileName(const FileDialogRequest& request) override;
+    std::optional<QString> GetOpenFileName(const FileDialogRequest& request) override
+    {
+        return Next(open_, request, "Open");
+    }
+    std::optional<QString> GetSaveFileName(const FileDialogRequest& request) override
+    {
+        return Next(save_, request, "Save As");
+    }
     std::optional<PackedColor> ChooseColor(
-        QWidget* owner, PackedColor initial, std::uint32_t flags) override;
-    std::optional<ColourSwap> ChooseColourSwap(
-        QWidget* owner, const Palette& colours, int first) override;
+        QWidget* owner, PackedColor initial, std::uint32_t flags) override
+    {
+        return Next(color_, {owner, initial, flags}, "Color");
+    }
+    std::optional<ColourSwap> ChooseColourSwap(QWidget*, const Palette&, int first) override
+    {
+        return Next(swap_, first, "Swap Colours");
+    }
 
 private:
     // The answers scripted for one kind of dialog, and what each dialog of that kind was asked.
@@ -58,9 +73,29 @@ private:
         std::deque<std::optional<Answer>> answers;
         QList<Request> requests;
     };
+
     template <typename Answer, typename Request>
     std::optional<Answer> Next(
-        Script<Answer, Request>& script, const Request& request, const char* kind);
+        Script<Answer, Request>& script, const Request& request, const char* kind)
+    {
+        script.requests.append(request);
+        if (script.answers.empty()) {
+            const QString call = QStringLiteral("Unscripted dialog: %1 (answered with Cancel)")
+                                     .arg(QLatin1String(kind));
+            unscripted_.append(call);
+            qWarning("%s", qPrintable(call));
+            return std::nullopt;
+        }
+        // The answer is taken out as a plain value: copying the optional itself trips GCC 12's
+        // false "may be used uninitialized" for a QString inside it.
+        if (!script.answers.front().has_value()) {
+            script.answers.pop_front();
+            return std::nullopt;
+        }
+        Answer answer = *script.answers.front();
+        script.answers.pop_front();
+        return answer;
+    }
 
     Script<QString, FileDialogRequest> open_, save_;
     Script<PackedColor, ColorDialogRequest> color_;
