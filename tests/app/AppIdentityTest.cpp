@@ -5,7 +5,6 @@
 #include "editor/AppIcon.h"
 #include "version/ProjectVersion.h"
 
-#include <QImage>
 #include <QtTest>
 
 using namespace morvane;

@@ -44,7 +44,7 @@ struct Answer {
     QStringList arguments;
     int status;
     QString out; // the start of standard output
-    QString err; // the start of standard error
+    QString err {}; // the start of standard error
 };
 
 struct UnreachableDisplay {
@@ -100,15 +100,14 @@ private slots:
     {
         const QString version
             = QString::fromUtf8(kProjectVersion.data(), qsizetype(kProjectVersion.size()));
-        AddRows<Answer>(
-            {{"--help", {"--help"}, 0, "Usage: morvane-sprite-editor [OPTIONS] [ROM]\n", {}},
-                {"--version", {"rom.gb", "--version"}, 0, "morvane-sprite-editor " + version + "\n",
-                    {}},
-                {"unknown option", {"--open", "rom.gb"}, 2, {},
-                    "morvane-sprite-editor: unknown option \"--open\"\n"
-                    "Try \"morvane-sprite-editor --help\".\n"},
-                {"standard input", {"-"}, 2, {},
-                    "morvane-sprite-editor: cannot open a ROM image from standard input"}});
+        AddRows<Answer>({{"--help", {"--help"}, 0,
+                             "Usage: morvane-sprite-editor [OPTIONS] [ROM]\n"},
+            {"--version", {"rom.gb", "--version"}, 0, "morvane-sprite-editor " + version + "\n"},
+            {"unknown option", {"--open", "rom.gb"}, 2, {},
+                "morvane-sprite-editor: unknown option \"--open\"\n"
+                "Try \"morvane-sprite-editor --help\".\n"},
+            {"standard input", {"-"}, 2, {},
+                "morvane-sprite-editor: cannot open a ROM image from standard input"}});
     }
     void answersWithoutADisplay()
     {

@@ -64,8 +64,7 @@ void Press(frmTest& preview, const QString& keys)
 }
 
 struct Quadrant {
-    int tile;
-    int frameImage;
+    int tile, frameImage;
     QPoint at;
 };
 
