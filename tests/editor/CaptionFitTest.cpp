@@ -6,13 +6,10 @@
 #include "RowTable.h"
 #include "preview/frmTest.h"
 
-#include <QAbstractButton>
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyleOption>
-#include <QtTest>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -40,31 +37,24 @@ QRect CaptionRoom(QWidget& control)
         return style.subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box)
             .intersected(box->rect());
     }
-    if (auto* check = qobject_cast<QCheckBox*>(&control)) {
-        QStyleOptionButton option;
-        option.initFrom(check);
-        option.text = check->text();
-        return style.subElementRect(QStyle::SE_CheckBoxContents, &option, check)
-            .intersected(check->rect());
-    }
-    if (auto* button = qobject_cast<QPushButton*>(&control)) {
+    if (auto* button = qobject_cast<QAbstractButton*>(&control)) {
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        if (button->autoDefault())
+        auto* push = qobject_cast<QPushButton*>(button);
+        if (push == nullptr) // the check box
+            return style.subElementRect(QStyle::SE_CheckBoxContents, &option, button)
+                .intersected(button->rect());
+        if (push->autoDefault())
             option.features |= QStyleOptionButton::AutoDefaultButton;
         return style.subElementRect(QStyle::SE_PushButtonContents, &option, button);
     }
     return static_cast<QLabel&>(control).contentsRect();
 }
 
-QString Caption(QWidget& control)
+QString CaptionText(const QWidget& control)
 {
-    if (auto* box = qobject_cast<QGroupBox*>(&control))
-        return box->title();
-    if (auto* button = qobject_cast<QAbstractButton*>(&control))
-        return button->text();
-    return static_cast<QLabel&>(control).text();
+    return control.property(qobject_cast<const QGroupBox*>(&control) ? "title" : "text").toString();
 }
 
 } // namespace
@@ -74,13 +64,14 @@ class CaptionFitTest : public QObject {
 
     EditorHarness harness_;
     std::uint8_t framePhase_ = 0;
-    std::unique_ptr<frmTest> preview_;
+    // Made with the suite, so that its rows can be listed without running it.
+    std::unique_ptr<frmTest> preview_
+        = std::make_unique<frmTest>(harness_.window.get(), framePhase_);
 
 private slots:
     void initTestCase()
     {
         QVERIFY(harness_.Show());
-        preview_ = std::make_unique<frmTest>(harness_.window.get(), framePhase_);
         preview_->show();
         QVERIFY(QTest::qWaitForWindowExposed(preview_.get()));
     }
@@ -93,9 +84,9 @@ private slots:
             for (QWidget* control : window->findChildren<QWidget*>()) {
                 const bool captioned = qobject_cast<QGroupBox*>(control)
                     || qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control);
-                if (captioned && control->window() == window && !Caption(*control).isEmpty())
-                    QTest::newRow(qPrintable(QLatin1String(window->metaObject()->className()) + '/'
-                        + control->objectName()))
+                if (captioned && control->window() == window && !CaptionText(*control).isEmpty())
+                    QTest::addRow("%s/%s", window->metaObject()->className(),
+                        qPrintable(control->objectName()))
                         << control;
             }
         }
@@ -104,7 +95,7 @@ private slots:
     void everyCaptionFits()
     {
         QWidget* control = CurrentRow<QWidget*>();
-        const QString caption = Shown(Caption(*control));
+        const QString caption = Shown(CaptionText(*control));
         // The ink of the caption, from where the style starts drawing it: push buttons centre
         // their caption, the other controls start it at the left of their room. The rectangle
         // is rounded outwards to whole pixels, so the ink may stop up to a pixel short of it.
@@ -112,15 +103,11 @@ private slots:
         const bool centred = qobject_cast<QPushButton*>(control) != nullptr;
         const int needed = (centred ? ink.width() : ink.x() + ink.width()) - 1;
         const QRect room = CaptionRoom(*control);
+        const QFontInfo font(control->font());
         QVERIFY2(needed <= room.width() && ink.height() - 1 <= room.height(),
-            qPrintable(QStringLiteral("\"%1\" needs %2 x %3 pixels in %4 %5 pt, but has %6 x %7")
-                           .arg(caption)
-                           .arg(needed)
-                           .arg(ink.height())
-                           .arg(QFontInfo(control->font()).family())
-                           .arg(QFontInfo(control->font()).pointSizeF())
-                           .arg(room.width())
-                           .arg(room.height())));
+            qPrintable(QString::asprintf("\"%s\" needs %d x %d pixels in %s %g pt, but has %d x %d",
+                qPrintable(caption), needed, ink.height(), qPrintable(font.family()),
+                font.pointSizeF(), room.width(), room.height())));
     }
 };
 

@@ -5,35 +5,47 @@
 #include "ScriptedServices.h"
 #include "TestData.h"
 #include "editor/frmMain.h"
+#include "widgets/PictureBox.h"
 
-#include <QColor>
-#include <QImage>
-#include <QTemporaryDir>
+#include <QAction>
+#include <QComboBox>
+#include <QtTest>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
-namespace morvane {
-class PictureBox;
-}
-
 namespace morvane::test {
+
+// Compares a tile view with what 16 tile bytes should look like four times enlarged in the
+// default palette; returns an empty string or a description of the first difference.
+QString CompareTileView(const QImage& view, const QByteArray& tile);
 
 // The real main window with scripted dialogs, recorded message boxes and a recorded help viewer,
 // so a test drives it headless and never waits on a modal window. Its recovery records go to a
 // state folder of its own (XDG_STATE_HOME), or to `sharedStateHome` when given, so a second window
 // finds what the first kept; never to the user's.
 struct EditorHarness {
-    explicit EditorHarness(const QString& sharedStateHome = QString());
+    explicit EditorHarness(const QString& sharedStateHome = QString())
+        : stateHome(sharedStateHome),
+          window(std::make_unique<frmMain>(
+              PlatformServices {dialogs, messages, help, programFolder.path()}))
+    {
+    }
     ~EditorHarness();
 
     // File, Load Rom answered with `path`.
-    void LoadRom(const QString& path);
+    void LoadRom(const QString& path)
+    {
+        dialogs.AnswerOpen(path);
+        window->mnuFileLoad_Click();
+    }
     // Selects an entry in the list and presses Load Sprite.
-    void LoadSprite(int index);
-    // The bytes of SpriteBuf as a QByteArray, for comparison with file contents.
-    QByteArray SpriteBuf() const;
+    void LoadSprite(int index)
+    {
+        Find<QComboBox>(QStringLiteral("cboSprite")).setCurrentIndex(index);
+        window->cmdLoad_Click();
+    }
+    QByteArray SpriteBuf() const { return Bytes(window->Document().SpriteBuf()); }
 
     // A control of the window by its design name ("cmdLoad", "Color(4)", "mnuFileSave"); a
     // missing one ends the test run, as a broken fixture.
@@ -55,43 +67,78 @@ struct EditorHarness {
     void WatchTransfers();
     std::vector<Transfer> transfers;
 
-    // Shows the window and waits until it is on screen, so keys and clicks reach it; false when
-    // it never shows.
-    [[nodiscard]] bool Show() const;
+    // Waits until the window is on screen, so keys and clicks reach it; false when it never shows.
+    [[nodiscard]] bool Show() const
+    {
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
+    }
 
-    // Gestures as the user makes them: a click on a control, and a press, a move with the left
-    // button held and a release at a point of the editing grid.
-    void Click(const QString& control) const;
-    void PressGrid(QPoint at) const;
-    void DragGrid(QPoint to) const;
-    void ReleaseGrid(QPoint at) const;
-    // Paints one cell of the selected tile in a colour it does not have, as a click on the
-    // swatch and a press and release on the grid, so SpriteBuf differs from the file and the
-    // undo history holds one more step.
-    void PaintOneCell() const;
-    // Paints cell (column, row) of the selected tile in `value`, as a click on its swatch and a
-    // press and release on the cell.
-    void PaintCell(int value, int column, int row) const;
-    // A key sequence ("Ctrl+Z") sent to the window.
-    void Keys(const char* sequence) const;
+    // Gestures as the user makes them, on a control or at a point of the editing grid.
+    void Click(const QString& control) const
+    {
+        QTest::mouseClick(&Find<QWidget>(control), Qt::LeftButton);
+    }
+    void PressGrid(QPoint at) const { QTest::mousePress(&Grid(), Qt::LeftButton, {}, at); }
+    void DragGrid(QPoint to) const { QTest::mouseMove(&Grid(), to); }
+    void ReleaseGrid(QPoint at) const { QTest::mouseRelease(&Grid(), Qt::LeftButton, {}, at); }
+    // Paints one cell of the selected tile in a colour it does not have, as the user does, so
+    // SpriteBuf differs from the file and the undo history holds one more step.
+    void PaintOneCell() const
+    {
+        const int value = PixelValue(SpriteBuf().mid(16 * window->Document().CurTile(), 16), 2, 2);
+        PaintCell((value + 1) % 4, 2, 2);
+    }
+    // Paints cell (column, row) of the selected tile in `value`, as the user does.
+    void PaintCell(int value, int column, int row) const
+    {
+        Click(QStringLiteral("Color(%1)").arg(value));
+        PressGrid(QPoint(16 * column + 8, 16 * row + 8));
+        ReleaseGrid(QPoint(16 * column + 8, 16 * row + 8));
+    }
+    void Keys(const char* sequence) const
+    {
+        QTest::keySequence(window.get(), QKeySequence(QString::fromLatin1(sequence)));
+    }
 
-    // Triggers a command of the window by its design name ("mnuEditUndo").
-    void Trigger(const QString& action) const;
-    PictureBox& View(int tile) const;
-    PictureBox& Grid() const;
+    void Trigger(const QString& action) const { Find<QAction>(action).trigger(); }
+    PictureBox& View(int tile) const
+    {
+        return Find<PictureBox>(QStringLiteral("picSprites(%1)").arg(tile));
+    }
+    PictureBox& Grid() const { return Find<PictureBox>(QStringLiteral("picEdit")); }
     // An empty string when the 24 tile views show `block` in the default palette, otherwise the
     // first difference.
-    QString SheetDifference(const QByteArray& block) const;
+    QString SheetDifference(const QByteArray& block) const
+    {
+        for (int t = 0; t < 24; ++t) {
+            const QString difference = CompareTileView(View(t).Image(), block.mid(16 * t, 16));
+            if (!difference.isEmpty())
+                return QStringLiteral("tile view %1: %2").arg(t).arg(difference);
+        }
+        return {};
+    }
     // Whether the editing grid shows tile view `tile` four times enlarged.
-    bool GridShowsView(int tile) const;
-    // Whether tile view t shows its marker: the view's only overlay, seen only when it frames
-    // the view.
-    bool MarkerShown(int tile) const;
+    bool GridShowsView(int tile) const
+    {
+        const QImage grid = Grid().Image();
+        const QImage view = View(tile).Image();
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x)
+                if (grid.pixel(x, y) != view.pixel(x / 4, y / 4))
+                    return false;
+        return true;
+    }
+    // The marker is the view's only overlay, seen only when it frames the view.
+    bool MarkerShown(int tile) const { return View(tile).Rendered() != View(tile).Image(); }
 
     QTemporaryDir programFolder;
     // Set before the window is made, which takes its recovery folder from it.
     struct StateHome {
-        explicit StateHome(const QString& given);
+        explicit StateHome(const QString& given) : path(given.isEmpty() ? own.path() : given)
+        {
+            qputenv("XDG_STATE_HOME", QFile::encodeName(path));
+        }
         QTemporaryDir own;
         QString path;
     } stateHome;
@@ -110,13 +157,16 @@ struct OpenEditor : RomOfItsOwn, EditorHarness {
 };
 
 // The caption as the window's title bar shows it, with the unsaved marker filled in.
-QString Caption(const QWidget& window);
+inline QString Caption(const QWidget& window)
+{
+    return window.windowHandle() != nullptr ? window.windowHandle()->title() : QString();
+}
 
-// The default display colour of each pixel value.
-QColor DefaultColour(int value);
-
-// Compares a tile view with what 16 tile bytes should look like four times enlarged in the
-// default palette; returns an empty string or a description of the first difference.
-QString CompareTileView(const QImage& view, const QByteArray& tile);
+inline QColor DefaultColour(int value)
+{
+    static const QColor kColours[4]
+        = {QColor(223, 0, 200), QColor(0, 0, 0), QColor(255, 255, 255), QColor(0, 0, 255)};
+    return kColours[value & 3];
+}
 
 } // namespace morvane::test

@@ -1,20 +1,13 @@
 // The main window as it starts: layout, captions, starting states, menus and focus order.
 #include "EditorHarness.h"
 #include "RowTable.h"
-#include "widgets/PictureBox.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
-#include <QtTest>
 
 #include <functional>
 #include <map>
@@ -45,9 +38,8 @@ private slots:
         QCOMPARE(Caption(w), QStringLiteral("Morvane Sarnet Sprite Editor"));
         QCOMPARE(w.centralWidget()->size(), QSize(417, 346));
         QCOMPARE(w.minimumSize(), w.maximumSize());
-        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
+        const Qt::WindowFlags buttons = Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        QCOMPARE(w.windowFlags() & (buttons | Qt::WindowMaximizeButtonHint), buttons);
         QCOMPARE(w.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
         QCOMPARE(w.font().pointSizeF(), 8.25);
     }
@@ -70,94 +62,80 @@ private slots:
     {
         const auto& [control, geometry, caption] = CurrentRow<PlaceRow>();
         EditorHarness h;
-        QWidget* widget = &h.Find<QWidget>(QLatin1String(control));
-        QCOMPARE(widget->geometry(), geometry);
-        if (auto* frame = qobject_cast<QGroupBox*>(widget))
-            QCOMPARE(frame->title(), caption);
-        else if (auto* label = qobject_cast<QLabel*>(widget))
-            QCOMPARE(label->text(), caption);
-        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            QCOMPARE(button->text(), caption);
+        const QWidget& widget = h.Find<QWidget>(QLatin1String(control));
+        QCOMPARE(widget.geometry(), geometry);
+        // A frame's caption is its title; a control without a caption has no text.
+        const char* text = qobject_cast<const QGroupBox*>(&widget) ? "title" : "text";
+        QCOMPARE(widget.property(text).toString(), caption);
     }
     void tileViewsFormSixFramesOfFourTiles()
     {
         EditorHarness h;
-        // Row by row, the tile index shown in each column of the viewer.
+        // Row by row, the tile index shown in each column of the viewer; every marker waits out
+        // of sight below its view.
         const int grid[4][6] = {{0, 1, 4, 5, 8, 9}, {2, 3, 6, 7, 10, 11}, {12, 13, 16, 17, 20, 21},
             {14, 15, 18, 19, 22, 23}};
-        for (int row = 0; row < 4; ++row) {
-            for (int column = 0; column < 6; ++column) {
-                const PictureBox& view = h.View(grid[row][column]);
-                QCOMPARE(view.parentWidget(), &h.Find<QGroupBox>(QStringLiteral("Frame1")));
-                QCOMPARE(view.geometry(), QRect(16 + 32 * column, 24 + 32 * row, 32, 32));
-            }
+        for (int i = 0; i < 24; ++i) {
+            const PictureBox& view = h.View(grid[i / 6][i % 6]);
+            QCOMPARE(view.parentWidget(), &h.Find<QGroupBox>(QStringLiteral("Frame1")));
+            QCOMPARE(view.geometry(), QRect(16 + 32 * (i % 6), 24 + 32 * (i / 6), 32, 32));
+            QVERIFY(!h.MarkerShown(grid[i / 6][i % 6]));
         }
-        // Every marker waits out of sight below its view.
-        for (int t = 0; t < 24; ++t)
-            QVERIFY(!h.MarkerShown(t));
     }
     void onlyFileLoadQuitOptionsHelpAndGridlinesTakeInputAtStart()
     {
         // Clicks into the disabled frames are WindowInputTest's rows "... before a ROM".
         EditorHarness h;
-        const auto enabled = [&h](const char* name) { return h.Find<QWidget>(name).isEnabled(); };
-        for (const char* control :
-            {"Frame1", "Frame2", "Frame4", "cboSprite", "cmdLoad", "cmdSave", "cmdTest"})
-            QVERIFY2(!enabled(control), control);
-        QVERIFY(enabled("Frame3"));
-        QVERIFY(enabled("chkGRID"));
+        QStringList takesInput;
+        for (const char* control : {"Frame1", "Frame2", "Frame3", "Frame4", "cboSprite", "cmdLoad",
+                 "cmdSave", "cmdTest", "chkGRID"})
+            if (h.Find<QWidget>(control).isEnabled())
+                takesInput << control;
+        for (const QAction* menu : h.window->menuBar()->actions())
+            for (const QAction* item : menu->menu()->actions())
+                if (!item->isSeparator() && item->isEnabled())
+                    takesInput << item->objectName();
+        QCOMPARE(takesInput,
+            QStringList({"Frame3", "chkGRID", "mnuFileLoad", "mnuFileQuit", "mnuOptionsGrid",
+                "mnuOptionsSprites", "mnuHelpHelp", "mnuHelpAbout"}));
         QVERIFY(h.Find<QCheckBox>(QStringLiteral("chkGRID")).isChecked());
         // The list selects nothing yet, and the sliders stand at 0 of 0..255.
         QCOMPARE(h.Find<QComboBox>(QStringLiteral("cboSprite")).currentIndex(), -1);
         for (const char* name : {"hRED", "hGREEN", "hBLUE"}) {
             const QScrollBar& slider = h.Find<QScrollBar>(name);
-            QCOMPARE(slider.value(), 0);
-            QCOMPARE(slider.maximum(), 255);
+            QCOMPARE(std::pair(slider.value(), slider.maximum()), std::pair(0, 255));
         }
-        for (const char* item : {"mnuFileSave", "mnuOptionsTest"})
-            QVERIFY2(!h.Find<QAction>(item).isEnabled(), item);
-        for (const QAction* item : h.Find<QMenu>(QStringLiteral("mnuEdit")).actions())
-            QVERIFY2(item->isSeparator() || !item->isEnabled(), qPrintable(item->text()));
-        for (const char* item : {"mnuFileLoad", "mnuFileQuit", "mnuOptionsGrid",
-                 "mnuOptionsSprites", "mnuHelpHelp", "mnuHelpAbout"})
-            QVERIFY2(h.Find<QAction>(item).isEnabled(), item);
     }
     void menuTreeHasCaptionsAndShortcuts()
     {
         EditorHarness h;
-        frmMain& w = *h.window;
-        const QList<QAction*> menus = w.menuBar()->actions();
-        QCOMPARE(menus.size(), 4);
-        QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
-        QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
-        QCOMPARE(menus[2]->text(), QStringLiteral("&Options"));
-        QCOMPARE(menus[3]->text(), QStringLiteral("&Help"));
-
-        const auto captions = [](QAction* menu) {
+        const QList<QAction*> menus = h.window->menuBar()->actions();
+        const auto captions = [](const QList<QAction*>& entries) {
             QStringList list;
-            for (QAction* item : menu->menu()->actions())
+            for (QAction* item : entries)
                 list << (item->isSeparator() ? QStringLiteral("-") : item->text());
             return list;
         };
-        QCOMPARE(captions(menus[0]), QStringList({"&Load Rom", "&Save Changes", "-", "&Quit"}));
-        QCOMPARE(captions(menus[1]),
-            QStringList({"&Undo", "&Redo", "-", "&Copy Sprite", "&Paste Sprite", "Copy &Frame",
-                "Paste Fra&me", "-", "Flip Frame &Horizontally", "Flip Frame &Vertically",
+        // The menu bar, then each menu.
+        const QStringList expected[] = {{"&File", "&Edit", "&Options", "&Help"},
+            {"&Load Rom", "&Save Changes", "-", "&Quit"},
+            {"&Undo", "&Redo", "-", "&Copy Sprite", "&Paste Sprite", "Copy &Frame", "Paste Fra&me",
+                "-", "Flip Frame &Horizontally", "Flip Frame &Vertically",
                 "Rotate Frame Clock&wise", "Rotate Frame &Anticlockwise", "Shift Frame &Left",
                 "Shift Frame Righ&t", "&Shift Frame Up", "Shift Frame &Down", "-", "F&ill Tile",
-                QStringLiteral("Swap C&olours\u2026"), "-", "Show Cha&nges"}));
-        QCOMPARE(captions(menus[2]),
-            QStringList({"&Test Sprite ", "-", "&Gridlines color", "&Sprites p. color"}));
-        QCOMPARE(captions(menus[3]), QStringList({"&Help", "-", "&About"}));
+                QStringLiteral("Swap C&olours\u2026"), "-", "Show Cha&nges"},
+            {"&Test Sprite ", "-", "&Gridlines color", "&Sprites p. color"},
+            {"&Help", "-", "&About"}};
+        QCOMPARE(captions(menus), expected[0]);
+        for (int m = 0; m < 4; ++m)
+            QCOMPARE(captions(menus[m]->menu()->actions()), expected[m + 1]);
         // Within each menu, and along the menu bar, no two entries share an access key.
-        for (const QList<QAction*>& entries :
-            {menus, menus[0]->menu()->actions(), menus[1]->menu()->actions(),
-                menus[2]->menu()->actions(), menus[3]->menu()->actions()}) {
-            QStringList keys;
-            for (const QAction* entry : entries)
-                if (!entry->isSeparator())
-                    keys << entry->text().at(entry->text().indexOf('&') + 1).toLower();
-            QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+        for (const QStringList& entries : expected) {
+            QSet<QChar> keys;
+            for (const QString& entry : entries)
+                if (entry != u"-")
+                    keys.insert(entry.at(entry.indexOf('&') + 1).toLower());
+            QCOMPARE(keys.size(), entries.size() - entries.count(QStringLiteral("-")));
         }
 
         // The keys that reach each command are the input suite's rows; Quit and About have none.
@@ -193,13 +171,11 @@ private slots:
         const auto linesShown = [&grid] {
             const QImage screen = grid.Rendered();
             int shown = 0;
-            for (int i = 1; i <= 7; ++i) {
-                // Each line runs the whole side of the grid, from pixel 0 to pixel 127.
-                for (int along : {0, 127}) {
-                    shown += screen.pixelColor(16 * i, along) == QColor(Qt::white) ? 1 : 0;
-                    shown += screen.pixelColor(along, 16 * i) == QColor(Qt::white) ? 1 : 0;
-                }
-            }
+            // Each line runs the whole side of the grid, from pixel 0 to pixel 127.
+            for (int i = 1; i <= 7; ++i)
+                for (int along : {0, 127})
+                    for (QPoint at : {QPoint(16 * i, along), QPoint(along, 16 * i)})
+                        shown += screen.pixelColor(at) == QColor(Qt::white) ? 1 : 0;
             return shown;
         };
         QCOMPARE(linesShown(), 28);
@@ -236,10 +212,7 @@ private slots:
                 walk(node->child(i));
         };
         walk(QAccessible::queryAccessibleInterface(h.window.get()));
-        const auto heard = [&](const QString& control) {
-            QObject* object = &h.Find<QObject>(control);
-            return seen.count(object) != 0 ? seen[object] : nullptr;
-        };
+        const auto heard = [&](const QString& control) { return seen[&h.Find<QObject>(control)]; };
 
         QStringList controls;
         for (int t = 0; t < 24; ++t)
@@ -282,11 +255,8 @@ private slots:
             heard("picEdit")->text(QAccessible::Description), u"Tile 10, row 7, column 3: value 2");
 
         QStringList bar;
-        QAccessibleInterface* menuBar = nullptr;
-        for (auto [object, node] : seen)
-            if (node->role() == QAccessible::MenuBar)
-                menuBar = node;
-        QVERIFY(menuBar != nullptr);
+        QAccessibleInterface* menuBar = seen[h.window->menuBar()];
+        QVERIFY(menuBar != nullptr && menuBar->role() == QAccessible::MenuBar);
         for (int i = 0; i < menuBar->childCount(); ++i)
             bar << menuBar->child(i)->text(QAccessible::Name);
         QCOMPARE(bar, QStringList({"File", "Edit", "Options", "Help"}));

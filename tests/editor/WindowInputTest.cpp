@@ -1,30 +1,21 @@
-// Every control, menu command and shortcut of the main window, driven the way a user drives it:
-// a click on the control, the menu opened and its item chosen by access key, the shortcut sent to
-// the window. Each row checks an effect that only that input produces, seen as the user sees it
-// (views, swatches, caption, messages) or as it lands in the ROM file.
-//
-// A row reads as three short texts, each a list of steps separated by "; ":
-//   given   what the user did before (open the ROM, paint a cell, script a dialog's answer),
-//   input   the one input under test,
-//   effect  what must be seen afterwards.
+// Every control, menu command and shortcut of the main window, driven the way a user drives it (a
+// click, the menu's access keys, the shortcut sent to the window); each row checks an effect only
+// that input produces, seen as the user sees it or as it lands in the ROM file. A row is three
+// lists of steps separated by "; ": given (what the user did before: open the ROM, paint a cell,
+// script a dialog's answer), input (the one input under test), effect (what must be seen after).
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "widgets/CrosshairCursor.h"
-#include "widgets/PictureBox.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyle>
 #include <QStyleOptionSlider>
-#include <QTimer>
-#include <QtTest>
+
+#include <map>
 
 using namespace morvane;
 using namespace morvane::test;
@@ -34,20 +25,10 @@ namespace {
 const QString kTitle = QStringLiteral("Morvane Sarnet Sprite Editor");
 const QString kHelpFile = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
 
-QString Name(const char* array, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
-}
-
-// "x,y" or "r,g,b".
+// "x,y".
 QPoint Point(const QString& text)
 {
     return {text.section(',', 0, 0).toInt(), text.section(',', 1, 1).toInt()};
-}
-QColor Colour(const QString& text)
-{
-    return {text.section(',', 0, 0).toInt(), text.section(',', 1, 1).toInt(),
-        text.section(',', 2, 2).toInt()};
 }
 
 // Where the thumb of a horizontal scroll bar is drawn now.
@@ -67,15 +48,14 @@ QRect Thumb(const QScrollBar* bar)
 
 // The editor as the user meets it, shown and active. Tile 0 of entry 0 of its ROM is blank
 // (pixel value 0 everywhere), so a cell painted in colour 3 shows up in the views and the file.
-class Session {
-public:
+struct Session : RomOfItsOwn, EditorHarness {
     Session() { rom.Poke(kEntry0, QByteArray(16, '\0')); }
 
     bool Start(const QString& given)
     {
         window->show();
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window))
+        if (!QTest::qWaitForWindowActive(window.get()))
             return false;
         Steps(given);
         file = rom.Contents();
@@ -117,49 +97,43 @@ public:
     {
         const QString& verb = w[0];
         // A control, and a point in it, named after the verb: "click cmdLoad", "press picEdit at
-        // 8,8"; keys go to the window unless "on" names a control.
-        const auto at = [&w](QWidget* control) {
-            return w.size() > 3 ? Point(w[3]) : control->rect().center();
-        };
+        // 8,8", "move picEdit to 40,8"; keys go to the window unless "on" names a control.
+        static const std::map<QString, QTest::MouseAction> kMouse {{"click", QTest::MouseClick},
+            {"press", QTest::MousePress}, {"release", QTest::MouseRelease},
+            {"move", QTest::MouseMove}};
         if (verb == u"rom") {
-            h.LoadRom(rom.Path());
-        } else if (verb == u"click" || verb == u"press" || verb == u"release") {
-            auto* control = Find<QWidget>(w[1]);
-            if (verb == u"click")
-                QTest::mouseClick(control, Qt::LeftButton, {}, at(control));
-            else if (verb == u"press")
-                QTest::mousePress(control, Qt::LeftButton, {}, at(control));
-            else
-                QTest::mouseRelease(control, Qt::LeftButton, {}, at(control));
-        } else if (verb == u"move") {
-            QTest::mouseMove(Find<QWidget>(w[1]), Point(w[3]));
+            LoadRom(rom.Path());
+        } else if (const auto mouse = kMouse.find(verb); mouse != kMouse.end()) {
+            auto& control = Find<QWidget>(w[1]);
+            QTest::mouseEvent(mouse->second, &control,
+                mouse->second == QTest::MouseMove ? Qt::NoButton : Qt::LeftButton, {},
+                w.size() > 3 ? Point(w[3]) : control.rect().center());
         } else if (verb == u"paint") {
             const QPoint cell = Point(w[1]);
-            Steps(QStringLiteral("click picSprites(0); click Color(3); click picEdit at %1,%2")
-                      .arg(16 * cell.x() + 8)
-                      .arg(16 * cell.y() + 8));
+            Steps(QString::asprintf("click picSprites(0); click Color(3); click picEdit at %d,%d",
+                16 * cell.x() + 8, 16 * cell.y() + 8));
         } else if (verb == u"keys") {
-            QTest::keySequence(w.size() > 3 ? Find<QWidget>(w[3]) : window, QKeySequence(w[1]));
+            QTest::keySequence(
+                w.size() > 3 ? &Find<QWidget>(w[3]) : window.get(), QKeySequence(w[1]));
         } else if (verb == u"menu") {
-            QTest::keySequence(window, QKeySequence(QStringLiteral("Alt+") + w[1]));
+            QTest::keySequence(window.get(), QKeySequence(QStringLiteral("Alt+") + w[1]));
             if (QWidget* popup = QApplication::activePopupWidget())
                 QTest::keySequence(popup, QKeySequence(w[2]));
             if (QWidget* stillOpen = QApplication::activePopupWidget())
                 stillOpen->close();
         } else if (verb == u"focus") {
-            Find<QWidget>(w[1])->setFocus(Qt::TabFocusReason);
+            Find<QWidget>(w[1]).setFocus(Qt::TabFocusReason);
         } else if (verb == u"answer-swap") {
-            const QPoint values = Point(w[1]);
-            h.dialogs.AnswerSwap(values.x(), values.y());
+            dialogs.AnswerSwap(Point(w[1]).x(), Point(w[1]).y());
         } else if (verb == u"list") {
-            Find<QComboBox>(QStringLiteral("cboSprite"))->setCurrentIndex(w[1].toInt());
+            Find<QComboBox>(QStringLiteral("cboSprite")).setCurrentIndex(w[1].toInt());
         } else if (verb == u"answer-open") {
-            h.dialogs.AnswerOpen(rom.Path());
+            dialogs.AnswerOpen(rom.Path());
         } else if (verb == u"answer-colour") {
-            const QColor c = Colour(w[1]);
-            h.dialogs.AnswerColor(PackRgb(c.red(), c.green(), c.blue()));
+            const QColor c(w[1]);
+            dialogs.AnswerColor(PackRgb(c.red(), c.green(), c.blue()));
         } else if (verb == u"help-file") {
-            WriteWholeFile(h.programFolder.filePath(kHelpFile), "help");
+            WriteWholeFile(programFolder.filePath(kHelpFile), "help");
         } else if (verb == u"clipboard-text") {
             QApplication::clipboard()->setText(QStringLiteral("no sprite"));
         } else if (verb == u"clipboard-blue") { // a sprite image, or with "frame" a frame image
@@ -168,51 +142,33 @@ public:
             QApplication::clipboard()->setImage(blue);
         } else if (verb == u"page-left") {
             // A click in the groove left of the thumb: one page step down.
-            auto* bar = Find<QScrollBar>(w[1]);
+            auto& bar = Find<QScrollBar>(w[1]);
             QTest::mouseClick(
-                bar, Qt::LeftButton, {}, QPoint(Thumb(bar).left() - 20, bar->height() / 2));
+                &bar, Qt::LeftButton, {}, QPoint(Thumb(&bar).left() - 20, bar.height() / 2));
         } else if (verb == u"drag-thumb") {
             // "drag-thumb hBLUE of 1": while the thumb is held, swatch 1 (the current colour) and
             // Color(4) follow it.
-            auto* bar = Find<QScrollBar>(w[1]);
-            const QPoint from = Thumb(bar).center();
-            QTest::mousePress(bar, Qt::LeftButton, {}, from);
-            QTest::mouseMove(bar, from + QPoint(60, 0));
-            midDrag = {Swatch(w[3].toInt()), Swatch(4), QColor(0, 0, bar->value())};
-            QTest::mouseRelease(bar, Qt::LeftButton, {}, from + QPoint(60, 0));
+            auto& bar = Find<QScrollBar>(w[1]);
+            const QPoint from = Thumb(&bar).center();
+            QTest::mousePress(&bar, Qt::LeftButton, {}, from);
+            QTest::mouseMove(&bar, from + QPoint(60, 0));
+            midDrag = {Swatch(w[3].toInt()), Swatch(4), QColor(0, 0, bar.value())};
+            QTest::mouseRelease(&bar, Qt::LeftButton, {}, from + QPoint(60, 0));
         } else {
             qFatal("no such step: %s", qPrintable(w.join(QLatin1Char(' '))));
         }
     }
 
-    template <typename Control> Control* Find(const QString& name) const
-    {
-        return &h.Find<Control>(name);
-    }
-    PictureBox& View(int tile) const { return h.View(tile); }
-    PictureBox& Grid() const { return h.Grid(); }
     // The colour a swatch shows, from the middle of what is drawn for it.
     QColor Swatch(int index) const
     {
-        auto* swatch = Find<QWidget>(Name("Color", index));
-        return swatch->grab().toImage().pixelColor(swatch->width() / 2, swatch->height() / 2);
+        auto& swatch = Find<QWidget>(QStringLiteral("Color(%1)").arg(index));
+        return swatch.grab().toImage().pixelColor(swatch.width() / 2, swatch.height() / 2);
     }
     QColor Sliders() const
     {
-        return {Find<QScrollBar>(QStringLiteral("hRED"))->value(),
-            Find<QScrollBar>(QStringLiteral("hGREEN"))->value(),
-            Find<QScrollBar>(QStringLiteral("hBLUE"))->value()};
-    }
-
-    // Checks the effect, step by step; returns the first fault or an empty string.
-    QString Effect(const QString& effect) const
-    {
-        for (const QString& step : effect.split(QStringLiteral("; "))) {
-            const QString fault = Check(step.split(QLatin1Char(' ')));
-            if (!fault.isEmpty())
-                return step + QStringLiteral(": ") + fault;
-        }
-        return {};
+        return {Find<QScrollBar>("hRED").value(), Find<QScrollBar>("hGREEN").value(),
+            Find<QScrollBar>("hBLUE").value()};
     }
 
     QString Check(const QStringList& w) const
@@ -222,53 +178,53 @@ public:
             return ok ? QString() : QStringLiteral("found \"%1\"").arg(seen);
         };
         if (what == u"sheet") // the views show entry n of the file
-            return h.SheetDifference(file.mid(kEntry0 + 384 * w[1].toInt(), 384));
+            return SheetDifference(file.mid(kEntry0 + 384 * w[1].toInt(), 384));
         if (what == u"sheet-blue")
-            return h.SheetDifference(QByteArray(384, '\xFF'));
+            return SheetDifference(QByteArray(384, '\xFF'));
         if (what == u"caption") {
             const QString title = kTitle + QStringLiteral(" [") + rom.Path() + QLatin1Char(']');
             return expect(Caption(*window) == title, Caption(*window));
         }
         if (what == u"saved") { // cell x,y of tile 0 of entry 0 holds value 3
-            QByteArray expected = file;
             const QPoint cell = Point(w[1]);
-            for (int plane = 0; plane < 2; ++plane)
-                expected[static_cast<qsizetype>(kEntry0 + 2 * cell.y() + plane)]
-                    = static_cast<char>(0x80 >> cell.x());
+            const QByteArray expected = QByteArray(file).replace(
+                kEntry0 + 2 * cell.y(), 2, QByteArray(2, static_cast<char>(0x80 >> cell.x())));
             return expect(rom.Contents() == expected, QStringLiteral("the file differs"));
         }
         if (what == u"step") { // "step Fill Tile": the sprite changed, as that one undo step
-            const QString undo = Find<QAction>(QStringLiteral("mnuEditUndo"))->text();
+            const QString undo = Find<QAction>(QStringLiteral("mnuEditUndo")).text();
             return expect(undo == QStringLiteral("&Undo ") + w.mid(1).join(u' ')
-                    && h.SpriteBuf() != file.mid(kEntry0, 384),
+                    && SpriteBuf() != file.mid(kEntry0, 384),
                 undo);
         }
         if (what == u"cursor") { // the cursor frames cell x,y, and a screen reader hears it
             const QPoint c = Point(w[1]);
             const QImage seen = Grid().Rendered();
             const QString description = Grid().accessibleDescription();
-            const bool framed = seen.pixelColor(16 * c.x(), 16 * c.y() + 8) == Qt::black
-                && seen.pixelColor(16 * c.x() + 1, 16 * c.y() + 8) == Qt::white
-                && seen.pixelColor(16 * c.x() + 15, 16 * c.y() + 15) == Qt::black;
-            return expect(framed
-                    && description.contains(
-                        QStringLiteral("row %1, column %2").arg(c.y() + 1).arg(c.x() + 1)),
-                description);
+            const bool framed = seen.pixelColor(16 * c + QPoint(0, 8)) == Qt::black
+                && seen.pixelColor(16 * c + QPoint(1, 8)) == Qt::white
+                && seen.pixelColor(16 * c + QPoint(15, 15)) == Qt::black;
+            const QString heard = QString::asprintf("row %d, column %d", c.y() + 1, c.x() + 1);
+            return expect(framed && description.contains(heard), description);
         }
-        if (what == u"clipboard-frame") { // frame 0 as a 16 x 16 image, as the views show it
+        if (what == u"clipboard") {
+            // "clipboard 16" is frame 0, "clipboard 96" the six frames stacked, as the views show
+            // them: tiles 4f .. 4f + 3 make the 16 x 16 block f.
             const QImage copy = QApplication::clipboard()->image();
-            if (copy.size() != QSize(16, 16))
-                return QStringLiteral("no frame image on the clipboard");
-            for (int y = 0; y < 16; ++y)
-                for (int x = 0; x < 16; ++x)
-                    if (copy.pixel(x, y)
-                        != View(2 * (y / 8) + x / 8).Image().pixel(4 * (x % 8), 4 * (y % 8)))
+            if (copy.size() != QSize(16, w[1].toInt()))
+                return QStringLiteral("no 16 x %1 image on the clipboard").arg(w[1]);
+            for (int y = 0; y < copy.height(); ++y) {
+                for (int x = 0; x < 16; ++x) {
+                    const int tile = 4 * (y / 16) + 2 * (y % 16 / 8) + x / 8;
+                    if (copy.pixel(x, y) != View(tile).Image().pixel(4 * (x % 8), 4 * (y % 8)))
                         return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
+                }
+            }
             return {};
         }
         if (what == u"history") // the undo steps since the ROM image was opened
-            return expect(h.window->Document().History().count() == w[1].toInt(),
-                QString::number(h.window->Document().History().count()));
+            return expect(window->Document().History().count() == w[1].toInt(),
+                QString::number(window->Document().History().count()));
         if (what == u"file-unchanged")
             return expect(rom.Contents() == file, QStringLiteral("the file changed"));
         if (what == u"painted" || what == u"blank") {
@@ -285,35 +241,30 @@ public:
             return {};
         }
         if (what == u"selected") { // the grid shows the tile, which is framed
-            if (!h.GridShowsView(w[1].toInt()))
+            if (!GridShowsView(w[1].toInt()))
                 return QStringLiteral("the grid shows another picture");
-            return Check({QStringLiteral("marker"), w[1], QStringLiteral("255,0,0")});
+            return Check({QStringLiteral("marker"), w[1], QStringLiteral("#ff0000")});
         }
         if (what == u"marker") {
             const QImage seen = View(w[1].toInt()).Rendered();
             for (QPoint at : {QPoint(0, 16), QPoint(16, 0), QPoint(31, 16), QPoint(16, 31)})
-                if (seen.pixelColor(at) != Colour(w[2]))
+                if (seen.pixelColor(at) != QColor(w[2]))
                     return QStringLiteral("the view is not framed: ") + seen.pixelColor(at).name();
             return {};
         }
         if (what == u"grid-lines") { // all 14 in a colour, or "hidden"
             const QImage seen = Grid().Rendered();
+            const QImage picture = Grid().Image();
             for (int i = 1; i <= 7; ++i) {
                 // Each line is one pixel wide: the pixel beside it shows the picture.
-                for (QPoint beside : {QPoint(16 * i + 1, 60), QPoint(60, 16 * i + 1)}) {
-                    if (seen.pixelColor(beside) != Grid().Image().pixelColor(beside))
-                        return QStringLiteral("a line covers (%1, %2)")
-                            .arg(beside.x())
-                            .arg(beside.y());
-                }
-                for (QPoint at : {QPoint(16 * i, 60), QPoint(60, 16 * i)}) {
+                for (QPoint at : {QPoint(16 * i, 60), QPoint(60, 16 * i), QPoint(16 * i + 1, 60),
+                         QPoint(60, 16 * i + 1)}) {
+                    const bool beside = at.x() % 16 == 1 || at.y() % 16 == 1;
                     const QColor expected
-                        = w[1] == u"hidden" ? Grid().Image().pixelColor(at) : Colour(w[1]);
+                        = beside || w[1] == u"hidden" ? picture.pixelColor(at) : QColor(w[1]);
                     if (seen.pixelColor(at) != expected)
-                        return QStringLiteral("(%1, %2) shows %3")
-                            .arg(at.x())
-                            .arg(at.y())
-                            .arg(seen.pixelColor(at).name());
+                        return QString::asprintf("(%d, %d) shows %s", at.x(), at.y(),
+                            qPrintable(seen.pixelColor(at).name()));
                 }
             }
             return {};
@@ -323,8 +274,8 @@ public:
             return expect(Swatch(4) == colour && Sliders() == colour,
                 Swatch(4).name() + QStringLiteral(", sliders ") + Sliders().name());
         }
-        if (what == u"swatch") { // swatch n and Color(4) show r,g,b
-            const QColor colour = Colour(w[2]);
+        if (what == u"swatch") { // swatch n and Color(4) show #rrggbb
+            const QColor colour(w[2]);
             return expect(Swatch(w[1].toInt()) == colour && Swatch(4) == colour,
                 Swatch(w[1].toInt()).name() + QLatin1Char('/') + Swatch(4).name());
         }
@@ -333,53 +284,35 @@ public:
                     && midDrag[1] == midDrag[2] && midDrag[2] != Qt::black,
                 QStringLiteral("the swatches did not follow the thumb"));
         if (what == u"preview")
-            return expect(modalTitle == u"Test Sprite" && modalOwner == window && closedByOk,
+            return expect(modalTitle == u"Test Sprite" && modalOwner == window.get() && closedByOk,
                 QStringLiteral("modal window \"%1\", closed by Ok: %2")
-                    .arg(modalTitle)
-                    .arg(closedByOk));
+                    .arg(modalTitle, closedByOk ? u"yes" : u"no"));
         if (what == u"closed")
-            return expect(!window->isVisible() && h.messages.shown.empty(),
+            return expect(!window->isVisible() && messages.shown.empty(),
                 QStringLiteral("still open, or asked"));
         if (what == u"help")
-            return expect(h.help.opened == QStringList {h.programFolder.filePath(kHelpFile)},
-                h.help.opened.join(QLatin1Char(',')));
+            return expect(help.opened == QStringList {programFolder.filePath(kHelpFile)},
+                help.opened.join(QLatin1Char(',')));
         if (what == u"about") {
-            const auto& shown = h.messages.shown;
+            const auto& shown = messages.shown;
             const QStringList lines
                 = shown.empty() ? QStringList() : shown[0].text.split(QStringLiteral("\r\n"));
-            // Eight lines, two of them empty between the parts; the sixth holds an address.
+            // Eight lines, two of them empty between the parts; the seventh holds an address.
             bool filled = lines.size() == 8;
             for (int i = 0; filled && i < 8; ++i)
                 filled = lines[i].isEmpty() == (i == 2 || i == 5);
             return expect(shown.size() == 1 && shown[0].icon == MessageService::Icon::Information
                     && shown[0].title == kTitle && filled && lines[0] == kTitle
                     && lines[6].contains(u'@') && !shown[0].text.endsWith(u'\n'),
-                h.messages.LastText());
-        }
-        if (what == u"clipboard-sheet") {
-            // The copy stacks the six frames: tiles 4f .. 4f + 3 make the 16 x 16 block f.
-            const QImage copy = QApplication::clipboard()->image();
-            if (copy.size() != QSize(16, 96))
-                return QStringLiteral("no sprite image on the clipboard");
-            for (int y = 0; y < 96; ++y) {
-                for (int x = 0; x < 16; ++x) {
-                    const int tile = 4 * (y / 16) + 2 * (y % 16 / 8) + x / 8;
-                    if (copy.pixel(x, y) != View(tile).Image().pixel(4 * (x % 8), 4 * (y % 8)))
-                        return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
-                }
-            }
-            return {};
+                messages.LastText());
         }
         if (what == u"nothing") // no message, no modal window, nothing looks changed
-            return expect(h.messages.shown.empty() && modalTitle.isEmpty()
+            return expect(messages.shown.empty() && modalTitle.isEmpty()
                     && window->grab().toImage() == screen && rom.Contents() == file,
-                h.messages.LastText() + modalTitle);
+                messages.LastText() + modalTitle);
         qFatal("no such effect: %s", qPrintable(w.join(QLatin1Char(' '))));
     }
 
-    RomFixture rom;
-    EditorHarness h;
-    QWidget* window = h.window.get();
     QByteArray file; // the ROM file as it was before the input
     QImage screen; // the window as it looked before the input
     QString modalTitle;
@@ -416,6 +349,13 @@ private slots:
             = [](const char* name, const char* given, const char* input, const char* effect) {
                   QTest::newRow(name) << InputRow {given, input, effect};
               };
+        // A menu command chosen by its access keys, and by its shortcut when it has one.
+        const auto command = [&row](const char* name, const char* keys, const char* shortcut,
+                                 const char* given, const char* effect) {
+            row(name, given, qPrintable(QStringLiteral("menu ") + keys), effect);
+            if (shortcut != nullptr)
+                row(shortcut, given, qPrintable(QStringLiteral("keys ") + shortcut), effect);
+        };
 
         row("cmdLoad", "rom; list 3", "click cmdLoad", "sheet 3");
         row("cmdSave", "rom; paint 2,2", "click cmdSave", "saved 2,2");
@@ -437,61 +377,45 @@ private slots:
             "move picEdit to 200,8; release picEdit at 200,8",
             "painted 0,0 2,0 4,0; blank 1,0 3,0 5,0 7,0; history 1");
         // The sliders edit the current colour: white (colour 2) or black (colour 1).
-        row("hRED key", "rom; click Color(2)", "keys Home on hRED", "swatch 2 0,255,255");
-        row("hGREEN page click", "rom; click Color(2)", "page-left hGREEN", "swatch 2 255,205,255");
+        row("hRED key", "rom; click Color(2)", "keys Home on hRED", "swatch 2 #00ffff");
+        row("hGREEN page click", "rom; click Color(2)", "page-left hGREEN", "swatch 2 #ffcdff");
         row("hBLUE thumb drag", "rom; click Color(1)", "drag-thumb hBLUE of 1", "followed");
 
-        row("File Load Rom", "answer-open", "menu F L", "caption; sheet 0");
-        row("File Save Changes", "rom; paint 2,2", "menu F S", "saved 2,2");
-        row("File Quit", "rom; paint 2,2", "menu F Q", "closed; file-unchanged");
-        row("Options Test Sprite", "rom", "menu O T", "preview");
-        row("Options Gridlines color", "answer-colour 0,255,0", "menu O G", "grid-lines 0,255,0");
-        row("Options Sprites p. color", "rom; click picSprites(5); answer-colour 0,0,255",
-            "menu O S", "marker 5 0,0,255");
-        row("Help Help", "help-file", "menu H H", "help");
-        row("Help About", "", "menu H A", "about");
-
-        row("Ctrl+L", "answer-open", "keys Ctrl+L", "caption; sheet 0");
-        row("Ctrl+S", "rom; paint 2,2", "keys Ctrl+S", "saved 2,2");
-        row("F5", "rom", "keys F5", "preview");
-        row("F6", "answer-colour 0,255,0", "keys F6", "grid-lines 0,255,0");
-        row("F7", "rom; click picSprites(5); answer-colour 0,0,255", "keys F7", "marker 5 0,0,255");
-        row("F1", "help-file", "keys F1", "help");
-        row("Ctrl+Z", "rom; paint 1,1; paint 5,5", "keys Ctrl+Z", "painted 1,1; blank 5,5");
-        row("Ctrl+Y", "rom; paint 1,1; keys Ctrl+Z", "keys Ctrl+Y", "painted 1,1");
+        command("File Load Rom", "F L", "Ctrl+L", "answer-open", "caption; sheet 0");
+        command("File Save Changes", "F S", "Ctrl+S", "rom; paint 2,2", "saved 2,2");
+        command("File Quit", "F Q", nullptr, "rom; paint 2,2", "closed; file-unchanged");
+        command("Options Test Sprite", "O T", "F5", "rom", "preview");
+        command(
+            "Options Gridlines color", "O G", "F6", "answer-colour #00ff00", "grid-lines #00ff00");
+        command("Options Sprites p. color", "O S", "F7",
+            "rom; click picSprites(5); answer-colour #0000ff", "marker 5 #0000ff");
+        command("Help Help", "H H", "F1", "help-file", "help");
+        command("Help About", "H A", nullptr, "", "about");
+        // The Edit menu; tile 0 of frame 0 is selected.
+        command(
+            "Edit Undo", "E U", "Ctrl+Z", "rom; paint 1,1; paint 5,5", "painted 1,1; blank 5,5");
+        command("Edit Redo", "E R", "Ctrl+Y", "rom; paint 1,1; keys Ctrl+Z", "painted 1,1");
         row("Ctrl+Shift+Z", "rom; paint 1,1; keys Ctrl+Z", "keys Ctrl+Shift+Z", "painted 1,1");
-        row("Ctrl+C", "rom; clipboard-text", "keys Ctrl+C", "clipboard-sheet");
-        row("Ctrl+V", "rom; clipboard-blue", "keys Ctrl+V", "sheet-blue");
-
-        // The Edit menu by its access keys, and its shortcuts; tile 0 of frame 0 is selected.
-        row("Edit Undo", "rom; paint 1,1; paint 5,5", "menu E U", "painted 1,1; blank 5,5");
-        row("Edit Redo", "rom; paint 1,1; keys Ctrl+Z", "menu E R", "painted 1,1");
-        row("Edit Copy Sprite", "rom; clipboard-text", "menu E C", "clipboard-sheet");
-        row("Edit Paste Sprite", "rom; clipboard-blue", "menu E P", "sheet-blue");
-        row("Edit Copy Frame", "rom; clipboard-text", "menu E F", "clipboard-frame");
-        row("Edit Paste Frame", "rom; clipboard-blue frame", "menu E M", "step Paste Frame");
-        row("Edit Flip Frame Horizontally", "rom", "menu E H", "step Flip Frame Horizontally");
-        row("Edit Flip Frame Vertically", "rom", "menu E V", "step Flip Frame Vertically");
-        row("Edit Rotate Frame Clockwise", "rom", "menu E W", "step Rotate Frame Clockwise");
-        row("Edit Rotate Frame Anticlockwise", "rom", "menu E A",
+        command("Edit Copy Sprite", "E C", "Ctrl+C", "rom; clipboard-text", "clipboard 96");
+        command("Edit Paste Sprite", "E P", "Ctrl+V", "rom; clipboard-blue", "sheet-blue");
+        command("Edit Copy Frame", "E F", "Ctrl+Shift+C", "rom; clipboard-text", "clipboard 16");
+        command("Edit Paste Frame", "E M", "Ctrl+Shift+V", "rom; clipboard-blue frame",
+            "step Paste Frame");
+        command(
+            "Edit Flip Frame Horizontally", "E H", "Ctrl+H", "rom", "step Flip Frame Horizontally");
+        command("Edit Flip Frame Vertically", "E V", "Ctrl+Shift+H", "rom",
+            "step Flip Frame Vertically");
+        command(
+            "Edit Rotate Frame Clockwise", "E W", "Ctrl+R", "rom", "step Rotate Frame Clockwise");
+        command("Edit Rotate Frame Anticlockwise", "E A", "Ctrl+Shift+R", "rom",
             "step Rotate Frame Anticlockwise");
-        row("Edit Shift Frame Left", "rom", "menu E L", "step Shift Frame Left");
-        row("Edit Shift Frame Right", "rom", "menu E T", "step Shift Frame Right");
-        row("Edit Shift Frame Up", "rom", "menu E S", "step Shift Frame Up");
-        row("Edit Shift Frame Down", "rom", "menu E D", "step Shift Frame Down");
-        row("Edit Fill Tile", "rom; click Color(3)", "menu E I", "step Fill Tile");
-        row("Edit Swap Colours", "rom; answer-swap 3,1", "menu E O", "step Swap Colours 1 and 3");
-        row("Ctrl+Shift+C", "rom; clipboard-text", "keys Ctrl+Shift+C", "clipboard-frame");
-        row("Ctrl+Shift+V", "rom; clipboard-blue frame", "keys Ctrl+Shift+V", "step Paste Frame");
-        row("Ctrl+H", "rom", "keys Ctrl+H", "step Flip Frame Horizontally");
-        row("Ctrl+Shift+H", "rom", "keys Ctrl+Shift+H", "step Flip Frame Vertically");
-        row("Ctrl+R", "rom", "keys Ctrl+R", "step Rotate Frame Clockwise");
-        row("Ctrl+Shift+R", "rom", "keys Ctrl+Shift+R", "step Rotate Frame Anticlockwise");
-        row("Ctrl+Left", "rom", "keys Ctrl+Left", "step Shift Frame Left");
-        row("Ctrl+Right", "rom", "keys Ctrl+Right", "step Shift Frame Right");
-        row("Ctrl+Up", "rom", "keys Ctrl+Up", "step Shift Frame Up");
-        row("Ctrl+Down", "rom", "keys Ctrl+Down", "step Shift Frame Down");
-        row("Ctrl+F", "rom; click Color(3)", "keys Ctrl+F", "step Fill Tile");
+        command("Edit Shift Frame Left", "E L", "Ctrl+Left", "rom", "step Shift Frame Left");
+        command("Edit Shift Frame Right", "E T", "Ctrl+Right", "rom", "step Shift Frame Right");
+        command("Edit Shift Frame Up", "E S", "Ctrl+Up", "rom", "step Shift Frame Up");
+        command("Edit Shift Frame Down", "E D", "Ctrl+Down", "rom", "step Shift Frame Down");
+        command("Edit Fill Tile", "E I", "Ctrl+F", "rom; click Color(3)", "step Fill Tile");
+        command("Edit Swap Colours", "E O", nullptr, "rom; answer-swap 3,1",
+            "step Swap Colours 1 and 3");
 
         // Painting with the keyboard while the editing grid has the focus.
         row("picEdit Right", "rom; focus picEdit", "keys Right on picEdit", "cursor 1,0");
@@ -532,8 +456,10 @@ private slots:
         Session s;
         QVERIFY(s.Start(given));
         s.Drive(input);
-        const QString fault = s.Effect(effect);
-        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        for (const QString& step : effect.split(QStringLiteral("; "))) {
+            const QString fault = s.Check(step.split(QLatin1Char(' ')));
+            QVERIFY2(fault.isEmpty(), qPrintable(step + QStringLiteral(": ") + fault));
+        }
     }
     void swatchesFillTheirRectanglesInThePaletteFrame_data()
     {
@@ -546,14 +472,14 @@ private slots:
         const auto& [name, index, rect] = CurrentRow<SwatchRow>();
         Session s;
         QVERIFY(s.Start(QStringLiteral("rom")));
-        auto* frame = s.Find<QGroupBox>(QStringLiteral("Frame4"));
-        QCOMPARE(frame->geometry(), QRect(8, 192, 225, 145));
-        auto* swatch = s.Find<QWidget>(Name("Color", index));
-        QCOMPARE(swatch->parentWidget(), frame);
-        QCOMPARE(swatch->geometry(), rect);
+        auto& frame = s.Find<QGroupBox>(QStringLiteral("Frame4"));
+        QCOMPARE(frame.geometry(), QRect(8, 192, 225, 145));
+        auto& swatch = s.Find<QWidget>(QLatin1String(name));
+        QCOMPARE(swatch.parentWidget(), &frame);
+        QCOMPARE(swatch.geometry(), rect);
         // The colour fills the rectangle to its edges. Swatches 33 pixels wide stand 32 apart, so
         // the last column of Color(0) .. Color(2) lies under the next swatch.
-        const QImage seen = frame->grab().toImage();
+        const QImage seen = frame.grab().toImage();
         const QColor colour = DefaultColour(index == 4 ? 0 : index);
         const QRect own = rect.adjusted(0, 0, -1, 0);
         for (QPoint corner : {own.topLeft(), own.topRight(), own.bottomLeft(), own.bottomRight()})
@@ -570,7 +496,7 @@ private slots:
         const QPoint off
             = s.window->frameGeometry().center() - s.window->screen()->availableGeometry().center();
         QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1,
-            qPrintable(QStringLiteral("off centre by %1, %2").arg(off.x()).arg(off.y())));
+            qPrintable(QString::asprintf("off centre by %d, %d", off.x(), off.y())));
     }
     void editingGridShowsTheCrosshair()
     {
@@ -599,9 +525,9 @@ private slots:
             return QApplication::focusWidget() == control;
         };
         type("Ctrl+L");
-        QVERIFY(tabTo(s.Find<QComboBox>(QStringLiteral("cboSprite"))));
+        QVERIFY(tabTo(&s.Find<QComboBox>(QStringLiteral("cboSprite"))));
         type("Down");
-        QVERIFY(tabTo(s.Find<QPushButton>(QStringLiteral("cmdLoad"))));
+        QVERIFY(tabTo(&s.Find<QPushButton>(QStringLiteral("cmdLoad"))));
         type("Space");
         QVERIFY(tabTo(&s.Grid()));
         for (const char* key : {"PgDown", "Right", "3", "Return", "Ctrl+S"})
@@ -609,12 +535,10 @@ private slots:
         // Entry 1, tile 1, row 0, column 1: value 2.
         QByteArray expected = s.file;
         const qint64 row = kEntry0 + 384 + 16;
-        for (int plane = 0; plane < 2; ++plane) {
-            const auto bit = static_cast<char>(plane == 1 ? 0x40 : 0);
-            expected[row + plane] = static_cast<char>((expected[row + plane] & ~0x40) | bit);
-        }
+        expected[row] = static_cast<char>(expected[row] & ~0x40);
+        expected[row + 1] = static_cast<char>(expected[row + 1] | 0x40);
         QCOMPARE(s.rom.Contents(), expected);
-        QVERIFY(s.h.messages.shown.empty());
+        QVERIFY(s.messages.shown.empty());
     }
 };
 
