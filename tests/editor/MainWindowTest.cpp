@@ -242,15 +242,13 @@ private slots:
             QCOMPARE(labels.first().first->object(),
                 &h.Find<QObject>(QStringLiteral("Label1(%1)").arg(i + 1)));
         }
-        // The swatches say which colour paints; the grid, which cell the cursor is on and its
-        // value.
+        // The swatches say which colour paints; the grid, the cursor's cell and its value.
         h.Click(QStringLiteral("Color(2)"));
         QVERIFY(heard("Color(2)")->text(QAccessible::Description).contains(u"painting colour"));
         QVERIFY(!heard("Color(0)")->text(QAccessible::Description).contains(u"painting colour"));
         QVERIFY(heard("Color(4)")->text(QAccessible::Description).startsWith(u"Value 2: red 255"));
         h.Click(QStringLiteral("picSprites(9)"));
-        h.PressGrid(QPoint(40, 100));
-        h.ReleaseGrid(QPoint(40, 100));
+        h.PaintCell(2, 2, 6);
         QCOMPARE(
             heard("picEdit")->text(QAccessible::Description), u"Tile 10, row 7, column 3: value 2");
 

@@ -295,8 +295,7 @@ struct Session : RomOfItsOwn, EditorHarness {
                 help.opened.join(QLatin1Char(',')));
         if (what == u"about") {
             const auto& shown = messages.shown;
-            const QStringList lines
-                = shown.empty() ? QStringList() : shown[0].text.split(QStringLiteral("\r\n"));
+            const QStringList lines = messages.LastText().split(QStringLiteral("\r\n"));
             // Eight lines, two of them empty between the parts; the seventh holds an address.
             bool filled = lines.size() == 8;
             for (int i = 0; filled && i < 8; ++i)
@@ -345,27 +344,25 @@ private slots:
     void inputReachesItsHandler_data()
     {
         AddRowColumn<InputRow>();
-        const auto row
-            = [](const char* name, const char* given, const char* input, const char* effect) {
-                  QTest::newRow(name) << InputRow {given, input, effect};
-              };
-        // A menu command chosen by its access keys, and by its shortcut when it has one.
-        const auto command = [&row](const char* name, const char* keys, const char* shortcut,
-                                 const char* given, const char* effect) {
-            row(name, given, qPrintable(QStringLiteral("menu ") + keys), effect);
-            if (shortcut != nullptr)
-                row(shortcut, given, qPrintable(QStringLiteral("keys ") + shortcut), effect);
+        const auto row = [](const char* name, auto given, auto input, auto effect) {
+            QTest::newRow(name) << InputRow {given, input, effect};
         };
+        // A menu command chosen by its access keys, and by its shortcut when it has one.
+        const auto command
+            = [&](auto name, auto keys, const char* shortcut, auto given, auto effect) {
+                  row(name, given, QStringLiteral("menu ") + keys, effect);
+                  if (shortcut != nullptr)
+                      row(shortcut, given, QStringLiteral("keys ") + shortcut, effect);
+              };
 
         row("cmdLoad", "rom; list 3", "click cmdLoad", "sheet 3");
         row("cmdSave", "rom; paint 2,2", "click cmdSave", "saved 2,2");
         row("cmdTest", "rom", "click cmdTest", "preview");
         row("chkGRID", "", "click chkGRID", "grid-lines hidden");
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 4; ++i)
             QTest::addRow("Color(%d)", i) << InputRow {
                 QStringLiteral("rom; click Color(%1)").arg((i + 1) % 4),
                 QStringLiteral("click Color(%1)").arg(i), QStringLiteral("current %1").arg(i)};
-        }
         row("picSprites(5)", "rom", "click picSprites(5)", "selected 5");
         row("picSprites(23)", "rom", "click picSprites(23)", "selected 23");
         row("picEdit press", "rom; click picSprites(0); click Color(3)", "click picEdit at 40,40",
