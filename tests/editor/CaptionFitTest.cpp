@@ -16,12 +16,6 @@ using namespace morvane::test;
 
 namespace {
 
-// The caption as it is drawn, without the '&' of a mnemonic.
-QString Shown(const QString& caption)
-{
-    return QString(caption).remove(QRegularExpression(QStringLiteral("&(?!&)")));
-}
-
 // The room the style leaves a control's caption, in the control's own coordinates.
 QRect CaptionRoom(QWidget& control)
 {
@@ -95,7 +89,8 @@ private slots:
     void everyCaptionFits()
     {
         QWidget* control = CurrentRow<QWidget*>();
-        const QString caption = Shown(CaptionText(*control));
+        // The caption as it is drawn, without the '&' of a mnemonic.
+        const QString caption = CaptionText(*control).remove(QRegularExpression("&(?!&)"));
         // The ink of the caption, from where the style starts drawing it: push buttons centre
         // their caption, the other controls start it at the left of their room. The rectangle
         // is rounded outwards to whole pixels, so the ink may stop up to a pixel short of it.
