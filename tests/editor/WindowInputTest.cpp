@@ -177,10 +177,9 @@ struct Session : RomOfItsOwn, EditorHarness {
         const auto expect = [](bool ok, const QString& seen) {
             return ok ? QString() : QStringLiteral("found \"%1\"").arg(seen);
         };
-        if (what == u"sheet") // the views show entry n of the file
-            return SheetDifference(file.mid(kEntry0 + 384 * w[1].toInt(), 384));
-        if (what == u"sheet-blue")
-            return SheetDifference(QByteArray(384, '\xFF'));
+        if (what == u"sheet") // the views show entry n of the file, or all in colour 3 ("blue")
+            return SheetDifference(w[1] == u"blue" ? QByteArray(384, '\xFF')
+                                                   : file.mid(kEntry0 + 384 * w[1].toInt(), 384));
         if (what == u"caption") {
             const QString title = kTitle + QStringLiteral(" [") + rom.Path() + QLatin1Char(']');
             return expect(Caption(*window) == title, Caption(*window));
@@ -394,7 +393,7 @@ private slots:
         command("Edit Redo", "E R", "Ctrl+Y", "rom; paint 1,1; keys Ctrl+Z", "painted 1,1");
         row("Ctrl+Shift+Z", "rom; paint 1,1; keys Ctrl+Z", "keys Ctrl+Shift+Z", "painted 1,1");
         command("Edit Copy Sprite", "E C", "Ctrl+C", "rom; clipboard-text", "clipboard 96");
-        command("Edit Paste Sprite", "E P", "Ctrl+V", "rom; clipboard-blue", "sheet-blue");
+        command("Edit Paste Sprite", "E P", "Ctrl+V", "rom; clipboard-blue", "sheet blue");
         command("Edit Copy Frame", "E F", "Ctrl+Shift+C", "rom; clipboard-text", "clipboard 16");
         command("Edit Paste Frame", "E M", "Ctrl+Shift+V", "rom; clipboard-blue frame",
             "step Paste Frame");
