@@ -1,8 +1,7 @@
-// Random and damaged sprite images thrown at the reader: random bytes, real sprite PNGs with
-// bytes flipped, cut, inserted or repeated, and random pictures of every QImage format. Nothing
-// may crash (the sanitizer build runs this too); a refusal is always a SpritePngError naming its
-// subject. Where the input is clean by construction, the exact block it must give (or that it
-// must be refused) is checked.
+// Random and damaged sprite images thrown at the reader: random bytes, real sprite PNGs with bytes
+// flipped, cut, inserted or repeated, and random pictures of every QImage format. Nothing may crash
+// (the sanitizer build runs this too), a refusal is always a SpritePngError naming its subject, and
+// an input clean by construction must give its exact block (or be refused).
 #include "CraftedPng.h"
 #include "HostileFiles.h"
 #include "qtcolour/PackedColourQt.h"
@@ -19,14 +18,6 @@ namespace {
 constexpr quint32 kDefaultSeed = 20261207;
 constexpr int kCasesPerKind = 500;
 
-// The seed of this run: fixed, so a failure repeats, unless MORVANE_FUZZ_SEED asks for another.
-quint32 RunSeed()
-{
-    bool ok = false;
-    const quint32 seed = qEnvironmentVariable("MORVANE_FUZZ_SEED").toUInt(&ok);
-    return ok ? seed : kDefaultSeed;
-}
-
 // What a clean input must give; an input damaged at random promises nothing but no crash and a
 // clean refusal.
 struct Expectation {
@@ -36,9 +27,8 @@ struct Expectation {
 
 QList<QRgb> Rgbs(const Palette& colours)
 {
-    QList<QRgb> rgbs;
-    for (const PackedColor colour : colours)
-        rgbs << ToQRgb(colour);
+    QList<QRgb> rgbs(qsizetype(colours.size()));
+    std::ranges::transform(colours, rgbs.begin(), ToQRgb);
     return rgbs;
 }
 
@@ -76,17 +66,19 @@ class SpritePngFuzzTest : public QObject {
 private slots:
     void initTestCase()
     {
-        seed_ = RunSeed();
+        // Fixed, so a failure repeats, unless MORVANE_FUZZ_SEED asks for another.
+        bool ok = false;
+        const quint32 asked = qEnvironmentVariable("MORVANE_FUZZ_SEED").toUInt(&ok);
+        seed_ = ok ? asked : kDefaultSeed;
         rng_.seed(seed_);
         qInfo("Random seed %u (set MORVANE_FUZZ_SEED to repeat another run)", seed_);
     }
 
     void randomBytes()
     {
-        const QByteArray signature = PngSignature();
-        for (int i = 0; i < kCasesPerKind; ++i) {
+        for (int i = 0; i < kCasesPerKind && !QTest::currentTestFailed(); ++i) {
             const int kind = rng_.bounded(4);
-            QByteArray bytes = kind == 0 ? QByteArray() : signature;
+            QByteArray bytes = kind == 0 ? QByteArray() : kPngSignature;
             if (kind < 2) {
                 bytes += RandomBytes(rng_, rng_.bounded(700));
             } else if (kind == 2) {
@@ -105,14 +97,13 @@ private slots:
                 bytes += PngChunk("IDAT", RandomBytes(rng_, rng_.bounded(600)))
                     + PngChunk("IEND", {});
             }
-            const QString fault = CheckFile(bytes, {}, QStringLiteral("random bytes %1").arg(i));
-            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+            CheckFile(bytes, {}, QStringLiteral("random bytes %1").arg(i));
         }
     }
 
     void damagedSpritePngs()
     {
-        for (int i = 0; i < kCasesPerKind; ++i) {
+        for (int i = 0; i < kCasesPerKind && !QTest::currentTestFailed(); ++i) {
             const SpriteBlock block = RandomBlock(rng_.generate());
             const PngPalette set = rng_.bounded(2) == 0 ? HardwareGreys : DisplayDefaults;
             // Mostly the exporter's palette PNG; sometimes the same picture stored in true colour,
@@ -142,21 +133,16 @@ private slots:
             // Often the checksums are mended, so the damage reaches the decoder itself.
             if (rng_.bounded(2) == 0)
                 bytes = WithChunkCrcsFixed(bytes);
-            Expectation expected;
-            // A palette PNG reads by index whatever its colours; a true-colour one may be
-            // ambiguous.
-            if (bytes == clean && !trueColour)
-                expected.block = block;
-            const QString fault
-                = CheckFile(bytes, expected, QStringLiteral("damaged PNG %1").arg(i));
-            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+            // A palette PNG reads by index whatever its colours; true colour may be ambiguous.
+            CheckFile(bytes, {bytes == clean && !trueColour ? std::optional(block) : std::nullopt},
+                QStringLiteral("damaged PNG %1").arg(i));
         }
     }
 
     void randomPictures()
     {
         const QImage::Format lastFormat = Format_RGBA32FPx4_Premultiplied;
-        for (int i = 0; i < kCasesPerKind; ++i) {
+        for (int i = 0; i < kCasesPerKind && !QTest::currentTestFailed(); ++i) {
             const auto format = static_cast<QImage::Format>(1 + rng_.bounded(int(lastFormat)));
             const bool rightSize = rng_.bounded(5) != 0;
             const int width = rightSize ? 16 : rng_.bounded(40);
@@ -248,10 +234,9 @@ private slots:
                     && !QList {Format_Indexed8, Format_Mono, Format_MonoLSB}.contains(format))
                     expected.refused = true;
             }
-            const QString fault = CheckPicture(image, extra, expected,
+            Check([&] { return ImageToSprite(image, extra); }, "The image", expected,
                 QString::asprintf(
                     "picture %d (format %d, %d x %d)", i, int(format), width, height));
-            QVERIFY2(fault.isEmpty(), qPrintable(fault));
         }
     }
 
@@ -262,13 +247,13 @@ private slots:
     }
 
 private:
-    // Checks one input; returns an empty string or the fault, with the seed and the case.
+    // Checks one input; a fault fails the test, naming the seed and the case.
     template <typename Read>
-    QString Check(
-        Read read, const QString& subject, const Expectation& expected, const QString& what)
+    void Check(Read read, const QString& subject, const Expectation& expected, const QString& what)
     {
         const auto fault = [&](const QString& text) {
-            return QStringLiteral("seed %1, %2: %3").arg(seed_).arg(what, text);
+            const QString failure = QStringLiteral("seed %1, %2: %3").arg(seed_).arg(what, text);
+            QTest::qFail(qPrintable(failure), __FILE__, __LINE__);
         };
         std::optional<SpriteBlock> block;
         try {
@@ -276,32 +261,24 @@ private:
         } catch (const SpritePngError& error) {
             const QString message = QString::fromStdString(error.what());
             if (!message.startsWith(subject))
-                return fault(QStringLiteral("the refusal does not name its subject: ") + message);
+                return fault("the refusal does not name its subject: " + message);
         } catch (const std::exception& error) {
-            return fault(
-                QStringLiteral("an unexpected exception: ") + QString::fromUtf8(error.what()));
+            return fault("an unexpected exception: " + QString::fromUtf8(error.what()));
         }
         foretold_ += expected.refused || expected.block ? 1 : 0;
         if (expected.refused && block)
-            return fault(QStringLiteral("a damaged input was accepted"));
+            return fault("a damaged input was accepted");
         if (expected.block && block != expected.block)
-            return fault(block ? QStringLiteral("a clean input read as another block")
-                               : QStringLiteral("a clean input was refused"));
+            return fault(
+                block ? "a clean input read as another block" : "a clean input was refused");
         block ? ++accepted_ : ++refused_;
-        return {};
     }
 
-    QString CheckFile(const QByteArray& bytes, const Expectation& expected, const QString& what)
+    void CheckFile(const QByteArray& bytes, const Expectation& expected, const QString& what)
     {
         const QString subject = QStringLiteral("\"input.png\"");
-        return Check([&] { return DecodeSpritePng(Span(bytes), subject.toStdString()); }, subject,
+        Check([&] { return DecodeSpritePng(Span(bytes), subject.toStdString()); }, subject,
             expected, what);
-    }
-
-    QString CheckPicture(const QImage& image, const std::optional<Palette>& extra,
-        const Expectation& expected, const QString& what)
-    {
-        return Check([&] { return ImageToSprite(image, extra); }, "The image", expected, what);
     }
 
     quint32 seed_ = kDefaultSeed;

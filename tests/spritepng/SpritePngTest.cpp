@@ -15,19 +15,15 @@ using enum PngPalette;
 
 namespace {
 
-// A random block whose pixels take only the values `low` and `high`, chosen per pixel: the two
-// bit planes of each row are derived from one random byte.
+// A random block whose pixels take only the values `low` and `high`, picked per pixel.
 SpriteBlock TwoValueBlock(quint32 seed, int low, int high)
 {
     SpriteBlock block = RandomBlock(seed);
     for (std::size_t at = 0; at < block.size(); at += 2) {
         const int pick = block[at];
-        const auto plane = [&](int bit) {
-            return static_cast<std::uint8_t>(
-                ((high >> bit) & 1 ? pick : 0) | ((low >> bit) & 1 ? ~pick : 0));
-        };
-        block[at] = plane(0);
-        block[at + 1] = plane(1);
+        for (const int plane : {0, 1})
+            block[at + plane]
+                = std::uint8_t(((high >> plane) & 1 ? pick : 0) | ((low >> plane) & 1 ? ~pick : 0));
     }
     return block;
 }
@@ -89,8 +85,7 @@ struct Export {
     quint32 seed = 0;
 };
 
-// A picture read by the rules, with the current display colours when given: the block it must
-// give, or (none) the words its refusal must hold.
+// A picture read by the rules, with `extra` display colours: its block, or its refusal's words.
 struct Picture {
     const char* name;
     QImage image {};
@@ -99,8 +94,7 @@ struct Picture {
     std::optional<Palette> extra {};
 };
 
-// A file in the test folder (a folder when `folder`, nothing when `contents` is null) and the
-// block it must give, or (none) the words its refusal must hold.
+// A file (a folder when `folder`, none when `contents` is null): its block, or its refusal's words.
 struct File {
     const char* name;
     QByteArray contents {};
@@ -115,8 +109,7 @@ class SpritePngTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // One pixel set in one tile must land at one place of the image, with the plane-0 bit as
-    // the low bit of its value.
+    // One pixel set in one tile lands at one place, its plane-0 bit the low bit of its value.
     void layout_data()
     {
         AddRows<Layout>({{"tile 0, top left of frame 0", 0, 0, 0, 3, 0, 0},
@@ -283,8 +276,7 @@ private slots:
     void fileRefusals_data()
     {
         const QByteArray good = PngBytes(InGreys(RandomBlock(2)));
-        // Index 3 in a palette of two entries, and 200 in one of four: a decoder that maps such
-        // an index to 0 would read them as pictures.
+        // Index 3 in a palette of two, 200 in one of four: a decoder mapping them to 0 reads these.
         QList<int> twoBit(16 * 96, 1);
         twoBit[16 * 40 + 3] = 3;
         QByteArray eightBit(16 * 96, '\1');
@@ -427,16 +419,14 @@ private slots:
 
     void sheetRoundTrip_data()
     {
-        QTest::addColumn<PngPalette>("palette");
-        QTest::newRow("greys") << HardwareGreys;
-        QTest::newRow("display colours") << DisplayDefaults;
+        AddRows<Export>({{"greys", HardwareGreys}, {"display colours", DisplayDefaults}});
     }
 
     void sheetRoundTrip()
     {
-        QFETCH(PngPalette, palette);
         const SpriteSet sprites = RandomSprites(200);
-        QVERIFY(DecodeSheetPng(SheetPngData(sprites, palette), "sheet") == sprites);
+        QVERIFY(DecodeSheetPng(SheetPngData(sprites, CurrentRow<Export>().palette), "sheet")
+            == sprites);
 
         const QString message = FailureOf(
             [&] { DecodeSheetPng(SpritePngData(sprites[0], HardwareGreys), "\"one.png\""); });
@@ -448,16 +438,7 @@ private:
     void CheckPicture()
     {
         const auto& row = CurrentRow<Picture>();
-        SpriteBlock decoded {};
-        const QString message = FailureOf([&] { decoded = ImageToSprite(row.image, row.extra); });
-        if (row.expected) {
-            QCOMPARE(message, QString());
-            QCOMPARE(Bytes(decoded), Bytes(*row.expected));
-            return;
-        }
-        QVERIFY2(message.startsWith(u"The image "), qPrintable(message));
-        for (const QString& part : row.message)
-            QVERIFY2(message.contains(part), qPrintable(message));
+        CheckOutcome(row, "The image ", [&] { return ImageToSprite(row.image, row.extra); });
     }
 
     void CheckFile()
@@ -469,15 +450,23 @@ private:
         else if (!row.contents.isNull())
             QVERIFY(WriteWholeFile(path, row.contents));
 
+        CheckOutcome(row, u'"' + path + u'"', [&] { return ReadSpritePng(path); });
+    }
+
+    // The read must give the row's block, or (none) a refusal from `subject` with the row's words.
+    template <typename Row, typename Read>
+    static void CheckOutcome(const Row& row, const QString& subject, Read read)
+    {
         SpriteBlock decoded {};
-        const QString message = FailureOf([&] { decoded = ReadSpritePng(path); });
+        const QString message = FailureOf([&] { decoded = read(); });
         if (row.expected) {
             QCOMPARE(message, QString());
             QCOMPARE(Bytes(decoded), Bytes(*row.expected));
             return;
         }
-        QVERIFY2(message.startsWith(u'"' + path + u'"'), qPrintable(message));
-        QVERIFY2(message.contains(row.message), qPrintable(message));
+        QVERIFY2(message.startsWith(subject), qPrintable(message));
+        for (const QString& part : QStringList {row.message})
+            QVERIFY2(message.contains(part), qPrintable(message));
     }
 
     QTemporaryDir dir_;
