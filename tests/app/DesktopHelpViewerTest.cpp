@@ -1,8 +1,6 @@
-// Help shows the user guide. It finds it beside the program, then where the installation it
-// belongs to keeps it, then in the configured data folder, then in the desktop's data folders. The
-// desktop's viewer gets the path as one argument, and when the desktop has no viewer or its
-// launcher fails, the editor's own read-only viewer shows the guide with the reason; Help never
-// fails silently.
+// Help finds the user guide beside the program, then in its installation, the configured folder and
+// the desktop's data folders; the desktop's viewer gets the path as one argument, and when it is
+// missing or fails, the editor's own read-only viewer shows the guide with the reason.
 #include "app/DesktopHelpViewer.h"
 #include "RomFixture.h"
 #include "RowTable.h"
@@ -111,12 +109,10 @@ private slots:
         QVERIFY(QDir().mkpath(program));
         for (const QString& place : row.holding) {
             const QString path = QDir(places.value(place)).filePath(kHelpName);
-            if (place == QLatin1String("folderBeside")) {
-                QVERIFY(QDir().mkpath(path));
-            } else {
-                QVERIFY(QDir().mkpath(places.value(place)));
+            const bool folder = place == QLatin1String("folderBeside");
+            QVERIFY(QDir().mkpath(folder ? path : places.value(place)));
+            if (!folder)
                 QVERIFY(WriteWholeFile(path, place.toUtf8()));
-            }
         }
 
         QCOMPARE(QDir::cleanPath(HelpFilePath(program, configured)),

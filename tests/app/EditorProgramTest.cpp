@@ -1,7 +1,5 @@
-// The editor's command line as the program reads it before any window exists, and the built
-// editor run as a user runs it: --help and --version answer without a display, a mistake on the
-// command line is refused, no display ends it with a line of its own, extra file names are named
-// as ignored, and a write past the file-size limit cannot end the editor.
+// The editor's command line as read before any window exists, and the built editor run as a user
+// runs it: without a display, with a mistake on the command line, with extra file names.
 #include "RomFixture.h"
 #include "RowTable.h"
 #include "TestData.h"
@@ -159,7 +157,7 @@ private slots:
     {
         RomFixture rom;
         QProcess editor;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment environment = WithoutDisplay();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         editor.setProcessEnvironment(environment);
         editor.start(

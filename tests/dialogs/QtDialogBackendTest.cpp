@@ -55,11 +55,6 @@ struct OwnFileDialog : QFileDialog {
     OwnFileDialog() { setOption(QFileDialog::DontUseNativeDialog); }
 };
 
-struct StartFile {
-    const char* name;
-    bool fullPathElsewhere; // or a bare name, in the initial folder
-};
-
 // What a dialog is set up with, and what it then shows.
 template <typename Setting, typename Shown> struct Setup {
     const char* name;
@@ -126,18 +121,19 @@ private slots:
 
     void fileDialogStartsOnRequestedFile_data()
     {
-        AddRows<StartFile>(
-            {{"name only: initial folder", false}, {"full path elsewhere: its folder", true}});
+        QTest::addColumn<bool>("fullPathElsewhere"); // or a bare name, in the initial folder
+        QTest::newRow("name only: initial folder") << false;
+        QTest::newRow("full path elsewhere: its folder") << true;
     }
     void fileDialogStartsOnRequestedFile()
     {
-        const auto& row = CurrentRow<StartFile>();
+        QFETCH(const bool, fullPathElsewhere);
         QTemporaryDir initial;
         QTemporaryDir other;
-        const QDir folder(row.fullPathElsewhere ? other.path() : initial.path());
+        const QDir folder(fullPathElsewhere ? other.path() : initial.path());
         QVERIFY(WriteWholeFile(folder.filePath(u"Sarnet.gb"_s), {}));
         FileDialogRequest request = LoadRomRequest(initial.path());
-        request.fileName = row.fullPathElsewhere ? folder.filePath(u"Sarnet.gb"_s) : u"Sarnet.gb"_s;
+        request.fileName = fullPathElsewhere ? folder.filePath(u"Sarnet.gb"_s) : u"Sarnet.gb"_s;
         request.title = u"Open a ROM image"_s;
         request.defaultSuffix = u"gb"_s;
         OwnFileDialog dialog;
@@ -257,8 +253,7 @@ private slots:
         QCOMPARE(backend_.ChooseColor(&owner_, PackRgb(1, 2, 3), 1), std::nullopt);
     }
 
-    // The two lists start on the painting colour's value and the next; OK waits for two different
-    // values; the backend returns what was confirmed and nothing after Cancel.
+    // The lists start on the painting colour's value and the next; OK waits for two different ones.
     void swapColoursAsksForTwoDifferentValues()
     {
         std::optional<ColourSwap> started;

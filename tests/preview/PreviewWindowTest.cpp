@@ -14,9 +14,8 @@ using namespace morvane::test;
 
 namespace {
 
-// The sheet's 24 tile pictures, 32x32 each. Every pixel of every picture has its own colour (red
-// names the tile, green and blue the column and row), so a copy that lands in the wrong place, is
-// mirrored or shifted shows up as a wrong pixel.
+// The sheet's 24 tile pictures, 32x32, each pixel coloured by its tile (red), column and row, so a
+// copy that lands in the wrong place, is mirrored or shifted shows up as a wrong pixel.
 std::array<QImage, 24> TileViews()
 {
     std::array<QImage, 24> views;
@@ -31,15 +30,10 @@ std::array<QImage, 24> TileViews()
 }
 
 // A distinct solid colour per frame image, so every display box names the image it copied.
-QColor FrameColor(int image)
-{
-    return QColor(40 * image + 20, 200 - 30 * image, 90);
-}
-
 void FillFrames(frmTest& preview)
 {
     for (int n = 0; n < 6; ++n)
-        preview.picSprite[std::size_t(n)]->Image().fill(FrameColor(n));
+        preview.picSprite[std::size_t(n)]->Image().fill(QColor(40 * n + 20, 200 - 30 * n, 90));
 }
 
 using Boxes = std::array<int, 3>;
@@ -95,8 +89,7 @@ private slots:
     void init() { phase_ = 0; }
 
     // Tile groups 0..2 are the poses' first frames (images 0, 2, 4), groups 3..5 their second
-    // frames (images 1, 3, 5); four tiles per group, top left, top right, bottom left, bottom
-    // right.
+    // (images 1, 3, 5); four tiles per group: top left, top right, bottom left, bottom right.
     void tileLandsInItsQuadrant_data()
     {
         AddRowColumn<Quadrant>();
@@ -201,7 +194,7 @@ private slots:
             QCOMPARE(phase_, shownPhase);
         }
         // The frame images are only read.
-        QCOMPARE(preview.picSprite[0]->Image().pixelColor(10, 10), FrameColor(0));
+        QCOMPARE(preview.picSprite[0]->Image().pixelColor(10, 10), QColor(20, 200, 90));
         QVERIFY(blank != preview.picSpriteM[0]->Image());
     }
 

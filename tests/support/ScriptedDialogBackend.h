@@ -16,10 +16,9 @@ struct ColorDialogRequest {
 };
 
 // Stands in for the platform's dialogs in tests: every dialog takes the next answer scripted for
-// its kind at once, so no test ever waits on a modal window, and every request is kept so a test
-// can check what the dialog would have shown. A dialog with no answer left is cancelled, noted in
-// UnscriptedCalls() and reported with a warning starting "Unscripted dialog"; a suite can turn
-// that warning into a failure with QTest::failOnWarning.
+// its kind at once, so no test waits on a modal window, and keeps its request for checks. One with
+// no answer left is cancelled, noted in UnscriptedCalls() and reported with a warning starting
+// "Unscripted dialog", which a suite can make a failure with QTest::failOnWarning.
 class ScriptedDialogBackend final : public DialogBackend {
 public:
     void AnswerOpen(const QString& path) { open_.answers.emplace_back(path); }
