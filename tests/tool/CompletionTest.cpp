@@ -10,8 +10,7 @@ using namespace morvane::test;
 
 namespace {
 
-// The words after the tool's name on a command line, the last being completed, and what the
-// completion must offer for it.
+// The words after the tool's name, the last one being completed, and what must be offered for it.
 struct Offer {
     const char* name;
     QStringList words, expected;
