@@ -10,40 +10,33 @@
 using namespace morvane;
 using namespace morvane::test;
 
-namespace {
-
-QImage IconFile(int size)
-{
-    return QImage(QStringLiteral(
-                      MORVANE_SOURCE_DIR "/data/icons/hicolor/%1x%1/apps/morvane-sprite-editor.png")
-                      .arg(size))
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-} // namespace
-
 class AppIdentityTest : public QObject {
     Q_OBJECT
+
+    static QImage IconFile(int size)
+    {
+        return QImage(QStringLiteral(MORVANE_SOURCE_DIR
+                          "/data/icons/hicolor/%1x%1/apps/morvane-sprite-editor.png")
+                          .arg(size))
+            .convertToFormat(QImage::Format_RGB32);
+    }
 
 private slots:
     // The box's shape is the window's to show; only the version line is told here.
     void aboutNamesTheVersionOnItsSecondLine()
     {
-        const QString version
-            = QString::fromUtf8(kProjectVersion.data(), qsizetype(kProjectVersion.size()));
-        const QStringList lines = AboutText().split(QStringLiteral("\r\n"));
-        QVERIFY2(lines.value(1).startsWith(QStringLiteral("Version ") + version + QLatin1Char(',')),
-            qPrintable(lines.value(1)));
+        const QString line = AboutText().split(QStringLiteral("\r\n")).value(1);
+        QVERIFY2(line.startsWith("Version " + QString::fromUtf8(kProjectVersion) + ','),
+            qPrintable(line));
     }
 
     void windowIconIsTheInstalled32PixelIcon()
     {
-        const QIcon icon = AppIcon();
-        QVERIFY(!icon.isNull());
+        // A missing icon, compiled in or installed, shows as a null image on one side.
         const QImage installed = IconFile(32);
         QVERIFY(!installed.isNull());
-        QCOMPARE(
-            icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_RGB32), installed);
+        QCOMPARE(AppIcon().pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_RGB32),
+            installed);
     }
 
     void everyIconSizeIsTheSamePixelArt_data()
@@ -60,15 +53,11 @@ private slots:
         const int size = CurrentRow<int>();
         const QImage art = IconFile(16);
         const QImage icon = IconFile(size);
-        QCOMPARE(art.size(), QSize(16, 16));
-        QCOMPARE(icon.size(), QSize(size, size));
-        const int scale = size / 16;
-        for (int y = 0; y < size; ++y) {
-            for (int x = 0; x < size; ++x) {
-                if (icon.pixel(x, y) != art.pixel(x / scale, y / scale))
+        QCOMPARE(std::pair(art.size(), icon.size()), std::pair(QSize(16, 16), QSize(size, size)));
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if (icon.pixel(x, y) != art.pixel(x * 16 / size, y * 16 / size))
                     QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
-            }
-        }
     }
 };
 

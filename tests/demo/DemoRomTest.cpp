@@ -23,10 +23,8 @@ private slots:
         QVERIFY(rom_.size() >= std::size_t(kLastBlockEnd));
         // Readers of a cartridge header check both sums; the header reader is tested on its own.
         const std::optional<RomHeader> header = ReadRomHeader(rom_);
-        QVERIFY(header);
+        QVERIFY(header && header->HeaderChecksumMatches() && header->GlobalChecksumMatches());
         QCOMPARE(header->title, std::string("MORVANE DEMO"));
-        QVERIFY(header->HeaderChecksumMatches());
-        QVERIFY(header->GlobalChecksumMatches());
     }
 
     void everyEntrySitsAtItsOffset_data()
@@ -72,9 +70,8 @@ private slots:
 
     void indexOutsideTheCatalogueIsBlank()
     {
-        const SpriteBlock blank {};
-        QVERIFY(DemoSprite(-1) == blank);
-        QVERIFY(DemoSprite(kSpriteCount) == blank);
+        QVERIFY(DemoSprite(-1) == SpriteBlock {});
+        QVERIFY(DemoSprite(kSpriteCount) == SpriteBlock {});
     }
 };
 

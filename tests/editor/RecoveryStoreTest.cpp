@@ -1,4 +1,3 @@
-#include "editor/RecoveryStore.h"
 #include "editor/RecoveryWriter.h"
 
 #include "RomFixture.h"
@@ -71,14 +70,13 @@ class RecoveryStoreTest : public QObject {
 
     QTemporaryDir dir_;
     const std::string rom_ = MakeRom(dir_, "game.gb");
-    QString folder_;
+    const QString folder_ = dir_.path() + "/state/recovery";
 
 private slots:
     void init()
     {
         // Any message not expected by a test is a record passed over that should not be.
         QTest::failOnWarning(QRegularExpression(".*"));
-        folder_ = dir_.path() + "/state/recovery";
         QDir(dir_.path() + "/state").removeRecursively();
     }
 
@@ -94,14 +92,11 @@ private slots:
         // Found however the ROM image is named next time.
         QVERIFY(QFile::link(QString::fromStdString(rom_), dir_.path() + "/link.gb"));
         QVERIFY(store.Find(dir_.path().toStdString() + "/link.gb", 7) == Kept(first));
-        const QString current = QDir::currentPath();
-        QDir::setCurrent(dir_.path());
-        QVERIFY(store.Find("./state/../game.gb", 7) == Kept(first));
-        QDir::setCurrent(current);
+        const std::string relative = QDir().relativeFilePath(dir_.path()).toStdString();
+        QVERIFY(store.Find(relative + "/state/../game.gb", 7) == Kept(first));
 
         // One record per ROM image and entry.
-        QVERIFY(!store.Find(rom_, 8));
-        QVERIFY(!store.Find(latin1, 7));
+        QVERIFY(!store.Find(rom_, 8) && !store.Find(latin1, 7));
         QCOMPARE(store.Write(Record(latin1, 7, 2), kNow), QString());
         QCOMPARE(store.Write(Record(rom_, 7, 3), kNow.addSecs(1)), QString());
         QVERIFY(store.Find(rom_, 7) == Kept(Record(rom_, 7, 3), kNow.addSecs(1)));
@@ -206,19 +201,17 @@ private slots:
         const QDateTime young = kNow.addDays(-RecoveryStore::kKeepDays).addSecs(1);
         QCOMPARE(store.Write(Record(rom_, 1, 1), old), QString());
         QCOMPARE(store.Write(Record(rom_, 2, 2), young), QString());
-        const QString damagedOld = store.FileOf(rom_, 3);
-        const QString damagedYoung = store.FileOf(rom_, 4);
-        Replace(damagedOld, "damaged", old);
-        Replace(damagedYoung, "damaged", young);
+        Replace(store.FileOf(rom_, 3), "damaged", old);
+        Replace(store.FileOf(rom_, 4), "damaged", young);
         Replace(store.FileOf(rom_, 5) + ".Xa31Qz", "partly written", old);
         Replace(folder_ + "/notes.txt", "not a record", old);
 
-        ExpectOneMessage(damagedOld, "is not a recovery record");
-        ExpectOneMessage(damagedYoung, "is not a recovery record");
+        ExpectOneMessage(store.FileOf(rom_, 3), "is not a recovery record");
+        ExpectOneMessage(store.FileOf(rom_, 4), "is not a recovery record");
         store.Prune(kNow);
 
         QStringList expected = {QFileInfo(store.FileOf(rom_, 2)).fileName(),
-            QFileInfo(damagedYoung).fileName(), "notes.txt"};
+            QFileInfo(store.FileOf(rom_, 4)).fileName(), "notes.txt"};
         expected.sort();
         QCOMPARE(QDir(folder_).entryList(QDir::Files, QDir::Name), expected);
     }

@@ -2,63 +2,54 @@
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "editor/RecoveryStore.h"
-#include "widgets/PictureBox.h"
 
-#include <QAction>
 #include <QProcess>
 #include <QtTest>
 
 using namespace morvane;
 using namespace morvane::test;
 
-namespace {
-
-// Entry 0 as the ROM image holds it, and as it is after the paint of PaintOneCell.
-QByteArray StoredEntry0(const RomFixture& rom)
-{
-    return rom.Contents().mid(kEntry0, 384);
-}
-QByteArray PaintedOnce(QByteArray block)
-{
-    const char bit = 0x80 >> 2; // pixel (2, 2), in bytes 4 (low bit) and 5 (high bit)
-    if ((block[4] & bit) != 0) // its value counts up by one: a carry into the high bit
-        block[5] = char(block[5] ^ bit);
-    block[4] = char(block[4] ^ bit);
-    return block;
-}
-
-// The record of entry 0's paint in the state folder XDG_STATE_HOME names now.
-std::optional<RecoveryRecord> KeptFor(const RomFixture& rom)
-{
-    return RecoveryStore(RecoveryStore::DefaultFolder()).Find(rom.PathUtf8(), 0);
-}
-
-// Whether an editor opening the ROM image with the records of `stateHome` offers nothing back.
-bool NothingOffered(const RomFixture& rom, const QString& stateHome)
-{
-    EditorHarness again(stateHome);
-    again.LoadRom(rom.Path());
-    return again.messages.asked.empty();
-}
-
-struct Ending {
-    const char* name;
-    QString how; // how the first editor ends: "kill" or "quit"
-    bool romChanged = false; // the entry's block written by others before the restart
-    QString answer; // to the question: "Return" or a button
-};
-
-// Whether a pixel of a view shows a mark rather than one of the display colours.
-bool IsMark(const QColor& pixel)
-{
-    return pixel != DefaultColour(0) && pixel != DefaultColour(1) && pixel != DefaultColour(2)
-        && pixel != DefaultColour(3);
-}
-
-} // namespace
-
 class RecoveryTest : public QObject {
     Q_OBJECT
+
+    // Entry 0 as the ROM image holds it, and as it is after the paint of PaintOneCell.
+    static QByteArray Stored(const RomFixture& rom) { return rom.Contents().mid(kEntry0, 384); }
+    static QByteArray PaintedOnce(QByteArray block)
+    {
+        const char bit = 0x80 >> 2; // pixel (2, 2), in bytes 4 (low bit) and 5 (high bit)
+        if ((block[4] & bit) != 0) // its value counts up by one: a carry into the high bit
+            block[5] = char(block[5] ^ bit);
+        block[4] = char(block[4] ^ bit);
+        return block;
+    }
+
+    // The record of entry 0's paint in the state folder XDG_STATE_HOME names now.
+    static std::optional<RecoveryRecord> KeptFor(const RomFixture& rom)
+    {
+        return RecoveryStore(RecoveryStore::DefaultFolder()).Find(rom.PathUtf8(), 0);
+    }
+
+    // Whether an editor opening the ROM image with the records of `stateHome` offers nothing back.
+    static bool NothingOffered(const RomFixture& rom, const QString& stateHome)
+    {
+        EditorHarness again(stateHome);
+        again.LoadRom(rom.Path());
+        return again.messages.asked.empty();
+    }
+
+    struct Ending {
+        const char* name;
+        QString how; // how the first editor ends: "kill" or "quit"
+        bool romChanged = false; // the entry's block written by others before the restart
+        QString answer; // to the question: "Return" or a button
+    };
+
+    // Whether a pixel of a view shows a mark rather than one of the display colours.
+    static bool IsMark(const QColor& pixel)
+    {
+        return pixel != DefaultColour(0) && pixel != DefaultColour(1) && pixel != DefaultColour(2)
+            && pixel != DefaultColour(3);
+    }
 
 private slots:
     // The marker is shown exactly while SpriteBuf differs from the ROM image's block, and the
@@ -79,7 +70,7 @@ private slots:
 
             h.Keys("Ctrl+S");
             QCOMPARE(Caption(w), caption);
-            QCOMPARE(StoredEntry0(rom), h.SpriteBuf());
+            QCOMPARE(Stored(rom), h.SpriteBuf());
             QTRY_VERIFY(!KeptFor(rom));
 
             // Undo past the save leaves a block the ROM image does not hold; back to it, none.
@@ -141,7 +132,7 @@ private slots:
     {
         const Ending& ending = CurrentRow<Ending>();
         RomFixture rom;
-        const QByteArray painted = PaintedOnce(StoredEntry0(rom));
+        const QByteArray painted = PaintedOnce(Stored(rom));
         QTemporaryDir state;
         QProcess editor;
         qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
@@ -157,7 +148,7 @@ private slots:
             ending.how == u"kill" ? QProcess::CrashExit : QProcess::NormalExit);
         if (ending.romChanged) // written by others since: a byte of tile 6 inverted
             rom.Poke(kEntry0 + 100, QByteArray(1, char(~RomFixture::PatternByte(kEntry0 + 100))));
-        const QByteArray stored = StoredEntry0(rom);
+        const QByteArray stored = Stored(rom);
         const std::optional<RecoveryRecord> kept = KeptFor(rom);
         QVERIFY(kept);
         {
@@ -167,8 +158,8 @@ private slots:
             QVERIFY(h.Show());
             QCOMPARE(h.messages.asked.size(), std::size_t {1});
             const RecordingMessages::Asked& asked = h.messages.asked.front();
-            QCOMPARE(asked.buttons, QStringList({"Restore", "Discard"}));
-            QCOMPARE(asked.defaultButton, 0);
+            QCOMPARE(std::pair(asked.buttons, asked.defaultButton),
+                std::pair(QStringList({"Restore", "Discard"}), 0));
             QVERIFY2(asked.text.startsWith("Sprite 0 (") && asked.text.endsWith(" Restore it?")
                     && asked.text.contains(
                         QLocale().toString(kept->written.toLocalTime(), QLocale::ShortFormat))
@@ -181,9 +172,8 @@ private slots:
                 // One step, undone and redone like any other.
                 h.Keys("Ctrl+Z");
                 QCOMPARE(h.SpriteBuf(), stored);
-                h.Keys("Ctrl+Y");
-                h.Keys("Ctrl+S");
-                QCOMPARE(StoredEntry0(rom), painted);
+                h.Keys("Ctrl+Y, Ctrl+S");
+                QCOMPARE(Stored(rom), painted);
             }
         }
         QVERIFY(NothingOffered(rom, state.path()));
@@ -197,7 +187,7 @@ private slots:
         QVERIFY(h.Show());
         const QImage storedView = h.View(0).Image().copy();
         const QImage storedGrid = h.Grid().Image().copy();
-        const QByteArray stored = StoredEntry0(h.rom);
+        const QByteArray stored = Stored(h.rom);
         // One cell changed, one changed and painted back, one painted as it was.
         h.PaintOneCell();
         h.PaintCell((PixelValue(stored, 5, 6) + 1) % 4, 5, 6);

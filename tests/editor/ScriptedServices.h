@@ -15,8 +15,7 @@ class RecordingMessages : public MessageService {
 public:
     struct Shown {
         Icon icon;
-        QString title;
-        QString text;
+        QString title, text;
     };
     void Show(QWidget*, Icon icon, const QString& title, const QString& text) override
     {
@@ -36,12 +35,10 @@ public:
     }
 
     std::vector<Shown> shown;
-    // The questions asked, and their answers in turn: a button's caption, or "Return" for the
-    // default button. A question with no answer left is answered with its last button, so a
-    // suite that asks for no answer keeps the window as it was before the question.
+    // The questions asked, and the answers in turn: a button's caption, or "Return" for the
+    // default. With no answer left the last button answers, keeping the window as it was.
     struct Asked {
-        QString title;
-        QString text;
+        QString title, text;
         QStringList buttons;
         int defaultButton = 0;
     };

@@ -89,9 +89,7 @@ struct FailureRow {
 // moves of one held button), pastes a sprite over the block, or presses Undo or Redo.
 struct Act {
     int stroke; // or one of the commands below
-    int x = 0;
-    int y = 0;
-    int value = 0;
+    int x = 0, y = 0, value = 0;
 };
 enum { kPaste = -1, kUndo = -2, kRedo = -3 };
 
@@ -179,10 +177,8 @@ private slots:
         const QByteArray before = rom.Contents();
         Stroke(s, {{5, 5}});
 
-        if (entry < 0)
-            QVERIFY_THROWS_EXCEPTION(RomFileError, s.Save());
-        else
-            s.Save();
+        const QString failure = FailureOf<RomFileError>([&s] { s.Save(); });
+        QVERIFY2(failure.isEmpty() == (entry >= 0), qPrintable(failure));
         const QByteArray expected = entry < 0
             ? before
             : QByteArray(before).replace(EntryOffset(entry), 384, Bytes(s.SpriteBuf()));
@@ -217,12 +213,10 @@ private slots:
         ArmDisk(failAt < 0 ? DiskScript {}
                            : DiskScript {{command == "save" ? "pwrite" : "pread", answers}});
 
-        if (command == "load")
-            QVERIFY_THROWS_EXCEPTION(RomFileError, s.LoadEntry(12, kColours));
-        else if (command == "open")
-            QVERIFY_THROWS_EXCEPTION(RomFileError, s.Open(other.PathUtf8(), kColours));
-        else
-            QVERIFY_THROWS_EXCEPTION(RomFileError, s.Save());
+        QVERIFY_THROWS_EXCEPTION(RomFileError,
+            command == "load"       ? s.LoadEntry(12, kColours)
+                : command == "open" ? s.Open(other.PathUtf8(), kColours)
+                                    : s.Save());
         QVERIFY(DisarmDisk().empty());
 
         QVERIFY(StateOf(s) == before);
@@ -274,8 +268,7 @@ private slots:
             states.push_back(StateOf(s));
         }
 
-        const QUndoStack& history = s.History();
-        QCOMPARE(std::tuple(history.count(), history.undoText(), history.canRedo()),
+        QCOMPARE(std::tuple(s.History().count(), s.History().undoText(), s.History().canRedo()),
             std::tuple(steps, top, redoable));
         QVERIFY(BitsOf(s, s.SpriteBuf(), 3)); // the selected tile's bits follow every change
         if (const Act& last = acts.constLast(); last.stroke >= 0) {
