@@ -6,13 +6,9 @@
 #include "EditorHarness.h"
 #include "HostileFiles.h"
 #include "RowTable.h"
-#include "TestData.h"
 #include "widgets/ColorSwatch.h"
-#include "widgets/PictureBox.h"
 
-#include <QComboBox>
 #include <QScrollBar>
-#include <QtTest>
 
 #include <algorithm>
 
@@ -59,9 +55,7 @@ struct BreakerRow {
     QString reason;
 };
 
-// Everything a refused command must leave as it was, each part named for a failure to say: the
-// loaded sprite, what the 24 tile views and the editing grid show, which ROM image and entry the
-// window works on (and Save writes to), the caption, the palette and the undo history.
+// Everything a refused command must leave as it was, each part named so a failure says which.
 struct WindowSnapshot {
     explicit WindowSnapshot(const EditorHarness& h) : spriteBuf(h.SpriteBuf())
     {
@@ -72,10 +66,8 @@ struct WindowSnapshot {
             {"the undo history", document.History().index()}};
         for (int t = 0; t < 24; ++t)
             parts.append({QStringLiteral("tile view %1").arg(t), h.View(t).Image().copy()});
-        for (int i = 0; i < 5; ++i) {
-            const QString swatch = QStringLiteral("Color(%1)").arg(i);
-            parts.append({swatch, h.Find<ColorSwatch>(swatch).FillColor()});
-        }
+        for (const char* swatch : {"Color(0)", "Color(1)", "Color(2)", "Color(3)", "Color(4)"})
+            parts.append({swatch, h.Find<ColorSwatch>(QLatin1String(swatch)).FillColor()});
         for (const char* slider : {"hRED", "hGREEN", "hBLUE"})
             parts.append({slider, h.Find<QScrollBar>(QLatin1String(slider)).value()});
     }
@@ -83,9 +75,8 @@ struct WindowSnapshot {
     QList<std::pair<QString, QVariant>> parts;
 };
 
-// An empty string when exactly one message appeared since `messagesBefore`, an error titled with
-// the program's name that names `path` and holds `reason`, and the busy pointer is gone; otherwise
-// the fault.
+// Empty when exactly one message appeared since `messagesBefore`, an error of the editor naming
+// `path` and holding `reason`, and the busy pointer is gone; otherwise the fault.
 QString RefusalFault(
     const EditorHarness& h, std::size_t messagesBefore, const QString& path, const QString& reason)
 {
@@ -123,18 +114,9 @@ void OpenAndEdit(EditorHarness& h, const QString& rom = {})
     h.PaintOneCell();
 }
 
-// The ROM bytes with `block` written over the edited entry.
 QByteArray WithEditedBlock(QByteArray rom, const QByteArray& block)
 {
     return rom.replace(kEditedOffset, block.size(), block);
-}
-
-QString NestedPath(const QString& base, int atLeast, const QString& fileName)
-{
-    QString folder = base;
-    while (folder.size() + fileName.size() < atLeast)
-        folder += QStringLiteral("/a folder with a long name");
-    return folder + QLatin1Char('/') + fileName;
 }
 
 } // namespace
@@ -174,10 +156,9 @@ private slots:
         h.LoadRom(h.rom.Path());
         QCOMPARE(h.dialogs.OpenRequests().size(), 2);
         const FileDialogRequest& first = h.dialogs.OpenRequests().at(0);
-        QCOMPARE(first.owner, h.window.get());
-        QCOMPARE(first.initialFolder, h.programFolder.path());
-        QCOMPARE(first.nameFilters.size(), 1);
-        QVERIFY(first.nameFilters.at(0).startsWith("Gameboy Rom Images (*.gb; *.gbc)"));
+        QCOMPARE(std::tuple(first.owner, first.initialFolder, first.nameFilters.size(),
+                     first.nameFilters.value(0).startsWith("Gameboy Rom Images (*.gb; *.gbc)")),
+            std::tuple(h.window.get(), h.programFolder.path(), 1, true));
         // The shared dialog offers the last chosen file again.
         QCOMPARE(h.dialogs.OpenRequests().at(1).fileName, h.rom.Path());
     }
@@ -269,10 +250,7 @@ private slots:
         OpenAndEdit(h, rom.Path());
         h.Find<QComboBox>(QStringLiteral("cboSprite")).setCurrentIndex(listed);
         h.WatchTransfers();
-        if (menu)
-            h.Trigger(QStringLiteral("mnuFileSave"));
-        else
-            h.Click(QStringLiteral("cmdSave"));
+        menu ? h.Trigger(QStringLiteral("mnuFileSave")) : h.Click(QStringLiteral("cmdSave"));
 
         QCOMPARE(rom.Contents(), WithEditedBlock(RomFixture::Pattern(kRomBytes), h.SpriteBuf()));
         // One write of the block, and every transfer under the busy pointer.
@@ -289,9 +267,8 @@ private slots:
             QTest::newRow(name) << PathRow {path.toUtf8(), path};
         };
         named("deep folders, path over 255 characters",
-            NestedPath(QStringLiteral("deep"), 300, QStringLiteral("image.gb")));
-        named("file name of exactly 255 characters",
-            QString(252, QLatin1Char('n')) + QStringLiteral(".gb"));
+            "deep" + QStringLiteral("/a folder with a long name").repeated(12) + "/image.gb");
+        named("file name of exactly 255 characters", QString(252, u'n') + ".gb");
         named("spaces, quotes and non-ASCII in folders and name",
             QStringLiteral("Sprïtes & \"Co\"/ROMs (copy) 精灵/Mörvane 'ROM' ü $HOME.gbc"));
         // The caption marks unsaved paint in the place "[*]" stands for, which a name may hold too.
@@ -334,9 +311,7 @@ private slots:
                 RomFixture::Pattern(50000), "beyond"},
             {"load: an entry beyond the end of the ROM", Given::TheOpenRom, {}, {}, "beyond"},
             {"import: not a PNG", Given::Bytes, "sprite image.png",
-                "\x7f"
-                "ELF and then some more bytes",
-                "not a PNG image"},
+                "\177ELF and then some more bytes", "not a PNG image"},
             {"import: header claims 100000 x 100000", Given::Bytes, "sprite image.png",
                 WithClaimedSize(
                     SpritePngBytes(RandomBlock(7), PngPalette::HardwareGreys), 100000, 100000),
@@ -379,8 +354,7 @@ private slots:
         QCOMPARE(RefusalFault(h, messages, bad, reason), QString());
         QCOMPARE(WindowSnapshot(h).parts, before.parts);
         // A header that claims gigabytes of pixels is refused from the header alone.
-        QVERIFY2(PeakMemoryKb() - peakBefore < 256 * 1024,
-            qPrintable(QStringLiteral("took %1 MB").arg((PeakMemoryKb() - peakBefore) / 1024)));
+        QCOMPARE_LT((PeakMemoryKb() - peakBefore) / 1024, 256); // in MB
         if (given == Given::UnreadableBytes)
             QVERIFY(QFile::setPermissions(bad, QFile::ReadOwner | QFile::WriteOwner));
         if (!contents.isNull())
