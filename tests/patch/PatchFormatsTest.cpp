@@ -1,5 +1,4 @@
-// The patch formats on their own: the BPS numbers, and IPS and BPS patches made, applied and
-// refused.
+// The patch formats on their own: BPS numbers, and IPS and BPS patches made, applied and refused.
 #include "demo/DemoRom.h"
 #include "patch/BpsNumber.h"
 #include "patch/BpsPatch.h"
@@ -36,12 +35,11 @@ QByteArray PatternImage(qsizetype size)
     return image;
 }
 
-// `image` with `length` bytes changed at each offset: inverted, or set to `fill` when given.
-QByteArray Changed(
-    QByteArray image, const QList<qsizetype>& offsets, qsizetype length, int fill = -1)
+// `image` with `length` bytes at each offset in `at` inverted, or set to `fill` when given.
+QByteArray Changed(QByteArray image, const QList<qsizetype>& at, qsizetype length, int fill = -1)
 {
-    for (const qsizetype at : offsets)
-        for (char& byte : std::span(image.data() + at, length))
+    for (const qsizetype offset : at)
+        for (char& byte : std::span(image.data() + offset, length))
             byte = static_cast<char>(fill < 0 ? ~byte : fill);
     return image;
 }
@@ -63,9 +61,11 @@ QByteArray Mirrored(QByteArray demo, const QList<std::int16_t>& indices)
     return demo;
 }
 
-QString RefusalOf(const std::function<void()>& action)
+// Fails unless `action` is refused with a message that says `part`.
+void CheckRefused(const std::function<void()>& action, const QByteArray& part)
 {
-    return FailureOf<PatchError>(action);
+    const QString refusal = FailureOf<PatchError>(action);
+    QVERIFY2(refusal.contains(QString::fromUtf8(part)), qPrintable(refusal));
 }
 
 // A patch cut off anywhere, even between two records, must be refused rather than half applied.
@@ -73,7 +73,7 @@ template <typename Apply> void CheckEveryCutRefused(const QByteArray& patch, App
 {
     for (qsizetype length = 0; length < patch.size(); ++length) {
         const QByteArray cut = patch.first(length);
-        QVERIFY2(!RefusalOf([&] { apply(Span(kImage), Span(cut)); }).isEmpty(),
+        QVERIFY2(!FailureOf<PatchError>([&] { apply(Span(kImage), Span(cut)); }).isEmpty(),
             QByteArray::number(length));
     }
 }
@@ -105,11 +105,10 @@ QByteArray LittleEndian(std::uint32_t value)
 }
 
 // A hand-written BPS patch closed with the checksums of `source`, of `target` and of itself.
-QByteArray Sealed(
-    QByteArray patch, const QByteArray& target = {}, const QByteArray& source = kImage)
+QByteArray Sealed(QByteArray body, const QByteArray& target = {}, const QByteArray& source = kImage)
 {
-    patch += LittleEndian(Crc32(source)) + LittleEndian(Crc32(target));
-    return patch + LittleEndian(Crc32(patch));
+    body += LittleEndian(Crc32(source)) + LittleEndian(Crc32(target));
+    return body + LittleEndian(Crc32(body));
 }
 
 // Every BPS action once, both relative offsets moved forward and back, a two-byte description:
@@ -137,6 +136,13 @@ struct Applied {
     QByteArray original = kImage;
     PatchFormat format = PatchFormat::Ips;
 };
+
+// The current row's patch applied to the row's original image by `apply`.
+template <typename Apply> QByteArray RowApplied(Apply apply)
+{
+    const auto& row = CurrentRow<Applied>();
+    return Bytes(apply(Span(row.original), Span(row.patch)));
+}
 
 struct Encoding {
     const char* name;
@@ -220,12 +226,10 @@ private slots:
         };
         for (const QByteArray& edited : {Changed(huge, {0xFFFFFF}, 2), huge.first(0xFFFFFF)})
             QCOMPARE(roundTrip(edited), edited);
-        const auto refusal
-            = [&](const QByteArray& edited) { return RefusalOf([&] { roundTrip(edited); }); };
-        QVERIFY(refusal(Changed(huge, {0x1000000}, 1))
-                    .contains("past 16 MiB, and the images differ at offset 0x1000000"));
-        QVERIFY(refusal(huge.first(0x1000000))
-                    .contains("only to less than 16 MiB, and the edited image has 16777216 bytes"));
+        CheckRefused([&] { roundTrip(Changed(huge, {0x1000000}, 1)); },
+            "past 16 MiB, and the images differ at offset 0x1000000");
+        CheckRefused([&] { roundTrip(huge.first(0x1000000)); },
+            "only to less than 16 MiB, and the edited image has 16777216 bytes");
     }
 
     void checkRefusesWhatDoesNotRebuild_data()
@@ -244,12 +248,11 @@ private slots:
     void checkRefusesWhatDoesNotRebuild()
     {
         const auto& row = CurrentRow<Applied>();
-        const QString refusal = RefusalOf(
-            [&] { CheckPatch(row.format, Span(kImage), Span(kImage), Span(row.patch)); });
-        for (const QByteArray& part :
-            {QByteArray("the patch made does not rebuild the edited image, so it was not written"),
-                row.result})
-            QVERIFY2(refusal.contains(QString::fromUtf8(part)), qPrintable(refusal));
+        const auto check
+            = [&] { CheckPatch(row.format, Span(kImage), Span(kImage), Span(row.patch)); };
+        CheckRefused(
+            check, "the patch made does not rebuild the edited image, so it was not written");
+        CheckRefused(check, row.result);
     }
 
     void ipsApplyHandWritten_data()
@@ -261,11 +264,7 @@ private slots:
             {"nothing to do", "PATCHEOF", kImage},
             {"cut to its own length", "PATCHEOF" + "000008"_hex, kImage}});
     }
-    void ipsApplyHandWritten()
-    {
-        const auto& row = CurrentRow<Applied>();
-        QCOMPARE(Bytes(ApplyIpsPatch(Span(kImage), Span(row.patch))), row.result);
-    }
+    void ipsApplyHandWritten() { QCOMPARE(RowApplied(ApplyIpsPatch), Expected()); }
 
     void ipsApplyRefusals_data()
     {
@@ -278,9 +277,7 @@ private slots:
     }
     void ipsApplyRefusals()
     {
-        const auto& row = CurrentRow<Applied>();
-        const QString refusal = RefusalOf([&] { ApplyIpsPatch(Span(kImage), Span(row.patch)); });
-        QVERIFY2(refusal.contains(QString::fromUtf8(row.result)), qPrintable(refusal));
+        CheckRefused([] { RowApplied(ApplyIpsPatch); }, Expected());
     }
 
     void ipsEveryTruncationIsRefused() { CheckEveryCutRefused(kSmallPatch, ApplyIpsPatch); }
@@ -319,8 +316,7 @@ private slots:
         // Exactly the bytes, with nothing after them a read past the end could land on.
         const std::vector<std::uint8_t> exact(row.patch.begin(), row.patch.end());
         std::size_t at = 0;
-        const QString refusal = RefusalOf([&] { ReadBpsNumber(exact, at); });
-        QVERIFY2(refusal.contains(QString::fromUtf8(row.result)), qPrintable(refusal));
+        CheckRefused([&] { ReadBpsNumber(exact, at); }, row.result);
     }
 
     void bpsRoundTrip_data()
@@ -368,11 +364,7 @@ private slots:
             {"nothing to something", Sealed("4250533180838089"_hex + "new", "new", {}), "new", {}},
             {"copy from the start", Sealed("425053318883808a80"_hex, "ABC"), "ABC"}});
     }
-    void bpsApplyHandWritten()
-    {
-        const auto& row = CurrentRow<Applied>();
-        QCOMPARE(Bytes(ApplyBpsPatch(Span(row.original), Span(row.patch))), row.result);
-    }
+    void bpsApplyHandWritten() { QCOMPARE(RowApplied(ApplyBpsPatch), Expected()); }
 
     void bpsRefusals_data()
     {
@@ -389,9 +381,7 @@ private slots:
         AddRows<Applied>({{"not a patch", "BPS2" + kEveryAction.sliced(4), "not a BPS patch"},
             {"too short", magic, "too short"},
             {"flipped byte", flipped, "the patch is damaged: its own checksum is"},
-            {"another image",
-                Sealed(
-                    kEveryAction.first(kEveryAction.size() - 12), kEveryActionTarget, "ABCDEFGX"),
+            {"another image", Sealed(kEveryAction.chopped(12), kEveryActionTarget, "ABCDEFGX"),
                 "this patch was made for another image: its source checksum is "
                     + Hex(Crc32("ABCDEFGX")) + ", this image's is " + Hex(Crc32(kImage))},
             {"another size", Sealed(magic + Number(9) + Number(0) + Number(0)),
@@ -422,9 +412,7 @@ private slots:
     }
     void bpsRefusals()
     {
-        const auto& row = CurrentRow<Applied>();
-        const QString refusal = RefusalOf([&] { ApplyBpsPatch(Span(kImage), Span(row.patch)); });
-        QVERIFY2(refusal.contains(QString::fromUtf8(row.result)), qPrintable(refusal));
+        CheckRefused([] { RowApplied(ApplyBpsPatch); }, Expected());
     }
 
     // Targets pieced together from stretches of the source, repeats of themselves, new bytes and
@@ -468,13 +456,15 @@ private slots:
     void bpsMakeRefusesImagesOver64MiB()
     {
         const QByteArray large((qsizetype(64) << 20) + 1, '\0');
-        for (const bool fromLarge : {true, false}) {
-            const QString refusal = RefusalOf(
-                [&] { fromLarge ? MakeBpsPatch(Span(large), {}) : MakeBpsPatch({}, Span(large)); });
-            QVERIFY2(
-                refusal.contains("has 67108865 bytes, more than the 64 MiB"), qPrintable(refusal));
-        }
+        for (const bool fromLarge : {true, false})
+            CheckRefused(
+                [&] { fromLarge ? MakeBpsPatch(Span(large), {}) : MakeBpsPatch({}, Span(large)); },
+                "has 67108865 bytes, more than the 64 MiB");
     }
+
+private:
+    // The current row's result, or a part of its refusal.
+    static QByteArray Expected() { return CurrentRow<Applied>().result; }
 };
 
 QTEST_APPLESS_MAIN(PatchFormatsTest)

@@ -43,92 +43,95 @@ QMap<QString, QByteArray> FolderContents(const QString& folder)
 // line must name, `stdoutTo` is empty for the test itself and starts with ">>" when appended to.
 struct Refusal {
     QStringList args;
-    int status;
     QString named, reason;
-    bool asOrdinaryUser;
-    qint64 sizeLimit; // 0: none
-    QString stdoutTo;
+    int status = 1;
+    bool asOrdinaryUser = false;
+    qint64 sizeLimit = 0; // 0: none
+    QString stdoutTo = {};
 };
 
 // Every refusal, grouped by what is refused.
 void AddRefusalRows()
 {
     AddRowColumn<Refusal>();
-    const auto row = [](const char* name, const QStringList& args, int status, const QString& named,
-                         const char* reason, bool asUser = false, qint64 limit = 0,
-                         const QString& stdoutTo = {}) {
-        QTest::newRow(name) << Refusal {
-            args, status, named, QString::fromUtf8(reason), asUser, limit, stdoutTo};
+    // The arguments are given as one string, split at each blank.
+    const auto naming
+        = [](const char* name, const QString& args, const QString& named, const QString& reason,
+              int status = 1, bool asUser = false, qint64 limit = 0, const QString& stdoutTo = {}) {
+              QTest::newRow(name) << Refusal {args.split(u' ', Qt::SkipEmptyParts), named, reason,
+                  status, asUser, limit, stdoutTo};
+          };
+    // Most errors name one of the arguments: the one in brackets.
+    const auto row = [&](const char* name, QString args, const QString& reason, int status = 1,
+                         bool asUser = false, qint64 limit = 0, const QString& stdoutTo = {}) {
+        const QString named = args.section(u'[', 1).section(u']', 0, 0);
+        if (named.isEmpty())
+            qFatal("the refusal \"%s\" names no argument", name);
+        naming(
+            name, args.remove(u'[').remove(u']'), named, reason, status, asUser, limit, stdoutTo);
     };
-    const auto usage = [&](const char* name, const QStringList& args, const char* reason) {
-        row(name, args, 2, QString(), reason);
+    const auto usage = [&](const char* name, const QString& args, const QString& reason) {
+        naming(name, args, QString(), reason, 2);
     };
 
     // A mistake on the command line.
     const char* dash = "a ROM image cannot be \"-\"";
-    usage("index 45", {"import", "@/rom.gb", "45", "@/good.png"}, "\"45\" is not a sprite index");
-    usage("index x", {"import", "@/rom.gb", "x", "@/good.png"}, "\"x\" is not a sprite index");
-    usage("index -10", {"export", "@/rom.gb", "-10", "@/x.png"}, "\"-10\" is not a sprite index");
-    usage("index 007", {"export", "@/rom.gb", "007", "@/x.png"}, "\"007\" is not a sprite index");
-    usage("unknown command", {"frobnicate"}, "unknown command \"frobnicate\"");
-    usage("option before the command", {"--verbose", "list"}, "the command comes first");
-    usage("unknown option", {"list", "--verbose"}, "unknown option --verbose");
-    usage("--all of another command", {"list", "--all"}, "the list command has no option --all");
-    usage("--sheet of another command", {"diff", "--sheet"},
-        "the diff command has no option --sheet");
-    usage("--dry-run of another command", {"export", "@/rom.gb", "3", "@/x.png", "--dry-run"},
+    usage("index 45", "import @/rom.gb 45 @/good.png", "\"45\" is not a sprite index");
+    usage("index x", "import @/rom.gb x @/good.png", "\"x\" is not a sprite index");
+    usage("index -10", "export @/rom.gb -10 @/x.png", "\"-10\" is not a sprite index");
+    usage("index 007", "export @/rom.gb 007 @/x.png", "\"007\" is not a sprite index");
+    usage("unknown command", "frobnicate", "unknown command \"frobnicate\"");
+    usage("option before the command", "--verbose list", "the command comes first");
+    usage("unknown option", "list --verbose", "unknown option --verbose");
+    usage("--all of another command", "list --all", "the list command has no option --all");
+    usage("--sheet of another command", "diff --sheet", "the diff command has no option --sheet");
+    usage("--dry-run of another command", "export @/rom.gb 3 @/x.png --dry-run",
         "the export command has no option --dry-run");
-    usage("--force of another command", {"import", "--force"},
-        "the import command has no option --force");
-    usage("--colours of another command", {"import", "--colours=greys"},
+    usage(
+        "--force of another command", "import --force", "the import command has no option --force");
+    usage("--colours of another command", "import --colours=greys",
         "the import command has no option --colours");
-    usage("--format of another command", {"export", "--format", "tsv"},
+    usage("--format of another command", "export --format tsv",
         "the export command has no option --format");
-    usage("unknown colour set", {"export", "--colours", "sepia", "@/rom.gb", "3", "@/x.png"},
-        "not \"sepia\"");
-    usage("unknown list format", {"list", "--format=xml"}, "not \"xml\"");
-    usage("too few arguments", {"import", "@/rom.gb", "3"}, "too few arguments");
-    usage("too many arguments", {"demo", "@/a.gb", "@/b.gb"}, "too many arguments");
-    usage("nothing at all", {}, "no command given");
-    usage("--all with --sheet", {"export", "@/rom.gb", "--all", "--sheet", "@/x"},
+    usage("unknown colour set", "export --colours sepia @/rom.gb 3 @/x.png", "not \"sepia\"");
+    usage("unknown list format", "list --format=xml", "not \"xml\"");
+    usage("too few arguments", "import @/rom.gb 3", "too few arguments");
+    usage("too many arguments", "demo @/a.gb @/b.gb", "too many arguments");
+    usage("nothing at all", "", "no command given");
+    usage("--all with --sheet", "export @/rom.gb --all --sheet @/x",
         "--all and --sheet cannot be given together");
-    for (const char* command : {"import", "export"})
-        usage(qPrintable(QStringLiteral("%1 with a ROM image from standard input").arg(command)),
-            {command, "-", "3", "@/good.png"}, dash);
-    usage("diff of standard input", {"diff", "@/rom.gb", "-"}, dash);
-    usage("apply to standard input", {"apply", "-", "@/for-other.bps", "@/out.gb"}, dash);
-    usage("info of standard input", {"info", "-"}, dash);
-    usage("patch of standard input", {"patch", "@/rom.gb", "-", "@/out.bps"}, dash);
-    usage("apply a patch from standard input", {"apply", "@/rom.gb", "-", "@/out.gb"}, dash);
-    usage("export --all to standard output", {"export", "@/rom.gb", "--all", "-"},
-        "which cannot be \"-\"");
-    usage("help with an unknown command", {"help", "frobnicate"},
-        "there is no command \"frobnicate\"");
-    usage("the sheet as raw tiles", {"export", "@/rom.gb", "--sheet", "@/sheet.2bpp"},
+    usage("import with a ROM image from standard input", "import - 3 @/good.png", dash);
+    usage("export with a ROM image from standard input", "export - 3 @/good.png", dash);
+    usage("diff of standard input", "diff @/rom.gb -", dash);
+    usage("apply to standard input", "apply - @/for-other.bps @/out.gb", dash);
+    usage("info of standard input", "info -", dash);
+    usage("patch of standard input", "patch @/rom.gb - @/out.bps", dash);
+    usage("apply a patch from standard input", "apply @/rom.gb - @/out.gb", dash);
+    usage("export --all to standard output", "export @/rom.gb --all -", "which cannot be \"-\"");
+    usage("help with an unknown command", "help frobnicate", "there is no command \"frobnicate\"");
+    usage("the sheet as raw tiles", "export @/rom.gb --sheet @/sheet.2bpp",
         "the sheet is one PNG image");
-    usage("colours for raw tiles", {"export", "--colours", "display", "@/rom.gb", "3", "@/x.2bpp"},
+    usage("colours for raw tiles", "export --colours display @/rom.gb 3 @/x.2bpp",
         "raw 2bpp tiles hold pixel values, not colours");
-    usage("--force of diff without a picture", {"diff", "--force", "@/rom.gb", "@/short.gb"},
+    usage("--force of diff without a picture", "diff --force @/rom.gb @/short.gb",
         "--force goes with --png");
-    usage("--fix of another command", {"info", "--fix", "@/rom.gb"},
-        "the info command has no option --fix");
+    usage(
+        "--fix of another command", "info --fix @/rom.gb", "the info command has no option --fix");
 
     // A ROM image that cannot be read or written: the same file errors for every command.
     const QString longRom = QStringLiteral("@/") + QString(256, u'n') + ".gb";
     const QString oddRom = QStringLiteral("@/ROM mit Ümlaut 精灵.gb");
-    row("missing ROM, spaces and non-ASCII in its name", {"export", oddRom, "3", "@/out.png"}, 1,
-        oddRom, "No such file");
+    QTest::newRow("missing ROM, spaces and non-ASCII in its name")
+        << Refusal {{"export", oddRom, "3", "@/out.png"}, oddRom, "No such file"};
     // A name not in UTF-8 is shown with its odd bytes in hex, and so is a control character.
-    row("missing ROM, a Latin-1 name", {"export", "@/caf\\xE9.gb", "3", "@/out.png"}, 1,
-        "@/caf\\xE9.gb", "No such file");
-    row("missing ROM, an escape character in its name", {"info", "@/\\x1B[2Jrom.gb"}, 1,
+    row("missing ROM, a Latin-1 name", "export [@/caf\\xE9.gb] 3 @/out.png", "No such file");
+    naming("missing ROM, an escape character in its name", "info @/\\x1B[2Jrom.gb",
         "\"@/\\x1B[2Jrom.gb\"", "No such file");
     // Only well-formed, printable UTF-8 is shown as it is; the bytes of a C1 control character,
     // an overlong form, a surrogate, a code point past U+10FFFF or a character cut short are
     // shown in hex.
     const auto missingRom = [](const QString& name, const QString& shown) {
-        return Refusal {
-            {"info", "@/" + name}, 1, "\"@/" + shown + "\"", "No such file", false, 0, {}};
+        return Refusal {{"info", "@/" + name}, "\"@/" + shown + "\"", "No such file"};
     };
     for (const char* odd :
         {"\\xC2\\x80", "\\xC0\\xAF", "\\xED\\xA0\\x80", "\\xF4\\x90\\x80\\x80", "\\xE2\\x82"})
@@ -137,172 +140,145 @@ void AddRefusalRows()
         QTest::addRow("missing ROM, %s in its name, shown as it is", fine)
             << missingRom(fine, QString::fromUtf8(NameBytes(fine)));
     }
-    row("ROM name over 255 characters", {"import", longRom, "3", "@/good.png"}, 1, longRom,
+    row("ROM name over 255 characters", "import [" + longRom + "] 3 @/good.png",
         "File name too long");
-    row("ROM that is a folder", {"import", "@/folder.gb", "3", "@/good.png"}, 1, "@/folder.gb",
-        "it is a folder");
-    row("ROM that is a named pipe", {"export", "@/pipe.gb", "3", "@/out.png"}, 1, "@/pipe.gb",
-        "it is a pipe");
-    row("ROM that is a device", {"import", "/dev/zero", "3", "@/good.png"}, 1, "/dev/zero",
-        "it is a device");
-    row("unreadable ROM", {"export", "@/locked.gb", "3", "@/out.png"}, 1, "@/locked.gb",
-        "Permission denied", true);
-    row("read-only ROM", {"import", "@/readonly.gb", "3", "@/good.png"}, 1, "@/readonly.gb",
-        "Permission denied", true);
-    row("ROM that is a running program", {"import", "@/running.gb", "3", "@/good.png"}, 1,
-        "@/running.gb", "Text file busy");
-    row("ROM too short for the entry", {"import", "@/short.gb", "40", "@/good.png"}, 1,
-        "@/short.gb", "only 100000 bytes long");
-    row("empty ROM, export --all", {"export", "--all", "@/empty.gb", "@/all"}, 1, "@/empty.gb",
-        "only 0 bytes long");
-    row("import under a file-size limit below the block", {"import", "@/rom.gb", "3", "@/good.png"},
-        1, "@/rom.gb", "File too large. The ROM image is unchanged.", false, 80000);
-    row("demo onto an existing file", {"demo", "@/notes.txt"}, 1, "@/notes.txt", "already exists");
+    row("ROM that is a folder", "import [@/folder.gb] 3 @/good.png", "it is a folder");
+    row("ROM that is a named pipe", "export [@/pipe.gb] 3 @/out.png", "it is a pipe");
+    row("ROM that is a device", "import [/dev/zero] 3 @/good.png", "it is a device");
+    row("unreadable ROM", "export [@/locked.gb] 3 @/out.png", "Permission denied", 1, true);
+    row("read-only ROM", "import [@/readonly.gb] 3 @/good.png", "Permission denied", 1, true);
+    row("ROM that is a running program", "import [@/running.gb] 3 @/good.png", "Text file busy");
+    row("ROM too short for the entry", "import [@/short.gb] 40 @/good.png",
+        "only 100000 bytes long");
+    row("empty ROM, export --all", "export --all [@/empty.gb] @/all", "only 0 bytes long");
+    row("import under a file-size limit below the block", "import [@/rom.gb] 3 @/good.png",
+        "File too large. The ROM image is unchanged.", 1, false, 80000);
+    row("demo onto an existing file", "demo [@/notes.txt]", "already exists");
 
     // A sprite image that cannot be read; the reasons are the image reader's own.
-    row("missing image", {"import", "@/rom.gb", "3", "@/none.png"}, 1, "@/none.png",
-        "cannot be read");
-    row("missing image, a Latin-1 name", {"import", "@/rom.gb", "3", "@/caf\\xE9.png"}, 1,
+    row("missing image", "import @/rom.gb 3 [@/none.png]", "cannot be read");
+    naming("missing image, a Latin-1 name", "import @/rom.gb 3 @/caf\\xE9.png",
         "\"@/caf\\xE9.png\" cannot be read", "No such file");
     // After "--" a name that starts with a dash is a file, not an option.
-    row("image named like an option, after --", {"import", "@/rom.gb", "3", "--", "-none.png"}, 1,
+    naming("image named like an option, after --", "import @/rom.gb 3 -- -none.png",
         "\"-none.png\"", "cannot be read");
-    row("image of another size", {"import", "@/rom.gb", "3", "@/wide.png"}, 1, "@/wide.png",
-        "is 32 x 96 pixels");
-    row("image that is a named pipe", {"import", "@/rom.gb", "3", "@/pipe.png"}, 1, "@/pipe.png",
-        "pipe or a device");
-    row("single image as a sheet", {"import", "@/rom.gb", "--sheet", "@/good.png"}, 1, "@/good.png",
+    row("image of another size", "import @/rom.gb 3 [@/wide.png]", "is 32 x 96 pixels");
+    row("image that is a named pipe", "import @/rom.gb 3 [@/pipe.png]", "pipe or a device");
+    row("single image as a sheet", "import @/rom.gb --sheet [@/good.png]",
         "a sprite sheet must be 144 x 480");
-    row("raw tiles a byte short", {"import", "@/rom.gb", "3", "@/short.2bpp"}, 1, "@/short.2bpp",
+    row("raw tiles a byte short", "import @/rom.gb 3 [@/short.2bpp]",
         "is 383 bytes long, and a sprite's raw 2bpp tiles are exactly 384 bytes");
-    row("an image read as raw tiles", {"import", "--raw", "@/rom.gb", "3", "@/good.png"}, 1,
-        "@/good.png", "bytes long, and a sprite's raw 2bpp tiles");
+    row("an image read as raw tiles", "import --raw @/rom.gb 3 [@/good.png]",
+        "bytes long, and a sprite's raw 2bpp tiles");
 
     // An export that would replace what is not its own kind of file.
-    row("export onto the ROM image itself", {"export", "@/rom.gb", "3", "@/rom.gb"}, 1, "@/rom.gb",
+    row("export onto the ROM image itself", "export @/rom.gb 3 [@/rom.gb]",
         "it is the ROM image being read");
     row("export onto a hard link of the ROM image, forced",
-        {"export", "--force", "@/rom.gb", "3", "@/hardlink-to-rom.png"}, 1, "@/hardlink-to-rom.png",
-        "it is the ROM image being read");
-    row("export through a link to the ROM image", {"export", "@/rom.gb", "3", "@/link-to-rom.png"},
-        1, "@/link-to-rom.png", "it is a link");
-    row("export through a link to a text file", {"export", "@/rom.gb", "3", "@/link-to-notes.png"},
-        1, "@/link-to-notes.png", "it is a link");
-    row("export through a dangling link", {"export", "@/rom.gb", "3", "@/dangling.png"}, 1,
-        "@/dangling.png", "it is a link");
-    row("export onto a text file", {"export", "@/rom.gb", "3", "@/notes.txt"}, 1, "@/notes.txt",
+        "export --force @/rom.gb 3 [@/hardlink-to-rom.png]", "it is the ROM image being read");
+    row("export through a link to the ROM image", "export @/rom.gb 3 [@/link-to-rom.png]",
+        "it is a link");
+    row("export through a link to a text file", "export @/rom.gb 3 [@/link-to-notes.png]",
+        "it is a link");
+    row("export through a dangling link", "export @/rom.gb 3 [@/dangling.png]", "it is a link");
+    row("export onto a text file", "export @/rom.gb 3 [@/notes.txt]", "it is not a PNG image");
+    row("export onto a folder, forced", "export --force @/rom.gb 3 [@/folder.png]",
+        "it is a folder");
+    row("export onto a named pipe, forced", "export --force @/rom.gb 3 [@/pipe.png]",
+        "it is a pipe or a device");
+    row("export into a missing folder", "export @/rom.gb 3 [@/missing/x.png]", "No such file");
+    row("export sheet onto a text file", "export @/rom.gb --sheet [@/notes.txt]",
         "it is not a PNG image");
-    row("export onto a folder, forced", {"export", "--force", "@/rom.gb", "3", "@/folder.png"}, 1,
-        "@/folder.png", "it is a folder");
-    row("export onto a named pipe, forced", {"export", "--force", "@/rom.gb", "3", "@/pipe.png"}, 1,
-        "@/pipe.png", "it is a pipe or a device");
-    row("export into a missing folder", {"export", "@/rom.gb", "3", "@/missing/x.png"}, 1,
-        "@/missing/x.png", "No such file");
-    row("export sheet onto a text file", {"export", "@/rom.gb", "--sheet", "@/notes.txt"}, 1,
-        "@/notes.txt", "it is not a PNG image");
-    row("raw tiles onto a file of another length",
-        {"export", "--raw", "@/rom.gb", "3", "@/good.png"}, 1, "@/good.png",
+    row("raw tiles onto a file of another length", "export --raw @/rom.gb 3 [@/good.png]",
         "it is not a sprite's raw 2bpp tiles");
-    row("the picture of a diff onto a text file",
-        {"diff", "@/rom.gb", "@/short.gb", "--png", "@/notes.txt"}, 2, "@/notes.txt",
-        "it is not a PNG image");
+    row("the picture of a diff onto a text file", "diff @/rom.gb @/short.gb --png [@/notes.txt]",
+        "it is not a PNG image", 2);
     row("the picture of a diff onto the edited image, forced",
-        {"diff", "--force", "@/rom.gb", "@/short.gb", "--png=@/short.gb"}, 2, "@/short.gb",
-        "it is the edited image being read");
-    row("export --all past a planted link", {"export", "@/rom.gb", "--all", "@/planted"}, 1,
+        "diff --force @/rom.gb [@/short.gb] --png=@/short.gb", "it is the edited image being read",
+        2);
+    naming("export --all past a planted link", "export @/rom.gb --all @/planted",
         "@/planted/10-Old-Man.png", "it is a link");
-    row("export --all into a file", {"export", "@/rom.gb", "--all", "@/notes.txt"}, 1,
-        "@/notes.txt", "a file of that name is in the way");
-    row("export --all into a name too long, the folders above it made and removed again",
-        {"export", "@/rom.gb", "--all", "@/made/" + QString(300, u'x')}, 1, "@/made/xxx",
-        "File name too long");
-    row("export --all under a file", {"export", "@/rom.gb", "--all", "@/notes.txt/sprites"}, 1,
+    row("export --all into a file", "export @/rom.gb --all [@/notes.txt]",
+        "a file of that name is in the way");
+    naming("export --all into a name too long, the folders above it made and removed again",
+        "export @/rom.gb --all @/made/" + QString(300, u'x'), "@/made/xxx", "File name too long");
+    naming("export --all under a file", "export @/rom.gb --all @/notes.txt/sprites",
         "@/notes.txt\" is a file, not a folder", "Cannot create the folder");
-    row("export under a file-size limit", {"export", "@/rom.gb", "3", "@/out.png"}, 1, "@/out.png",
-        "File too large", false, 100);
-    row("export --all under a file-size limit, the folders it made removed again",
-        {"export", "@/rom.gb", "--all", "@/fresh/sprites"}, 1, "@/fresh/sprites/00-",
+    row("export under a file-size limit", "export @/rom.gb 3 [@/out.png]", "File too large", 1,
+        false, 100);
+    naming("export --all under a file-size limit, the folders it made removed again",
+        "export @/rom.gb --all @/fresh/sprites", "@/fresh/sprites/00-",
         "File too large. No image was written, and nothing was changed: the folder \"@/fresh\" "
         "made for them was removed again.",
-        false, 100);
+        1, false, 100);
 
     // A set of images refused whole, every refused file named.
-    row("import --all with an index past the last entry",
-        {"import", "@/rom.gb", "--all", "@/set-45"}, 1, "@/set-45/45-x.png",
-        "is no sprite image of an entry");
-    row("import --all with a file of no entry", {"import", "@/rom.gb", "--all", "@/set-extra"}, 1,
+    naming("import --all with an index past the last entry", "import @/rom.gb --all @/set-45",
+        "@/set-45/45-x.png", "is no sprite image of an entry");
+    naming("import --all with a file of no entry", "import @/rom.gb --all @/set-extra",
         "@/set-extra/readme.txt", "is no sprite image of an entry");
-    row("import --all with two files for one entry", {"import", "@/rom.gb", "--all", "@/set-twice"},
-        1, "@/set-twice/03-y.png", "are both for entry 3");
-    row("import --all with two bad images", {"import", "@/rom.gb", "--all", "@/set-bad"}, 1,
+    naming("import --all with two files for one entry", "import @/rom.gb --all @/set-twice",
+        "@/set-twice/03-y.png", "are both for entry 3");
+    naming("import --all with two bad images", "import @/rom.gb --all @/set-bad",
         "@/set-bad/05-x.png", "colours either; \"@/set-bad/06-x.png\" is 32 x 96 pixels");
-    row("import --all with names that only look numbered",
-        {"import", "@/rom.gb", "--all", "@/set-odd"}, 1, "@/set-odd/ 3-x.png",
-        "\"@/set-odd/05-x_png\" is no sprite image of an entry");
-    row("import --all from an empty folder", {"import", "@/rom.gb", "--all", "@/set-empty"}, 1,
-        "@/set-empty", "holds no sprite images");
-    row("import --all from a missing folder", {"import", "@/rom.gb", "--all", "@/none"}, 1,
-        "@/none", "there is no such folder");
-    row("import --all from a missing folder, a Latin-1 name",
-        {"import", "@/rom.gb", "--all", "@/d\\xE9"}, 1, "\"@/d\\xE9\"", "there is no such folder");
+    naming("import --all with names that only look numbered", "import @/rom.gb --all @/set-odd",
+        "@/set-odd/ 3-x.png", "\"@/set-odd/05-x_png\" is no sprite image of an entry");
+    row("import --all from an empty folder", "import @/rom.gb --all [@/set-empty]",
+        "holds no sprite images");
+    row("import --all from a missing folder", "import @/rom.gb --all [@/none]",
+        "there is no such folder");
+    naming("import --all from a missing folder, a Latin-1 name", "import @/rom.gb --all @/d\\xE9",
+        "\"@/d\\xE9\"", "there is no such folder");
     row("import --all from a folder that cannot be reached",
-        {"import", "@/rom.gb", "--all", "@/unsearchable/set"}, 1, "@/unsearchable/set",
-        "Permission denied", true);
+        "import @/rom.gb --all [@/unsearchable/set]", "Permission denied", 1, true);
 
     // Patches: a new file each, never over the input, never for another image.
-    usage("patch of an unknown format", {"patch", "@/rom.gb", "@/short.gb", "@/out.txt"},
+    usage("patch of an unknown format", "patch @/rom.gb @/short.gb @/out.txt",
         "must end in .ips or .bps");
-    row("patch onto an existing file", {"patch", "@/rom.gb", "@/short.gb", "@/notes.txt.bps"}, 1,
-        "@/notes.txt.bps", "already exists");
-    row("apply onto the ROM image itself", {"apply", "@/rom.gb", "@/for-other.bps", "@/rom.gb"}, 1,
-        "@/rom.gb", "already exists");
+    row("patch onto an existing file", "patch @/rom.gb @/short.gb [@/notes.txt.bps]",
+        "already exists");
+    row("apply onto the ROM image itself", "apply @/rom.gb @/for-other.bps [@/rom.gb]",
+        "already exists");
     row("apply onto the ROM image itself, forced",
-        {"apply", "--force", "@/rom.gb", "@/for-other.bps", "@/rom.gb"}, 1, "@/rom.gb",
-        "it is the ROM image being read");
+        "apply --force @/rom.gb @/for-other.bps [@/rom.gb]", "it is the ROM image being read");
     row("patch onto a hard link of the original, forced",
-        {"patch", "--force", "@/rom.gb", "@/short.gb", "@/hardlink-to-rom.bps"}, 1,
-        "@/hardlink-to-rom.bps", "it is the original image being read");
-    row("apply onto a folder, forced",
-        {"apply", "--force", "@/rom.gb", "@/for-other.bps", "@/folder.gb"}, 1, "@/folder.gb",
+        "patch --force @/rom.gb @/short.gb [@/hardlink-to-rom.bps]",
+        "it is the original image being read");
+    row("apply onto a folder, forced", "apply --force @/rom.gb @/for-other.bps [@/folder.gb]",
         "it is a folder");
-    row("apply a BPS patch made for another image",
-        {"apply", "@/rom.gb", "@/for-other.bps", "@/out.gb"}, 1, "@/for-other.bps",
+    row("apply a BPS patch made for another image", "apply @/rom.gb [@/for-other.bps] @/out.gb",
         "this patch was made for another image");
-    row("apply a damaged patch", {"apply", "@/rom.gb", "@/damaged.bps", "@/out.gb"}, 1,
-        "@/damaged.bps", "the patch is damaged");
-    row("apply what is no patch", {"apply", "@/rom.gb", "@/notes.txt", "@/out.gb"}, 1,
-        "@/notes.txt", "neither an IPS patch");
-    row("info of a device", {"info", "/dev/zero"}, 1, "/dev/zero", "it is a device");
-    row("checksum of an image without a header", {"checksum", "@/empty.gb"}, 1, "@/empty.gb",
+    row("apply a damaged patch", "apply @/rom.gb [@/damaged.bps] @/out.gb", "the patch is damaged");
+    row("apply what is no patch", "apply @/rom.gb [@/notes.txt] @/out.gb", "neither an IPS patch");
+    row("info of a device", "info [/dev/zero]", "it is a device");
+    row("checksum of an image without a header", "checksum [@/empty.gb]",
         "only 0 bytes long, and the cartridge header that holds them ends at byte 336");
-    row("checksum --fix of a read-only ROM", {"checksum", "--fix", "@/readonly.gb"}, 1,
-        "@/readonly.gb", "Permission denied", true);
-    row("checksum --fix under a file-size limit below the header",
-        {"checksum", "--fix", "@/saved.gb"}, 1, "@/saved.gb",
-        "File too large. The ROM image is unchanged.", false, 300);
+    row("checksum --fix of a read-only ROM", "checksum --fix [@/readonly.gb]", "Permission denied",
+        1, true);
+    row("checksum --fix under a file-size limit below the header", "checksum --fix [@/saved.gb]",
+        "File too large. The ROM image is unchanged.", 1, false, 300);
 
     // Errors of diff take status 2, since 1 means the images differ.
-    row("diff with a missing image", {"diff", "@/rom.gb", "@/none.gb"}, 2, "@/none.gb",
-        "No such file");
+    row("diff with a missing image", "diff @/rom.gb [@/none.gb]", "No such file", 2);
 
     // Output that cannot be delivered is an error, not a success.
-    row("list to a full disk", {"list"}, 1, "standard output", "No space left on device", false, 0,
+    naming("list to a full disk", "list", "standard output", "No space left on device", 1, false, 0,
         "/dev/full");
-    row("image to a terminal", {"export", "@/rom.gb", "3", "-"}, 1, "standard output",
-        "it is a terminal", false, 0, "@terminal");
-    row("diff to a full disk", {"diff", "@/rom.gb", "@/short.gb"}, 2, "standard output",
-        "No space left on device", false, 0, "/dev/full");
+    naming("image to a terminal", "export @/rom.gb 3 -", "standard output", "it is a terminal", 1,
+        false, 0, "@terminal");
+    naming("diff to a full disk", "diff @/rom.gb @/short.gb", "standard output",
+        "No space left on device", 2, false, 0, "/dev/full");
     // Standard output appended to a file the command reads would grow or garble it.
-    row("image appended to the ROM image", {"export", "@/rom.gb", "3", "-"}, 1, "@/rom.gb",
-        "which this command reads", false, 0, ">>@/rom.gb");
-    row("import report appended to the ROM image", {"import", "@/rom.gb", "3", "@/good.png"}, 1,
-        "@/rom.gb", "which this command reads", false, 0, ">>@/rom.gb");
-    row("diff report appended to the edited image", {"diff", "@/rom.gb", "@/short.gb"}, 2,
-        "@/short.gb", "which this command reads", false, 0, ">>@/short.gb");
-    row("picture of a diff to a terminal", {"diff", "@/rom.gb", "@/short.gb", "--png", "-"}, 2,
-        "standard output", "it is a terminal", false, 0, "@terminal");
-    row("checksum report appended to the ROM image", {"checksum", "@/saved.gb"}, 1, "@/saved.gb",
-        "which this command reads", false, 0, ">>@/saved.gb");
+    row("image appended to the ROM image", "export [@/rom.gb] 3 -", "which this command reads", 1,
+        false, 0, ">>@/rom.gb");
+    row("import report appended to the ROM image", "import [@/rom.gb] 3 @/good.png",
+        "which this command reads", 1, false, 0, ">>@/rom.gb");
+    row("diff report appended to the edited image", "diff @/rom.gb [@/short.gb]",
+        "which this command reads", 2, false, 0, ">>@/short.gb");
+    naming("picture of a diff to a terminal", "diff @/rom.gb @/short.gb --png -", "standard output",
+        "it is a terminal", 2, false, 0, "@terminal");
+    row("checksum report appended to the ROM image", "checksum [@/saved.gb]",
+        "which this command reads", 1, false, 0, ">>@/saved.gb");
 }
 
 } // namespace
@@ -363,9 +339,7 @@ private slots:
         QVERIFY(QFile::link(Path("rom.gb"), Path("link-to-rom.png")));
         QVERIFY(QFile::link(Path("nowhere.png"), Path("dangling.png")));
         for (const char* name : {"hardlink-to-rom.png", "hardlink-to-rom.bps"})
-            QVERIFY(::link(QFile::encodeName(Path("rom.gb")).constData(),
-                        QFile::encodeName(Path(name)).constData())
-                == 0);
+            QVERIFY(::link(qPrintable(Path("rom.gb")), qPrintable(Path(name))) == 0);
         QVERIFY(QFile::link(Path("notes.txt"), Path("planted/10-Old-Man.png")));
 
         // A set behind a folder its owner may read but not search, so the set cannot be reached;
@@ -382,7 +356,7 @@ private slots:
     void refusals_data() { AddRefusalRows(); }
     void refusals()
     {
-        auto [args, status, named, reason, asOrdinaryUser, sizeLimit, stdoutTo]
+        auto [args, named, reason, status, asOrdinaryUser, sizeLimit, stdoutTo]
             = CurrentRow<Refusal>();
         if (args.contains(u"@/running.gb") && !running_->Problem().isEmpty())
             QSKIP(qPrintable(QStringLiteral("a running program's file cannot serve as a ROM: ")

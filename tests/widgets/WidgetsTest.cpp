@@ -132,14 +132,13 @@ private slots:
         frame.fill(Qt::black);
         BitBlt(frame, 32, 32, 32, 32, source, 0, 0);
         QCOMPARE(frame.copy(32, 32, 32, 32), source.copy(0, 0, 32, 32));
-        QCOMPARE(frame.pixel(31, 31), qRgb(0, 0, 0));
         // Parts outside either image are skipped, not wrapped or read out of bounds.
         BitBlt(frame, -10, 60, 32, 32, source, 0, 0);
-        QCOMPARE(frame.pixel(0, 60), source.pixel(10, 0));
-        QCOMPARE(frame.pixel(21, 63), source.pixel(31, 3));
         BitBlt(frame, 0, 0, 32, 32, source, 50, 50);
-        QCOMPARE(frame.pixel(13, 13), source.pixel(63, 63));
-        QCOMPARE(frame.pixel(14, 0), qRgb(0, 0, 0));
+        QCOMPARE(QList({frame.pixel(31, 31), frame.pixel(0, 60), frame.pixel(21, 63),
+                     frame.pixel(13, 13), frame.pixel(14, 0)}),
+            QList({qRgb(0, 0, 0), source.pixel(10, 0), source.pixel(31, 3), source.pixel(63, 63),
+                qRgb(0, 0, 0)}));
     }
 
     void pictureBoxImageFitsBeforeShowAndOverlaysStayOut()
