@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DiskScript.h"
 #include "RomFixture.h"
 #include "ScriptedDialogBackend.h"
 #include "ScriptedServices.h"
@@ -16,9 +17,27 @@
 
 namespace morvane::test {
 
+inline QColor DefaultColour(int value)
+{
+    static const QColor kColours[4]
+        = {QColor(223, 0, 200), QColor(0, 0, 0), QColor(255, 255, 255), QColor(0, 0, 255)};
+    return kColours[value & 3];
+}
+
 // Compares a tile view with what 16 tile bytes should look like four times enlarged in the
 // default palette; returns an empty string or a description of the first difference.
-QString CompareTileView(const QImage& view, const QByteArray& tile);
+inline QString CompareTileView(const QImage& view, const QByteArray& tile)
+{
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const QRgb expected = DefaultColour(PixelValue(tile, x / 4, y / 4)).rgb();
+            if (view.pixelColor(x, y).rgb() != expected)
+                return QString::asprintf("pixel (%d, %d) is %s, expected %s", x, y,
+                    qPrintable(view.pixelColor(x, y).name()), qPrintable(QColor(expected).name()));
+        }
+    }
+    return {};
+}
 
 // The real main window with scripted dialogs, recorded message boxes and a recorded help viewer,
 // so a test drives it headless and never waits on a modal window. Its recovery records go to a
@@ -31,7 +50,7 @@ struct EditorHarness {
               PlatformServices {dialogs, messages, help, programFolder.path()}))
     {
     }
-    ~EditorHarness();
+    ~EditorHarness() { DisarmDisk(); }
 
     // File, Load Rom answered with `path`.
     void LoadRom(const QString& path)
@@ -47,8 +66,7 @@ struct EditorHarness {
     }
     QByteArray SpriteBuf() const { return Bytes(window->Document().SpriteBuf()); }
 
-    // A control of the window by its design name ("cmdLoad", "Color(4)", "mnuFileSave"); a
-    // missing one ends the test run, as a broken fixture.
+    // A control by its design name ("Color(4)"); a missing one ends the run, as a broken fixture.
     template <typename Control> Control& Find(const QString& name) const
     {
         auto* control = window->findChild<Control*>(name);
@@ -56,15 +74,21 @@ struct EditorHarness {
             qFatal("The window has no control named %s", qPrintable(name));
         return *control;
     }
-    // A read or write of a file, with the shape of the application's override pointer while it
-    // ran (none when no override was set).
+    // A read or write of a file, with the application's override pointer shape while it ran.
     struct Transfer {
         bool write = false;
         std::int64_t offset = 0;
         std::optional<Qt::CursorShape> pointer;
     };
     // From now on notes every read and write of a file in `transfers`, until the harness goes.
-    void WatchTransfers();
+    void WatchTransfers()
+    {
+        ArmDisk({}, [this](const DiskTransfer& transfer) {
+            const QCursor* cursor = QApplication::overrideCursor();
+            transfers.push_back({transfer.write, transfer.offset,
+                cursor != nullptr ? std::optional(cursor->shape()) : std::nullopt});
+        });
+    }
     std::vector<Transfer> transfers;
 
     // Waits until the window is on screen, so keys and clicks reach it; false when it never shows.
@@ -82,8 +106,7 @@ struct EditorHarness {
     void PressGrid(QPoint at) const { QTest::mousePress(&Grid(), Qt::LeftButton, {}, at); }
     void DragGrid(QPoint to) const { QTest::mouseMove(&Grid(), to); }
     void ReleaseGrid(QPoint at) const { QTest::mouseRelease(&Grid(), Qt::LeftButton, {}, at); }
-    // Paints one cell of the selected tile in a colour it does not have, as the user does, so
-    // SpriteBuf differs from the file and the undo history holds one more step.
+    // Paints a cell of the selected tile anew, so SpriteBuf differs and undo holds one more step.
     void PaintOneCell() const
     {
         const int value = PixelValue(SpriteBuf().mid(16 * window->Document().CurTile(), 16), 2, 2);
@@ -107,8 +130,7 @@ struct EditorHarness {
         return Find<PictureBox>(QStringLiteral("picSprites(%1)").arg(tile));
     }
     PictureBox& Grid() const { return Find<PictureBox>(QStringLiteral("picEdit")); }
-    // An empty string when the 24 tile views show `block` in the default palette, otherwise the
-    // first difference.
+    // The first difference of the 24 tile views from `block` in the default palette, if any.
     QString SheetDifference(const QByteArray& block) const
     {
         for (int t = 0; t < 24; ++t) {
@@ -121,13 +143,7 @@ struct EditorHarness {
     // Whether the editing grid shows tile view `tile` four times enlarged.
     bool GridShowsView(int tile) const
     {
-        const QImage grid = Grid().Image();
-        const QImage view = View(tile).Image();
-        for (int y = 0; y < 128; ++y)
-            for (int x = 0; x < 128; ++x)
-                if (grid.pixel(x, y) != view.pixel(x / 4, y / 4))
-                    return false;
-        return true;
+        return Grid().Image() == View(tile).Image().scaled(128, 128);
     }
     // The marker is the view's only overlay, seen only when it frames the view.
     bool MarkerShown(int tile) const { return View(tile).Rendered() != View(tile).Image(); }
@@ -160,13 +176,6 @@ struct OpenEditor : RomOfItsOwn, EditorHarness {
 inline QString Caption(const QWidget& window)
 {
     return window.windowHandle() != nullptr ? window.windowHandle()->title() : QString();
-}
-
-inline QColor DefaultColour(int value)
-{
-    static const QColor kColours[4]
-        = {QColor(223, 0, 200), QColor(0, 0, 0), QColor(255, 255, 255), QColor(0, 0, 255)};
-    return kColours[value & 3];
 }
 
 } // namespace morvane::test

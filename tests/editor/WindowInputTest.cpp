@@ -346,10 +346,13 @@ private slots:
         const auto row = [](const char* name, auto given, auto input, auto effect) {
             QTest::newRow(name) << InputRow {given, input, effect};
         };
-        // A menu command chosen by its access keys, and by its shortcut when it has one.
+        // A menu command chosen by its access keys, and by its shortcut when it has one; the
+        // effect "step" alone is the undo step named as the command's menu entry.
         const auto command
-            = [&](auto name, auto keys, const char* shortcut, auto given, auto effect) {
-                  row(name, given, QStringLiteral("menu ") + keys, effect);
+            = [&](QString name, auto keys, const char* shortcut, auto given, QString effect) {
+                  if (effect == u"step")
+                      effect += u' ' + name.section(u' ', 1);
+                  row(qPrintable(name), given, QStringLiteral("menu ") + keys, effect);
                   if (shortcut != nullptr)
                       row(shortcut, given, QStringLiteral("keys ") + shortcut, effect);
               };
@@ -395,21 +398,16 @@ private slots:
         command("Edit Copy Sprite", "E C", "Ctrl+C", "rom; clipboard-text", "clipboard 96");
         command("Edit Paste Sprite", "E P", "Ctrl+V", "rom; clipboard-blue", "sheet blue");
         command("Edit Copy Frame", "E F", "Ctrl+Shift+C", "rom; clipboard-text", "clipboard 16");
-        command("Edit Paste Frame", "E M", "Ctrl+Shift+V", "rom; clipboard-blue frame",
-            "step Paste Frame");
-        command(
-            "Edit Flip Frame Horizontally", "E H", "Ctrl+H", "rom", "step Flip Frame Horizontally");
-        command("Edit Flip Frame Vertically", "E V", "Ctrl+Shift+H", "rom",
-            "step Flip Frame Vertically");
-        command(
-            "Edit Rotate Frame Clockwise", "E W", "Ctrl+R", "rom", "step Rotate Frame Clockwise");
-        command("Edit Rotate Frame Anticlockwise", "E A", "Ctrl+Shift+R", "rom",
-            "step Rotate Frame Anticlockwise");
-        command("Edit Shift Frame Left", "E L", "Ctrl+Left", "rom", "step Shift Frame Left");
-        command("Edit Shift Frame Right", "E T", "Ctrl+Right", "rom", "step Shift Frame Right");
-        command("Edit Shift Frame Up", "E S", "Ctrl+Up", "rom", "step Shift Frame Up");
-        command("Edit Shift Frame Down", "E D", "Ctrl+Down", "rom", "step Shift Frame Down");
-        command("Edit Fill Tile", "E I", "Ctrl+F", "rom; click Color(3)", "step Fill Tile");
+        command("Edit Paste Frame", "E M", "Ctrl+Shift+V", "rom; clipboard-blue frame", "step");
+        command("Edit Flip Frame Horizontally", "E H", "Ctrl+H", "rom", "step");
+        command("Edit Flip Frame Vertically", "E V", "Ctrl+Shift+H", "rom", "step");
+        command("Edit Rotate Frame Clockwise", "E W", "Ctrl+R", "rom", "step");
+        command("Edit Rotate Frame Anticlockwise", "E A", "Ctrl+Shift+R", "rom", "step");
+        command("Edit Shift Frame Left", "E L", "Ctrl+Left", "rom", "step");
+        command("Edit Shift Frame Right", "E T", "Ctrl+Right", "rom", "step");
+        command("Edit Shift Frame Up", "E S", "Ctrl+Up", "rom", "step");
+        command("Edit Shift Frame Down", "E D", "Ctrl+Down", "rom", "step");
+        command("Edit Fill Tile", "E I", "Ctrl+F", "rom; click Color(3)", "step");
         command("Edit Swap Colours", "E O", nullptr, "rom; answer-swap 3,1",
             "step Swap Colours 1 and 3");
 
@@ -500,8 +498,8 @@ private slots:
         QVERIFY(s.Start(QString()));
         const QCursor pointer = s.Grid().cursor();
         const QCursor crosshair = CrosshairCursor();
-        QCOMPARE(pointer.shape(), Qt::BitmapCursor);
-        QCOMPARE(pointer.hotSpot(), QPoint(15, 15));
+        QCOMPARE(std::pair(pointer.shape(), pointer.hotSpot()),
+            std::pair(Qt::BitmapCursor, QPoint(15, 15)));
         QCOMPARE(pointer.pixmap().toImage(), crosshair.pixmap().toImage());
         QCOMPARE(pointer.bitmap().toImage(), crosshair.bitmap().toImage());
     }
