@@ -85,10 +85,9 @@ private slots:
         const auto& c = CurrentRow<ToolCase>();
         for (const SpriteBlock& block : kRandomBlocks) {
             for (int tile = 0; tile < kTilesPerSprite; ++tile) {
-                const SpriteBlock once = c.apply(block, tile);
-                QVERIFY(c.wholeBlock || SameOutsideFrame(once, block, tile));
-                QVERIFY(c.inverse(once, tile) == block);
-                SpriteBlock repeated = once;
+                SpriteBlock repeated = c.apply(block, tile);
+                QVERIFY(c.wholeBlock || SameOutsideFrame(repeated, block, tile));
+                QVERIFY(c.inverse(repeated, tile) == block);
                 for (int n = 1; n < c.order; ++n) {
                     QVERIFY2(repeated != block, "gives the block back too soon");
                     repeated = c.apply(repeated, tile);
@@ -130,10 +129,9 @@ private slots:
     void outOfRangeTileOrValueIsRefused()
     {
         const SpriteBlock block {};
-        QVERIFY_THROWS_EXCEPTION(
-            std::out_of_range, ApplyFrameTool(block, 24, FrameTool::FlipHorizontally));
-        QVERIFY_THROWS_EXCEPTION(
-            std::out_of_range, ApplyFrameTool(block, -1, FrameTool::ShiftDown));
+        using enum FrameTool;
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, ApplyFrameTool(block, 24, FlipHorizontally));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, ApplyFrameTool(block, -1, ShiftDown));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, FillTile(block, 0, 4));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, FillTile(block, 24, 0));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, SwapPixelValues(block, -1, 2));

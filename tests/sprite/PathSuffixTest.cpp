@@ -12,8 +12,7 @@ namespace {
 
 struct Row {
     const char* name;
-    const char* path;
-    const char* suffix;
+    std::string_view path, suffix;
     bool ends;
 };
 
@@ -25,16 +24,13 @@ class PathSuffixTest : public QObject {
 private slots:
     void endingInAnyCase_data()
     {
-        AddRows<Row>({
-            {"same case", "/roms/game.gb", ".gb", true},
-            {"capitals", "GAME.GBC", ".gbc", true},
-            {"mixed case", "sprite.Png", ".png", true},
+        AddRows<Row>({{"same case", "/roms/game.gb", ".gb", true},
+            {"capitals", "GAME.GBC", ".gbc", true}, {"mixed case", "sprite.Png", ".png", true},
             {"another ending before it", "notes.txt.gb", ".gb", true},
             {"the suffix inside the name", "game.gbc", ".gb", false},
             {"the suffix without its dot", "gb", ".gb", false},
             {"an empty path", "", ".png", false},
-            {"non-ASCII bytes compared as they are", "caf\xC9.png", "\xE9.png", false},
-        });
+            {"non-ASCII bytes compared as they are", "caf\xC9.png", "\xE9.png", false}});
     }
     void endingInAnyCase()
     {

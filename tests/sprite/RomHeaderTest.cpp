@@ -20,8 +20,7 @@ struct Sums {
     int size;
     std::uint8_t fill;
     QByteArray stored; // bytes 0x14D..0x14F
-    int headerSum;
-    int globalSum;
+    int headerSum, globalSum;
 };
 
 struct Short {
@@ -77,9 +76,9 @@ private slots:
 
         const auto header = ReadRomHeader(image);
         QVERIFY(header.has_value());
+        const auto stored = [&](int i) { return int(std::uint8_t(row.stored[i])); };
         QCOMPARE(int(header->computedHeaderChecksum), row.headerSum);
         QCOMPARE(int(header->computedGlobalChecksum), row.globalSum);
-        const auto stored = [&](int i) { return int(std::uint8_t(row.stored[i])); };
         QCOMPARE(int(header->storedHeaderChecksum), stored(0));
         QCOMPARE(int(header->storedGlobalChecksum), stored(1) << 8 | stored(2));
         QCOMPARE(header->HeaderChecksumMatches(), header->storedHeaderChecksum == row.headerSum);

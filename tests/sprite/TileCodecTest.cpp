@@ -29,8 +29,7 @@ struct BitText {
 
 struct Row {
     const char* name;
-    std::uint8_t plane0;
-    std::uint8_t plane1;
+    std::uint8_t plane0, plane1;
     const char* values;
 };
 
@@ -106,9 +105,8 @@ private slots:
     {
         const auto& row = CurrentRow<Row>();
         const auto decoded = DecodeRow(row.plane0, row.plane1);
-        std::string text;
-        for (const auto v : decoded)
-            text += char('0' + v);
+        std::string text(8, '0');
+        std::ranges::transform(decoded, text.begin(), [](int value) { return char('0' + value); });
         QCOMPARE(text, std::string(row.values));
         QCOMPARE(EncodeRow(decoded), std::make_pair(row.plane0, row.plane1));
     }
@@ -118,8 +116,7 @@ private slots:
         // Decoding is a one-to-one map of the 65536 byte pairs, so checking it against the bit
         // rule and the way back for every pair covers encoding of every row as well.
         for (int pair = 0; pair < 0x10000; ++pair) {
-            const auto plane0 = static_cast<std::uint8_t>(pair >> 8);
-            const auto plane1 = static_cast<std::uint8_t>(pair);
+            const auto plane0 = std::uint8_t(pair >> 8), plane1 = std::uint8_t(pair);
             const auto values = DecodeRow(plane0, plane1);
             const QByteArray row = QByteArray(1, char(plane0)) + char(plane1);
             for (int column = 0; column < 8; ++column)
@@ -138,22 +135,18 @@ private slots:
         block[16 * tile + 2 * 3] = 0x3C;
         block[16 * tile + 2 * 3 + 1] = 0x7E;
 
-        BitTable plane0 {};
-        BitTable plane1 {};
+        BitTable plane0 {}, plane1 {};
         UnpackTileBits(block, tile, plane0, plane1);
 
-        // Row 3 is the worked example; every row matches the bit rule, entry 1 first.
-        const int expected[8] = {0, 2, 3, 3, 3, 3, 2, 0};
-        for (int column = 0; column < 8; ++column)
-            QCOMPARE(plane0[std::size_t(25 + column)] + 2 * plane1[std::size_t(25 + column)],
-                expected[column]);
+        // Every row matches the bit rule, entry 1 first; row 3 is the worked example.
         const QByteArray bytes = Bytes(block).mid(kTileBytes * tile, kTileBytes);
-        for (int r = 0; r < 8; ++r) {
-            for (int c = 0; c < 8; ++c) {
-                const auto entry = std::size_t(8 * r + c + 1);
-                QCOMPARE(plane0[entry] + 2 * plane1[entry], PixelValue(bytes, c, r));
-            }
+        QString unpacked, expected;
+        for (std::size_t entry = 1; entry <= 64; ++entry) {
+            unpacked += QString::number(plane0[entry] + 2 * plane1[entry]);
+            expected += QString::number(PixelValue(bytes, int(entry - 1) % 8, int(entry - 1) / 8));
         }
+        QCOMPARE(unpacked, expected);
+        QCOMPARE(unpacked.mid(24, 8), QStringLiteral("02333320"));
     }
 
     void paintPixel_data()
@@ -172,8 +165,7 @@ private slots:
         block[at] = p.before0;
         block[at + 1] = p.before1;
 
-        BitTable plane0 {};
-        BitTable plane1 {};
+        BitTable plane0 {}, plane1 {};
         UnpackTileBits(block, p.tile, plane0, plane1);
         SetPixelBits(plane0, plane1, p.column, p.row, ShadeValue(p.code));
         SpriteBlock expected = block;
@@ -181,8 +173,7 @@ private slots:
 
         expected[at] = p.after0;
         expected[at + 1] = p.after1;
-        for (std::size_t i = 0; i < block.size(); ++i)
-            QVERIFY2(block[i] == expected[i], qPrintable(QStringLiteral("byte %1").arg(i)));
+        QCOMPARE(Bytes(block), Bytes(expected));
     }
 };
 
