@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace morvane::test {
+using namespace morvane::test;
 
 namespace {
 
@@ -41,27 +41,20 @@ template <typename Function> Function Real(const char* name)
 
 } // namespace
 
-void ArmDisk(DiskScript answers, std::function<void(const DiskTransfer&)> watch)
+void morvane::test::ArmDisk(DiskScript answers, std::function<void(const DiskTransfer&)> watch)
 {
     script = std::move(answers);
     watcher = std::move(watch);
     armed = true;
 }
 
-DiskScript DisarmDisk()
+DiskScript morvane::test::DisarmDisk()
 {
     armed = false;
     watcher = nullptr;
     std::erase_if(script, [](const auto& call) { return call.second.empty(); });
     return std::exchange(script, {});
 }
-
-} // namespace morvane::test
-
-using morvane::test::DiskAnswer;
-using morvane::test::DiskTransfer;
-using morvane::test::Next;
-using morvane::test::Real;
 
 // These stand in for the C library's calls within the test program.
 extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset)

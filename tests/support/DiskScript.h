@@ -30,8 +30,7 @@ inline DiskAnswer Moves(std::size_t bytes)
     return {0, false, bytes};
 }
 
-// The answers to each call by its name ("pread"), taken in order; a call with none left goes
-// through.
+// The answers to each call by its name ("pread"), in order; a call with none left goes through.
 using DiskScript = std::map<std::string, std::deque<DiskAnswer>>;
 
 // A transfer as the file access asked for it, before any scripted answer.

@@ -19,71 +19,28 @@ namespace morvane::test {
 
 namespace {
 
-constexpr int kSignatureBytes = 8;
+// "nobody", the user tests drop to so permissions refuse them even when the suite runs as root.
+constexpr unsigned kOrdinaryUser = 65534;
+
 // A chunk: 4 bytes of data length, 4 bytes of type, the data, 4 bytes of CRC over type and data.
+// The first chunk, IHDR, follows the 8-byte signature.
+constexpr int kFirstChunk = 8;
 constexpr int kChunkHeadBytes = 8;
-constexpr int kChunkCrcBytes = 4;
 
 // Read and run by everyone, written only by the owner.
 constexpr QFile::Permissions kOpenToEveryone {QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
     | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther};
 
-qsizetype ChunkLength(const QByteArray& png, qsizetype chunk)
+// Makes the CRC of the chunk at `chunk` right; returns where the next chunk starts, or 0 when
+// this one does not lie wholly inside `png`.
+qsizetype RecomputeCrc(QByteArray& png, qsizetype chunk)
 {
-    return qFromBigEndian<quint32>(png.constData() + chunk);
-}
-
-// Where each chunk that lies wholly inside `png` starts (at its length field), in order.
-QList<qsizetype> WholeChunks(const QByteArray& png)
-{
-    QList<qsizetype> chunks;
-    for (qsizetype at = kSignatureBytes; at + kChunkHeadBytes <= png.size();) {
-        const qsizetype end = at + kChunkHeadBytes + ChunkLength(png, at) + kChunkCrcBytes;
-        if (end > png.size())
-            break;
-        chunks << at;
-        at = end;
-    }
-    return chunks;
-}
-
-void RecomputeCrc(QByteArray& png, qsizetype chunk)
-{
-    const qsizetype length = ChunkLength(png, chunk);
+    const qsizetype length = qFromBigEndian<quint32>(png.constData() + chunk);
+    if (chunk + kChunkHeadBytes + length + 4 > png.size())
+        return 0;
     qToBigEndian(
         Crc32(png.mid(chunk + 4, 4 + length)), png.data() + chunk + kChunkHeadBytes + length);
-}
-
-// Starts `process` on a copy of the sleep program made into a ROM image at `path`. Returns why the
-// copy cannot stand in for a busy ROM image on this system, or an empty text when it can.
-QString StartBusyRom(QProcess& process, const QString& path)
-{
-    const QString sleep = QStandardPaths::findExecutable(QStringLiteral("sleep"));
-    if (sleep.isEmpty())
-        return QStringLiteral("no sleep program was found to run");
-    QByteArray bytes = ReadWholeFile(sleep);
-    if (bytes.isEmpty() || bytes.size() >= kEntry0)
-        return QStringLiteral("the sleep program is missing or too large to lie before the "
-                              "first sprite block");
-    // Beyond the program's own bytes the file holds the fixture pattern, so every sprite block
-    // reads exactly as it would from a RomFixture.
-    bytes += RomFixture::Pattern(kRomBytes + 4096).mid(bytes.size());
-    if (!WriteWholeFile(path, bytes)
-        || !QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner))
-        return QStringLiteral("the program copy could not be written");
-    process.start(path, {QStringLiteral("600")});
-    if (!process.waitForStarted(10000))
-        return QStringLiteral("the program copy could not be started (%1); the temporary folder "
-                              "may not allow programs")
-            .arg(process.errorString());
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        return QStringLiteral("this system lets a running program's file be opened for writing");
-    }
-    return errno == ETXTBSY
-        ? QString()
-        : QStringLiteral("opening the running program's file failed for another reason");
+    return chunk + kChunkHeadBytes + length + 4;
 }
 
 } // namespace
@@ -96,22 +53,17 @@ QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette)
 QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height)
 {
     QByteArray patched = png;
-    for (const qsizetype chunk : WholeChunks(png)) {
-        if (png.mid(chunk + 4, 4) != "IHDR")
-            continue;
-        qToBigEndian(width, patched.data() + chunk + kChunkHeadBytes);
-        qToBigEndian(height, patched.data() + chunk + kChunkHeadBytes + 4);
-        RecomputeCrc(patched, chunk);
-        return patched;
-    }
-    return {};
+    qToBigEndian(width, patched.data() + kFirstChunk + kChunkHeadBytes);
+    qToBigEndian(height, patched.data() + kFirstChunk + kChunkHeadBytes + 4);
+    RecomputeCrc(patched, kFirstChunk);
+    return patched;
 }
 
 QByteArray WithChunkCrcsFixed(const QByteArray& png)
 {
     QByteArray fixed = png;
-    for (const qsizetype chunk : WholeChunks(png))
-        RecomputeCrc(fixed, chunk);
+    for (qsizetype at = kFirstChunk; at > 0 && at + kChunkHeadBytes <= fixed.size();)
+        at = RecomputeCrc(fixed, at);
     return fixed;
 }
 
@@ -148,11 +100,8 @@ OrdinaryUserRights::OrdinaryUserRights()
 
 OrdinaryUserRights::~OrdinaryUserRights()
 {
-    if (!switched_)
-        return;
-    // Carrying on with an ordinary user's rights would make every later test fail for no
-    // reason of its own.
-    if (::seteuid(0) != 0 || ::setegid(0) != 0)
+    // Carrying on with an ordinary user's rights would make every later test fail for no reason.
+    if (switched_ && (::seteuid(0) != 0 || ::setegid(0) != 0))
         std::abort();
 }
 
@@ -188,20 +137,33 @@ bool OpenFolderToEveryone(const QString& folder)
     return QFile::setPermissions(folder, kOpenToEveryone);
 }
 
-RunningProgramRom::RunningProgramRom(const QString& path)
-    : path_(path), problem_(StartBusyRom(process_, path))
+QString RunningProgramRom::Start(const QString& path)
 {
-}
-
-RunningProgramRom::~RunningProgramRom()
-{
-    Stop();
+    QByteArray bytes = ReadWholeFile(QStandardPaths::findExecutable(QStringLiteral("sleep")));
+    if (bytes.isEmpty() || bytes.size() >= kEntry0)
+        return QStringLiteral("no sleep program small enough to lie before the first sprite block");
+    // Beyond the program's own bytes the file holds the fixture pattern, so every sprite block
+    // reads exactly as it would from a RomFixture.
+    bytes += RomFixture::Pattern(kRomBytes + 4096).mid(bytes.size());
+    if (!WriteWholeFile(path, bytes)
+        || !QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner))
+        return QStringLiteral("the program copy could not be written");
+    process_.start(path, {QStringLiteral("600")});
+    if (!process_.waitForStarted(10000))
+        return QStringLiteral("the program copy could not be started (the temporary folder may "
+                              "not allow programs): ")
+            + process_.errorString();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ETXTBSY)
+        return {};
+    if (fd >= 0)
+        ::close(fd);
+    return QStringLiteral("this system does not refuse writing to a running program's file");
 }
 
 void RunningProgramRom::Stop()
 {
-    if (process_.state() == QProcess::NotRunning)
-        return;
+    // Neither step does anything to a program that has ended or never started.
     process_.kill();
     process_.waitForFinished(10000);
 }

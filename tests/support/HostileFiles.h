@@ -3,9 +3,7 @@
 #include "sprite/SpriteBlock.h"
 #include "spriteimage/SpriteImage.h"
 
-#include <QByteArray>
 #include <QProcess>
-#include <QString>
 
 #include <cstdint>
 #include <functional>
@@ -15,16 +13,15 @@ namespace morvane::test {
 // The bytes of a sprite image PNG as the editor's own export writes it.
 QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette);
 
-// A copy of `png` whose IHDR claims `width` x `height`, with the chunk's CRC made right again so
-// only the size is wrong: a decoder that trusts it would ask for width x height x 4 bytes.
+// A copy of `png` whose IHDR claims `width` x `height`, its CRC made right so only the size is
+// wrong: a decoder that trusts it would ask for width x height x 4 bytes.
 QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height);
 
-// `png` with the CRC of every chunk that lies wholly inside it made right, so a damaged chunk is
-// judged by its contents rather than thrown out for its checksum.
+// `png` with the CRC of every chunk wholly inside it made right, so a damaged chunk is judged by
+// its contents rather than thrown out for its checksum.
 QByteArray WithChunkCrcsFixed(const QByteArray& png);
 
-// A 16 x 96 palette PNG whose pixels use five palette entries: the four greys and a red, the red
-// at pixel (3, 40).
+// A 16 x 96 palette PNG using five entries: the four greys, and a red at pixel (3, 40).
 QByteArray FiveColourPng();
 
 // Makes a named pipe; nothing ever writes to it.
@@ -33,19 +30,14 @@ bool MakePipe(const QString& path);
 // Whether this process runs as root, which no file permission stops.
 bool RunningAsRoot();
 
-// The user id an ordinary user gets in tests that must be refused by permissions even when the
-// suite runs as root ("nobody").
-inline constexpr unsigned kOrdinaryUser = 65534;
-
-// While one lives, this process opens files with the rights of an ordinary user (when it runs as
-// root; otherwise it already does), so a read-only or unreadable file refuses it as it refuses a
-// user. The real user id stays root, which is what lets the destructor switch back.
+// While one lives, this process opens files with the rights of an ordinary user ("nobody") when
+// it runs as root, so a read-only or unreadable file refuses it as it refuses a user. The real
+// user id stays root, which is what lets the destructor switch back.
 class OrdinaryUserRights {
 public:
     OrdinaryUserRights();
     ~OrdinaryUserRights();
-    OrdinaryUserRights(const OrdinaryUserRights&) = delete;
-    OrdinaryUserRights& operator=(const OrdinaryUserRights&) = delete;
+    Q_DISABLE_COPY(OrdinaryUserRights)
 
     bool Switched() const { return switched_; }
 
@@ -73,20 +65,18 @@ bool OpenFolderToEveryone(const QString& folder);
 // open it for writing ("Text file busy") to anyone, root included.
 class RunningProgramRom {
 public:
-    explicit RunningProgramRom(const QString& path);
-    ~RunningProgramRom();
-    RunningProgramRom(const RunningProgramRom&) = delete;
-    RunningProgramRom& operator=(const RunningProgramRom&) = delete;
+    explicit RunningProgramRom(const QString& path) : problem_(Start(path)) { }
+    ~RunningProgramRom() { Stop(); }
+    Q_DISABLE_COPY(RunningProgramRom)
 
-    // Empty when the program runs and its file refuses writing; otherwise why the case cannot be
-    // set up on this system.
+    // Empty when the program runs and its file refuses writing, else why this system cannot.
     QString Problem() const { return problem_; }
-    QString Path() const { return path_; }
     // Stops the program, after which the file can be written again.
     void Stop();
 
 private:
-    QString path_;
+    QString Start(const QString& path);
+
     QProcess process_;
     QString problem_;
 };

@@ -7,13 +7,6 @@
 
 namespace morvane::test {
 
-std::uint8_t RomFixture::PatternByte(qint64 offset)
-{
-    // Varies within every tile and between neighbouring blocks, and never repeats with a period
-    // of 16 or 384, so a block read one tile or one block off is caught.
-    return static_cast<std::uint8_t>((offset * 7 + offset / 251) & 0xFF);
-}
-
 QByteArray RomFixture::Pattern(qint64 size)
 {
     QByteArray bytes(static_cast<qsizetype>(size), '\0');
@@ -25,11 +18,6 @@ QByteArray RomFixture::Pattern(qint64 size)
 RomFixture::RomFixture(qint64 size, const QString& name) : path_(dir_.filePath(name))
 {
     WriteWholeFile(path_, Pattern(size));
-}
-
-QByteArray RomFixture::Contents() const
-{
-    return ReadWholeFile(path_);
 }
 
 void RomFixture::Poke(qint64 offset, const QByteArray& bytes) const

@@ -15,8 +15,7 @@ template <typename Row> void AddRows(std::initializer_list<Row> rows)
         QTest::newRow(row.name) << row;
 }
 
-// The same column for a table whose rows the caller names and adds itself (QTest::addRow(...) <<
-// Row {...}), where the names are made up as the rows are.
+// The same column for a table whose rows the caller names and adds itself with QTest::addRow.
 template <typename Row> void AddRowColumn()
 {
     QTest::addColumn<Row>("row");

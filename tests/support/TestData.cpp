@@ -18,9 +18,8 @@ SpriteBlock RandomBlock(quint32 seed)
 
 int PixelValue(const QByteArray& tile, int column, int row)
 {
-    const auto low = static_cast<std::uint8_t>(tile.at(2 * row));
-    const auto high = static_cast<std::uint8_t>(tile.at(2 * row + 1));
-    return ((low >> (7 - column)) & 1) | (((high >> (7 - column)) & 1) << 1);
+    // A byte read as a signed char still has its own bits 0 to 7 after any shift right.
+    return (tile.at(2 * row) >> (7 - column) & 1) | (tile.at(2 * row + 1) >> (7 - column) & 1) << 1;
 }
 
 std::uint32_t Crc32(const QByteArray& bytes)

@@ -2,10 +2,8 @@
 
 #include "sprite/SpriteBlock.h"
 
-#include <QByteArray>
 #include <QImage>
 #include <QProcessEnvironment>
-#include <QString>
 #include <QStringList>
 
 #include <cstdint>
@@ -37,15 +35,13 @@ inline std::span<const std::uint8_t> Span(const QByteArray& bytes)
 // The CRC-32 that PNG chunks and BPS patches carry (ISO 3309, as zlib computes it).
 std::uint32_t Crc32(const QByteArray& bytes);
 
-// The message of the `Error` an operation throws, or an empty text when it succeeds; an error
-// without a message still counts as one.
+// The message of the `Error` an operation throws (never empty), or an empty text on success.
 template <typename Error, typename Operation> QString FailureOf(Operation&& operation)
 {
     try {
         operation();
     } catch (const Error& error) {
-        const QString message = QString::fromUtf8(error.what());
-        return message.isEmpty() ? QStringLiteral("(empty message)") : message;
+        return *error.what() ? QString::fromUtf8(error.what()) : QStringLiteral("(empty message)");
     }
     return {};
 }
@@ -56,36 +52,28 @@ QByteArray PngBytes(const QImage& image);
 // What a run of a program printed and how it ended; status -1 when it crashed or hung.
 struct ToolRun {
     int status = -1;
-    QString out;
-    QString err;
+    QString out, err;
     QByteArray outBytes; // standard output as it came, for an image written there
 };
 
 // How to start a program beyond its arguments.
 struct RunSetup {
-    // Runs in the child before the program starts (dropping rights, setting limits).
-    std::function<void()> inChild {};
-    // Fed to the program's standard input, which is closed after it.
-    QByteArray input {};
-    // Where its standard output goes instead of to the test, such as /dev/full.
-    QString outputFile {};
-    // Appends to outputFile, as ">>" does, instead of truncating it.
-    bool appendOutput = false;
-    // The program's environment instead of this process's.
-    std::optional<QProcessEnvironment> environment {};
+    std::function<void()> inChild {}; // runs in the child first (dropping rights, setting limits)
+    QByteArray input {}; // fed to standard input, which is closed after it
+    QString outputFile {}; // takes standard output instead of the test, such as /dev/full
+    bool appendOutput = false; // appends to outputFile, as ">>" does, instead of truncating it
+    std::optional<QProcessEnvironment> environment {}; // instead of this process's
 };
 
 // Runs a program to completion in `folder`.
 ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder,
     const RunSetup& setup = {});
 
-// Runs it the same way with each "\xE9" in its arguments passed on as the byte it spells, for
-// file names that are not UTF-8: QProcess hands arguments on only as UTF-8.
+// The same with each "\xE9" in the arguments passed on as its byte: QProcess passes only UTF-8.
 ToolRun RunProgramWithByteArguments(const QString& program, const QStringList& args,
     const QString& folder, const RunSetup& setup = {});
 
-// The file name `name` with each "\xE9" in it turned into the byte it spells, for the system
-// calls that make such a file.
+// `name` with each "\xE9" in it turned into the byte it spells, for making a file so named.
 QByteArray NameBytes(const QString& name);
 
 } // namespace morvane::test
