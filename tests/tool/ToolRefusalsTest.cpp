@@ -227,6 +227,7 @@ void AddRefusalRows()
         "holds no sprite images");
     row("import --all from a missing folder", "import @/rom.gb --all [@/none]",
         "there is no such folder");
+    row("import --all from a file", "import @/rom.gb --all [@/notes.txt]", "it is not a folder");
     naming("import --all from a missing folder, a Latin-1 name", "import @/rom.gb --all @/d\\xE9",
         "\"@/d\\xE9\"", "there is no such folder");
     row("import --all from a folder that cannot be reached",
