@@ -18,20 +18,16 @@ Tool FrameToolOf(FrameTool tool)
     return [tool](const SpriteBlock& block, int tile) { return ApplyFrameTool(block, tile, tool); };
 }
 
-// One tool with the laws it obeys: `inverse` undoes it, `order` applications give the block
-// back. One marked pixel (value 1 on a frame of 0) must land at `to` with `toValue`, the rest of
-// the frame turning to `background`: a tool that is its own inverse but moves pixels or values
-// the wrong way is caught there.
+// A tool with its laws: `inverse` undoes it, `order` applications give the block back. A marked
+// pixel (1 on a frame of 0) must land at `to` as `toValue`, the rest turning `background`: that
+// catches a tool that is its own inverse but moves pixels or values the wrong way.
 struct ToolCase {
     const char* name;
-    Tool apply;
-    Tool inverse;
+    Tool apply, inverse;
     int order = 0;
     bool wholeBlock = false; // changes every frame, not only the tile's own
-    QPoint from;
-    QPoint to;
-    int toValue = 1;
-    int background = 0;
+    QPoint from, to;
+    int toValue = 1, background = 0;
 };
 
 const std::vector<SpriteBlock> kRandomBlocks {
@@ -103,26 +99,23 @@ private slots:
 
             FramePixels expected {};
             for (auto& line : expected)
-                line.fill(static_cast<std::uint8_t>(c.background));
-            expected[std::size_t(c.to.y())][std::size_t(c.to.x())]
-                = static_cast<std::uint8_t>(c.toValue);
+                line.fill(std::uint8_t(c.background));
+            expected[std::size_t(c.to.y())][std::size_t(c.to.x())] = std::uint8_t(c.toValue);
             QVERIFY(DecodeFrame(c.apply(block, TileOfFrame(frame, frame % 4)), frame) == expected);
         }
     }
 
-    // Every row of a filled tile holds the value's plane-0 bit in all 8 pixels of its first byte
-    // and its plane-1 bit in the second.
+    // Each row of a filled tile has the value's plane-0 bit in all of one byte, plane-1 in the
+    // next.
     void fillSetsExactlyOneTile()
     {
         const SpriteBlock block = kRandomBlocks.front();
-        for (int tile = 0; tile < kTilesPerSprite; ++tile) {
-            for (int value = 0; value < 4; ++value) {
-                SpriteBlock expected = block;
-                for (int i = 0; i < kTileBytes; ++i)
-                    expected[std::size_t(kTileBytes * tile + i)]
-                        = (value >> (i % 2)) & 1 ? 0xFF : 0;
-                QVERIFY(FillTile(block, tile, value) == expected);
-            }
+        for (int value = 0; value < 4; ++value) {
+            const char plane0 = value & 1 ? '\xFF' : '\0', plane1 = value & 2 ? '\xFF' : '\0';
+            const QByteArray filled = (QByteArray(1, plane0) + plane1).repeated(8);
+            for (int tile = 0; tile < kTilesPerSprite; ++tile)
+                QCOMPARE(Bytes(FillTile(block, tile, value)),
+                    Bytes(block).replace(kTileBytes * tile, kTileBytes, filled));
         }
     }
 

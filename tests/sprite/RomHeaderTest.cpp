@@ -42,10 +42,7 @@ private slots:
         // Printable runs from space to tilde; the bytes just outside it show as '?'. The byte
         // after the sixteen title bytes belongs to the next field.
         AddRows<Title>({{"ends at NUL", QByteArray("TITLE\0XYZ", 9), "TITLE"},
-            {"unprintable bytes",
-                "A\x1f B~\x7f"
-                "C\xe9",
-                "A? B~?C?"},
+            {"unprintable bytes", QByteArray("A\x1f B~\x7f") + "C\xe9", "A? B~?C?"},
             {"all sixteen", "0123456789ABCDEFZ", "0123456789ABCDEF"}, {"empty", {}, ""}});
     }
     void title()

@@ -54,10 +54,8 @@ private slots:
 
     void offsetValueAgreesWithTextForEveryIndex()
     {
-        // Save goes through the text and Load Sprite through the number; they must never
-        // disagree.
-        for (int i = std::numeric_limits<std::int16_t>::min();
-             i <= std::numeric_limits<std::int16_t>::max(); ++i) {
+        // Save goes through the text and Load Sprite through the number: they must never disagree.
+        for (int i = INT16_MIN; i <= INT16_MAX; ++i) {
             const auto index = static_cast<std::int16_t>(i);
             const auto value = SpriteOffsetValue(index);
             QCOMPARE(value.has_value(), i >= 0 && i < kSpriteCount);

@@ -1,6 +1,7 @@
 #include "sprite/TileCodec.h"
 #include "sprite/TileBits.h"
 
+#include "RomFixture.h"
 #include "RowTable.h"
 #include "TestData.h"
 
@@ -10,16 +11,6 @@ using namespace morvane;
 using namespace morvane::test;
 
 namespace {
-
-// A block whose every byte is different from its neighbours, so a byte landing in the wrong
-// place shows.
-SpriteBlock PatternBlock()
-{
-    SpriteBlock block {};
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<std::uint8_t>(i * 37 + 11);
-    return block;
-}
 
 struct BitText {
     const char* name;
@@ -130,7 +121,8 @@ private slots:
 
     void unpackFillsEntriesByRowAndColumn()
     {
-        SpriteBlock block = PatternBlock();
+        SpriteBlock block {};
+        std::ranges::copy(RomFixture::Pattern(kSpriteBlockBytes), block.begin());
         const int tile = 13;
         block[16 * tile + 2 * 3] = 0x3C;
         block[16 * tile + 2 * 3 + 1] = 0x7E;
@@ -160,7 +152,8 @@ private slots:
     void paintPixel()
     {
         const auto& p = CurrentRow<Paint>();
-        SpriteBlock block = PatternBlock();
+        SpriteBlock block {};
+        std::ranges::copy(RomFixture::Pattern(kSpriteBlockBytes), block.begin());
         const auto at = std::size_t(16 * p.tile + 2 * p.row);
         block[at] = p.before0;
         block[at + 1] = p.before1;

@@ -1,5 +1,4 @@
-// The shell completion, sourced in bash as bash-completion sources it: it offers the tool's own
-// commands and each command's options.
+// The shell completion, sourced in bash as bash-completion does, offers commands and options.
 #include "RomFixture.h"
 #include "RowTable.h"
 #include "TestData.h"
@@ -65,12 +64,10 @@ private slots:
         if (Bash().isEmpty())
             QSKIP("bash is not installed");
         QTemporaryDir dir;
-        const QString help
-            = RunProgram(QStringLiteral(MORVANE_SPRITE_TOOL), {"--help"}, dir.path()).out;
+        const QString help = RunProgram(MORVANE_SPRITE_TOOL, {"--help"}, dir.path()).out;
+        const QString listing = help.section("Commands:\n", 1).section("\n\n", 0, 0);
         QStringList listed;
-        for (const QString& line : help.section(QStringLiteral("Commands:\n"), 1)
-                                       .section(QStringLiteral("\n\n"), 0, 0)
-                                       .split(u'\n'))
+        for (const QString& line : listing.split(u'\n'))
             listed << line.simplified().section(u' ', 0, 0);
         listed.removeDuplicates();
         QVERIFY(listed.size() >= 8);
