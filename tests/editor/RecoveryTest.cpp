@@ -3,9 +3,6 @@
 #include "RowTable.h"
 #include "editor/RecoveryStore.h"
 
-#include <QProcess>
-#include <QtTest>
-
 using namespace morvane;
 using namespace morvane::test;
 
@@ -62,14 +59,13 @@ private slots:
             EditorHarness h(state.path());
             h.LoadRom(rom.Path());
             QVERIFY(h.Show());
-            frmMain& w = *h.window;
-            const QString caption = Caption(w);
+            const QString caption = Caption(*h.window);
             h.PaintOneCell();
-            QCOMPARE(Caption(w), caption + '*');
+            QCOMPARE(Caption(*h.window), caption + '*');
             QTRY_VERIFY(KeptFor(rom));
 
             h.Keys("Ctrl+S");
-            QCOMPARE(Caption(w), caption);
+            QCOMPARE(Caption(*h.window), caption);
             QCOMPARE(Stored(rom), h.SpriteBuf());
             QTRY_VERIFY(!KeptFor(rom));
 
@@ -77,12 +73,12 @@ private slots:
             h.PaintOneCell();
             QTRY_VERIFY(KeptFor(rom));
             h.Keys("Ctrl+Z");
-            QCOMPARE(Caption(w), caption);
+            QCOMPARE(Caption(*h.window), caption);
             QTRY_VERIFY(!KeptFor(rom));
             h.Keys("Ctrl+Z");
-            QCOMPARE(Caption(w), caption + '*');
+            QCOMPARE(Caption(*h.window), caption + '*');
             h.Keys("Ctrl+Y");
-            QCOMPARE(Caption(w), caption);
+            QCOMPARE(Caption(*h.window), caption);
         }
         QVERIFY(NothingOffered(rom, state.path()));
     }

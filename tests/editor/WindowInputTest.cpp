@@ -1,8 +1,7 @@
-// Every control, menu command and shortcut of the main window, driven the way a user drives it (a
-// click, the menu's access keys, the shortcut sent to the window); each row checks an effect only
-// that input produces, seen as the user sees it or as it lands in the ROM file. A row is three
-// lists of steps separated by "; ": given (what the user did before: open the ROM, paint a cell,
-// script a dialog's answer), input (the one input under test), effect (what must be seen after).
+// Every control, menu command and shortcut of the main window, driven as a user drives it (click,
+// access keys, shortcut); each row checks an effect only that input has, as the user sees it or in
+// the ROM file. A row is three lists of "; "-separated steps: given (what the user did before),
+// input (the one input under test), effect (what must be seen after).
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "widgets/CrosshairCursor.h"
@@ -68,12 +67,11 @@ struct Session : RomOfItsOwn, EditorHarness {
     void Drive(const QString& input)
     {
         QTimer watch;
-        bool busy = false;
         QObject::connect(&watch, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (busy || dialog == nullptr || !dialog->isVisible())
+            if (dialog == nullptr || !dialog->isVisible())
                 return;
-            busy = true;
+            watch.stop(); // until this window is dealt with
             modalTitle = dialog->windowTitle();
             modalOwner = dialog->parentWidget();
             QTest::mouseClick(
@@ -81,7 +79,7 @@ struct Session : RomOfItsOwn, EditorHarness {
             closedByOk = !dialog->isVisible();
             if (!closedByOk)
                 dialog->reject();
-            busy = false;
+            watch.start();
         });
         watch.start(5);
         Steps(input);
@@ -146,8 +144,7 @@ struct Session : RomOfItsOwn, EditorHarness {
             QTest::mouseClick(
                 &bar, Qt::LeftButton, {}, QPoint(Thumb(&bar).left() - 20, bar.height() / 2));
         } else if (verb == u"drag-thumb") {
-            // "drag-thumb hBLUE of 1": while the thumb is held, swatch 1 (the current colour) and
-            // Color(4) follow it.
+            // "drag-thumb hBLUE of 1": swatch 1 (current colour) and Color(4) follow the thumb.
             auto& bar = Find<QScrollBar>(w[1]);
             const QPoint from = Thumb(&bar).center();
             QTest::mousePress(&bar, Qt::LeftButton, {}, from);
@@ -165,11 +162,6 @@ struct Session : RomOfItsOwn, EditorHarness {
         auto& swatch = Find<QWidget>(QStringLiteral("Color(%1)").arg(index));
         return swatch.grab().toImage().pixelColor(swatch.width() / 2, swatch.height() / 2);
     }
-    QColor Sliders() const
-    {
-        return {Find<QScrollBar>("hRED").value(), Find<QScrollBar>("hGREEN").value(),
-            Find<QScrollBar>("hBLUE").value()};
-    }
 
     QString Check(const QStringList& w) const
     {
@@ -180,10 +172,9 @@ struct Session : RomOfItsOwn, EditorHarness {
         if (what == u"sheet") // the views show entry n of the file, or all in colour 3 ("blue")
             return SheetDifference(w[1] == u"blue" ? QByteArray(384, '\xFF')
                                                    : file.mid(kEntry0 + 384 * w[1].toInt(), 384));
-        if (what == u"caption") {
-            const QString title = kTitle + QStringLiteral(" [") + rom.Path() + QLatin1Char(']');
-            return expect(Caption(*window) == title, Caption(*window));
-        }
+        if (what == u"caption")
+            return expect(Caption(*window) == kTitle + QStringLiteral(" [") + rom.Path() + u']',
+                Caption(*window));
         if (what == u"saved") { // cell x,y of tile 0 of entry 0 holds value 3
             const QPoint cell = Point(w[1]);
             const QByteArray expected = QByteArray(file).replace(
@@ -212,13 +203,12 @@ struct Session : RomOfItsOwn, EditorHarness {
             const QImage copy = QApplication::clipboard()->image();
             if (copy.size() != QSize(16, w[1].toInt()))
                 return QStringLiteral("no 16 x %1 image on the clipboard").arg(w[1]);
-            for (int y = 0; y < copy.height(); ++y) {
+            for (int y = 0; y < copy.height(); ++y)
                 for (int x = 0; x < 16; ++x) {
                     const int tile = 4 * (y / 16) + 2 * (y % 16 / 8) + x / 8;
                     if (copy.pixel(x, y) != View(tile).Image().pixel(4 * (x % 8), 4 * (y % 8)))
                         return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
                 }
-            }
             return {};
         }
         if (what == u"history") // the undo steps since the ROM image was opened
@@ -254,8 +244,8 @@ struct Session : RomOfItsOwn, EditorHarness {
         if (what == u"grid-lines") { // all 14 in a colour, or "hidden"
             const QImage seen = Grid().Rendered();
             const QImage picture = Grid().Image();
-            for (int i = 1; i <= 7; ++i) {
-                // Each line is one pixel wide: the pixel beside it shows the picture.
+            // Each line is one pixel wide: the pixel beside it shows the picture.
+            for (int i = 1; i <= 7; ++i)
                 for (QPoint at : {QPoint(16 * i, 60), QPoint(60, 16 * i), QPoint(16 * i + 1, 60),
                          QPoint(60, 16 * i + 1)}) {
                     const bool beside = at.x() % 16 == 1 || at.y() % 16 == 1;
@@ -265,13 +255,14 @@ struct Session : RomOfItsOwn, EditorHarness {
                         return QString::asprintf("(%d, %d) shows %s", at.x(), at.y(),
                             qPrintable(seen.pixelColor(at).name()));
                 }
-            }
             return {};
         }
         if (what == u"current") { // Color(4) and the sliders show colour n
             const QColor colour = DefaultColour(w[1].toInt());
-            return expect(Swatch(4) == colour && Sliders() == colour,
-                Swatch(4).name() + QStringLiteral(", sliders ") + Sliders().name());
+            const QColor sliders(Find<QScrollBar>("hRED").value(),
+                Find<QScrollBar>("hGREEN").value(), Find<QScrollBar>("hBLUE").value());
+            return expect(Swatch(4) == colour && sliders == colour,
+                Swatch(4).name() + QStringLiteral(", sliders ") + sliders.name());
         }
         if (what == u"swatch") { // swatch n and Color(4) show #rrggbb
             const QColor colour(w[2]);
@@ -295,13 +286,11 @@ struct Session : RomOfItsOwn, EditorHarness {
         if (what == u"about") {
             const auto& shown = messages.shown;
             const QStringList lines = messages.LastText().split(QStringLiteral("\r\n"));
-            // Eight lines, two of them empty between the parts; the seventh holds an address.
-            bool filled = lines.size() == 8;
-            for (int i = 0; filled && i < 8; ++i)
-                filled = lines[i].isEmpty() == (i == 2 || i == 5);
+            // Eight lines, only two of them empty between the parts; the seventh holds an address.
             return expect(shown.size() == 1 && shown[0].icon == MessageService::Icon::Information
-                    && shown[0].title == kTitle && filled && lines[0] == kTitle
-                    && lines[6].contains(u'@') && !shown[0].text.endsWith(u'\n'),
+                    && shown[0].title == kTitle && !shown[0].text.endsWith(u'\n')
+                    && lines.size() == 8 && lines.count(QString()) == 2 && lines[2].isEmpty()
+                    && lines[5].isEmpty() && lines[0] == kTitle && lines[6].contains(u'@'),
                 messages.LastText());
         }
         if (what == u"nothing") // no message, no modal window, nothing looks changed
@@ -320,9 +309,7 @@ struct Session : RomOfItsOwn, EditorHarness {
 };
 
 struct InputRow {
-    QString given;
-    QString input;
-    QString effect;
+    QString given, input, effect;
 };
 
 struct SwatchRow {
@@ -485,8 +472,7 @@ private slots:
     {
         Session s;
         QVERIFY(s.Start(QString()));
-        // The whole window, title bar and borders included, is centred; an odd difference of sizes
-        // leaves half a pixel either way.
+        // The whole frame is centred; an odd difference of sizes leaves half a pixel either way.
         const QPoint off
             = s.window->frameGeometry().center() - s.window->screen()->availableGeometry().center();
         QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1,
@@ -510,8 +496,7 @@ private slots:
         Session s;
         QVERIFY(s.Start(QStringLiteral("answer-open")));
         const auto type = [](const char* keys) {
-            QTest::keySequence(
-                QApplication::focusWidget(), QKeySequence(QString::fromLatin1(keys)));
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence(QLatin1String(keys)));
         };
         const auto tabTo = [&type](const QWidget* control) {
             for (int i = 0; i < 50 && QApplication::focusWidget() != control; ++i)
