@@ -229,11 +229,10 @@ struct Session : RomOfItsOwn, EditorHarness {
             }
             return {};
         }
-        if (what == u"selected") { // the grid shows the tile, which is framed
-            if (!GridShowsView(w[1].toInt()))
-                return QStringLiteral("the grid shows another picture");
-            return Check({QStringLiteral("marker"), w[1], QStringLiteral("#ff0000")});
-        }
+        if (what == u"selected") // the grid shows the tile, which is framed
+            return GridShowsView(w[1].toInt())
+                ? Check({QStringLiteral("marker"), w[1], QStringLiteral("#ff0000")})
+                : QStringLiteral("the grid shows another picture");
         if (what == u"marker") {
             const QImage seen = View(w[1].toInt()).Rendered();
             for (QPoint at : {QPoint(0, 16), QPoint(16, 0), QPoint(31, 16), QPoint(16, 31)})
@@ -264,11 +263,9 @@ struct Session : RomOfItsOwn, EditorHarness {
             return expect(Swatch(4) == colour && sliders == colour,
                 Swatch(4).name() + QStringLiteral(", sliders ") + sliders.name());
         }
-        if (what == u"swatch") { // swatch n and Color(4) show #rrggbb
-            const QColor colour(w[2]);
-            return expect(Swatch(w[1].toInt()) == colour && Swatch(4) == colour,
+        if (what == u"swatch") // swatch n and Color(4) show #rrggbb
+            return expect(Swatch(w[1].toInt()) == QColor(w[2]) && Swatch(4) == QColor(w[2]),
                 Swatch(w[1].toInt()).name() + QLatin1Char('/') + Swatch(4).name());
-        }
         if (what == u"followed") // the swatches during a thumb drag
             return expect(midDrag.size() == 3 && midDrag[0] == midDrag[2]
                     && midDrag[1] == midDrag[2] && midDrag[2] != Qt::black,
