@@ -89,9 +89,8 @@ private slots:
         QWidget* control = CurrentRow<QWidget*>();
         // The caption as it is drawn, without the '&' of a mnemonic.
         const QString caption = CaptionText(*control).remove(QRegularExpression("&(?!&)"));
-        // The ink of the caption, from where the style starts drawing it: push buttons centre
-        // their caption, the other controls start it at the left of their room. The rectangle
-        // is rounded outwards to whole pixels, so the ink may stop up to a pixel short of it.
+        // Push buttons centre the caption's ink; other controls start it at their room's left. The
+        // ink rectangle is rounded outwards to whole pixels, so the ink may stop a pixel short.
         const QRect ink = QFontMetrics(control->font()).tightBoundingRect(caption);
         const bool centred = qobject_cast<QPushButton*>(control) != nullptr;
         const int needed = (centred ? ink.width() : ink.x() + ink.width()) - 1;

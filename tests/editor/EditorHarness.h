@@ -24,8 +24,7 @@ inline QColor DefaultColour(int value)
     return kColours[value & 3];
 }
 
-// Compares a tile view with what 16 tile bytes should look like four times enlarged in the
-// default palette; returns an empty string or a description of the first difference.
+// Where a tile view first differs from 16 tile bytes shown 4x in the default palette, if it does.
 inline QString CompareTileView(const QImage& view, const QByteArray& tile)
 {
     for (int y = 0; y < 32; ++y)
@@ -38,9 +37,8 @@ inline QString CompareTileView(const QImage& view, const QByteArray& tile)
     return {};
 }
 
-// The real main window with scripted dialogs and recorded message boxes and help, so a test drives
-// it headless, never waiting on a modal window. Its recovery records go to a state folder of its
-// own (XDG_STATE_HOME), or to `sharedStateHome` so a second window finds what the first kept.
+// The real main window, its dialogs scripted and message boxes and help recorded: never modal.
+// Recovery records go to its own state folder, or to `sharedStateHome` for a later window to find.
 struct EditorHarness {
     explicit EditorHarness(const QString& sharedStateHome = QString())
         : stateHome(sharedStateHome),

@@ -71,8 +71,7 @@ private slots:
     }
     void tileViewsFormSixFramesOfFourTiles()
     {
-        // Row by row, the tile index shown in each column of the viewer; every marker waits out
-        // of sight below its view.
+        // The tile each column of the viewer shows, row by row; every marker waits out of sight.
         const int grid[4][6] = {{0, 1, 4, 5, 8, 9}, {2, 3, 6, 7, 10, 11}, {12, 13, 16, 17, 20, 21},
             {14, 15, 18, 19, 22, 23}};
         for (int i = 0; i < 24; ++i) {

@@ -49,8 +49,7 @@ class RecoveryTest : public QObject {
     }
 
 private slots:
-    // The marker is shown exactly while SpriteBuf differs from the ROM image's block, and the
-    // record is kept exactly as long.
+    // The marker and the record last exactly while SpriteBuf differs from the ROM image's block.
     void markerAndRecordFollowTheSavedBlock()
     {
         RomFixture rom;
@@ -83,8 +82,7 @@ private slots:
         QVERIFY(NothingOffered(rom, state.path()));
     }
 
-    // Load Sprite drops the paint at once, before its write was due; the record has it all the
-    // same, and opening the ROM image again offers it, once.
+    // Load Sprite drops the paint before its write is due; the record keeps it, offered back once.
     void loadDropsThePaintButNotItsRecord()
     {
         OpenEditor h;
@@ -175,8 +173,7 @@ private slots:
         QVERIFY(NothingOffered(rom, state.path()));
     }
 
-    // The marks sit on exactly the pixels whose value differs from the ROM image's block, in a
-    // colour none of the display colours has; the held key shows the stored block.
+    // Marks sit on just the pixels that differ from the ROM image's block; the held key shows it.
     void showChangesMarksTheChangedPixels()
     {
         OpenEditor h;

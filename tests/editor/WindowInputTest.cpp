@@ -1,7 +1,6 @@
-// Every control, menu command and shortcut of the main window, driven as a user drives it (click,
-// access keys, shortcut); each row checks an effect only that input has, as the user sees it or in
-// the ROM file. A row is three lists of "; "-separated steps: given (what the user did before),
-// input (the one input under test), effect (what must be seen after).
+// Every control, menu command and shortcut of the main window, driven as a user drives it; each
+// row checks an effect only that input has, on screen or in the ROM file. A row is three lists of
+// "; "-separated steps: given (done before), input (the one under test), effect (seen after).
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "widgets/CrosshairCursor.h"
@@ -45,8 +44,7 @@ QRect Thumb(const QScrollBar* bar)
         QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
 }
 
-// The editor as the user meets it, shown and active. Tile 0 of entry 0 of its ROM is blank
-// (pixel value 0 everywhere), so a cell painted in colour 3 shows up in the views and the file.
+// The editor shown and active; entry 0's tile 0 is blank, so a cell painted in colour 3 shows.
 struct Session : RomOfItsOwn, EditorHarness {
     Session() { rom.Poke(kEntry0, QByteArray(16, '\0')); }
 
@@ -62,8 +60,7 @@ struct Session : RomOfItsOwn, EditorHarness {
         return true;
     }
 
-    // Runs the input. A modal window it opens is noted and closed with its "Ok" button (or a
-    // reject if that does not close it), so no input can leave the suite waiting.
+    // Runs the input; a modal window is noted and closed (Ok, else reject) so none hangs a run.
     void Drive(const QString& input)
     {
         QTimer watch;
@@ -353,8 +350,7 @@ private slots:
         row("picSprites(23)", "rom", "click picSprites(23)", "selected 23");
         row("picEdit press", "rom; click picSprites(0); click Color(3)", "click picEdit at 40,40",
             "painted 2,2");
-        // A drag paints the cells under the positions reported, nothing in between and nothing
-        // for a move outside the grid, as one undo step.
+        // A drag paints just the cells under points reported, none off the grid, as one undo step.
         row("picEdit drag", "rom; click picSprites(0); click Color(3)",
             "press picEdit at 8,8; move picEdit to 40,8; move picEdit to 72,8; "
             "move picEdit to 200,8; release picEdit at 200,8",
@@ -486,8 +482,7 @@ private slots:
         QCOMPARE(pointer.pixmap().toImage(), crosshair.pixmap().toImage());
         QCOMPARE(pointer.bitmap().toImage(), crosshair.bitmap().toImage());
     }
-    // Open a ROM image, choose and load a sprite, paint a pixel of its second tile and save, with
-    // keys alone, each sent where the focus is.
+    // Open a ROM, load a sprite, paint a pixel of tile 1 and save: keys alone, sent to the focus.
     void wholeTaskNeedsNoMouse()
     {
         Session s;
