@@ -1,7 +1,6 @@
-// Every fixed caption of the fixed-size windows (frame titles, labels, buttons, the check box)
-// fits inside its control in the font the window really gets: on a system without the font the
-// layout was measured in, a caption cut short ("Gridlines", "Sprite:" without its colon) fails
-// here, with the font it got named.
+// Every fixed caption of the fixed-size windows fits its control in the font the window really
+// gets: on a system without the font the layout was measured in, a caption cut short ("Gridlines",
+// "Sprite:" without its colon) fails here, naming the font it got.
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "preview/frmTest.h"
@@ -73,8 +72,7 @@ private slots:
     void everyCaptionFits_data()
     {
         AddRowColumn<QWidget*>();
-        for (QWidget* window :
-            std::initializer_list<QWidget*> {harness_.window.get(), preview_.get()}) {
+        for (QWidget* window : QWidgetList {harness_.window.get(), preview_.get()}) {
             for (QWidget* control : window->findChildren<QWidget*>()) {
                 const bool captioned = qobject_cast<QGroupBox*>(control)
                     || qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control);
@@ -91,9 +89,8 @@ private slots:
         QWidget* control = CurrentRow<QWidget*>();
         // The caption as it is drawn, without the '&' of a mnemonic.
         const QString caption = CaptionText(*control).remove(QRegularExpression("&(?!&)"));
-        // The ink of the caption, from where the style starts drawing it: push buttons centre
-        // their caption, the other controls start it at the left of their room. The rectangle
-        // is rounded outwards to whole pixels, so the ink may stop up to a pixel short of it.
+        // Push buttons centre the caption's ink; other controls start it at their room's left. The
+        // ink rectangle is rounded outwards to whole pixels, so the ink may stop a pixel short.
         const QRect ink = QFontMetrics(control->font()).tightBoundingRect(caption);
         const bool centred = qobject_cast<QPushButton*>(control) != nullptr;
         const int needed = (centred ? ink.width() : ink.x() + ink.width()) - 1;

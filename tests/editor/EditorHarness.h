@@ -24,25 +24,21 @@ inline QColor DefaultColour(int value)
     return kColours[value & 3];
 }
 
-// Compares a tile view with what 16 tile bytes should look like four times enlarged in the
-// default palette; returns an empty string or a description of the first difference.
+// Where a tile view first differs from 16 tile bytes shown 4x in the default palette, if it does.
 inline QString CompareTileView(const QImage& view, const QByteArray& tile)
 {
-    for (int y = 0; y < 32; ++y) {
+    for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
-            const QRgb expected = DefaultColour(PixelValue(tile, x / 4, y / 4)).rgb();
-            if (view.pixelColor(x, y).rgb() != expected)
+            const QColor expected = DefaultColour(PixelValue(tile, x / 4, y / 4));
+            if (view.pixelColor(x, y).rgb() != expected.rgb())
                 return QString::asprintf("pixel (%d, %d) is %s, expected %s", x, y,
-                    qPrintable(view.pixelColor(x, y).name()), qPrintable(QColor(expected).name()));
+                    qPrintable(view.pixelColor(x, y).name()), qPrintable(expected.name()));
         }
-    }
     return {};
 }
 
-// The real main window with scripted dialogs, recorded message boxes and a recorded help viewer,
-// so a test drives it headless and never waits on a modal window. Its recovery records go to a
-// state folder of its own (XDG_STATE_HOME), or to `sharedStateHome` when given, so a second window
-// finds what the first kept; never to the user's.
+// The real main window, its dialogs scripted and message boxes and help recorded: never modal.
+// Recovery records go to its own state folder, or to `sharedStateHome` for a later window to find.
 struct EditorHarness {
     explicit EditorHarness(const QString& sharedStateHome = QString())
         : stateHome(sharedStateHome),
@@ -98,14 +94,11 @@ struct EditorHarness {
         return QTest::qWaitForWindowExposed(window.get());
     }
 
-    // Gestures as the user makes them, on a control or at a point of the editing grid.
+    // A click as the user makes it.
     void Click(const QString& control) const
     {
         QTest::mouseClick(&Find<QWidget>(control), Qt::LeftButton);
     }
-    void PressGrid(QPoint at) const { QTest::mousePress(&Grid(), Qt::LeftButton, {}, at); }
-    void DragGrid(QPoint to) const { QTest::mouseMove(&Grid(), to); }
-    void ReleaseGrid(QPoint at) const { QTest::mouseRelease(&Grid(), Qt::LeftButton, {}, at); }
     // Paints a cell of the selected tile anew, so SpriteBuf differs and undo holds one more step.
     void PaintOneCell() const
     {
@@ -116,8 +109,7 @@ struct EditorHarness {
     void PaintCell(int value, int column, int row) const
     {
         Click(QStringLiteral("Color(%1)").arg(value));
-        PressGrid(QPoint(16 * column + 8, 16 * row + 8));
-        ReleaseGrid(QPoint(16 * column + 8, 16 * row + 8));
+        QTest::mouseClick(&Grid(), Qt::LeftButton, {}, QPoint(16 * column + 8, 16 * row + 8));
     }
     void Keys(const char* sequence) const
     {

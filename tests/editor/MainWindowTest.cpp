@@ -30,11 +30,13 @@ Q_DECLARE_METATYPE(PlaceRow)
 class MainWindowTest : public QObject {
     Q_OBJECT
 
+    // The window as it starts, for the cases that only look at it (or put back what they change).
+    EditorHarness h_;
+
 private slots:
     void startsWithTitleSizeAndFlags()
     {
-        EditorHarness h;
-        frmMain& w = *h.window;
+        frmMain& w = *h_.window;
         QCOMPARE(Caption(w), QStringLiteral("Morvane Sarnet Sprite Editor"));
         QCOMPARE(w.centralWidget()->size(), QSize(417, 346));
         QCOMPARE(w.minimumSize(), w.maximumSize());
@@ -61,8 +63,7 @@ private slots:
     void framesAndControlsSitWhereTheLayoutPutsThem()
     {
         const auto& [control, geometry, caption] = CurrentRow<PlaceRow>();
-        EditorHarness h;
-        const QWidget& widget = h.Find<QWidget>(QLatin1String(control));
+        const QWidget& widget = h_.Find<QWidget>(QLatin1String(control));
         QCOMPARE(widget.geometry(), geometry);
         // A frame's caption is its title; a control without a caption has no text.
         const char* text = qobject_cast<const QGroupBox*>(&widget) ? "title" : "text";
@@ -70,46 +71,42 @@ private slots:
     }
     void tileViewsFormSixFramesOfFourTiles()
     {
-        EditorHarness h;
-        // Row by row, the tile index shown in each column of the viewer; every marker waits out
-        // of sight below its view.
+        // The tile each column of the viewer shows, row by row; every marker waits out of sight.
         const int grid[4][6] = {{0, 1, 4, 5, 8, 9}, {2, 3, 6, 7, 10, 11}, {12, 13, 16, 17, 20, 21},
             {14, 15, 18, 19, 22, 23}};
         for (int i = 0; i < 24; ++i) {
-            const PictureBox& view = h.View(grid[i / 6][i % 6]);
-            QCOMPARE(view.parentWidget(), &h.Find<QGroupBox>(QStringLiteral("Frame1")));
+            const PictureBox& view = h_.View(grid[i / 6][i % 6]);
+            QCOMPARE(view.parentWidget(), &h_.Find<QGroupBox>(QStringLiteral("Frame1")));
             QCOMPARE(view.geometry(), QRect(16 + 32 * (i % 6), 24 + 32 * (i / 6), 32, 32));
-            QVERIFY(!h.MarkerShown(grid[i / 6][i % 6]));
+            QVERIFY(!h_.MarkerShown(grid[i / 6][i % 6]));
         }
     }
     void onlyFileLoadQuitOptionsHelpAndGridlinesTakeInputAtStart()
     {
         // Clicks into the disabled frames are WindowInputTest's rows "... before a ROM".
-        EditorHarness h;
         QStringList takesInput;
         for (const char* control : {"Frame1", "Frame2", "Frame3", "Frame4", "cboSprite", "cmdLoad",
                  "cmdSave", "cmdTest", "chkGRID"})
-            if (h.Find<QWidget>(control).isEnabled())
+            if (h_.Find<QWidget>(control).isEnabled())
                 takesInput << control;
-        for (const QAction* menu : h.window->menuBar()->actions())
+        for (const QAction* menu : h_.window->menuBar()->actions())
             for (const QAction* item : menu->menu()->actions())
                 if (!item->isSeparator() && item->isEnabled())
                     takesInput << item->objectName();
         QCOMPARE(takesInput,
             QStringList({"Frame3", "chkGRID", "mnuFileLoad", "mnuFileQuit", "mnuOptionsGrid",
                 "mnuOptionsSprites", "mnuHelpHelp", "mnuHelpAbout"}));
-        QVERIFY(h.Find<QCheckBox>(QStringLiteral("chkGRID")).isChecked());
+        QVERIFY(h_.Find<QCheckBox>(QStringLiteral("chkGRID")).isChecked());
         // The list selects nothing yet, and the sliders stand at 0 of 0..255.
-        QCOMPARE(h.Find<QComboBox>(QStringLiteral("cboSprite")).currentIndex(), -1);
+        QCOMPARE(h_.Find<QComboBox>(QStringLiteral("cboSprite")).currentIndex(), -1);
         for (const char* name : {"hRED", "hGREEN", "hBLUE"}) {
-            const QScrollBar& slider = h.Find<QScrollBar>(name);
+            const QScrollBar& slider = h_.Find<QScrollBar>(name);
             QCOMPARE(std::pair(slider.value(), slider.maximum()), std::pair(0, 255));
         }
     }
     void menuTreeHasCaptionsAndShortcuts()
     {
-        EditorHarness h;
-        const QList<QAction*> menus = h.window->menuBar()->actions();
+        const QList<QAction*> menus = h_.window->menuBar()->actions();
         const auto captions = [](const QList<QAction*>& entries) {
             QStringList list;
             for (QAction* item : entries)
@@ -140,18 +137,17 @@ private slots:
 
         // The keys that reach each command are the input suite's rows; Quit and About have none.
         for (const char* item : {"mnuFileQuit", "mnuHelpAbout"})
-            QVERIFY2(h.Find<QAction>(item).shortcut().isEmpty(), item);
+            QVERIFY2(h_.Find<QAction>(item).shortcut().isEmpty(), item);
     }
     void tabOrderRunsFromLastTileToTestButton()
     {
-        EditorHarness h;
         QList<QWidget*> expected;
         for (int t = 23; t >= 0; --t)
-            expected << &h.View(t);
+            expected << &h_.View(t);
         for (const char* name :
             {"cboSprite", "cmdLoad", "cmdSave", "Color(0)", "Color(1)", "Color(2)", "Color(3)",
                 "Color(4)", "hRED", "hGREEN", "hBLUE", "picEdit", "chkGRID", "cmdTest"})
-            expected << &h.Find<QWidget>(name);
+            expected << &h_.Find<QWidget>(name);
         // The next widget that Tab can reach, skipping labels and frames.
         for (int i = 1; i < expected.size(); ++i) {
             QWidget* next = expected[i - 1]->nextInFocusChain();
@@ -162,9 +158,8 @@ private slots:
     }
     void gridlinesCheckBoxShowsAndHidesTheFourteenLinesBeforeARom()
     {
-        EditorHarness h;
-        PictureBox& grid = h.Grid();
-        QCheckBox& check = h.Find<QCheckBox>(QStringLiteral("chkGRID"));
+        PictureBox& grid = h_.Grid();
+        QCheckBox& check = h_.Find<QCheckBox>(QStringLiteral("chkGRID"));
         const QImage blank = grid.Image().copy();
         const auto linesShown = [&grid] {
             const QImage screen = grid.Rendered();

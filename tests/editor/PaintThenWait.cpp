@@ -5,10 +5,6 @@
 #include "EditorHarness.h"
 #include "editor/RecoveryStore.h"
 
-#include <QApplication>
-#include <QTest>
-#include <QTimer>
-
 #include <cstdio>
 
 using namespace morvane;

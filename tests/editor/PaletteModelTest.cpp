@@ -6,7 +6,6 @@
 #include <QtTest>
 
 using namespace morvane;
-using Component = PaletteModel::Component;
 
 class PaletteModelTest : public QObject {
     Q_OBJECT
@@ -14,9 +13,8 @@ class PaletteModelTest : public QObject {
     static QList<int> Indexes(QSignalSpy& spy)
     {
         QList<int> indexes;
-        for (const QList<QVariant>& arguments : spy)
-            indexes << arguments.at(0).toInt();
-        spy.clear();
+        while (!spy.isEmpty())
+            indexes << spy.takeFirst().at(0).toInt();
         return indexes;
     }
 
@@ -31,13 +29,13 @@ private slots:
         // The current-colour swatch, no colour and the current colour itself: nothing.
         for (int index : {4, -1, 0})
             palette.SelectColour(index);
-        palette.SetComponent(Component::Red, 223);
+        palette.SetComponent(PaletteModel::Component::Red, 223);
         QCOMPARE(changed.count() + current.count(), 0);
 
         palette.SelectColour(1);
-        palette.SetComponent(Component::Blue, 10);
-        palette.SetComponent(Component::Green, 20);
-        palette.SetComponent(Component::Red, 30);
+        palette.SetComponent(PaletteModel::Component::Blue, 10);
+        palette.SetComponent(PaletteModel::Component::Green, 20);
+        palette.SetComponent(PaletteModel::Component::Red, 30);
         palette.SelectColour(3);
         Palette expected = kDefaultPalette;
         expected[1] = PackRgb(30, 20, 10);

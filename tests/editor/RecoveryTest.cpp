@@ -3,9 +3,6 @@
 #include "RowTable.h"
 #include "editor/RecoveryStore.h"
 
-#include <QProcess>
-#include <QtTest>
-
 using namespace morvane;
 using namespace morvane::test;
 
@@ -52,8 +49,7 @@ class RecoveryTest : public QObject {
     }
 
 private slots:
-    // The marker is shown exactly while SpriteBuf differs from the ROM image's block, and the
-    // record is kept exactly as long.
+    // The marker and the record last exactly while SpriteBuf differs from the ROM image's block.
     void markerAndRecordFollowTheSavedBlock()
     {
         RomFixture rom;
@@ -62,14 +58,13 @@ private slots:
             EditorHarness h(state.path());
             h.LoadRom(rom.Path());
             QVERIFY(h.Show());
-            frmMain& w = *h.window;
-            const QString caption = Caption(w);
+            const QString caption = Caption(*h.window);
             h.PaintOneCell();
-            QCOMPARE(Caption(w), caption + '*');
+            QCOMPARE(Caption(*h.window), caption + '*');
             QTRY_VERIFY(KeptFor(rom));
 
             h.Keys("Ctrl+S");
-            QCOMPARE(Caption(w), caption);
+            QCOMPARE(Caption(*h.window), caption);
             QCOMPARE(Stored(rom), h.SpriteBuf());
             QTRY_VERIFY(!KeptFor(rom));
 
@@ -77,18 +72,17 @@ private slots:
             h.PaintOneCell();
             QTRY_VERIFY(KeptFor(rom));
             h.Keys("Ctrl+Z");
-            QCOMPARE(Caption(w), caption);
+            QCOMPARE(Caption(*h.window), caption);
             QTRY_VERIFY(!KeptFor(rom));
             h.Keys("Ctrl+Z");
-            QCOMPARE(Caption(w), caption + '*');
+            QCOMPARE(Caption(*h.window), caption + '*');
             h.Keys("Ctrl+Y");
-            QCOMPARE(Caption(w), caption);
+            QCOMPARE(Caption(*h.window), caption);
         }
         QVERIFY(NothingOffered(rom, state.path()));
     }
 
-    // Load Sprite drops the paint at once, before its write was due; the record has it all the
-    // same, and opening the ROM image again offers it, once.
+    // Load Sprite drops the paint before its write is due; the record keeps it, offered back once.
     void loadDropsThePaintButNotItsRecord()
     {
         OpenEditor h;
@@ -179,8 +173,7 @@ private slots:
         QVERIFY(NothingOffered(rom, state.path()));
     }
 
-    // The marks sit on exactly the pixels whose value differs from the ROM image's block, in a
-    // colour none of the display colours has; the held key shows the stored block.
+    // Marks sit on just the pixels that differ from the ROM image's block; the held key shows it.
     void showChangesMarksTheChangedPixels()
     {
         OpenEditor h;

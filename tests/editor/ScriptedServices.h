@@ -9,8 +9,7 @@
 
 namespace morvane::test {
 
-// Records every message box the window would have shown, instead of showing it, and answers its
-// questions as scripted.
+// Records every message box instead of showing it, and answers its questions as scripted.
 class RecordingMessages : public MessageService {
 public:
     struct Shown {

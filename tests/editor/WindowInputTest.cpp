@@ -1,8 +1,6 @@
-// Every control, menu command and shortcut of the main window, driven the way a user drives it (a
-// click, the menu's access keys, the shortcut sent to the window); each row checks an effect only
-// that input produces, seen as the user sees it or as it lands in the ROM file. A row is three
-// lists of steps separated by "; ": given (what the user did before: open the ROM, paint a cell,
-// script a dialog's answer), input (the one input under test), effect (what must be seen after).
+// Every control, menu command and shortcut of the main window, driven as a user drives it; each
+// row checks an effect only that input has, on screen or in the ROM file. A row is three lists of
+// "; "-separated steps: given (done before), input (the one under test), effect (seen after).
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "widgets/CrosshairCursor.h"
@@ -46,8 +44,7 @@ QRect Thumb(const QScrollBar* bar)
         QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
 }
 
-// The editor as the user meets it, shown and active. Tile 0 of entry 0 of its ROM is blank
-// (pixel value 0 everywhere), so a cell painted in colour 3 shows up in the views and the file.
+// The editor shown and active; entry 0's tile 0 is blank, so a cell painted in colour 3 shows.
 struct Session : RomOfItsOwn, EditorHarness {
     Session() { rom.Poke(kEntry0, QByteArray(16, '\0')); }
 
@@ -63,17 +60,15 @@ struct Session : RomOfItsOwn, EditorHarness {
         return true;
     }
 
-    // Runs the input. A modal window it opens is noted and closed with its "Ok" button (or a
-    // reject if that does not close it), so no input can leave the suite waiting.
+    // Runs the input; a modal window is noted and closed (Ok, else reject) so none hangs a run.
     void Drive(const QString& input)
     {
         QTimer watch;
-        bool busy = false;
         QObject::connect(&watch, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (busy || dialog == nullptr || !dialog->isVisible())
+            if (dialog == nullptr || !dialog->isVisible())
                 return;
-            busy = true;
+            watch.stop(); // until this window is dealt with
             modalTitle = dialog->windowTitle();
             modalOwner = dialog->parentWidget();
             QTest::mouseClick(
@@ -81,7 +76,7 @@ struct Session : RomOfItsOwn, EditorHarness {
             closedByOk = !dialog->isVisible();
             if (!closedByOk)
                 dialog->reject();
-            busy = false;
+            watch.start();
         });
         watch.start(5);
         Steps(input);
@@ -146,8 +141,7 @@ struct Session : RomOfItsOwn, EditorHarness {
             QTest::mouseClick(
                 &bar, Qt::LeftButton, {}, QPoint(Thumb(&bar).left() - 20, bar.height() / 2));
         } else if (verb == u"drag-thumb") {
-            // "drag-thumb hBLUE of 1": while the thumb is held, swatch 1 (the current colour) and
-            // Color(4) follow it.
+            // "drag-thumb hBLUE of 1": swatch 1 (current colour) and Color(4) follow the thumb.
             auto& bar = Find<QScrollBar>(w[1]);
             const QPoint from = Thumb(&bar).center();
             QTest::mousePress(&bar, Qt::LeftButton, {}, from);
@@ -165,11 +159,6 @@ struct Session : RomOfItsOwn, EditorHarness {
         auto& swatch = Find<QWidget>(QStringLiteral("Color(%1)").arg(index));
         return swatch.grab().toImage().pixelColor(swatch.width() / 2, swatch.height() / 2);
     }
-    QColor Sliders() const
-    {
-        return {Find<QScrollBar>("hRED").value(), Find<QScrollBar>("hGREEN").value(),
-            Find<QScrollBar>("hBLUE").value()};
-    }
 
     QString Check(const QStringList& w) const
     {
@@ -180,10 +169,9 @@ struct Session : RomOfItsOwn, EditorHarness {
         if (what == u"sheet") // the views show entry n of the file, or all in colour 3 ("blue")
             return SheetDifference(w[1] == u"blue" ? QByteArray(384, '\xFF')
                                                    : file.mid(kEntry0 + 384 * w[1].toInt(), 384));
-        if (what == u"caption") {
-            const QString title = kTitle + QStringLiteral(" [") + rom.Path() + QLatin1Char(']');
-            return expect(Caption(*window) == title, Caption(*window));
-        }
+        if (what == u"caption")
+            return expect(Caption(*window) == kTitle + QStringLiteral(" [") + rom.Path() + u']',
+                Caption(*window));
         if (what == u"saved") { // cell x,y of tile 0 of entry 0 holds value 3
             const QPoint cell = Point(w[1]);
             const QByteArray expected = QByteArray(file).replace(
@@ -212,13 +200,12 @@ struct Session : RomOfItsOwn, EditorHarness {
             const QImage copy = QApplication::clipboard()->image();
             if (copy.size() != QSize(16, w[1].toInt()))
                 return QStringLiteral("no 16 x %1 image on the clipboard").arg(w[1]);
-            for (int y = 0; y < copy.height(); ++y) {
+            for (int y = 0; y < copy.height(); ++y)
                 for (int x = 0; x < 16; ++x) {
                     const int tile = 4 * (y / 16) + 2 * (y % 16 / 8) + x / 8;
                     if (copy.pixel(x, y) != View(tile).Image().pixel(4 * (x % 8), 4 * (y % 8)))
                         return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
                 }
-            }
             return {};
         }
         if (what == u"history") // the undo steps since the ROM image was opened
@@ -239,11 +226,10 @@ struct Session : RomOfItsOwn, EditorHarness {
             }
             return {};
         }
-        if (what == u"selected") { // the grid shows the tile, which is framed
-            if (!GridShowsView(w[1].toInt()))
-                return QStringLiteral("the grid shows another picture");
-            return Check({QStringLiteral("marker"), w[1], QStringLiteral("#ff0000")});
-        }
+        if (what == u"selected") // the grid shows the tile, which is framed
+            return GridShowsView(w[1].toInt())
+                ? Check({QStringLiteral("marker"), w[1], QStringLiteral("#ff0000")})
+                : QStringLiteral("the grid shows another picture");
         if (what == u"marker") {
             const QImage seen = View(w[1].toInt()).Rendered();
             for (QPoint at : {QPoint(0, 16), QPoint(16, 0), QPoint(31, 16), QPoint(16, 31)})
@@ -254,8 +240,8 @@ struct Session : RomOfItsOwn, EditorHarness {
         if (what == u"grid-lines") { // all 14 in a colour, or "hidden"
             const QImage seen = Grid().Rendered();
             const QImage picture = Grid().Image();
-            for (int i = 1; i <= 7; ++i) {
-                // Each line is one pixel wide: the pixel beside it shows the picture.
+            // Each line is one pixel wide: the pixel beside it shows the picture.
+            for (int i = 1; i <= 7; ++i)
                 for (QPoint at : {QPoint(16 * i, 60), QPoint(60, 16 * i), QPoint(16 * i + 1, 60),
                          QPoint(60, 16 * i + 1)}) {
                     const bool beside = at.x() % 16 == 1 || at.y() % 16 == 1;
@@ -265,19 +251,18 @@ struct Session : RomOfItsOwn, EditorHarness {
                         return QString::asprintf("(%d, %d) shows %s", at.x(), at.y(),
                             qPrintable(seen.pixelColor(at).name()));
                 }
-            }
             return {};
         }
         if (what == u"current") { // Color(4) and the sliders show colour n
             const QColor colour = DefaultColour(w[1].toInt());
-            return expect(Swatch(4) == colour && Sliders() == colour,
-                Swatch(4).name() + QStringLiteral(", sliders ") + Sliders().name());
+            const QColor sliders(Find<QScrollBar>("hRED").value(),
+                Find<QScrollBar>("hGREEN").value(), Find<QScrollBar>("hBLUE").value());
+            return expect(Swatch(4) == colour && sliders == colour,
+                Swatch(4).name() + QStringLiteral(", sliders ") + sliders.name());
         }
-        if (what == u"swatch") { // swatch n and Color(4) show #rrggbb
-            const QColor colour(w[2]);
-            return expect(Swatch(w[1].toInt()) == colour && Swatch(4) == colour,
+        if (what == u"swatch") // swatch n and Color(4) show #rrggbb
+            return expect(Swatch(w[1].toInt()) == QColor(w[2]) && Swatch(4) == QColor(w[2]),
                 Swatch(w[1].toInt()).name() + QLatin1Char('/') + Swatch(4).name());
-        }
         if (what == u"followed") // the swatches during a thumb drag
             return expect(midDrag.size() == 3 && midDrag[0] == midDrag[2]
                     && midDrag[1] == midDrag[2] && midDrag[2] != Qt::black,
@@ -295,13 +280,11 @@ struct Session : RomOfItsOwn, EditorHarness {
         if (what == u"about") {
             const auto& shown = messages.shown;
             const QStringList lines = messages.LastText().split(QStringLiteral("\r\n"));
-            // Eight lines, two of them empty between the parts; the seventh holds an address.
-            bool filled = lines.size() == 8;
-            for (int i = 0; filled && i < 8; ++i)
-                filled = lines[i].isEmpty() == (i == 2 || i == 5);
+            // Eight lines, only two of them empty between the parts; the seventh holds an address.
             return expect(shown.size() == 1 && shown[0].icon == MessageService::Icon::Information
-                    && shown[0].title == kTitle && filled && lines[0] == kTitle
-                    && lines[6].contains(u'@') && !shown[0].text.endsWith(u'\n'),
+                    && shown[0].title == kTitle && !shown[0].text.endsWith(u'\n')
+                    && lines.size() == 8 && lines.count(QString()) == 2 && lines[2].isEmpty()
+                    && lines[5].isEmpty() && lines[0] == kTitle && lines[6].contains(u'@'),
                 messages.LastText());
         }
         if (what == u"nothing") // no message, no modal window, nothing looks changed
@@ -320,9 +303,7 @@ struct Session : RomOfItsOwn, EditorHarness {
 };
 
 struct InputRow {
-    QString given;
-    QString input;
-    QString effect;
+    QString given, input, effect;
 };
 
 struct SwatchRow {
@@ -369,8 +350,7 @@ private slots:
         row("picSprites(23)", "rom", "click picSprites(23)", "selected 23");
         row("picEdit press", "rom; click picSprites(0); click Color(3)", "click picEdit at 40,40",
             "painted 2,2");
-        // A drag paints the cells under the positions reported, nothing in between and nothing
-        // for a move outside the grid, as one undo step.
+        // A drag paints just the cells under points reported, none off the grid, as one undo step.
         row("picEdit drag", "rom; click picSprites(0); click Color(3)",
             "press picEdit at 8,8; move picEdit to 40,8; move picEdit to 72,8; "
             "move picEdit to 200,8; release picEdit at 200,8",
@@ -485,8 +465,7 @@ private slots:
     {
         Session s;
         QVERIFY(s.Start(QString()));
-        // The whole window, title bar and borders included, is centred; an odd difference of sizes
-        // leaves half a pixel either way.
+        // The whole frame is centred; an odd difference of sizes leaves half a pixel either way.
         const QPoint off
             = s.window->frameGeometry().center() - s.window->screen()->availableGeometry().center();
         QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1,
@@ -503,15 +482,13 @@ private slots:
         QCOMPARE(pointer.pixmap().toImage(), crosshair.pixmap().toImage());
         QCOMPARE(pointer.bitmap().toImage(), crosshair.bitmap().toImage());
     }
-    // Open a ROM image, choose and load a sprite, paint a pixel of its second tile and save, with
-    // keys alone, each sent where the focus is.
+    // Open a ROM, load a sprite, paint a pixel of tile 1 and save: keys alone, sent to the focus.
     void wholeTaskNeedsNoMouse()
     {
         Session s;
         QVERIFY(s.Start(QStringLiteral("answer-open")));
         const auto type = [](const char* keys) {
-            QTest::keySequence(
-                QApplication::focusWidget(), QKeySequence(QString::fromLatin1(keys)));
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence(QLatin1String(keys)));
         };
         const auto tabTo = [&type](const QWidget* control) {
             for (int i = 0; i < 50 && QApplication::focusWidget() != control; ++i)
