@@ -48,15 +48,15 @@ SpriteBlock WithFrame1From(SpriteBlock block, const SpriteBlock& source, int fra
 }
 
 // Delivers a drop of one local file on the window, as the desktop would.
-bool DropFile(QWidget* window, const QUrl& file)
+bool DropFile(const EditorHarness& h, const QUrl& file)
 {
     QMimeData mime;
     mime.setUrls({file});
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &enter);
+    QCoreApplication::sendEvent(h.window.get(), &enter);
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     if (enter.isAccepted())
-        QCoreApplication::sendEvent(window, &drop);
+        QCoreApplication::sendEvent(h.window.get(), &drop);
     return enter.isAccepted();
 }
 
@@ -86,8 +86,6 @@ bool AllMarkers(const EditorHarness& h, const QColor& colour)
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(EditRow)
 
 class EditingExtrasTest : public QObject {
     Q_OBJECT
@@ -165,18 +163,16 @@ private slots:
 
         // Every view pixel shows its value in the colour it was shown in, moved with it; a pixel
         // given a new value is drawn in the current colour of that value.
-        for (int t = 0; t < 24; ++t) {
-            const QByteArray was = Bytes(before).mid(16 * t, 16);
-            const QByteArray now = Bytes(after).mid(16 * t, 16);
-            for (int y = 0; y < 32; ++y)
-                for (int x = 0; x < 32; ++x) {
-                    const int value = PixelValue(now, x / 4, y / 4);
-                    const bool drawn = !row.movesPixels && value != PixelValue(was, x / 4, y / 4);
-                    const QColor expected = drawn && value == 3 ? kRetuned : DefaultColour(value);
-                    QVERIFY2(h.View(t).Image().pixelColor(x, y) == expected,
-                        qPrintable(QStringLiteral("view %1 pixel (%2, %3)").arg(t).arg(x).arg(y)));
-                }
-        }
+        for (int t = 0; t < 24; ++t)
+            for (int p = 0; p < 32 * 32; ++p) {
+                const int x = p % 32, y = p / 32;
+                const int value = PixelValue(Bytes(after).mid(16 * t, 16), x / 4, y / 4);
+                const bool drawn = !row.movesPixels
+                    && value != PixelValue(Bytes(before).mid(16 * t, 16), x / 4, y / 4);
+                const QColor expected = drawn && value == 3 ? kRetuned : DefaultColour(value);
+                QVERIFY2(h.View(t).Image().pixelColor(x, y) == expected,
+                    qPrintable(QStringLiteral("view %1 pixel (%2, %3)").arg(t).arg(x).arg(y)));
+            }
         QVERIFY(h.GridShowsView(kTile));
 
         h.Click(QStringLiteral("cmdSave"));
@@ -214,7 +210,7 @@ private slots:
         OpenEditor h;
         h.window->picSprites_Click(9);
         const QByteArray original = h.SpriteBuf();
-        QVERIFY(DropFile(h.window.get(), QUrl::fromLocalFile(png)));
+        QVERIFY(DropFile(h, QUrl::fromLocalFile(png)));
         QCOMPARE(h.SpriteBuf(), Bytes(art));
         QCOMPARE(h.SheetDifference(Bytes(art)), QString());
         QCOMPARE(h.Grid().Image().pixelColor(127, 127), h.View(9).Image().pixelColor(31, 31));
@@ -269,8 +265,8 @@ private slots:
         EditorHarness h;
         QVERIFY(h.window->OpenRom(QFile::encodeName(first.Path())));
         QCOMPARE(Caption(*h.window), "Morvane Sarnet Sprite Editor [" + first.Path() + "]");
-        QVERIFY(DropFile(h.window.get(),
-            QUrl::fromEncoded("file://" + QByteArray(second).toPercentEncoding("/"))));
+        QVERIFY(
+            DropFile(h, QUrl::fromEncoded("file://" + QByteArray(second).toPercentEncoding("/"))));
         QCOMPARE(h.window->Document().RomPath(), second.toStdString());
         QCOMPARE(h.SpriteBuf(), QByteArray(384, '\x5A'));
         QCOMPARE(Caption(*h.window),
@@ -288,9 +284,9 @@ private slots:
         const QString png = dir.filePath(QStringLiteral("sprite.png"));
         WriteSpritePng(png, RandomBlock(3), PngPalette::HardwareGreys);
         EditorHarness h;
-        QVERIFY(!DropFile(h.window.get(), QUrl::fromLocalFile(text)));
+        QVERIFY(!DropFile(h, QUrl::fromLocalFile(text)));
         // A sprite image needs an open ROM and a loaded sprite to go into.
-        QVERIFY(DropFile(h.window.get(), QUrl::fromLocalFile(png)));
+        QVERIFY(DropFile(h, QUrl::fromLocalFile(png)));
         QCOMPARE(h.messages.shown.size(), std::size_t(1));
         QVERIFY(h.messages.LastText().contains(png));
         QVERIFY(h.window->Document().SpriteBuf() == SpriteBlock {});
@@ -369,13 +365,11 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString help = folder + QStringLiteral("/Morvane Sarnet Sprite Editor.txt");
         QVERIFY(WriteWholeFile(help, "help"));
-        ScriptedDialogBackend dialogs;
-        RecordingMessages messages;
-        RecordingHelpViewer viewer;
-        frmMain w(PlatformServices {dialogs, messages, viewer, folder});
+        EditorHarness h; // lends its recording services to a window started from that folder
+        frmMain w(PlatformServices {h.dialogs, h.messages, h.help, folder});
         w.findChild<QAction*>(QStringLiteral("mnuHelpHelp"))->trigger();
-        QCOMPARE(viewer.opened, QStringList {help});
-        QVERIFY(messages.shown.empty());
+        QCOMPARE(h.help.opened, QStringList {help});
+        QVERIFY(h.messages.shown.empty());
     }
     void helpWithoutFileOrViewerSaysSo()
     {

@@ -35,8 +35,9 @@ struct SaveRow {
 };
 
 struct PathRow {
-    QByteArray relative; // the file system's own bytes
-    QString shown; // how the caption shows them
+    const char* name;
+    QString shown; // how the caption shows the path
+    QByteArray relative = shown.toUtf8(); // the file system's own bytes
 };
 
 // A refusal, and the words of the system's reason the message must hold. A .png file is
@@ -75,16 +76,13 @@ struct WindowSnapshot {
     QList<std::pair<QString, QVariant>> parts;
 };
 
-// Empty when exactly one message appeared since `messagesBefore`, an error of the editor naming
-// `path` and holding `reason`, and the busy pointer is gone; otherwise the fault.
-QString RefusalFault(
-    const EditorHarness& h, std::size_t messagesBefore, const QString& path, const QString& reason)
+// Empty when the window has shown one message, an error of the editor naming `path` and holding
+// `reason`, and the busy pointer is gone; otherwise the fault.
+QString RefusalFault(const EditorHarness& h, const QString& path, const QString& reason)
 {
-    const auto& shown = h.messages.shown;
-    if (shown.size() != messagesBefore + 1)
-        return QStringLiteral("%1 messages were shown, expected one")
-            .arg(shown.size() - messagesBefore);
-    const auto& [icon, title, text] = shown.back();
+    if (h.messages.shown.size() != 1)
+        return QStringLiteral("%1 messages were shown, expected one").arg(h.messages.shown.size());
+    const auto& [icon, title, text] = h.messages.shown.back();
     if (icon != MessageService::Icon::Error || title != kTitle || !text.contains(path)
         || !text.contains(reason))
         return QStringLiteral("not an error box of the editor naming the file and saying \"%1\": "
@@ -95,16 +93,7 @@ QString RefusalFault(
     return {};
 }
 
-// The largest amount of memory the process has held so far, in kilobytes.
-long PeakMemoryKb()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// Opens `rom` (unless the window has one open already), loads the edited entry and paints one
-// cell of tile 5, so the window has unsaved work that a refused command must not lose.
+// Opens `rom` if given, loads the edited entry and paints a cell: work a refusal must keep.
 void OpenAndEdit(EditorHarness& h, const QString& rom = {})
 {
     if (!rom.isNull())
@@ -120,11 +109,6 @@ QByteArray WithEditedBlock(QByteArray rom, const QByteArray& block)
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(SaveRow)
-Q_DECLARE_METATYPE(PathRow)
-Q_DECLARE_METATYPE(RefusedRow)
-Q_DECLARE_METATYPE(BreakerRow)
 
 class FileCommandsTest : public QObject {
     Q_OBJECT
@@ -189,7 +173,7 @@ private slots:
         EditorHarness h;
         const WindowSnapshot before(h);
         h.LoadRom(missing);
-        QCOMPARE(RefusalFault(h, 0, missing, QStringLiteral("No such file")), QString());
+        QCOMPARE(RefusalFault(h, missing, QStringLiteral("No such file")), QString());
         QCOMPARE(WindowSnapshot(h).parts, before.parts);
         QVERIFY(!QFile::exists(missing));
         QVERIFY(!h.Find<QWidget>(QStringLiteral("Frame1")).isEnabled());
@@ -244,15 +228,14 @@ private slots:
     void saveWritesTheLoadedBlockFromButtonAndMenu()
     {
         const auto [name, menu, listed] = CurrentRow<SaveRow>();
-        RomFixture rom;
-        EditorHarness h;
+        OpenEditor h;
         QVERIFY(h.Show());
-        OpenAndEdit(h, rom.Path());
+        OpenAndEdit(h);
         h.Find<QComboBox>(QStringLiteral("cboSprite")).setCurrentIndex(listed);
         h.WatchTransfers();
         menu ? h.Trigger(QStringLiteral("mnuFileSave")) : h.Click(QStringLiteral("cmdSave"));
 
-        QCOMPARE(rom.Contents(), WithEditedBlock(RomFixture::Pattern(kRomBytes), h.SpriteBuf()));
+        QCOMPARE(h.rom.Contents(), WithEditedBlock(RomFixture::Pattern(kRomBytes), h.SpriteBuf()));
         // One write of the block, and every transfer under the busy pointer.
         QCOMPARE(std::ranges::count(h.transfers, true, &EditorHarness::Transfer::write), 1);
         for (const EditorHarness::Transfer& transfer : h.transfers)
@@ -262,23 +245,20 @@ private slots:
     }
     void awkwardPathsOpenLoadAndSave_data()
     {
-        AddRowColumn<PathRow>();
-        const auto named = [](const char* name, const QString& path) {
-            QTest::newRow(name) << PathRow {path.toUtf8(), path};
-        };
-        named("deep folders, path over 255 characters",
-            "deep" + QStringLiteral("/a folder with a long name").repeated(12) + "/image.gb");
-        named("file name of exactly 255 characters", QString(252, u'n') + ".gb");
-        named("spaces, quotes and non-ASCII in folders and name",
-            QStringLiteral("Sprïtes & \"Co\"/ROMs (copy) 精灵/Mörvane 'ROM' ü $HOME.gbc"));
-        // The caption marks unsaved paint in the place "[*]" stands for, which a name may hold too.
-        named("a name holding [*]", QStringLiteral("[*] rom.gb"));
-        QTest::newRow("a Latin-1 name, not UTF-8")
-            << PathRow {"Sprites/caf\xE9.gb", QStringLiteral("Sprites/caf\u00E9.gb")};
+        AddRows<PathRow>(
+            {{"deep folders, path over 255 characters",
+                 "deep" + QStringLiteral("/a folder with a long name").repeated(12) + "/image.gb"},
+                {"file name of exactly 255 characters", QString(252, u'n') + ".gb"},
+                {"spaces, quotes and non-ASCII in folders and name",
+                    QStringLiteral("Sprïtes & \"Co\"/ROMs (copy) 精灵/Mörvane 'ROM' ü $HOME.gbc")},
+                // The caption marks unsaved paint where "[*]" stands, which a name may hold too.
+                {"a name holding [*]", QStringLiteral("[*] rom.gb")},
+                {"a Latin-1 name, not UTF-8", QStringLiteral("Sprites/caf\u00E9.gb"),
+                    "Sprites/caf\xE9.gb"}});
     }
     void awkwardPathsOpenLoadAndSave()
     {
-        const auto& [relative, shown] = CurrentRow<PathRow>();
+        const auto& [name, shown, relative] = CurrentRow<PathRow>();
         QTemporaryDir dir;
         const QByteArray path = QFile::encodeName(dir.path()) + '/' + relative;
         QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(shown)).path()));
@@ -327,8 +307,9 @@ private slots:
         EditorHarness h;
         OpenAndEdit(h, rom.Path());
         const WindowSnapshot before(h);
-        const std::size_t messages = h.messages.shown.size();
-        const long peakBefore = PeakMemoryKb();
+        rusage usage {}; // ru_maxrss: the most memory the process has held so far, in kilobytes
+        getrusage(RUSAGE_SELF, &usage);
+        const long peakBefore = usage.ru_maxrss;
 
         const QString bad = given == Given::TheOpenRom ? rom.Path() : dir.filePath(file);
         if (given == Given::Pipe)
@@ -351,10 +332,11 @@ private slots:
                 h.LoadRom(bad);
         }
 
-        QCOMPARE(RefusalFault(h, messages, bad, reason), QString());
+        QCOMPARE(RefusalFault(h, bad, reason), QString());
         QCOMPARE(WindowSnapshot(h).parts, before.parts);
         // A header that claims gigabytes of pixels is refused from the header alone.
-        QCOMPARE_LT((PeakMemoryKb() - peakBefore) / 1024, 256); // in MB
+        getrusage(RUSAGE_SELF, &usage);
+        QCOMPARE_LT((usage.ru_maxrss - peakBefore) / 1024, 256); // in MB
         if (given == Given::UnreadableBytes)
             QVERIFY(QFile::setPermissions(bad, QFile::ReadOwner | QFile::WriteOwner));
         if (!contents.isNull())
@@ -362,10 +344,9 @@ private slots:
         if (given == Given::Missing)
             QVERIFY(!QFileInfo::exists(bad));
 
-        // The ROM that was open still is: the paint saves where it was loaded from, and the undo
-        // history still holds it.
+        // The ROM that was open still is: the paint saves there, and Undo still takes it back.
         h.window->cmdSave_Click();
-        QCOMPARE(h.messages.shown.size(), messages + 1);
+        QCOMPARE(h.messages.shown.size(), std::size_t(1));
         QCOMPARE(rom.Contents(),
             WithEditedBlock(RomFixture::Pattern(rom.Contents().size()), before.spriteBuf));
         h.Trigger(QStringLiteral("mnuEditUndo"));
@@ -404,7 +385,7 @@ private slots:
             QVERIFY(MakePipe(path));
 
         h.window->cmdSave_Click();
-        QCOMPARE(RefusalFault(h, 0, path, reason), QString());
+        QCOMPARE(RefusalFault(h, path, reason), QString());
         QCOMPARE(WindowSnapshot(h).parts, before.parts);
 
         // Nothing reached the file, and once the cause is gone the same edit saves.

@@ -44,10 +44,6 @@ const QColor kPaleCyan(128, 255, 255);
 
 } // namespace
 
-Q_DECLARE_METATYPE(PressRow)
-Q_DECLARE_METATYPE(ButtonRow)
-Q_DECLARE_METATYPE(SwatchRow)
-
 class PixelEditorTest : public QObject {
     Q_OBJECT
 
@@ -118,8 +114,7 @@ private slots:
     }
     void tileClickFramesThatViewAndUnpacksItsBits()
     {
-        h_->rom.Poke(kEntry0, QByteArray(384, '\0').replace(16 * 5 + 2 * 3, 2, "\x3C\x7E"));
-        h_->LoadRom(h_->rom.Path());
+        LoadBlock(QByteArray(384, '\0').replace(16 * 5 + 2 * 3, 2, "\x3C\x7E"));
         QVERIFY(h_->Show());
         QTest::mouseClick(&h_->View(5), Qt::LeftButton);
 
@@ -178,15 +173,12 @@ private slots:
     {
         h_->window->Color_Click(3);
         Slider("hGREEN").setValue(90);
-        const QList<QColor> swatches = Swatches();
-        const QList<int> sliders = Sliders();
+        const auto before = std::pair(Swatches(), Sliders());
         h_->window->Color_Click(4);
-        QCOMPARE(Swatches(), swatches);
-        QCOMPARE(Sliders(), sliders);
+        QCOMPARE(std::pair(Swatches(), Sliders()), before);
         QCOMPARE(PaintedValue(), 3);
         h_->window->Color_Click(3);
-        QCOMPARE(Swatches(), swatches);
-        QCOMPARE(Sliders(), sliders);
+        QCOMPARE(std::pair(Swatches(), Sliders()), before);
     }
     void assigningTheSameValueRaisesNoChange()
     {
@@ -225,8 +217,7 @@ private slots:
     }
     void colourChangeReachesPaintAtOnceAndTheSheetAtNextLoad()
     {
-        h_->rom.Poke(kEntry0, QByteArray(384, '\0'));
-        h_->window->cmdLoad_Click();
+        LoadBlock(QByteArray(384, '\0'));
         h_->window->Color_Click(0);
         Slider("hGREEN").setValue(77); // colour 0 becomes RGB(223, 77, 200)
         QCOMPARE(h_->View(0).Image().pixelColor(0, 0), QColor(223, 0, 200));

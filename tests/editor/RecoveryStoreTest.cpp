@@ -71,6 +71,7 @@ class RecoveryStoreTest : public QObject {
     QTemporaryDir dir_;
     const std::string rom_ = MakeRom(dir_, "game.gb");
     const QString folder_ = dir_.path() + "/state/recovery";
+    const RecoveryStore store_ {folder_}; // holds only the path, so one serves every test
 
 private slots:
     void init()
@@ -83,30 +84,29 @@ private slots:
     void writeFindRemove()
     {
         const std::string latin1 = MakeRom(dir_, "sp\xe9.gb");
-        const RecoveryStore store(folder_);
         const RecoveryRecord first = Record(rom_, 7, 1);
-        QCOMPARE(store.Write(first, kNow), QString());
-        QVERIFY(store.Find(rom_, 7) == Kept(first));
+        QCOMPARE(store_.Write(first, kNow), QString());
+        QVERIFY(store_.Find(rom_, 7) == Kept(first));
         QCOMPARE(QFileInfo(folder_).permissions() & 0x0FF, QFileDevice::Permissions());
 
         // Found however the ROM image is named next time.
         QVERIFY(QFile::link(QString::fromStdString(rom_), dir_.path() + "/link.gb"));
-        QVERIFY(store.Find(dir_.path().toStdString() + "/link.gb", 7) == Kept(first));
+        QVERIFY(store_.Find(dir_.path().toStdString() + "/link.gb", 7) == Kept(first));
         const std::string relative = QDir().relativeFilePath(dir_.path()).toStdString();
-        QVERIFY(store.Find(relative + "/state/../game.gb", 7) == Kept(first));
+        QVERIFY(store_.Find(relative + "/state/../game.gb", 7) == Kept(first));
 
         // One record per ROM image and entry.
-        QVERIFY(!store.Find(rom_, 8) && !store.Find(latin1, 7));
-        QCOMPARE(store.Write(Record(latin1, 7, 2), kNow), QString());
-        QCOMPARE(store.Write(Record(rom_, 7, 3), kNow.addSecs(1)), QString());
-        QVERIFY(store.Find(rom_, 7) == Kept(Record(rom_, 7, 3), kNow.addSecs(1)));
-        QVERIFY(store.Find(latin1, 7) == Kept(Record(latin1, 7, 2)));
+        QVERIFY(!store_.Find(rom_, 8) && !store_.Find(latin1, 7));
+        QCOMPARE(store_.Write(Record(latin1, 7, 2), kNow), QString());
+        QCOMPARE(store_.Write(Record(rom_, 7, 3), kNow.addSecs(1)), QString());
+        QVERIFY(store_.Find(rom_, 7) == Kept(Record(rom_, 7, 3), kNow.addSecs(1)));
+        QVERIFY(store_.Find(latin1, 7) == Kept(Record(latin1, 7, 2)));
         QCOMPARE(QDir(folder_).entryList(QDir::Files).size(), 2);
 
-        QCOMPARE(store.Remove(rom_, 7), QString());
-        QVERIFY(!store.Find(rom_, 7));
-        QVERIFY(store.Find(latin1, 7) == Kept(Record(latin1, 7, 2)));
-        QCOMPARE(store.Remove(rom_, 7), QString());
+        QCOMPARE(store_.Remove(rom_, 7), QString());
+        QVERIFY(!store_.Find(rom_, 7));
+        QVERIFY(store_.Find(latin1, 7) == Kept(Record(latin1, 7, 2)));
+        QCOMPARE(store_.Remove(rom_, 7), QString());
 
         const std::optional<RomStamp> stamp = StampOfRom(rom_);
         QVERIFY(stamp && stamp->size == 4);
@@ -125,7 +125,7 @@ private slots:
             qPrintable(failure));
         QFile::remove(blocked);
 
-        QVERIFY(RecoveryStore(folder_).Write(Record(rom_, 45, 1)).contains("45 is not a sprite"));
+        QVERIFY(store_.Write(Record(rom_, 45, 1)).contains("45 is not a sprite"));
     }
 
     void damagedRecordIsPassedOver_data()
@@ -159,36 +159,34 @@ private slots:
     void damagedRecordIsPassedOver()
     {
         const auto& [name, bytes, flaw] = CurrentRow<FlawRow>();
-        const RecoveryStore store(folder_);
-        const QString file = store.FileOf(rom_, 7);
+        const QString file = store_.FileOf(rom_, 7);
         QVERIFY(QDir().mkpath(folder_));
         Replace(file, bytes);
 
         ExpectOneMessage(file, flaw);
-        QVERIFY(!store.Find(rom_, 7));
+        QVERIFY(!store_.Find(rom_, 7));
 
-        QCOMPARE(store.Write(Record(rom_, 7, 3), kNow), QString());
-        QVERIFY(store.Find(rom_, 7) == Kept(Record(rom_, 7, 3)));
+        QCOMPARE(store_.Write(Record(rom_, 7, 3), kNow), QString());
+        QVERIFY(store_.Find(rom_, 7) == Kept(Record(rom_, 7, 3)));
     }
 
     // A kill at any moment of a write leaves the record before it or the new one, never damage.
     void killDuringWriteLeavesASoundRecord()
     {
-        const RecoveryStore store(folder_);
-        QCOMPARE(store.Write(Record(rom_, 7, 0)), QString());
+        QCOMPARE(store_.Write(Record(rom_, 7, 0)), QString());
         QRandomGenerator random(7);
         for (int round = 0; round < 20; ++round) {
             const pid_t child = fork();
             if (child == 0) {
                 for (int seed = 1;; seed = 3 - seed)
-                    (void)store.Write(Record(rom_, 7, seed));
+                    (void)store_.Write(Record(rom_, 7, seed));
             }
             QVERIFY(child > 0);
             usleep(random.bounded(4001U));
             ::kill(child, SIGKILL);
             ::waitpid(child, nullptr, 0);
 
-            const std::optional<RecoveryRecord> found = store.Find(rom_, 7);
+            const std::optional<RecoveryRecord> found = store_.Find(rom_, 7);
             QVERIFY(found && found->block[0] <= 2
                 && found->block == Record(rom_, 7, found->block[0]).block);
         }
@@ -196,22 +194,21 @@ private slots:
 
     void pruneRemovesWhatIsOld()
     {
-        const RecoveryStore store(folder_);
         const QDateTime old = kNow.addDays(-RecoveryStore::kKeepDays).addSecs(-1);
         const QDateTime young = kNow.addDays(-RecoveryStore::kKeepDays).addSecs(1);
-        QCOMPARE(store.Write(Record(rom_, 1, 1), old), QString());
-        QCOMPARE(store.Write(Record(rom_, 2, 2), young), QString());
-        Replace(store.FileOf(rom_, 3), "damaged", old);
-        Replace(store.FileOf(rom_, 4), "damaged", young);
-        Replace(store.FileOf(rom_, 5) + ".Xa31Qz", "partly written", old);
+        QCOMPARE(store_.Write(Record(rom_, 1, 1), old), QString());
+        QCOMPARE(store_.Write(Record(rom_, 2, 2), young), QString());
+        Replace(store_.FileOf(rom_, 3), "damaged", old);
+        Replace(store_.FileOf(rom_, 4), "damaged", young);
+        Replace(store_.FileOf(rom_, 5) + ".Xa31Qz", "partly written", old);
         Replace(folder_ + "/notes.txt", "not a record", old);
 
-        ExpectOneMessage(store.FileOf(rom_, 3), "is not a recovery record");
-        ExpectOneMessage(store.FileOf(rom_, 4), "is not a recovery record");
-        store.Prune(kNow);
+        ExpectOneMessage(store_.FileOf(rom_, 3), "is not a recovery record");
+        ExpectOneMessage(store_.FileOf(rom_, 4), "is not a recovery record");
+        store_.Prune(kNow);
 
-        QStringList expected = {QFileInfo(store.FileOf(rom_, 2)).fileName(),
-            QFileInfo(store.FileOf(rom_, 4)).fileName(), "notes.txt"};
+        QStringList expected = {QFileInfo(store_.FileOf(rom_, 2)).fileName(),
+            QFileInfo(store_.FileOf(rom_, 4)).fileName(), "notes.txt"};
         expected.sort();
         QCOMPARE(QDir(folder_).entryList(QDir::Files, QDir::Name), expected);
     }
@@ -233,9 +230,8 @@ private slots:
     // write asked for is on disk once the writer is gone.
     void writerKeepsTheOrderAsked()
     {
-        const RecoveryStore store(folder_);
         {
-            RecoveryWriter writer(store);
+            RecoveryWriter writer(store_);
             for (int seed = 0; seed < 40; ++seed)
                 writer.Write(Record(rom_, 7, seed));
             writer.Remove(rom_, 7);
@@ -243,7 +239,7 @@ private slots:
             writer.Write(Record(rom_, 7, 1));
             writer.Write(Record(rom_, 7, 2));
         }
-        const std::optional<RecoveryRecord> found = store.Find(rom_, 7);
+        const std::optional<RecoveryRecord> found = store_.Find(rom_, 7);
         QVERIFY(found && found->block == Record(rom_, 7, 2).block);
     }
 };

@@ -51,6 +51,12 @@ bool BitsOf(const SpriteSession& s, const SpriteBlock& block, int tile)
     return s.TileLoBits() == lo && s.TileHiBits() == hi;
 }
 
+// A session with a ROM image of its own opened.
+struct OpenSession : SpriteSession {
+    OpenSession() { Open(rom.PathUtf8(), kColours); }
+    RomFixture rom;
+};
+
 // Everything a command can change.
 auto StateOf(const SpriteSession& s)
 {
@@ -58,8 +64,7 @@ auto StateOf(const SpriteSession& s)
         s.TileLoBits(), s.TileHiBits(), s.History().index());
 }
 
-// Paints pixels of the selected tile as one stroke of its own, in a value the first pixel does not
-// have, so the stroke is a change.
+// Paints pixels of the selected tile as a stroke of its own, in a value new to the first pixel.
 void Stroke(SpriteSession& s, std::initializer_list<QPoint> pixels)
 {
     static int strokes = 1000;
@@ -126,9 +131,7 @@ private slots:
     {
         const int index = CurrentRow<int>();
         const qint64 offset = EntryOffset(index);
-        RomFixture rom;
-        SpriteSession s;
-        s.Open(rom.PathUtf8(), kColours);
+        OpenSession s;
         s.SelectTile(6); // selected while entry 0 is loaded
         Stroke(s, {{0, 0}});
         QList<std::tuple<bool, std::int64_t, std::size_t>> reads;
@@ -138,7 +141,7 @@ private slots:
         s.LoadEntry(index, kColours);
         DisarmDisk();
 
-        QCOMPARE(Bytes(s.SpriteBuf()), rom.Contents().mid(offset, 384));
+        QCOMPARE(Bytes(s.SpriteBuf()), s.rom.Contents().mid(offset, 384));
         QVERIFY(PicturesShow(s, s.SpriteBuf(), kColours));
         QCOMPARE(s.PalColor(), kColours);
         // Tile 6 is selected again, so its bits are the new block's; undo cannot reach back.
@@ -197,10 +200,8 @@ private slots:
     void failedTransferChangesNothing()
     {
         const auto& [name, command, failAt, otherSize] = CurrentRow<FailureRow>();
-        RomFixture rom;
         RomFixture other(otherSize, QStringLiteral("other.gb"));
-        SpriteSession s;
-        s.Open(rom.PathUtf8(), kColours);
+        OpenSession s;
         s.LoadEntry(9, kColours);
         s.SelectTile(5);
         Stroke(s, {{1, 1}, {2, 1}});
@@ -221,10 +222,10 @@ private slots:
 
         QVERIFY(StateOf(s) == before);
         QCOMPARE(sprite.count() + tile.count(), 0);
-        QCOMPARE(rom.Contents(), RomFixture::Pattern(kRomBytes));
+        QCOMPARE(s.rom.Contents(), RomFixture::Pattern(kRomBytes));
         // The stroke is still the step Undo takes back.
         s.History().undo();
-        QCOMPARE(Bytes(s.SpriteBuf()), rom.Contents().mid(EntryOffset(9), 384));
+        QCOMPARE(Bytes(s.SpriteBuf()), s.rom.Contents().mid(EntryOffset(9), 384));
     }
     void changeIsOneUndoStep_data()
     {
@@ -303,9 +304,7 @@ private slots:
     {
         const int strokes = CurrentRow<int>();
         QVERIFY(SpriteSession::kUndoLimit >= 100);
-        RomFixture rom;
-        SpriteSession s;
-        s.Open(rom.PathUtf8(), kColours);
+        OpenSession s;
         std::vector<SpriteBlock> after {s.SpriteBuf()}; // the block after each stroke
         for (int i = 0; i < strokes; ++i) {
             s.SelectTile(i / 64 % 24);
@@ -339,9 +338,7 @@ private slots:
     void signalsSayWhatChanged()
     {
         const auto& [name, sprites, tiles, change] = CurrentRow<SignalRow>();
-        RomFixture rom;
-        SpriteSession s;
-        s.Open(rom.PathUtf8(), kColours);
+        OpenSession s;
         s.SelectTile(7);
         Stroke(s, {{1, 1}});
         const auto before = StateOf(s);
@@ -349,11 +346,10 @@ private slots:
         QSignalSpy tile(&s, &SpriteSession::TileChanged);
         change(s);
 
-        QCOMPARE(sprite.count(), sprites);
         QList<int> changed;
         for (const QList<QVariant>& arguments : tile)
             changed << arguments.at(0).toInt();
-        QCOMPARE(changed, tiles);
+        QCOMPARE(std::pair(sprite.count(), changed), std::pair(qsizetype(sprites), tiles));
         QCOMPARE(StateOf(s) == before, sprites + tiles.size() == 0);
     }
 };
