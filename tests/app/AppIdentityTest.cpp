@@ -1,5 +1,4 @@
-// What tells the program apart on the desktop: the About box's version line, the window icon
-// compiled in, and the icon files at every size, each the same picture.
+// What tells the program apart on the desktop: its About version line and its icons at every size.
 #include "RowTable.h"
 #include "editor/AboutText.h"
 #include "editor/AppIcon.h"
@@ -45,9 +44,8 @@ private slots:
         for (int size : {16, 32, 48, 64, 128, 256})
             QTest::addRow("%dx%d", size, size) << size;
     }
-    // The picture is 16 x 16 squares; a size of n pixels shows each square as a block of n / 16
-    // x n / 16 pixels of one colour, the colour of that pixel in the 16-pixel icon. A blurred or
-    // redrawn size fails.
+    // Each size n shows the 16-pixel icon's pixels as blocks of n / 16 x n / 16 pixels, so a
+    // blurred or redrawn size fails.
     void everyIconSizeIsTheSamePixelArt()
     {
         const int size = CurrentRow<int>();

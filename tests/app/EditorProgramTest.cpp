@@ -1,5 +1,4 @@
-// The editor's command line as read before any window exists, and the built editor run as a user
-// runs it: without a display, with a mistake on the command line, with extra file names.
+// The editor's command line, read before any window exists, and the built editor run by a user.
 #include "RomFixture.h"
 #include "RowTable.h"
 #include "TestData.h"
@@ -12,6 +11,7 @@
 
 using namespace morvane;
 using namespace morvane::test;
+using namespace Qt::StringLiterals;
 using Action = EditorCommand::Action;
 
 namespace {
@@ -22,9 +22,9 @@ const QString kEditor = QStringLiteral(MORVANE_EDITOR);
 QProcessEnvironment WithoutDisplay()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"WAYLAND_DISPLAY"_s);
     return environment;
 }
 
@@ -117,7 +117,7 @@ private slots:
             run.out.startsWith(out) && (out.isEmpty() == run.out.isEmpty()), qPrintable(run.out));
         QVERIFY2(
             run.err.startsWith(err) && (err.isEmpty() == run.err.isEmpty()), qPrintable(run.err));
-        if (arguments.contains(QStringLiteral("--version")))
+        if (arguments.contains(u"--version"_s))
             QCOMPARE(run.out, out);
     }
 
@@ -138,17 +138,17 @@ private slots:
         RomFixture rom;
         QProcessEnvironment environment = WithoutDisplay();
         if (!row.display.isEmpty())
-            environment.insert(QStringLiteral("DISPLAY"), row.display);
+            environment.insert(u"DISPLAY"_s, row.display);
         const ToolRun run
             = RunProgram(kEditor, {rom.Path()}, rom.Folder(), {.environment = environment});
         QVERIFY2(run.status == 1, qPrintable(run.err));
-        QCOMPARE(run.err.trimmed().section(QLatin1Char('\n'), -1), row.line);
+        QCOMPARE(run.err.trimmed().section(u'\n', -1), row.line);
     }
 
     void aFullStandardOutputIsAnError()
     {
-        const ToolRun run = RunProgram(kEditor, {QStringLiteral("--help")}, QDir::currentPath(),
-            {.outputFile = QStringLiteral("/dev/full"), .environment = WithoutDisplay()});
+        const ToolRun run = RunProgram(kEditor, {u"--help"_s}, QDir::currentPath(),
+            {.outputFile = u"/dev/full"_s, .environment = WithoutDisplay()});
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.startsWith("morvane-sprite-editor: cannot write to standard output: "));
     }
@@ -158,10 +158,9 @@ private slots:
         RomFixture rom;
         QProcess editor;
         QProcessEnvironment environment = WithoutDisplay();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         editor.setProcessEnvironment(environment);
-        editor.start(
-            kEditor, {rom.Path(), QStringLiteral("second.gb"), QStringLiteral("third.gbc")});
+        editor.start(kEditor, {rom.Path(), u"second.gb"_s, u"third.gbc"_s});
         QVERIFY(editor.waitForStarted());
 
         const QByteArray note = "morvane-sprite-editor: opens one ROM image at a time; ignoring "
@@ -174,10 +173,9 @@ private slots:
 
         // The kernel's own record of the running editor: SIGXFSZ is among the ignored signals, so a
         // write past the file-size limit fails with an error that Save reports.
-        const QString status = QString::fromLatin1(
-            ReadWholeFile(QStringLiteral("/proc/%1/status").arg(editor.processId())));
-        const QString mask
-            = status.section(QStringLiteral("SigIgn:"), 1).section(QLatin1Char('\n'), 0, 0);
+        const QString status
+            = QString::fromLatin1(ReadWholeFile(u"/proc/%1/status"_s.arg(editor.processId())));
+        const QString mask = status.section(u"SigIgn:"_s, 1).section(u'\n', 0, 0);
         QVERIFY2(
             mask.trimmed().toULongLong(nullptr, 16) & (1ULL << (SIGXFSZ - 1)), qPrintable(status));
 

@@ -19,28 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The names of the files the dialog's list offers once `folder` has been read.
-QStringList ListedFiles(QFileDialog& dialog, QSignalSpy& loaded, const QString& folder)
-{
-    const bool read = QTest::qWaitFor([&] {
-        return std::any_of(loaded.begin(), loaded.end(), [&](const QList<QVariant>& signal) {
-            return QDir(signal.at(0).toString()) == QDir(folder);
-        });
-    });
-    auto* view = dialog.findChild<QAbstractItemView*>(u"listView"_s);
-    if (!read || !view)
-        return {};
-    QStringList names;
-    const QModelIndex root = view->rootIndex();
-    for (int row = 0; row < view->model()->rowCount(root); ++row) {
-        const QModelIndex entry = view->model()->index(row, 0, root);
-        if (view->model()->flags(entry) & Qt::ItemIsEnabled)
-            names.append(entry.data().toString());
-    }
-    names.sort();
-    return names;
-}
-
 FileDialogRequest LoadRomRequest(const QString& folder)
 {
     FileDialogRequest request;
@@ -74,26 +52,24 @@ class QtDialogBackendTest : public QObject {
     QWidget* parent_ = nullptr;
     QtDialogBackend backend_;
 
-    // Runs `answer` on the next modal dialog as soon as it shows, noting its parent, then closes it
-    // if `answer` left it open, so a test never waits on a dialog nobody answers.
+    // Runs `answer` on the next modal dialog, noting its parent; closes one left open: no waiting.
     template <typename Answer> void AnswerNextModal(Answer answer)
     {
         auto* timer = new QTimer(qApp);
         // Polled every 10 ms, given up after some 5 s.
-        QObject::connect(
-            timer, &QTimer::timeout, timer, [this, timer, answer, polls = 0]() mutable {
-                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                if (!dialog && ++polls < 500)
-                    return;
-                timer->stop();
-                timer->deleteLater();
-                if (!dialog)
-                    return;
-                parent_ = dialog->parentWidget();
-                answer(*dialog);
-                if (dialog->isVisible())
-                    dialog->reject();
-            });
+        connect(timer, &QTimer::timeout, timer, [this, timer, answer, polls = 0]() mutable {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog && ++polls < 500)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            if (!dialog)
+                return;
+            parent_ = dialog->parentWidget();
+            answer(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
         timer->start(10);
     }
 
@@ -112,7 +88,21 @@ private slots:
 
         QtDialogBackend::ConfigureFileDialog(dialog, LoadRomRequest(folder.path()));
 
-        QCOMPARE(ListedFiles(dialog, loaded, folder.path()), (QStringList {"a.gb", "b.gbc"}));
+        // Once the folder has been read, its list offers only the ROM images.
+        QTRY_VERIFY(std::ranges::any_of(loaded, [&](const QList<QVariant>& signal) {
+            return QDir(signal.at(0).toString()) == QDir(folder.path());
+        }));
+        auto* view = dialog.findChild<QAbstractItemView*>(u"listView"_s);
+        QVERIFY(view);
+        QStringList listed;
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row) {
+            const QModelIndex entry = view->model()->index(row, 0, root);
+            if (view->model()->flags(entry) & Qt::ItemIsEnabled)
+                listed.append(entry.data().toString());
+        }
+        listed.sort();
+        QCOMPARE(listed, (QStringList {"a.gb", "b.gbc"}));
         auto* types = dialog.findChild<QComboBox*>(u"fileTypeCombo"_s);
         QVERIFY(types);
         QCOMPARE(types->count(), 1);
@@ -237,12 +227,9 @@ private slots:
 
     void chooseColorReturnsPickedColourOrNothing()
     {
-
-        AnswerNextModal([&](QDialog& dialog) {
-            auto* colors = qobject_cast<QColorDialog*>(&dialog);
-            if (!colors)
-                return;
-            colors->setCurrentColor(QColor(0, 255, 0));
+        AnswerNextModal([](QDialog& dialog) {
+            if (auto* colors = qobject_cast<QColorDialog*>(&dialog))
+                colors->setCurrentColor(QColor(0, 255, 0));
             dialog.accept();
         });
         QCOMPARE(

@@ -306,10 +306,9 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Unscripted dialog: Open"_s));
         d_->dialog.ShowOpen();
 
-        QCOMPARE(d_->dialog.FileName(), kRom);
-        QCOMPARE(d_->backend.OpenRequests().size(), 1);
-        QCOMPARE(d_->backend.UnscriptedCalls().size(), 1);
-        QCOMPARE(d_->backend.PendingAnswers(), 1);
+        QCOMPARE(std::tuple(d_->dialog.FileName(), d_->backend.OpenRequests().size(),
+                     d_->backend.UnscriptedCalls().size(), d_->backend.PendingAnswers()),
+            std::tuple(kRom, 1, 1, 1));
     }
 };
 

@@ -14,17 +14,15 @@ using namespace morvane::test;
 
 namespace {
 
-// The sheet's 24 tile pictures, 32x32, each pixel coloured by its tile (red), column and row, so a
-// copy that lands in the wrong place, is mirrored or shifted shows up as a wrong pixel.
+// The sheet's 24 tile pictures, every pixel coloured by tile, column and row: a stray copy shows.
 std::array<QImage, 24> TileViews()
 {
     std::array<QImage, 24> views;
     for (std::size_t tile = 0; tile < 24; ++tile) {
         views[tile] = QImage(32, 32, QImage::Format_RGB32);
-        for (int y = 0; y < 32; ++y) {
+        for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 32; ++x)
                 views[tile].setPixel(x, y, qRgb(10 * int(tile) + 5, 8 * x, 8 * y));
-        }
     }
     return views;
 }
@@ -42,12 +40,10 @@ using Boxes = std::array<int, 3>;
 Boxes Shown(const frmTest& preview)
 {
     Boxes shown {-1, -1, -1};
-    for (std::size_t box = 0; box < 3; ++box) {
-        for (std::size_t n = 0; n < 6; ++n) {
+    for (std::size_t box = 0; box < 3; ++box)
+        for (std::size_t n = 0; n < 6; ++n)
             if (preview.picSpriteM[box]->Image() == preview.picSprite[n]->Image())
                 shown[box] = int(n);
-        }
-    }
     return shown;
 }
 
@@ -112,8 +108,7 @@ private slots:
 
         ComposePreviewFrames(sheet, preview.picSprite);
 
-        // Each row checks one quadrant in full; together the rows cover every pixel of every
-        // frame image, so no stale magenta can survive anywhere.
+        // The rows together cover every pixel of every frame image: no stale magenta survives.
         const QImage quarter = preview.picSprite[std::size_t(row.frameImage)]->Image().copy(
             row.at.x(), row.at.y(), 32, 32);
         QCOMPARE(quarter, sheet[std::size_t(row.tile)]);
@@ -157,9 +152,8 @@ private slots:
     {
         frmTest preview(nullptr, phase_);
 
-        QCOMPARE(preview.windowTitle(), QStringLiteral("Test Sprite"));
-        QCOMPARE(preview.minimumSize(), QSize(242, 129));
-        QCOMPARE(preview.maximumSize(), QSize(242, 129));
+        QCOMPARE(std::tuple(preview.windowTitle(), preview.minimumSize(), preview.maximumSize()),
+            std::tuple(QStringLiteral("Test Sprite"), QSize(242, 129), QSize(242, 129)));
         const Qt::WindowFlags flags = preview.windowFlags();
         QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
         QVERIFY(flags & Qt::WindowCloseButtonHint);
@@ -237,8 +231,7 @@ private slots:
         Press(preview, row.done);
 
         QCOMPARE(preview.tmrSprite->interval(), row.result);
-        // The change reaches the running timer at once, not at its next start: the time left is
-        // the new interval, within the 5% a coarse timer may stray, whichever way the speed went.
+        // The running timer takes the change at once: the time left is the new interval, within 5%.
         QVERIFY(preview.tmrSprite->isActive());
         const int left = preview.tmrSprite->remainingTime();
         QVERIFY2(
@@ -317,13 +310,12 @@ private slots:
         frmTest preview(nullptr, phase_);
         preview.show();
 
-        for (QWidget* target :
-            std::initializer_list<QWidget*> {&preview, preview.cmdSpeed[1], preview.Command1}) {
+        const QList<QWidget*> targets {&preview, preview.cmdSpeed[1], preview.Command1};
+        for (QWidget* target : targets)
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
                 QTest::keyClick(target, key);
                 QVERIFY(preview.isVisible());
             }
-        }
         QCOMPARE(preview.tmrSprite->interval(), 250);
         QVERIFY(preview.tmrSprite->isActive());
     }

@@ -15,10 +15,9 @@ struct ColorDialogRequest {
     std::uint32_t flags = 0;
 };
 
-// Stands in for the platform's dialogs in tests: every dialog takes the next answer scripted for
-// its kind at once, so no test waits on a modal window, and keeps its request for checks. One with
-// no answer left is cancelled, noted in UnscriptedCalls() and reported with a warning starting
-// "Unscripted dialog", which a suite can make a failure with QTest::failOnWarning.
+// Stands in for the platform's dialogs: each takes the next answer scripted for its kind at once,
+// so no test waits on a modal window, and keeps its request. One with no answer left is cancelled,
+// noted in UnscriptedCalls() and warned of ("Unscripted dialog"), for QTest::failOnWarning.
 class ScriptedDialogBackend final : public DialogBackend {
 public:
     void AnswerOpen(const QString& path) { open_.answers.emplace_back(path); }
@@ -27,10 +26,7 @@ public:
     void CancelSave() { save_.answers.emplace_back(std::nullopt); }
     void AnswerColor(PackedColor color) { color_.answers.emplace_back(color); }
     void CancelColor() { color_.answers.emplace_back(std::nullopt); }
-    void AnswerSwap(int first, int second)
-    {
-        swap_.answers.emplace_back(ColourSwap {first, second});
-    }
+    void AnswerSwap(int first, int second) { swap_.answers.push_back({{first, second}}); }
     void CancelSwap() { swap_.answers.emplace_back(std::nullopt); }
 
     const QList<FileDialogRequest>& OpenRequests() const { return open_.requests; }
@@ -75,25 +71,21 @@ private:
 
     template <typename Answer, typename Request>
     std::optional<Answer> Next(
-        Script<Answer, Request>& script, const Request& request, const char* kind)
+        Script<Answer, Request>& script, const Request& request, const QString& kind)
     {
         script.requests.append(request);
         if (script.answers.empty()) {
-            const QString call = QStringLiteral("Unscripted dialog: %1 (answered with Cancel)")
-                                     .arg(QLatin1String(kind));
+            const QString call = "Unscripted dialog: " + kind + " (answered with Cancel)";
             unscripted_.append(call);
             qWarning("%s", qPrintable(call));
             return std::nullopt;
         }
         // The answer is taken out as a plain value: copying the optional itself trips GCC 12's
         // false "may be used uninitialized" for a QString inside it.
-        if (!script.answers.front().has_value()) {
-            script.answers.pop_front();
-            return std::nullopt;
-        }
-        Answer answer = *script.answers.front();
+        const bool answered = script.answers.front().has_value();
+        const Answer answer = answered ? *script.answers.front() : Answer {};
         script.answers.pop_front();
-        return answer;
+        return answered ? std::optional(answer) : std::nullopt;
     }
 
     Script<QString, FileDialogRequest> open_, save_;

@@ -1,6 +1,5 @@
-// The editor's widgets: block copies between picture images, the picture box's image and overlays
-// on screen, the click shared by tile views and swatches (a whole left click inside, or a key), a
-// swatch's focus frame for keyboard users, and the editing grid's pointer read back from itself.
+// The editor's widgets: block copies between images, the picture box and its overlays on screen,
+// the click of tile views and swatches, a focused swatch's frame, and the editing grid's pointer.
 #include "widgets/ClickableArea.h"
 #include "widgets/ColorSwatch.h"
 #include "widgets/CrosshairCursor.h"
