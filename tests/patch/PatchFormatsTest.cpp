@@ -99,9 +99,8 @@ QByteArray Number(quint64 value)
 
 QByteArray LittleEndian(std::uint32_t value)
 {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
+    const quint32_le bytes(value);
+    return QByteArray(reinterpret_cast<const char*>(&bytes), sizeof bytes);
 }
 
 // A hand-written BPS patch closed with the checksums of `source`, of `target` and of itself.
@@ -118,11 +117,6 @@ const QByteArray kEveryActionTarget("ABxyzFGHHHHHGHAB");
 const QByteArray kEveryAction = Sealed(
     "42505331889082"_hex + "hi" + "8489"_hex + "xyz" + "8a8a8f8e86858797"_hex, kEveryActionTarget);
 
-QByteArray Hex(std::uint32_t value)
-{
-    return QString::asprintf("0x%08X", value).toLatin1();
-}
-
 struct RoundTrip {
     const char* name;
     QByteArray original, edited;
@@ -131,17 +125,23 @@ struct RoundTrip {
 
 struct Applied {
     const char* name;
-    QByteArray patch;
-    QByteArray result; // or a part of the refusal
+    QByteArray patch, result; // the result, or a part of the refusal
     QByteArray original = kImage;
     PatchFormat format = PatchFormat::Ips;
 };
 
-// The current row's patch applied to the row's original image by `apply`.
-template <typename Apply> QByteArray RowApplied(Apply apply)
+// The current row's patch, applied to the row's original image by `apply`, gives the row's result.
+template <typename Apply> void CheckRowApplied(Apply apply)
 {
     const auto& row = CurrentRow<Applied>();
-    return Bytes(apply(Span(row.original), Span(row.patch)));
+    QCOMPARE(Bytes(apply(Span(row.original), Span(row.patch))), row.result);
+}
+
+// The same, refused with a message that says the row's result.
+template <typename Apply> void CheckRowRefused(Apply apply)
+{
+    const auto& row = CurrentRow<Applied>();
+    CheckRefused([&] { apply(Span(row.original), Span(row.patch)); }, row.result);
 }
 
 struct Encoding {
@@ -264,7 +264,7 @@ private slots:
             {"nothing to do", "PATCHEOF", kImage},
             {"cut to its own length", "PATCHEOF" + "000008"_hex, kImage}});
     }
-    void ipsApplyHandWritten() { QCOMPARE(RowApplied(ApplyIpsPatch), Expected()); }
+    void ipsApplyHandWritten() { CheckRowApplied(ApplyIpsPatch); }
 
     void ipsApplyRefusals_data()
     {
@@ -275,10 +275,7 @@ private slots:
             {"stray bytes", QByteArray("PATCHEOF\x00\x01", 10), "2 stray bytes"},
             {"cut longer than the image", "PATCHEOF" + "000009"_hex, "longer than the patched"}});
     }
-    void ipsApplyRefusals()
-    {
-        CheckRefused([] { RowApplied(ApplyIpsPatch); }, Expected());
-    }
+    void ipsApplyRefusals() { CheckRowRefused(ApplyIpsPatch); }
 
     void ipsEveryTruncationIsRefused() { CheckEveryCutRefused(kSmallPatch, ApplyIpsPatch); }
 
@@ -364,10 +361,11 @@ private slots:
             {"nothing to something", Sealed("4250533180838089"_hex + "new", "new", {}), "new", {}},
             {"copy from the start", Sealed("425053318883808a80"_hex, "ABC"), "ABC"}});
     }
-    void bpsApplyHandWritten() { QCOMPARE(RowApplied(ApplyBpsPatch), Expected()); }
+    void bpsApplyHandWritten() { CheckRowApplied(ApplyBpsPatch); }
 
     void bpsRefusals_data()
     {
+        const auto shown = [](quint32 crc) { return QString::asprintf("0x%08X", crc).toLatin1(); };
         const QByteArray magic("BPS1");
         constexpr quint64 kLargest = quint64(64) << 20;
         const QByteArray fromImage = magic + Number(8);
@@ -383,7 +381,7 @@ private slots:
             {"flipped byte", flipped, "the patch is damaged: its own checksum is"},
             {"another image", Sealed(kEveryAction.chopped(12), kEveryActionTarget, "ABCDEFGX"),
                 "this patch was made for another image: its source checksum is "
-                    + Hex(Crc32("ABCDEFGX")) + ", this image's is " + Hex(Crc32(kImage))},
+                    + shown(Crc32("ABCDEFGX")) + ", this image's is " + shown(Crc32(kImage))},
             {"another size", Sealed(magic + Number(9) + Number(0) + Number(0)),
                 "expects an image of 9 bytes, this image has 8 bytes"},
             {"target over 64 MiB", building(kLargest + 1),
@@ -408,16 +406,12 @@ private slots:
             {"shorter than declared", building(4, Number(1 << 2)),
                 "builds an image of 2 bytes but declares 4 bytes"},
             {"wrong result", Sealed(fromImage + Number(2) + Number(0) + Number(1 << 2), "XY"),
-                "the patched image's checksum is " + Hex(Crc32("AB"))}});
+                "the patched image's checksum is " + shown(Crc32("AB"))}});
     }
-    void bpsRefusals()
-    {
-        CheckRefused([] { RowApplied(ApplyBpsPatch); }, Expected());
-    }
+    void bpsRefusals() { CheckRowRefused(ApplyBpsPatch); }
 
-    // Targets pieced together from stretches of the source, repeats of themselves, new bytes and
-    // runs, some longer than one plan of the maker: whatever copies it chooses, the patch must
-    // rebuild the target.
+    // Targets made of stretches of the source, repeats of themselves, new bytes and runs, some
+    // longer than one plan of the maker: whatever copies it chooses, the patch rebuilds them.
     void bpsSplicedImagesRoundTrip()
     {
         QRandomGenerator random(22);
@@ -461,10 +455,6 @@ private slots:
                 [&] { fromLarge ? MakeBpsPatch(Span(large), {}) : MakeBpsPatch({}, Span(large)); },
                 "has 67108865 bytes, more than the 64 MiB");
     }
-
-private:
-    // The current row's result, or a part of its refusal.
-    static QByteArray Expected() { return CurrentRow<Applied>().result; }
 };
 
 QTEST_APPLESS_MAIN(PatchFormatsTest)

@@ -67,9 +67,8 @@ template <typename Row> void AddForReadAndWrite(std::initializer_list<Row> rows)
         }
 }
 
-// Runs `operation` while no file may grow past `limit` bytes, as a program that ignores SIGXFSZ
-// runs it: every write at or past the limit fails with "File too large". Returns the RomFileError
-// message, or an empty text when the operation succeeded.
+// Runs `operation` while no file may grow past `limit` bytes and SIGXFSZ is ignored, so every write
+// at or past the limit fails with "File too large"; returns its RomFileError message, if any.
 QString FailureUnderSizeLimit(rlim_t limit, const std::function<void()>& operation)
 {
     rlimit usual {};
@@ -89,22 +88,19 @@ QStringList Entries(const QString& folder)
         QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
 }
 
-struct Offset {
+// A block at `offset` of a file of `size` bytes, read or written.
+struct Placed {
     const char* name;
-    qint64 offset;
-};
-
-// A path or an offset text that a transfer must refuse, with the reason the message gives.
-struct Refused {
-    const char* name;
-    const char* text; // a path inside the test folder, a device's absolute path, or an offset
-    const char* reason = "";
+    qint64 offset, size = kRomBytes;
     bool write = false;
 };
 
-struct Beyond {
+// A case told by one text: a path (inside the test folder, or a device's absolute path), a file
+// name, an offset, or which kind of path or file it uses; for a refusal, the reason it gives.
+struct Named {
     const char* name;
-    qint64 size, offset;
+    const char* text;
+    const char* reason = "";
     bool write = false;
 };
 
@@ -112,12 +108,6 @@ struct PartWrite {
     const char* name;
     qint64 limit;
     QList<qint64> offsets; // blocks written in one go
-};
-
-// A case told by one text: a file name, or which kind of path or file it uses.
-struct Named {
-    const char* name;
-    QString text;
 };
 
 // A transfer on a scripted disk, the parts of its message (none when it must succeed) and, for a
@@ -140,13 +130,13 @@ private slots:
 
     void readsBlockInPlace_data()
     {
-        AddRows<Offset>({{"first sprite", 82928}, {"last of the first run", 90608},
+        AddRows<Placed>({{"first sprite", 82928}, {"last of the first run", 90608},
             {"first of the second run", 91184},
             {"last sprite, ending at the end of the file", 1044720}, {"start of the file", 0}});
     }
     void readsBlockInPlace()
     {
-        const qint64 offset = CurrentRow<Offset>().offset;
+        const qint64 offset = CurrentRow<Placed>().offset;
         RomFixture rom;
         QCOMPARE(Bytes(ReadBlock(rom.PathUtf8(), std::to_string(offset))), PatternBlock(offset));
     }
@@ -154,7 +144,7 @@ private slots:
     void writesExactlyTheBlock_data() { readsBlockInPlace_data(); }
     void writesExactlyTheBlock()
     {
-        const qint64 offset = CurrentRow<Offset>().offset;
+        const qint64 offset = CurrentRow<Placed>().offset;
         RomFixture rom;
         const SpriteBlock block = InvertedPattern(offset);
         WriteSpriteBlock(rom.PathUtf8(), std::to_string(offset), block);
@@ -185,7 +175,7 @@ private slots:
     void unusablePath_data()
     {
         // A device would take or give any number of bytes and report them all as stored.
-        AddForReadAndWrite<Refused>({{"missing file", "missing.gb", "No such file"},
+        AddForReadAndWrite<Named>({{"missing file", "missing.gb", "No such file"},
             {"file in a missing folder", "no such folder/rom.gb", "No such file"},
             {"folder", "folder.gb", "it is a folder"}, {"pipe", "pipe.gb", "it is a pipe"},
             {"character device that never ends", "/dev/zero", "it is a device"},
@@ -193,7 +183,7 @@ private slots:
     }
     void unusablePath()
     {
-        const auto& row = CurrentRow<Refused>();
+        const auto& row = CurrentRow<Named>();
         RomFixture rom;
         QDir(rom.Folder()).mkdir(QStringLiteral("folder.gb"));
         QVERIFY(::mkfifo(QFile::encodeName(rom.Folder() + "/pipe.gb").constData(), 0600) == 0);
@@ -235,14 +225,13 @@ private slots:
 
     void beyondTheEnd_data()
     {
-        AddForReadAndWrite<Beyond>({{"block crossing the end", 83000, 82928},
-            {"block starting at the end", 82928, 82928}, {"block far past the end", 1000, 1042032},
-            {"largest offset", kRomBytes, 2147483647}, {"empty file", 0, 0},
-            {"before the start", kRomBytes, -16}});
+        AddForReadAndWrite<Placed>({{"block crossing the end", 82928, 83000},
+            {"block starting at the end", 82928, 82928}, {"block far past the end", 1042032, 1000},
+            {"largest offset", 2147483647}, {"empty file", 0, 0}, {"before the start", -16}});
     }
     void beyondTheEnd()
     {
-        const auto& row = CurrentRow<Beyond>();
+        const auto& row = CurrentRow<Placed>();
         RomFixture rom(row.size);
         SpriteBlock block = kMarked;
 
@@ -285,13 +274,13 @@ private slots:
 
     void badOffsetText_data()
     {
-        AddForReadAndWrite<Refused>({{"?", "?"}, {"(empty)", ""}, {"-5", "-5"}, {"+5", "+5"},
+        AddForReadAndWrite<Named>({{"?", "?"}, {"(empty)", ""}, {"-5", "-5"}, {"+5", "+5"},
             {"12a", "12a"}, {" 82928", " 82928"}, {"82928 ", "82928 "}, {"0x143F0", "0x143F0"},
             {"99999999999", "99999999999"}, {"2147483648", "2147483648"}});
     }
     void badOffsetText()
     {
-        const auto& row = CurrentRow<Refused>();
+        const auto& row = CurrentRow<Named>();
         RomFixture rom;
         SpriteBlock block = kMarked;
 
@@ -304,22 +293,20 @@ private slots:
 
     void unusualPathNames_data()
     {
-        AddRows<Named>({{"spaces", QStringLiteral("my sprite rom (copy).gb")},
-            {"accents", QStringLiteral("spr\u00EEte r\u00F6m \u00E9t\u00E9.gb")},
-            {"other scripts", QStringLiteral("\u30ED\u30E0 \u0440\u043E\u043C.gbc")}});
+        AddRows<Named>({{"spaces", "my sprite rom (copy).gb"},
+            {"accents", "spr\u00EEte r\u00F6m \u00E9t\u00E9.gb"},
+            {"other scripts", "\u30ED\u30E0 \u0440\u043E\u043C.gbc"}});
     }
     void unusualPathNames()
     {
-        RomFixture rom(kRomBytes, CurrentRow<Named>().text);
+        RomFixture rom(kRomBytes, QString::fromUtf8(CurrentRow<Named>().text));
         QVERIFY(QFileInfo::exists(rom.Path()));
-        const std::string path = rom.PathUtf8();
 
-        QCOMPARE(Bytes(ReadBlock(path, "91184")), PatternBlock(91184));
+        QCOMPARE(Bytes(ReadBlock(rom.PathUtf8(), "91184")), PatternBlock(91184));
 
-        const SpriteBlock written = InvertedPattern(91184);
-        WriteSpriteBlock(path, "91184", written);
-        QCOMPARE(rom.Contents().mid(91184, kSpriteBlockBytes), Bytes(written));
-        QCOMPARE(RomFileSize(path), kRomBytes);
+        WriteSpriteBlock(rom.PathUtf8(), "91184", InvertedPattern(91184));
+        QCOMPARE(rom.Contents().mid(91184, kSpriteBlockBytes), Bytes(InvertedPattern(91184)));
+        QCOMPARE(RomFileSize(rom.PathUtf8()), kRomBytes);
     }
 
     void readsWholeImage()
@@ -340,7 +327,7 @@ private slots:
     }
     void createsNewFileExactly()
     {
-        const bool relative = CurrentRow<Named>().text == QStringLiteral("relative");
+        const bool relative = QString::fromUtf8(CurrentRow<Named>().text) == u"relative";
         QTemporaryDir dir;
         const QString name = QStringLiteral("new rom.gb");
         const QByteArray data = RomFixture::Pattern(5000);
@@ -362,7 +349,7 @@ private slots:
     }
     void createRefusesExistingFile()
     {
-        const QString kind = CurrentRow<Named>().text;
+        const QString kind = QString::fromUtf8(CurrentRow<Named>().text);
         RomFixture rom(5000);
         const QString path = rom.Folder() + QStringLiteral("/target.gb");
         const QString missing = rom.Folder() + QStringLiteral("/missing.gb");
@@ -488,9 +475,8 @@ private slots:
         for (const auto& unused : left)
             QFAIL((unused.first + " was not called as often as scripted").c_str());
 
-        QVERIFY(rom.Contents()
-            == RomFixture::Pattern(kRomBytes).replace(
-                kEntry0, written, Bytes(block).left(written)));
+        const QByteArray kept = Bytes(block).left(written);
+        QVERIFY(rom.Contents() == RomFixture::Pattern(kRomBytes).replace(kEntry0, written, kept));
         // A read that succeeds delivers the block; one that fails leaves the caller's as it was.
         QCOMPARE(Bytes(block),
             write || !message.isEmpty() ? Bytes(InvertedPattern(kEntry0)) : PatternBlock(kEntry0));

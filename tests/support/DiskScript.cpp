@@ -12,19 +12,18 @@ using namespace morvane::test;
 
 namespace {
 
-bool armed = false;
-DiskScript script;
+std::optional<DiskScript> script; // none while unarmed
 std::function<void(const DiskTransfer&)> watcher;
 
 // The next scripted answer to `call`, or one that lets it through; a failure sets errno. A
 // transfer is shown to the watcher before anything is answered.
 DiskAnswer Next(const char* call, std::optional<DiskTransfer> transfer = std::nullopt)
 {
-    if (!armed)
+    if (!script)
         return {};
     if (transfer && watcher)
         watcher(*transfer);
-    auto& answers = script[call];
+    auto& answers = (*script)[call];
     if (answers.empty())
         return {};
     const DiskAnswer answer = answers.front();
@@ -45,15 +44,14 @@ void morvane::test::ArmDisk(DiskScript answers, std::function<void(const DiskTra
 {
     script = std::move(answers);
     watcher = std::move(watch);
-    armed = true;
 }
 
 DiskScript morvane::test::DisarmDisk()
 {
-    armed = false;
     watcher = nullptr;
-    std::erase_if(script, [](const auto& call) { return call.second.empty(); });
-    return std::exchange(script, {});
+    DiskScript left = std::exchange(script, std::nullopt).value_or(DiskScript {});
+    std::erase_if(left, [](const auto& call) { return call.second.empty(); });
+    return left;
 }
 
 // These stand in for the C library's calls within the test program.

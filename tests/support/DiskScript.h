@@ -9,9 +9,8 @@
 
 namespace morvane::test {
 
-// A program that links this stands in for the C library's pread, pwrite, fallocate and fsync, so
-// a suite can make the disk under a ROM image answer as a failing or unusual disk would, and see
-// every transfer the file access makes. Unarmed, every call goes to the C library.
+// Linked in, this stands in for the C library's pread, pwrite, fallocate and fsync: a suite can
+// make the disk under a ROM image fail or act oddly and see every transfer; unarmed, calls pass on.
 
 // One answer to a call: fail with `error`, report the end of the file, or move at most `atMost`
 // bytes through the real call. The default answer lets the call through unchanged.

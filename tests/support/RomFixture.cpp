@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include <fcntl.h>
-#include <unistd.h>
 
 namespace morvane::test {
 
@@ -42,11 +41,10 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes)
 
 bool WriteNativeFile(const QByteArray& path, const QByteArray& bytes)
 {
+    QFile file;
     const int fd = ::open(path.constData(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
-    return ::close(fd) == 0 && written;
+    return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFile::AutoCloseHandle)
+        && file.write(bytes) == bytes.size() && file.flush();
 }
 
 QByteArray ReadNativeFile(const QByteArray& path)

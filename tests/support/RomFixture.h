@@ -2,8 +2,6 @@
 
 #include <QTemporaryDir>
 
-#include <cstdint>
-
 namespace morvane::test {
 
 // The usual size of a ROM image: it ends where the last sprite block ends.
@@ -34,7 +32,7 @@ public:
 
     // Varies within every tile and between neighbouring blocks, and never repeats with a period
     // of 16 or 384, so a block read one tile or one block off is caught.
-    static std::uint8_t PatternByte(qint64 at) { return std::uint8_t(at * 7 + at / 251); }
+    static quint8 PatternByte(qint64 at) { return quint8(at * 7 + at / 251); }
     static QByteArray Pattern(qint64 size);
 
 private:

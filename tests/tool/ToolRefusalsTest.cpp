@@ -119,7 +119,6 @@ void AddRefusalRows()
         "--fix of another command", "info --fix @/rom.gb", "the info command has no option --fix");
 
     // A ROM image that cannot be read or written: the same file errors for every command.
-    const QString longRom = QStringLiteral("@/") + QString(256, u'n') + ".gb";
     const QString oddRom = QStringLiteral("@/ROM mit Ümlaut 精灵.gb");
     QTest::newRow("missing ROM, spaces and non-ASCII in its name")
         << Refusal {{"export", oddRom, "3", "@/out.png"}, oddRom, "No such file"};
@@ -127,20 +126,18 @@ void AddRefusalRows()
     row("missing ROM, a Latin-1 name", "export [@/caf\\xE9.gb] 3 @/out.png", "No such file");
     naming("missing ROM, an escape character in its name", "info @/\\x1B[2Jrom.gb",
         "\"@/\\x1B[2Jrom.gb\"", "No such file");
-    // Only well-formed, printable UTF-8 is shown as it is; the bytes of a C1 control character,
-    // an overlong form, a surrogate, a code point past U+10FFFF or a character cut short are
-    // shown in hex.
+    // Only printable, well-formed UTF-8 shows as it is; a C1 control character, an overlong form,
+    // a surrogate, a code point past U+10FFFF or a character cut short shows in hex.
     const auto missingRom = [](const QString& name, const QString& shown) {
         return Refusal {{"info", "@/" + name}, "\"@/" + shown + "\"", "No such file"};
     };
     for (const char* odd :
         {"\\xC2\\x80", "\\xC0\\xAF", "\\xED\\xA0\\x80", "\\xF4\\x90\\x80\\x80", "\\xE2\\x82"})
         QTest::addRow("missing ROM, %s in its name", odd) << missingRom(odd, odd);
-    for (const char* fine : {"\\xC2\\xA0", "\\xED\\x9F\\xBF", "\\xF4\\x8F\\xBF\\xBF"}) {
+    for (const char* fine : {"\\xC2\\xA0", "\\xED\\x9F\\xBF", "\\xF4\\x8F\\xBF\\xBF"})
         QTest::addRow("missing ROM, %s in its name, shown as it is", fine)
             << missingRom(fine, QString::fromUtf8(NameBytes(fine)));
-    }
-    row("ROM name over 255 characters", "import [" + longRom + "] 3 @/good.png",
+    row("ROM name over 255 characters", "import [@/" + QString(256, u'n') + ".gb] 3 @/good.png",
         "File name too long");
     row("ROM that is a folder", "import [@/folder.gb] 3 @/good.png", "it is a folder");
     row("ROM that is a named pipe", "export [@/pipe.gb] 3 @/out.png", "it is a pipe");
@@ -311,9 +308,8 @@ private slots:
         for (const char* folder : {"folder.gb", "folder.png", "planted", "set-extra", "set-twice",
                  "set-bad", "set-45", "set-empty", "set-odd"})
             QVERIFY(QDir().mkdir(Path(folder)));
-        // The files of the test; among them sets of sprite images that "import --all" must refuse
-        // whole, and names that only look numbered: a blank for the first digit, "png" without its
-        // dot.
+        // Among the files, sets that "import --all" must refuse whole, and names that only look
+        // numbered: a blank for the first digit, "png" without its dot.
         const std::pair<const char*, QByteArray> files[] = {{"rom.gb", rom}, {"locked.gb", rom},
             {"saved.gb", saved}, {"readonly.gb", saved}, {"empty.gb", {}},
             {"short.gb", rom.left(100000)}, {"good.png", good}, {"wide.png", wide},
@@ -362,10 +358,9 @@ private slots:
         if (args.contains(u"@/running.gb") && !running_->Problem().isEmpty())
             QSKIP(qPrintable(QStringLiteral("a running program's file cannot serve as a ROM: ")
                 + running_->Problem()));
-        for (const QString& device : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/full")}) {
+        for (const QString& device : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/full")})
             if ((args.contains(device) || stdoutTo == device) && !QFileInfo::exists(device))
                 QSKIP("this system lacks the device");
-        }
         if (asOrdinaryUser && !RunningAsRoot())
             QSKIP("only root can run the tool as another user");
         args.replaceInStrings(QStringLiteral("@"), dir_.path());
