@@ -21,18 +21,6 @@ PngPicture Decode(const QByteArray& png)
     return DecodePng(Span(png), {16, 96}, "a sprite image", "\"x.png\"");
 }
 
-QByteArray Noise(quint32 seed, qsizetype count, int bound = 256)
-{
-    QRandomGenerator random(seed);
-    return RandomBytes(random, count, bound);
-}
-
-// Random scanlines of a 16 x 96 image whose pixels have `bits` bits each.
-QByteArray RandomRows(int seed, int bits)
-{
-    return Noise(seed, 96 * ((16 * bits + 7) / 8));
-}
-
 QImage RandomImage(QImage::Format format, quint32 seed)
 {
     QImage image(16, 96, Format_ARGB32);
@@ -57,7 +45,6 @@ template <typename Read> QByteArray ErrorOutputOf(Read&& read)
     return capture.readAll() + failure.toUtf8();
 }
 
-// `bytes` with the byte at `at` replaced.
 QByteArray Patched(QByteArray bytes, qsizetype at, char byte)
 {
     bytes[at] = byte;
@@ -93,26 +80,23 @@ private slots:
         QTest::newRow("8-bit palette") << PngBytes(
             RandomImage(Format_RGB32, 4).convertToFormat(Format_Indexed8, Qt::ThresholdDither));
 
-        const QByteArray palette = Noise(5, 3 * 16);
-        for (const bool interlaced : {false, true}) {
-            for (const auto& [name, depth, type, seed, bits] :
-                std::initializer_list<std::tuple<const char*, int, int, int, int>> {
-                    {"1-bit grey", 1, 0, 6, 1}, {"2-bit grey", 2, 0, 7, 2},
-                    {"4-bit grey", 4, 0, 8, 4}, {"2-bit palette", 2, 3, 9, 2},
-                    {"4-bit palette", 4, 3, 10, 4}, {"8-bit grey with alpha", 8, 4, 11, 16},
-                    {"16-bit grey with alpha", 16, 4, 12, 32}, {"16-bit colour", 16, 2, 13, 48},
-                    {"8-bit colour with alpha", 8, 6, 14, 32}})
-                QTest::addRow("%s%s", name, interlaced ? ", interlaced" : "")
-                    << CraftedPng(16, 96, depth, type, RandomRows(seed, bits),
-                           type == 3 ? palette : QByteArray(), interlaced);
-        }
+        const QByteArray palette = RandomBytes(random_, 3 * 16);
+        for (const bool interlaced : {false, true})
+            for (const auto& [name, depth, type, bits] :
+                std::initializer_list<std::tuple<const char*, int, int, int>> {
+                    {"1-bit grey", 1, 0, 1}, {"2-bit grey", 2, 0, 2}, {"4-bit grey", 4, 0, 4},
+                    {"2-bit palette", 2, 3, 2}, {"4-bit palette", 4, 3, 4},
+                    {"8-bit grey with alpha", 8, 4, 16}, {"16-bit grey with alpha", 16, 4, 32},
+                    {"16-bit colour", 16, 2, 48}, {"8-bit colour with alpha", 8, 6, 32}})
+                QTest::addRow("%s%s", name, interlaced ? ", interlaced" : "") << CraftedPng(16, 96,
+                    depth, type, RandomRows(bits), type == 3 ? palette : QByteArray(), interlaced);
         // A tRNS chunk names one grey or one colour as see-through, or gives palette entries alpha.
         QTest::newRow("2-bit grey, level 1 see-through")
-            << CraftedPng(16, 96, 2, 0, RandomRows(15, 2), {}, false, QByteArray("\0\1", 2));
-        QTest::newRow("8-bit colour, one colour see-through") << CraftedPng(
-            16, 96, 8, 2, Noise(16, 96 * 48, 2), {}, false, QByteArray("\0\1\0\0\0\1", 6));
+            << CraftedPng(16, 96, 2, 0, RandomRows(2), {}, false, QByteArray("\0\1", 2));
+        QTest::newRow("8-bit colour, one colour see-through") << CraftedPng(16, 96, 8, 2,
+            RandomBytes(random_, 96 * 48, 2), {}, false, QByteArray("\0\1\0\0\0\1", 6));
         QTest::newRow("4-bit palette with alpha for some entries")
-            << CraftedPng(16, 96, 4, 3, RandomRows(17, 4), palette, false, Noise(18, 7));
+            << CraftedPng(16, 96, 4, 3, RandomRows(4), palette, false, RandomBytes(random_, 7));
     }
 
     void matchesQtsReader()
@@ -123,8 +107,7 @@ private slots:
 
         const PngPicture picture = Decode(png);
         QCOMPARE(QSize(picture.width, picture.height), QSize(16, 96));
-        // Only a palette image (colour type 3) keeps indices: Qt hands over grey levels as
-        // indexed images too, and they must become colours.
+        // Only colour type 3 (a palette) keeps indices; grey levels, indexed in Qt, become colours.
         QCOMPARE(picture.indexed, png[25] == 3);
         if (picture.indexed) {
             // Qt keeps no more entries than the bit depth can index.
@@ -135,19 +118,17 @@ private slots:
             return;
         }
         const QImage argb = oracle.convertToFormat(Format_ARGB32);
+        const auto* pixels = reinterpret_cast<const QRgb*>(argb.constBits());
+        QList<QRgb> mine(picture.colours.begin(), picture.colours.end());
+        QList<QRgb> theirs(pixels, pixels + 16 * 96);
         // Qt drops the colour of a fully transparent pixel; so does every reader after this.
-        const auto seen = [](QRgb colour) { return qAlpha(colour) == 0 ? 0u : colour; };
-        QList<QRgb> mine;
-        QList<QRgb> theirs;
-        for (int at = 0; at < 16 * 96; ++at) {
-            mine << seen(picture.colours[std::size_t(at)]);
-            theirs << seen(argb.pixel(at % 16, at / 16));
-        }
+        const auto seeThrough = [](QRgb colour) { return qAlpha(colour) == 0; };
+        for (QList<QRgb>* colours : {&mine, &theirs})
+            std::ranges::replace_if(*colours, seeThrough, 0u);
         QCOMPARE(mine, theirs);
     }
 
-    // Qt's reader turns an index past the palette into 0; the decoder keeps it so the reading
-    // rules can refuse it, at every bit depth a palette image may have.
+    // Qt's reader makes an index past the palette 0; the decoder keeps it for the rules to refuse.
     void keepsIndicesPastThePalette_data()
     {
         AddRows<StrayIndex>({{"1-bit, index 1 in a palette of 1", 1, 1, 1},
@@ -167,8 +148,7 @@ private slots:
         QCOMPARE(QList<int>(picture.indices.begin(), picture.indices.end()), samples);
     }
 
-    // Files that break a rule PNG readers rightly forgive, read without a word on the error
-    // output: the picture does not depend on what is wrong.
+    // What PNG readers rightly forgive is read silently: the picture does not depend on it.
     void readsOdditiesQuietly_data()
     {
         QTest::addColumn<QByteArray>("png");
@@ -203,6 +183,8 @@ private slots:
         const QByteArray pixels(96 * 17, '\0');
         const QByteArray zlib = ZlibStream(pixels);
         const QByteArray good = PngFile(header, palette, zlib);
+        const QByteArray text = PngChunk("tEXt", "a\0b");
+        const QByteArray end = PngChunk("IEND", {});
         QVERIFY(FailureOf([&] { Decode(good); }).isEmpty());
 
         // A stream of zeros far longer than the image: a bomb in small.
@@ -225,8 +207,7 @@ private slots:
             "its pixel data is cut short");
         row("a row with filter 7", PngFile(header, palette, ZlibStream(Patched(pixels, 17 * 5, 7))),
             "a row has an unknown filter");
-        // Unpacked as it arrives, the chunk's damage shows in the stream before its checksum
-        // is read.
+        // The stream, unpacked as it arrives, shows the damage before the chunk's checksum is read.
         row("pixel data failing its checksum", Patched(good, good.indexOf("IDAT") + 6, 1),
             "its pixel data is damaged");
         // The stream's checksum in a chunk of its own, read after the last row has come: the
@@ -241,15 +222,12 @@ private slots:
             PngFile(header, palette, zlib + QByteArray(64 * 1024 + 1 - zlib.size(), '\0')),
             "its IDAT chunk is larger than a 16 x 96 image can need");
         row("pixel data split by another chunk",
-            PngFile(header, palette + PngChunk("IDAT", zlib.left(10)) + PngChunk("tEXt", "a\0b"),
-                zlib.mid(10)),
+            PngFile(header, palette + PngChunk("IDAT", zlib.left(10)) + text, zlib.mid(10)),
             "split by other chunks");
         row("more pixel data after another chunk",
-            good.chopped(12) + PngChunk("tEXt", "a\0b") + PngChunk("IDAT", "x")
-                + PngChunk("IEND", {}),
+            good.chopped(12) + text + PngChunk("IDAT", "x") + end,
             "its pixel data is split by other chunks");
-        row("no pixel data",
-            kPngSignature + PngChunk("IHDR", header) + palette + PngChunk("IEND", {}),
+        row("no pixel data", kPngSignature + PngChunk("IHDR", header) + palette + end,
             "it holds no pixel data");
         row("no end marker", good.chopped(12), "the file is cut short");
         row("cut inside a chunk", good.left(60), "the file is cut short");
@@ -267,7 +245,7 @@ private slots:
             PngFile(header, palette + PngChunk("t#XT", "x"), zlib), "a chunk's type is damaged");
         row("a chunk this program does not know",
             PngFile(header, palette + PngChunk("ZZZZ", "x"), zlib), "ZZZZ chunk");
-        row("no header first", kPngSignature + PngChunk("tEXt", "a\0b") + PngChunk("IHDR", header),
+        row("no header first", kPngSignature + text + PngChunk("IHDR", header),
             "its header is damaged or incomplete");
         for (const auto& [name, damaged] :
             std::initializer_list<std::pair<const char*, QByteArray>> {
@@ -288,8 +266,7 @@ private slots:
             PngFile(PngHeaderData(16, 96, 8, 6, false), PngChunk("tRNS", QByteArray(6, '\0')),
                 ZlibStream(QByteArray(96 * 65, '\0'))),
             "its tRNS chunk is damaged (invalid with alpha channel)");
-        row("a tRNS chunk after the pixel data",
-            good.chopped(12) + PngChunk("tRNS", "\x10") + PngChunk("IEND", {}),
+        row("a tRNS chunk after the pixel data", good.chopped(12) + PngChunk("tRNS", "\x10") + end,
             "its tRNS chunk is out of place");
         const QByteArray transparency = PngFile(header, palette + PngChunk("tRNS", "\x10"), zlib);
         row("a tRNS chunk failing its checksum",
@@ -304,6 +281,12 @@ private slots:
         QVERIFY2(
             message.startsWith(u"\"x.png\" ") && message.contains(row.reason), qPrintable(message));
     }
+
+private:
+    // Random scanlines of a 16 x 96 image whose pixels have `bits` bits each.
+    QByteArray RandomRows(int bits) { return RandomBytes(random_, 96 * ((16 * bits + 7) / 8)); }
+
+    QRandomGenerator random_; // seeded alike in every run, so a failing row repeats
 };
 
 QTEST_GUILESS_MAIN(PngDecoderTest)

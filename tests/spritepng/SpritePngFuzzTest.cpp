@@ -18,8 +18,7 @@ namespace {
 constexpr quint32 kDefaultSeed = 20261207;
 constexpr int kCasesPerKind = 500;
 
-// What a clean input must give; an input damaged at random promises nothing but no crash and a
-// clean refusal.
+// What a clean input must give; one damaged at random promises only a clean refusal, no crash.
 struct Expectation {
     std::optional<SpriteBlock> block;
     bool refused = false;
@@ -33,9 +32,8 @@ QList<QRgb> Rgbs(const Palette& colours)
 }
 
 // The block whose sprite image shows these pixel values, row after row: frame f = tile / 4 fills
-// rows 16f to 16f + 15 with its four tiles in reading order, and pixel value v is bit 0 of v in
-// plane 0 and bit 1 in plane 1, leftmost pixel in bit 7.
-SpriteBlock BlockOfValues(const QList<int>& values)
+// rows 16f to 16f + 15, its tiles in reading order; value bit p in plane p, leftmost in bit 7.
+SpriteBlock BlockOfValues(const QByteArray& values)
 {
     SpriteBlock block {};
     for (int at = 0; at < 16 * 96; ++at) {
@@ -46,16 +44,6 @@ SpriteBlock BlockOfValues(const QList<int>& values)
         block[row + 1] = std::uint8_t(block[row + 1] | (values[at] >> 1 & 1) << (7 - x % 8));
     }
     return block;
-}
-
-Palette RandomPalette(QRandomGenerator& rng)
-{
-    Palette palette {};
-    for (PackedColor& c : palette)
-        c = rng.bounded(0x1000000);
-    if (rng.bounded(4) == 0)
-        palette[3] = palette[1]; // a doubled colour
-    return palette;
 }
 
 } // namespace
@@ -113,8 +101,7 @@ private slots:
                 ? PngBytes(SpriteToImage(block, PaletteColours(set)).convertToFormat(Format_RGB32))
                 : SpritePngBytes(block, set);
             QByteArray bytes = clean;
-            const int mutations = rng_.bounded(5);
-            for (int m = 0; m < mutations && !bytes.isEmpty(); ++m) {
+            for (int left = rng_.bounded(5); left > 0 && !bytes.isEmpty(); --left) {
                 const int at = rng_.bounded(bytes.size());
                 const int kind = rng_.bounded(5);
                 if (kind == 0) {
@@ -141,28 +128,28 @@ private slots:
 
     void randomPictures()
     {
-        const QImage::Format lastFormat = Format_RGBA32FPx4_Premultiplied;
         for (int i = 0; i < kCasesPerKind && !QTest::currentTestFailed(); ++i) {
-            const auto format = static_cast<QImage::Format>(1 + rng_.bounded(int(lastFormat)));
+            const auto format = QImage::Format(1 + rng_.bounded(QImage::NImageFormats - 1));
             const bool rightSize = rng_.bounded(5) != 0;
             const int width = rightSize ? 16 : rng_.bounded(40);
             const int height = rightSize ? 96 : rng_.bounded(200);
 
             // The colours: one of the two fixed sets or a random one handed over as extra colours.
             const int setChoice = rng_.bounded(3);
-            const Palette randomColours = RandomPalette(rng_);
+            Palette randomColours {};
+            for (PackedColor& colour : randomColours)
+                colour = rng_.bounded(0x1000000);
+            if (rng_.bounded(4) == 0)
+                randomColours[3] = randomColours[1]; // a doubled colour
             const QList<QRgb> colours = Rgbs(setChoice == 2
                     ? randomColours
                     : PaletteColours(setChoice == 0 ? HardwareGreys : DisplayDefaults));
-            const std::optional<Palette> extra = setChoice == 2 || rng_.bounded(2) == 0
-                ? std::optional<Palette>(randomColours)
-                : std::nullopt;
+            const auto extra = setChoice == 2 || rng_.bounded(2) == 0 ? std::optional(randomColours)
+                                                                      : std::nullopt;
 
             // The picture repeats 16 x 96 pixel values across whatever size it has.
-            QList<int> values(16 * 96);
-            for (int& v : values)
-                v = rng_.bounded(4);
-            const auto value = [&](int x, int y) -> int& { return values[16 * (y % 96) + x % 16]; };
+            QByteArray values = RandomBytes(rng_, 16 * 96, 4);
+            const auto value = [&](int x, int y) -> char& { return values[y % 96 * 16 + x % 16]; };
             QImage picture(width, height, Format_ARGB32);
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x)
@@ -176,10 +163,9 @@ private slots:
             bool stray = false;
             if (damage == 0) {
                 const QRgb odd = ToQRgb(rng_.bounded(0x1000000));
-                QList<QRgb> known
-                    = Rgbs(PaletteColours(HardwareGreys)) + Rgbs(PaletteColours(DisplayDefaults));
-                if (extra)
-                    known += Rgbs(*extra);
+                const QList<QRgb> known = Rgbs(PaletteColours(HardwareGreys))
+                    + Rgbs(PaletteColours(DisplayDefaults))
+                    + (extra ? Rgbs(*extra) : QList<QRgb>());
                 stray = !known.contains(odd);
                 picture.setPixel(spotX, spotY, odd);
             } else if (damage == 1) {
@@ -221,18 +207,15 @@ private slots:
                                        .contains(format);
                 // The first set holding every colour wins, so only the greys, or the display
                 // colours with a colour the greys lack (entries 0 and 3), promise a block.
-                bool displayOnly = false;
-                for (int y = 0; y < height; ++y)
-                    for (int x = 0; x < width; ++x)
-                        displayOnly = displayOnly || picture.pixel(x, y) == colours[0]
-                            || picture.pixel(x, y) == colours[3];
+                const auto* pixels = reinterpret_cast<const QRgb*>(picture.constBits());
+                const bool displayOnly = std::any_of(pixels, pixels + width * height,
+                    [&](QRgb pixel) { return pixel == colours[0] || pixel == colours[3]; });
                 if (clean && exact && (setChoice == 0 || (setChoice == 1 && displayOnly)))
                     expected.block = BlockOfValues(values);
-                if (rightSize && stray && exact)
-                    expected.refused = true;
-                if (rightSize && halfTransparent && image.hasAlphaChannel()
-                    && !QList {Format_Indexed8, Format_Mono, Format_MonoLSB}.contains(format))
-                    expected.refused = true;
+                const bool keepsAlpha = image.hasAlphaChannel()
+                    && !QList {Format_Indexed8, Format_Mono, Format_MonoLSB}.contains(format);
+                expected.refused
+                    = rightSize && ((stray && exact) || (halfTransparent && keepsAlpha));
             }
             Check([&] { return ImageToSprite(image, extra); }, "The image", expected,
                 QString::asprintf(
@@ -283,9 +266,7 @@ private:
 
     quint32 seed_ = kDefaultSeed;
     QRandomGenerator rng_;
-    int accepted_ = 0;
-    int refused_ = 0;
-    int foretold_ = 0;
+    int accepted_ = 0, refused_ = 0, foretold_ = 0;
 };
 
 QTEST_GUILESS_MAIN(SpritePngFuzzTest)

@@ -31,8 +31,7 @@ SpriteBlock TwoValueBlock(quint32 seed, int low, int high)
 SpriteSet RandomSprites(quint32 firstSeed)
 {
     SpriteSet sprites {};
-    for (std::size_t i = 0; i < sprites.size(); ++i)
-        sprites[i] = RandomBlock(quint32(firstSeed + i));
+    std::ranges::generate(sprites, [seed = firstSeed]() mutable { return RandomBlock(seed++); });
     return sprites;
 }
 
@@ -63,15 +62,12 @@ QImage Painted(QImage image, uint pixel, std::initializer_list<QPoint> points)
 QByteArray PackedRows(const QImage& values, int bits, const QList<int>& stored)
 {
     QList<int> samples = PixelIndices(values);
-    for (int& sample : samples)
-        sample = stored[sample];
+    std::ranges::transform(samples, samples.begin(), [&](int value) { return stored[value]; });
     return PackRows(samples, bits);
 }
 
 const QList<QRgb> kGreys
     = {qRgb(255, 255, 255), qRgb(170, 170, 170), qRgb(85, 85, 85), qRgb(0, 0, 0)};
-const QList<QRgb> kDisplay
-    = {qRgb(223, 0, 200), qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(0, 0, 255)};
 
 struct Layout {
     const char* name;
@@ -131,8 +127,7 @@ private slots:
         block[at + 1] = static_cast<std::uint8_t>((row.value >> 1) << (7 - row.column));
 
         const QImage image = InGreys(block);
-        QCOMPARE(image.size(), QSize(16, 96));
-        QCOMPARE(image.format(), Format_Indexed8);
+        QCOMPARE(QPair(image.size(), image.format()), QPair(QSize(16, 96), Format_Indexed8));
         QList<int> expected(16 * 96, 0);
         expected[16 * row.y + row.x] = row.value;
         QCOMPARE(PixelIndices(image), expected);
@@ -142,7 +137,8 @@ private slots:
     void exportedFile_data()
     {
         AddRows<Export>({{"hardware greys", HardwareGreys, kGreys},
-            {"display defaults", DisplayDefaults, kDisplay}});
+            {"display defaults", DisplayDefaults,
+                {qRgb(223, 0, 200), qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(0, 0, 255)}}});
     }
 
     void exportedFile()
@@ -154,9 +150,8 @@ private slots:
 
         // Read back with Qt alone: an indexed PNG whose four entries are the set, index = value.
         const QImage file(path);
-        QCOMPARE(file.format(), Format_Indexed8);
-        QCOMPARE(file.size(), QSize(16, 96));
-        QCOMPARE(file.colorTable(), row.colours);
+        QCOMPARE(std::tuple(file.size(), file.format(), file.colorTable()),
+            std::tuple(QSize(16, 96), Format_Indexed8, row.colours));
         QCOMPARE(PixelIndices(file), PixelIndices(InGreys(block)));
     }
 
@@ -194,16 +189,14 @@ private slots:
         for (qsizetype at = 0; at < shifted.sizeInBytes(); ++at)
             shifted.bits()[at] += 4;
         QImage strayIndex = InGreys(block);
-        strayIndex.setColorCount(5);
-        strayIndex.setColor(4, qRgb(12, 34, 56));
+        strayIndex.setColorTable(strayIndex.colorTable() << qRgb(12, 34, 56));
         QImage noEntry = InGreys(block);
         noEntry.scanLine(6)[5] = 9; // no colour entry 9: setPixel would refuse to put it there
         // Values 1 and 2 in the display colours are black and white, which the greys hold too.
         const SpriteBlock blackWhite = TwoValueBlock(5, 1, 2);
         const QImage whiteBlack = ArgbImage(TwoValueBlock(5, 3, 0), HardwareGreys);
         SpriteBlock withBlue = blackWhite;
-        withBlue[0] = 0xFF;
-        withBlue[1] = 0xFF;
+        withBlue[0] = withBlue[1] = 0xFF;
         QImage seeThrough = InGreys(block);
         seeThrough.setColor(0, qRgba(0, 0, 0, 0)); // white
 
@@ -390,13 +383,11 @@ private slots:
 
     void failedExportLeavesNothing()
     {
-        const QString inMissingFolder = dir_.filePath("no-such-folder/x.png");
-        QString message
-            = FailureOf([&] { WriteSpritePng(inMissingFolder, RandomBlock(1), HardwareGreys); });
-        QVERIFY2(
-            message.contains(u'"' + inMissingFolder + u'"') && message.contains(u"No such file"),
+        const QString nowhere = dir_.filePath("no-such-folder/x.png");
+        auto message = FailureOf([&] { WriteSpritePng(nowhere, RandomBlock(1), HardwareGreys); });
+        QVERIFY2(message.contains(u'"' + nowhere + u'"') && message.contains(u"No such file"),
             qPrintable(message));
-        QVERIFY(!QFileInfo::exists(inMissingFolder));
+        QVERIFY(!QFileInfo::exists(nowhere));
         QVERIFY(QDir(dir_.path()).entryList({"no-such-folder*"}).isEmpty());
 
         const QString folder = dir_.filePath("a-folder.png");

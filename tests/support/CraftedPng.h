@@ -6,8 +6,6 @@
 #include <QRandomGenerator>
 #include <QtEndian>
 
-#include <array>
-
 namespace morvane::test {
 
 inline QByteArray BigEndian(quint32 value)
@@ -31,7 +29,6 @@ inline QByteArray PngHeaderData(int width, int height, int depth, int colourType
         + static_cast<char>(interlaced ? 1 : 0);
 }
 
-// The 8-byte signature every PNG file starts with.
 inline const QByteArray kPngSignature("\x89PNG\r\n\x1a\n", 8);
 
 // A PNG file: the header, the whole `chunks`, the pixel data `zlib` in one IDAT chunk, the end.
@@ -52,8 +49,7 @@ inline QByteArray ZlibStream(const QByteArray& bytes, int level = -1)
 inline QByteArray RandomBytes(QRandomGenerator& random, qsizetype count, int bound = 256)
 {
     QByteArray bytes(count, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(random.bounded(bound));
+    std::ranges::generate(bytes, [&] { return static_cast<char>(random.bounded(bound)); });
     return bytes;
 }
 
@@ -85,10 +81,9 @@ inline QByteArray PackRows(const QList<int>& samples, int bitDepth, int width = 
     return rows;
 }
 
-// A PNG file built byte by byte, of kinds Qt's writer never makes: 1- or 2-bit grey, 2-bit palettes
-// or ones shorter than the pixels need, interlacing, a header claiming a size the data lacks.
-// `rows` holds the image's raw scanlines, each given filter 0 (none) here, spread over the seven
-// passes when `interlaced`; `transparency` becomes a tRNS chunk.
+// A PNG file of kinds Qt's writer never makes (1- or 2-bit grey, 2-bit or too short palettes,
+// interlacing, a size the data lacks) from `rows`, its raw scanlines: each row gets filter 0
+// (none), spread over the seven passes when `interlaced`; `transparency` becomes a tRNS chunk.
 inline QByteArray CraftedPng(int width, int height, int bitDepth, int colourType,
     const QByteArray& rows, const QByteArray& palette = {}, bool interlaced = false,
     const QByteArray& transparency = {})
@@ -102,7 +97,7 @@ inline QByteArray CraftedPng(int width, int height, int bitDepth, int colourType
                                    {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
                                           : QList<Pass> {Pass {0, 0, 1, 1}};
     QByteArray filtered;
-    for (const auto& [x0, y0, dx, dy] : passes) {
+    for (const auto& [x0, y0, dx, dy] : passes)
         for (int y = y0; y < height && rowBytes > 0; y += dy) {
             QList<int> passBits; // the bits of this row's pixels in the pass, one by one
             for (int x = x0; x < width; x += dx)
@@ -111,7 +106,6 @@ inline QByteArray CraftedPng(int width, int height, int bitDepth, int colourType
             if (!passBits.isEmpty())
                 filtered += '\0' + PackPixels(passBits, 1);
         }
-    }
     const QByteArray before = (palette.isEmpty() ? QByteArray() : PngChunk("PLTE", palette))
         + (transparency.isEmpty() ? QByteArray() : PngChunk("tRNS", transparency));
     return PngFile(PngHeaderData(width, height, bitDepth, colourType, interlaced), before,

@@ -17,8 +17,6 @@
 
 namespace morvane::test {
 
-namespace {
-
 // "nobody", the user tests drop to so permissions refuse them even when the suite runs as root.
 constexpr unsigned kOrdinaryUser = 65534;
 
@@ -31,40 +29,29 @@ constexpr int kChunkHeadBytes = 8;
 constexpr QFile::Permissions kOpenToEveryone {QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
     | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther};
 
-// Makes the CRC of the chunk at `chunk` right; returns where the next chunk starts, or 0 when
-// this one does not lie wholly inside `png`.
-qsizetype RecomputeCrc(QByteArray& png, qsizetype chunk)
-{
-    const qsizetype length = qFromBigEndian<quint32>(png.constData() + chunk);
-    if (chunk + kChunkHeadBytes + length + 4 > png.size())
-        return 0;
-    qToBigEndian(
-        Crc32(png.mid(chunk + 4, 4 + length)), png.data() + chunk + kChunkHeadBytes + length);
-    return chunk + kChunkHeadBytes + length + 4;
-}
-
-} // namespace
-
 QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette)
 {
     return PngBytes(SpriteToImage(block, PaletteColours(palette)));
 }
 
-QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height)
+QByteArray WithClaimedSize(QByteArray png, std::uint32_t width, std::uint32_t height)
 {
-    QByteArray patched = png;
-    qToBigEndian(width, patched.data() + kFirstChunk + kChunkHeadBytes);
-    qToBigEndian(height, patched.data() + kFirstChunk + kChunkHeadBytes + 4);
-    RecomputeCrc(patched, kFirstChunk);
-    return patched;
+    qToBigEndian(width, png.data() + kFirstChunk + kChunkHeadBytes);
+    qToBigEndian(height, png.data() + kFirstChunk + kChunkHeadBytes + 4);
+    return WithChunkCrcsFixed(png);
 }
 
-QByteArray WithChunkCrcsFixed(const QByteArray& png)
+QByteArray WithChunkCrcsFixed(QByteArray png)
 {
-    QByteArray fixed = png;
-    for (qsizetype at = kFirstChunk; at > 0 && at + kChunkHeadBytes <= fixed.size();)
-        at = RecomputeCrc(fixed, at);
-    return fixed;
+    for (qsizetype at = kFirstChunk; at + kChunkHeadBytes <= png.size();) {
+        const qsizetype length = qFromBigEndian<quint32>(png.constData() + at);
+        const qsizetype crcAt = at + kChunkHeadBytes + length;
+        if (crcAt + 4 > png.size())
+            break; // a chunk cut off by the end of the file
+        qToBigEndian(Crc32(png.mid(at + 4, 4 + length)), png.data() + crcAt);
+        at = crcAt + 4;
+    }
+    return png;
 }
 
 QByteArray FiveColourPng()

@@ -5,21 +5,17 @@
 
 #include <QProcess>
 
-#include <cstdint>
-#include <functional>
-
 namespace morvane::test {
 
 // The bytes of a sprite image PNG as the editor's own export writes it.
 QByteArray SpritePngBytes(const SpriteBlock& block, PngPalette palette);
 
-// A copy of `png` whose IHDR claims `width` x `height`, its CRC made right so only the size is
+// A copy of `png` whose IHDR claims `width` x `height`, its checksums right so only the size is
 // wrong: a decoder that trusts it would ask for width x height x 4 bytes.
-QByteArray WithClaimedSize(const QByteArray& png, std::uint32_t width, std::uint32_t height);
+QByteArray WithClaimedSize(QByteArray png, std::uint32_t width, std::uint32_t height);
 
-// `png` with the CRC of every chunk wholly inside it made right, so a damaged chunk is judged by
-// its contents rather than thrown out for its checksum.
-QByteArray WithChunkCrcsFixed(const QByteArray& png);
+// `png` with every whole chunk's CRC made right: damage is judged by content, not by checksum.
+QByteArray WithChunkCrcsFixed(QByteArray png);
 
 // A 16 x 96 palette PNG using five entries: the four greys, and a red at pixel (3, 40).
 QByteArray FiveColourPng();
@@ -30,9 +26,8 @@ bool MakePipe(const QString& path);
 // Whether this process runs as root, which no file permission stops.
 bool RunningAsRoot();
 
-// While one lives, this process opens files with the rights of an ordinary user ("nobody") when
-// it runs as root, so a read-only or unreadable file refuses it as it refuses a user. The real
-// user id stays root, which is what lets the destructor switch back.
+// While one lives, a root process opens files with an ordinary user's rights ("nobody"), so file
+// permissions refuse it as they refuse a user; the real user id stays root, to switch back.
 class OrdinaryUserRights {
 public:
     OrdinaryUserRights();
@@ -56,13 +51,11 @@ QString CopyProgramForEveryone(const QString& program, const QString& folder);
 // full disk; the program under test must ignore SIGXFSZ itself.
 std::function<void()> FileSizeLimitInChild(qint64 bytes);
 
-// Lets an ordinary user reach the files of a test folder (a temporary folder is private to its
-// owner), so only a file's own permissions decide.
+// Lets an ordinary user into a private test folder, so only a file's own permissions decide.
 bool OpenFolderToEveryone(const QString& folder);
 
-// A ROM image that is also a running program: a copy of the system's sleep program, lengthened
-// with pattern bytes past the last sprite block, and started. While it runs, Linux refuses to
-// open it for writing ("Text file busy") to anyone, root included.
+// A running copy of the system's sleep program, lengthened with the fixture pattern into a ROM
+// image: while it runs, Linux refuses to open it for writing ("Text file busy"), even to root.
 class RunningProgramRom {
 public:
     explicit RunningProgramRom(const QString& path) : problem_(Start(path)) { }

@@ -11,8 +11,7 @@ SpriteBlock RandomBlock(quint32 seed)
 {
     QRandomGenerator random(seed);
     SpriteBlock block {};
-    for (auto& byte : block)
-        byte = static_cast<std::uint8_t>(random.bounded(256));
+    std::ranges::generate(block, [&] { return static_cast<std::uint8_t>(random.bounded(256)); });
     return block;
 }
 
@@ -30,11 +29,10 @@ std::uint32_t Crc32(const QByteArray& bytes)
 
 QByteArray PngBytes(const QImage& image)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
+    QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "png");
-    return bytes;
+    return buffer.data();
 }
 
 ToolRun RunProgram(
@@ -68,9 +66,8 @@ ToolRun RunProgramWithByteArguments(
     // bash's place with the arguments as bytes.
     const QString script = QStringLiteral(
         "args=(); for a; do printf -v b '%b' \"$a\"; args+=(\"$b\"); done; exec \"${args[@]}\"");
-    return RunProgram(QStringLiteral("/bin/bash"),
-        QStringList {QStringLiteral("-c"), script, QStringLiteral("bash"), program} + args, folder,
-        setup);
+    return RunProgram(
+        "/bin/bash", QStringList {"-c", script, "bash", program} + args, folder, setup);
 }
 
 QByteArray NameBytes(const QString& name)

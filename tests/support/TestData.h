@@ -4,10 +4,7 @@
 
 #include <QImage>
 #include <QProcessEnvironment>
-#include <QStringList>
 
-#include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 
@@ -28,8 +25,7 @@ int PixelValue(const QByteArray& tile, int column, int row);
 // A file's bytes as the sprite and patch cores take them; valid while `bytes` lives.
 inline std::span<const std::uint8_t> Span(const QByteArray& bytes)
 {
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-        static_cast<std::size_t>(bytes.size())};
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())};
 }
 
 // The CRC-32 that PNG chunks and BPS patches carry (ISO 3309, as zlib computes it).
