@@ -44,8 +44,7 @@ private slots:
         for (int size : {16, 32, 48, 64, 128, 256})
             QTest::addRow("%dx%d", size, size) << size;
     }
-    // Each size n shows the 16-pixel icon's pixels as blocks of n / 16 x n / 16 pixels, so a
-    // blurred or redrawn size fails.
+    // Size n shows the 16-pixel icon's pixels as n/16-pixel squares: blurred or redrawn fails.
     void everyIconSizeIsTheSamePixelArt()
     {
         const int size = CurrentRow<int>();

@@ -1,6 +1,5 @@
 // Every fixed caption of the fixed-size windows fits its control in the font the window really
-// gets: on a system without the font the layout was measured in, a caption cut short ("Gridlines",
-// "Sprite:" without its colon) fails here, naming the font it got.
+// gets: where the layout's font is missing, a caption cut short fails here, naming the font it got.
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "preview/frmTest.h"

@@ -1,7 +1,6 @@
-// The Edit menu's commands through the real window: each item triggered on the frame of the
-// selected tile changes the block exactly as the sprite core says, as one undo step named for
-// what it did; the views follow the tile pictures' rule; Save stores the block and nothing else,
-// and Undo gives the block back byte for byte. Then drops, pastes, Test Sprite, colours and Help.
+// The Edit menu through the real window: each item, on the selected tile's frame, changes the block
+// as the sprite core says, as one undo step named for it; the views follow; Save stores the block
+// alone and Undo gives it back byte for byte. Then drops, pastes, Test Sprite, colours and Help.
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "preview/frmTest.h"
@@ -384,7 +383,7 @@ private slots:
         h.window->mnuHelpHelp_Click();
         QCOMPARE(h.messages.shown.size(), std::size_t(2));
         QVERIFY(h.messages.LastText().contains(h.help.failure));
-        QCOMPARE(h.messages.shown[1].title, QStringLiteral("Morvane Sarnet Sprite Editor"));
+        QCOMPARE(h.messages.shown[1].title, kTitle);
     }
 };
 

@@ -164,6 +164,7 @@ struct OpenEditor : RomOfItsOwn, EditorHarness {
     OpenEditor() { LoadRom(rom.Path()); }
 };
 
+inline const QString kTitle = QStringLiteral("Morvane Sarnet Sprite Editor");
 // The caption as the window's title bar shows it, with the unsaved marker filled in.
 inline QString Caption(const QWidget& window)
 {

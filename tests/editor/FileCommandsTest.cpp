@@ -1,8 +1,7 @@
-// File, Load Rom, Load Sprite, Save and Save Changes through the real window, and every file a
-// user can bring that the window must refuse: each refusal shows one message naming the file and
-// leaves the window, its unsaved paint and the ROM image it saves into exactly as they were.
-// Which entry Save writes and what a failed read leaves are the document's rules
-// (SpriteSessionTest); the messages' wording is the file access's (the core suite).
+// File, Load Rom, Load Sprite, Save and Save Changes through the real window, and every file a user
+// can bring that the window must refuse: each refusal shows one message naming the file and leaves
+// the window, its unsaved paint and the ROM image exactly as they were. Which entry Save writes and
+// what a failed read leaves are the document's rules; the wording, the file access's.
 #include "EditorHarness.h"
 #include "HostileFiles.h"
 #include "RowTable.h"
@@ -19,7 +18,6 @@ using namespace morvane::test;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Morvane Sarnet Sprite Editor");
 // The entry the edited sprite is loaded from: in the middle of the first run of blocks.
 constexpr int kEditedEntry = 9;
 constexpr qint64 kEditedOffset = kEntry0 + kEditedEntry * 384;
@@ -185,8 +183,7 @@ private slots:
         QVERIFY2(h.messages.LastText().contains(named), qPrintable(h.messages.LastText()));
         QCOMPARE(Caption(*h.window), kTitle);
     }
-    // Which bytes a load reads is the document's rule; the window reads them under the busy
-    // pointer and redraws from them.
+    // Which bytes a load reads is the document's rule; the window's part: busy pointer, redraw.
     void loadSpriteReadsUnderTheBusyPointerAndRedrawsTheGrid()
     {
         const qint64 offset = 91184; // entry 21

@@ -25,8 +25,6 @@ struct PlaceRow {
 
 } // namespace
 
-Q_DECLARE_METATYPE(PlaceRow)
-
 class MainWindowTest : public QObject {
     Q_OBJECT
 
@@ -37,7 +35,7 @@ private slots:
     void startsWithTitleSizeAndFlags()
     {
         frmMain& w = *h_.window;
-        QCOMPARE(Caption(w), QStringLiteral("Morvane Sarnet Sprite Editor"));
+        QCOMPARE(Caption(w), kTitle);
         QCOMPARE(w.centralWidget()->size(), QSize(417, 346));
         QCOMPARE(w.minimumSize(), w.maximumSize());
         const Qt::WindowFlags buttons = Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;

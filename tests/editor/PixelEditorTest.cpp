@@ -1,6 +1,5 @@
-// Selecting tiles and painting pixels through the window: which cell a press or a move paints,
-// and what lands in the editing grid, the tile view and SpriteBuf. Then the swatches and sliders:
-// which colour is current, what the sliders edit, and the order of the nested slider changes.
+// Painting through the window: the cell a press or a move paints, and what reaches the grid, tile
+// view and SpriteBuf; then which colour the swatches make current and what the sliders edit.
 #include "EditorHarness.h"
 #include "RowTable.h"
 #include "widgets/ColorSwatch.h"

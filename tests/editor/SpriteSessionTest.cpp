@@ -25,7 +25,6 @@ qint64 EntryOffset(int index)
                        : 1042032 + 384 * (index - 37);
 }
 
-// The value of pixel (column, row) of a tile of `block`.
 int ValueIn(const SpriteBlock& block, int tile, int column, int row)
 {
     return PixelValue(Bytes(block).mid(16 * tile, 16), column, row);
@@ -51,7 +50,6 @@ bool BitsOf(const SpriteSession& s, const SpriteBlock& block, int tile)
     return s.TileLoBits() == lo && s.TileHiBits() == hi;
 }
 
-// A session with a ROM image of its own opened.
 struct OpenSession : SpriteSession {
     OpenSession() { Open(rom.PathUtf8(), kColours); }
     RomFixture rom;

@@ -20,7 +20,6 @@ using namespace morvane::test;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Morvane Sarnet Sprite Editor");
 const QString kHelpFile = QStringLiteral("Morvane Sarnet Sprite Editor.txt");
 
 // "x,y".
@@ -314,9 +313,6 @@ struct SwatchRow {
 
 } // namespace
 
-Q_DECLARE_METATYPE(InputRow)
-Q_DECLARE_METATYPE(SwatchRow)
-
 class WindowInputTest : public QObject {
     Q_OBJECT
 
@@ -447,7 +443,6 @@ private slots:
         Session s;
         QVERIFY(s.Start(QStringLiteral("rom")));
         auto& frame = s.Find<QGroupBox>(QStringLiteral("Frame4"));
-        QCOMPARE(frame.geometry(), QRect(8, 192, 225, 145));
         auto& swatch = s.Find<QWidget>(QLatin1String(name));
         QCOMPARE(swatch.parentWidget(), &frame);
         QCOMPARE(swatch.geometry(), rect);

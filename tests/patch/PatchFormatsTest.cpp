@@ -30,8 +30,7 @@ QByteArray operator""_hex(const char* digits, std::size_t)
 QByteArray PatternImage(qsizetype size)
 {
     QByteArray image(size, '\0');
-    for (qsizetype i = 0; i < size; ++i)
-        image[i] = static_cast<char>((static_cast<std::uint32_t>(i) * 2654435761u) >> 13);
+    std::ranges::generate(image, [i = 0u]() mutable { return char((i++ * 2654435761u) >> 13); });
     return image;
 }
 

@@ -180,8 +180,6 @@ private slots:
     {
         frmTest preview(nullptr, phase_);
         FillFrames(preview);
-        const QImage blank = preview.picSpriteM[0]->Image();
-
         for (const int shownPhase : {1, 0, 1}) {
             preview.tmrSprite_Timer();
             QCOMPARE(Shown(preview), (Boxes {shownPhase, 2 + shownPhase, 4 + shownPhase}));
@@ -189,7 +187,6 @@ private slots:
         }
         // The frame images are only read.
         QCOMPARE(preview.picSprite[0]->Image().pixelColor(10, 10), QColor(20, 200, 90));
-        QVERIFY(blank != preview.picSpriteM[0]->Image());
     }
 
     // The second opening starts from the phase the first one closed on.

@@ -105,8 +105,7 @@ private slots:
         }
     }
 
-    // Each row of a filled tile has the value's plane-0 bit in all of one byte, plane-1 in the
-    // next.
+    // A filled tile's rows hold the value's plane-0 bit in all of one byte, plane-1 in the next.
     void fillSetsExactlyOneTile()
     {
         const SpriteBlock block = kRandomBlocks.front();

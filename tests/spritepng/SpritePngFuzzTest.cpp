@@ -155,8 +155,7 @@ private slots:
                 for (int x = 0; x < width; ++x)
                     picture.setPixel(x, y, colours[value(x, y)]);
 
-            // Damage at one spot, or none (3, 4): a colour of no set, a half-transparent pixel, a
-            // see-through pixel.
+            // Damage at one spot, or none (3, 4): a colour of no set, a half or fully clear pixel.
             const int damage = width > 0 && height > 0 ? rng_.bounded(5) : 3;
             const int spotX = damage < 3 ? rng_.bounded(width) : 0;
             const int spotY = damage < 3 ? rng_.bounded(height) : 0;

@@ -1,6 +1,5 @@
-// Every refusal of the command-line tool, run as a user runs it: each ends with its exit status,
-// one line on standard error naming the file and why, nothing on standard output, and every file
-// in the test folder exactly as it was, no file created.
+// Every refusal of the command-line tool, run as a user runs it: its exit status, one line on
+// standard error naming the file and why, nothing on standard output, the test folder unchanged.
 #include "HostileFiles.h"
 #include "RomFixture.h"
 #include "RowTable.h"

@@ -25,7 +25,6 @@ QImage Numbered(int width, int height)
     return image;
 }
 
-// Counts the paint events of the widget it watches.
 struct PaintCounter : QObject {
     int count = 0;
     bool eventFilter(QObject*, QEvent* event) override
@@ -257,8 +256,8 @@ private slots:
     void crosshairIsTwoLinesCrossingAtTheHotSpot()
     {
         const QCursor cursor = CrosshairCursor();
-        QCOMPARE(cursor.shape(), Qt::BitmapCursor);
-        QCOMPARE(cursor.hotSpot(), QPoint(15, 15));
+        QCOMPARE(std::pair(cursor.shape(), cursor.hotSpot()),
+            std::pair(Qt::BitmapCursor, QPoint(15, 15)));
         QCOMPARE(cursor.pixmap().isNull() ? cursor.bitmap().size() : cursor.pixmap().size(),
             QSize(32, 32));
         // Two lines of 19 pixels that share the hot spot, and nothing else anywhere.
