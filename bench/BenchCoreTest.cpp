@@ -5,6 +5,7 @@
 #include "BenchReport.h"
 #include "ChildProcess.h"
 #include "MedianCollector.h"
+#include "RowTable.h"
 #include "Statistics.h"
 
 #include <QJsonArray>
@@ -15,12 +16,14 @@
 #include <cmath>
 
 using namespace morvane::bench;
+using namespace morvane::test;
 
 namespace {
 
 const std::vector<std::string> kNames = {"load_sprite", "paint_cell", "startup", "export_all"};
 
 struct MedianRow {
+    const char* name;
     std::vector<double> samples;
     // The reference run each sample pairs with, for a median ratio.
     std::vector<double> references;
@@ -28,6 +31,7 @@ struct MedianRow {
 };
 
 struct OptionsRow {
+    const char* name;
     std::vector<std::string> args;
     bool valid = true;
     std::vector<std::string> only;
@@ -35,11 +39,13 @@ struct OptionsRow {
 };
 
 struct VerdictRow {
+    const char* name;
     Measurement figure;
     Verdict verdict = Verdict::NoTarget;
 };
 
 struct ReportRow {
+    const char* name;
     std::string report;
     // The launcher's own message, when the report carries one.
     std::string message;
@@ -82,29 +88,20 @@ void RegisterScripted(const char* name, benchmark::TimeUnit unit, std::vector<do
 
 } // namespace
 
-Q_DECLARE_METATYPE(MedianRow)
-Q_DECLARE_METATYPE(OptionsRow)
-Q_DECLARE_METATYPE(VerdictRow)
-Q_DECLARE_METATYPE(ReportRow)
-Q_DECLARE_METATYPE(ChildRun)
-
 class BenchCoreTest : public QObject {
     Q_OBJECT
 
 private slots:
     void Median_data()
     {
-        QTest::addColumn<MedianRow>("row");
-        QTest::newRow("one sample") << MedianRow {{7}, {}, 7};
-        QTest::newRow("odd count, unsorted") << MedianRow {{5, 1, 3}, {}, 3};
-        QTest::newRow("even count: mean of the middle two") << MedianRow {{4, 1, 3, 2}, {}, 2.5};
-        QTest::newRow("an outlier does not pull it") << MedianRow {{1, 2, 1000, 3}, {}, 2.5};
-        QTest::newRow("repeated middle value") << MedianRow {{2, 9, 2, 2}, {}, 2};
-        QTest::newRow("two samples") << MedianRow {{10, 20}, {}, 15};
+        AddRows<MedianRow>({{"one sample", {7}, {}, 7}, {"odd count, unsorted", {5, 1, 3}, {}, 3},
+            {"even count: mean of the middle two", {4, 1, 3, 2}, {}, 2.5},
+            {"an outlier does not pull it", {1, 2, 1000, 3}, {}, 2.5},
+            {"repeated middle value", {2, 9, 2, 2}, {}, 2}, {"two samples", {10, 20}, {}, 15}});
     }
     void Median()
     {
-        QFETCH(MedianRow, row);
+        const MedianRow& row = CurrentRow<MedianRow>();
         QCOMPARE(morvane::bench::Median(row.samples), row.expected);
     }
 
@@ -115,14 +112,13 @@ private slots:
 
     void MedianRatio_data()
     {
-        QTest::addColumn<MedianRow>("row");
         // Pairwise ratios 2, 4, 3: the median of the ratios, not the ratio of the medians (2.5).
-        QTest::newRow("ratio per pair") << MedianRow {{10, 20, 30}, {5, 5, 10}, 3};
-        QTest::newRow("one pair") << MedianRow {{3}, {2}, 1.5};
+        AddRows<MedianRow>(
+            {{"ratio per pair", {10, 20, 30}, {5, 5, 10}, 3}, {"one pair", {3}, {2}, 1.5}});
     }
     void MedianRatio()
     {
-        QFETCH(MedianRow, row);
+        const MedianRow& row = CurrentRow<MedianRow>();
         QCOMPARE(morvane::bench::MedianRatio(row.samples, row.references), row.expected);
     }
 
@@ -135,24 +131,22 @@ private slots:
 
     void ParseOptions_data()
     {
-        QTest::addColumn<OptionsRow>("row");
-        QTest::newRow("no arguments") << OptionsRow {{}, true, {}, false};
-        QTest::newRow("quick") << OptionsRow {{"--quick"}, true, {}, true};
-        QTest::newRow("only, separate name")
-            << OptionsRow {{"--only", "load_sprite", "--quick"}, true, {"load_sprite"}, true};
-        QTest::newRow("only=, comma list")
-            << OptionsRow {{"--only=paint_cell,startup"}, true, {"paint_cell", "startup"}, false};
-        QTest::newRow("repeated name kept once") << OptionsRow {
-            {"--only", "export_all", "--only=export_all"}, true, {"export_all"}, false};
-        QTest::newRow("only without a name") << OptionsRow {{"--only"}, false, {}, false};
-        QTest::newRow("unknown benchmark") << OptionsRow {{"--only", "load"}, false, {}, false};
-        QTest::newRow("empty name after a comma")
-            << OptionsRow {{"--only=load_sprite,"}, false, {}, false};
-        QTest::newRow("unknown option") << OptionsRow {{"--fast"}, false, {}, false};
+        AddRows<OptionsRow>(
+            {{"no arguments", {}, true, {}, false}, {"quick", {"--quick"}, true, {}, true},
+                {"only, separate name", {"--only", "load_sprite", "--quick"}, true, {"load_sprite"},
+                    true},
+                {"only=, comma list", {"--only=paint_cell,startup"}, true,
+                    {"paint_cell", "startup"}, false},
+                {"repeated name kept once", {"--only", "export_all", "--only=export_all"}, true,
+                    {"export_all"}, false},
+                {"only without a name", {"--only"}, false, {}, false},
+                {"unknown benchmark", {"--only", "load"}, false, {}, false},
+                {"empty name after a comma", {"--only=load_sprite,"}, false, {}, false},
+                {"unknown option", {"--fast"}, false, {}, false}});
     }
     void ParseOptions()
     {
-        QFETCH(OptionsRow, row);
+        const OptionsRow& row = CurrentRow<OptionsRow>();
         if (!row.valid) {
             QVERIFY_THROWS_EXCEPTION(BenchUsageError, ParseBenchOptions(row.args, kNames));
             return;
@@ -174,20 +168,16 @@ private slots:
 
     void Verdict_data()
     {
-        QTest::addColumn<VerdictRow>("row");
-        QTest::newRow("under a time bound") << VerdictRow {Timed("x", 49, 50), Verdict::Met};
-        QTest::newRow("at a time bound") << VerdictRow {Timed("x", 50, 50), Verdict::Met};
-        QTest::newRow("over a time bound") << VerdictRow {Timed("x", 50.5, 50), Verdict::Missed};
-        QTest::newRow("large figure, ratio within")
-            << VerdictRow {Compared("x", 900, 400, 3), Verdict::Met};
-        QTest::newRow("small figure, ratio beyond")
-            << VerdictRow {Compared("x", 31, 10, 3), Verdict::Missed};
-        QTest::newRow("ratio exactly at its bound")
-            << VerdictRow {Compared("x", 30, 10, 3), Verdict::Met};
+        AddRows<VerdictRow>({{"under a time bound", Timed("x", 49, 50), Verdict::Met},
+            {"at a time bound", Timed("x", 50, 50), Verdict::Met},
+            {"over a time bound", Timed("x", 50.5, 50), Verdict::Missed},
+            {"large figure, ratio within", Compared("x", 900, 400, 3), Verdict::Met},
+            {"small figure, ratio beyond", Compared("x", 31, 10, 3), Verdict::Missed},
+            {"ratio exactly at its bound", Compared("x", 30, 10, 3), Verdict::Met}});
     }
     void Verdict()
     {
-        QFETCH(VerdictRow, row);
+        const VerdictRow& row = CurrentRow<VerdictRow>();
         QCOMPARE(VerdictOf(row.figure), row.verdict);
     }
 
@@ -267,31 +257,27 @@ private slots:
 
     void LauncherReportReadsBack_data()
     {
-        QTest::addColumn<ChildRun>("row");
+        AddRowColumn<ChildRun>();
         QTest::newRow("typical start") << ChildRun {18.25, 29220};
         QTest::newRow("tiny") << ChildRun {0.001, 1};
     }
     void LauncherReportReadsBack()
     {
-        QFETCH(ChildRun, row);
+        const ChildRun& row = CurrentRow<ChildRun>();
         const ChildRun run = ParseChildReport(FormatChildRun(row));
-        QCOMPARE(run.wallMs, row.wallMs);
-        QCOMPARE(run.peakKiB, row.peakKiB);
+        QCOMPARE(std::pair(run.wallMs, run.peakKiB), std::pair(row.wallMs, row.peakKiB));
     }
 
     void LauncherErrorsAndGarbageAreRefused_data()
     {
-        QTest::addColumn<ReportRow>("row");
-        QTest::newRow("error line")
-            << ReportRow {FormatChildError("x exited with status 3"), "x exited with status 3"};
-        QTest::newRow("nothing") << ReportRow {"", ""};
-        QTest::newRow("one figure") << ReportRow {"12.5\n", ""};
-        QTest::newRow("cut short") << ReportRow {"12.5 300", ""};
-        QTest::newRow("trailing words") << ReportRow {"12.5 300 KiB\n", ""};
+        AddRows<ReportRow>(
+            {{"error line", FormatChildError("x exited with status 3"), "x exited with status 3"},
+                {"nothing", "", ""}, {"one figure", "12.5\n", ""}, {"cut short", "12.5 300", ""},
+                {"trailing words", "12.5 300 KiB\n", ""}});
     }
     void LauncherErrorsAndGarbageAreRefused()
     {
-        QFETCH(ReportRow, row);
+        const ReportRow& row = CurrentRow<ReportRow>();
         try {
             ParseChildReport(row.report);
             QFAIL("the report was accepted");
